@@ -1,0 +1,177 @@
+// libjpeg-turbo decoding with its fatal errors turned into EJPEGError. The
+// error handler longjmps back into DecodeInto, a function that holds only
+// plain data between setjmp and longjmp; the exception is raised after
+// libjpeg's state has been released, so no longjmp crosses a C++ frame.
+#include "jpegpicture.h"
+
+#include "mjpgframe.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace {
+
+struct TErrorManager {
+    jpeg_error_mgr pub;
+    jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void OnFatalError(j_common_ptr cinfo)
+{
+    auto* err = reinterpret_cast<TErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void OnOutputMessage(j_common_ptr)
+{
+    // Warnings of corrupt data are not printed; the picture shows what it can.
+}
+
+struct TDecodeJob {
+    const uint8_t* data;
+    size_t size;
+    TPixelLayout layout;
+    bool headerOnly;
+    // results
+    int width = 0, height = 0, bytesPerLine = 0;
+    uint8_t* pixels = nullptr; // malloc'ed
+    uint32_t palette[256] = {};
+    int paletteSize = 0;
+    char error[JMSG_LENGTH_MAX] = {0};
+};
+
+// Plain C-style body: every resource is released on both paths before return.
+bool DecodeInto(TDecodeJob& job)
+{
+    jpeg_decompress_struct cinfo;
+    TErrorManager jerr;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    cinfo.err = jpeg_std_error(&jerr.pub);
+    jerr.pub.error_exit = OnFatalError;
+    jerr.pub.output_message = OnOutputMessage;
+    jerr.message[0] = 0;
+    uint8_t* volatile pixels = nullptr;
+    if (setjmp(jerr.jump)) {
+        std::free(pixels);
+        jpeg_destroy_decompress(&cinfo);
+        std::snprintf(job.error, sizeof job.error, "%s", jerr.message);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
+    jpeg_read_header(&cinfo, TRUE);
+    job.width = static_cast<int>(cinfo.image_width);
+    job.height = static_cast<int>(cinfo.image_height);
+    if (job.headerOnly) {
+        jpeg_destroy_decompress(&cinfo);
+        return true;
+    }
+    if (static_cast<uint64_t>(cinfo.image_width) * cinfo.image_height > MaxPicturePixels) {
+        std::snprintf(job.error, sizeof job.error, "picture of %ux%u pixels is too large",
+                      cinfo.image_width, cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 1;
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.do_fancy_upsampling = TRUE;
+    cinfo.buffered_image = FALSE;
+    int bytesPerPixel = 4;
+    switch (job.layout) {
+    case TPixelLayout::BGRX32:
+        cinfo.out_color_space = JCS_EXT_BGRX;
+        break;
+    case TPixelLayout::BGR24:
+        cinfo.out_color_space = JCS_EXT_BGR;
+        bytesPerPixel = 3;
+        break;
+    case TPixelLayout::Indexed8:
+        cinfo.out_color_space = JCS_RGB;
+        cinfo.quantize_colors = TRUE;
+        cinfo.desired_number_of_colors = 236;
+        cinfo.two_pass_quantize = TRUE;
+        cinfo.dither_mode = JDITHER_FS;
+        bytesPerPixel = 1;
+        break;
+    }
+    jpeg_start_decompress(&cinfo);
+    const size_t bpl = (static_cast<size_t>(cinfo.output_width) * bytesPerPixel + 3) & ~size_t(3);
+    pixels = static_cast<uint8_t*>(std::malloc(bpl * cinfo.output_height + 1));
+    if (!pixels) {
+        std::snprintf(job.error, sizeof job.error, "not enough memory for the picture");
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    JSAMPROW rows[16];
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const JDIMENSION first = cinfo.output_scanline;
+        JDIMENSION n = 0;
+        for (; n < 16 && first + n < cinfo.output_height; ++n)
+            rows[n] = pixels + bpl * (first + n);
+        if (jpeg_read_scanlines(&cinfo, rows, n) == 0)
+            break;
+    }
+    if (job.layout == TPixelLayout::Indexed8) {
+        job.paletteSize = cinfo.actual_number_of_colors;
+        for (int i = 0; i < job.paletteSize; ++i) {
+            const uint32_t r = cinfo.colormap[0][i], g = cinfo.colormap[1][i], b = cinfo.colormap[2][i];
+            job.palette[i] = 0xFF000000u | (r << 16) | (g << 8) | b;
+        }
+    }
+    job.width = static_cast<int>(cinfo.output_width);
+    job.height = static_cast<int>(cinfo.output_height);
+    job.bytesPerLine = static_cast<int>(bpl);
+    // A picture cut short keeps the rows decoded so far and grey below them.
+    if (cinfo.output_scanline < cinfo.output_height)
+        std::memset(pixels + bpl * cinfo.output_scanline, 0x80,
+                    bpl * (cinfo.output_height - cinfo.output_scanline));
+    jpeg_abort_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    job.pixels = pixels;
+    return true;
+}
+
+} // namespace
+
+TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout)
+{
+    if (!data || size == 0)
+        throw EJPEGError("JPEG error: empty picture");
+    TDecodeJob job{data, size, layout, false};
+    if (!DecodeInto(job))
+        throw EJPEGError(std::string("JPEG error: ") + job.error);
+    TDecodedPicture picture;
+    picture.Width = job.width;
+    picture.Height = job.height;
+    picture.BytesPerLine = job.bytesPerLine;
+    picture.Layout = layout;
+    picture.Pixels.reset(job.pixels);
+    if (layout == TPixelLayout::Indexed8)
+        picture.Palette.assign(job.palette, job.palette + job.paletteSize);
+    return picture;
+}
+
+TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout)
+{
+    return DecodeJPEG(frame.Data->Memory(), static_cast<size_t>(frame.Data->Size()), layout);
+}
+
+bool ReadJPEGSize(const uint8_t* data, size_t size, int& width, int& height)
+{
+    if (!data || size == 0)
+        return false;
+    TDecodeJob job{data, size, TPixelLayout::BGRX32, true};
+    if (!DecodeInto(job))
+        return false;
+    width = job.width;
+    height = job.height;
+    return true;
+}

@@ -1,0 +1,32 @@
+// TMJPGFrame: one part of an MJPG stream, holding the JPEG bytes of a frame.
+#pragma once
+
+#include "core/streams.h"
+#include "mjpgreader.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TMJPGFrame : public TMJPGReader {
+public:
+    std::string ContentType;
+    std::string Boundary; // the delimiter text written before the part
+    int32_t ContentLength = 0;
+    std::unique_ptr<TMemoryStream> Data = std::make_unique<TMemoryStream>();
+
+    // Reads one part from the stream (which may be null: an empty frame).
+    TMJPGFrame(TStream* stream, const std::string& boundary);
+    TMJPGFrame(const TMJPGFrame&) = delete;
+    TMJPGFrame& operator=(const TMJPGFrame&) = delete;
+
+    // Empty content type, length 0, no data; the boundary stays.
+    void Clear();
+    // Clears, then reads one part; a part that cannot be read leaves the
+    // frame empty. Never raises for malformed data.
+    void ReadFromStream(TStream* stream);
+    // Writes the part. Raises EWriteError when the stream stores fewer bytes.
+    void WriteToStream(TStream* stream) const;
+    // ContentLength := size of Data; true when there is a picture.
+    bool HasData();
+};

@@ -1,0 +1,405 @@
+// Streams: memory and file streams with the read/write/seek/copy operations
+// the container and the player use.
+#include "streams.h"
+
+#include "errors.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::string SystemErrorText(int err)
+{
+    char buf[256];
+    // GNU strerror_r returns the text, which may or may not live in buf.
+    const char* text = strerror_r(err, buf, sizeof buf);
+    return text ? std::string(text) : std::string("error ") + std::to_string(err);
+}
+
+// ---------------------------------------------------------------- TStream
+
+void TStream::ReadBuffer(void* buffer, int64_t count)
+{
+    if (count < 0)
+        throw EReadError("Ошибка чтения потока: отрицательная длина");
+    if (count != 0 && Read(buffer, count) != count)
+        throw EReadError("Ошибка чтения потока: данные кончились раньше времени");
+}
+
+void TStream::WriteBuffer(const void* buffer, int64_t count)
+{
+    if (count < 0)
+        throw EWriteError("Ошибка записи потока: отрицательная длина");
+    if (count != 0 && Write(buffer, count) != count)
+        throw EWriteError(WriteFailureText());
+}
+
+std::string TStream::WriteFailureText() const
+{
+    return "Ошибка записи потока: записаны не все данные";
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count)
+{
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.Size();
+    }
+    if (count < 0)
+        throw EReadError("Ошибка чтения потока: отрицательная длина");
+    constexpr int64_t chunk = 1 << 16;
+    std::unique_ptr<uint8_t[]> buf(new uint8_t[static_cast<size_t>(std::min(count, chunk)) + 1]);
+    int64_t left = count;
+    while (left > 0) {
+        const int64_t n = std::min(left, chunk);
+        source.ReadBuffer(buf.get(), n);
+        WriteBuffer(buf.get(), n);
+        left -= n;
+    }
+    return count;
+}
+
+TStream::TPeek TStream::Peek(int64_t)
+{
+    return {};
+}
+
+// ---------------------------------------------------------- TMemoryStream
+
+TMemoryStream::~TMemoryStream()
+{
+    std::free(FMemory);
+}
+
+void TMemoryStream::SetCapacity(int64_t capacity)
+{
+    if (capacity == FCapacity)
+        return;
+    if (capacity == 0) {
+        std::free(FMemory);
+        FMemory = nullptr;
+        FCapacity = 0;
+        return;
+    }
+    if (capacity < 0 || static_cast<uint64_t>(capacity) > SIZE_MAX / 2)
+        throw EOutOfMemory("Недостаточно памяти!");
+    void* p = std::realloc(FMemory, static_cast<size_t>(capacity));
+    if (!p)
+        throw EOutOfMemory("Недостаточно памяти!");
+    FMemory = static_cast<uint8_t*>(p);
+    FCapacity = capacity;
+}
+
+void TMemoryStream::SetSize(int64_t newSize)
+{
+    if (newSize < 0)
+        throw EStreamError("Неверный размер потока");
+    SetCapacity(newSize);
+    FSize = newSize;
+    if (FPosition > FSize)
+        FPosition = FSize;
+}
+
+void TMemoryStream::Clear()
+{
+    SetCapacity(0);
+    FSize = 0;
+    FPosition = 0;
+}
+
+int64_t TMemoryStream::Read(void* buffer, int64_t count)
+{
+    if (count <= 0 || FPosition >= FSize)
+        return 0;
+    const int64_t n = std::min(count, FSize - FPosition);
+    std::memcpy(buffer, FMemory + FPosition, static_cast<size_t>(n));
+    FPosition += n;
+    return n;
+}
+
+int64_t TMemoryStream::Write(const void* buffer, int64_t count)
+{
+    if (count <= 0 || FPosition < 0)
+        return 0;
+    const int64_t end = FPosition + count;
+    if (end > FCapacity) {
+        // Geometric growth keeps a stream written in small pieces linear.
+        int64_t capacity = std::max<int64_t>(end, FCapacity + FCapacity / 2);
+        capacity = (capacity + 0xFFF) & ~int64_t(0xFFF);
+        try {
+            SetCapacity(capacity);
+        } catch (const EOutOfMemory&) {
+            SetCapacity(end);
+        }
+    }
+    if (FPosition > FSize)
+        std::memset(FMemory + FSize, 0, static_cast<size_t>(FPosition - FSize));
+    std::memcpy(FMemory + FPosition, buffer, static_cast<size_t>(count));
+    FPosition = end;
+    if (end > FSize)
+        FSize = end;
+    return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin)
+{
+    int64_t base = 0;
+    switch (origin) {
+    case TSeekOrigin::soBeginning: base = 0; break;
+    case TSeekOrigin::soCurrent: base = FPosition; break;
+    case TSeekOrigin::soEnd: base = FSize; break;
+    }
+    const int64_t pos = base + offset;
+    if (pos < 0)
+        throw EStreamError("Неверная позиция в потоке");
+    FPosition = pos;
+    return FPosition;
+}
+
+TStream::TPeek TMemoryStream::Peek(int64_t maxCount)
+{
+    if (FPosition >= FSize || maxCount <= 0)
+        return {};
+    return {FMemory + FPosition, std::min(maxCount, FSize - FPosition)};
+}
+
+int64_t TMemoryStream::CopyFrom(TStream& source, int64_t count)
+{
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.Size();
+    }
+    if (count < 0)
+        throw EReadError("Ошибка чтения потока: отрицательная длина");
+    if (count == 0)
+        return 0;
+    // Read straight into our own block: one copy, no bounce buffer.
+    const int64_t start = FPosition;
+    const int64_t end = start + count;
+    if (end > FCapacity)
+        SetCapacity(end);
+    if (start > FSize)
+        std::memset(FMemory + FSize, 0, static_cast<size_t>(start - FSize));
+    const int64_t got = source.Read(FMemory + start, count);
+    const int64_t reached = start + std::max<int64_t>(got, 0);
+    if (reached > FSize)
+        FSize = reached;
+    FPosition = reached;
+    if (got != count)
+        throw EReadError("Ошибка чтения потока: данные кончились раньше времени");
+    return count;
+}
+
+void TMemoryStream::LoadFromStream(TStream& source)
+{
+    source.SetPosition(0);
+    const int64_t n = source.Size();
+    SetSize(n);
+    FPosition = 0;
+    source.ReadBuffer(FMemory, n);
+}
+
+void TMemoryStream::SaveToStream(TStream& target) const
+{
+    target.WriteBuffer(FMemory, FSize);
+}
+
+void TMemoryStream::LoadFromFile(const std::string& path)
+{
+    TFileStream file(path, TFileMode::fmOpenRead);
+    LoadFromStream(file);
+}
+
+void TMemoryStream::SaveToFile(const std::string& path) const
+{
+    TFileStream file(path, TFileMode::fmCreate);
+    SaveToStream(file);
+}
+
+// ------------------------------------------------------------ TFileStream
+
+namespace {
+constexpr int64_t kReadAhead = 16 * 1024;
+}
+
+TFileStream::TFileStream(const std::string& path, TFileMode mode) : FPath(path)
+{
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case TFileMode::fmOpenRead: flags |= O_RDONLY; break;
+    case TFileMode::fmCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case TFileMode::fmOpenReadWrite: flags |= O_RDWR; break;
+    }
+    FHandle = ::open(path.c_str(), flags, 0666);
+    if (FHandle < 0) {
+        const int err = errno;
+        if (mode == TFileMode::fmCreate)
+            throw EFCreateError("Не могу создать файл \"" + path + "\". " + SystemErrorText(err));
+        throw EFOpenError("Не могу открыть файл \"" + path + "\". " + SystemErrorText(err));
+    }
+    struct stat st {};
+    if (::fstat(FHandle, &st) == 0 && S_ISDIR(st.st_mode)) {
+        ::close(FHandle);
+        FHandle = -1;
+        const std::string reason = SystemErrorText(EISDIR);
+        if (mode == TFileMode::fmCreate)
+            throw EFCreateError("Не могу создать файл \"" + path + "\". " + reason);
+        throw EFOpenError("Не могу открыть файл \"" + path + "\". " + reason);
+    }
+}
+
+TFileStream::~TFileStream()
+{
+    if (FHandle >= 0)
+        ::close(FHandle);
+}
+
+void TFileStream::DropBuffer()
+{
+    FBufferLength = 0;
+    FSize = -1;
+}
+
+int64_t TFileStream::Size() const
+{
+    if (FSize >= 0)
+        return FSize;
+    struct stat st {};
+    if (::fstat(FHandle, &st) != 0)
+        return 0;
+    const_cast<TFileStream*>(this)->FSize = st.st_size;
+    return st.st_size;
+}
+
+void TFileStream::SetSize(int64_t newSize)
+{
+    DropBuffer();
+    if (newSize < 0 || ::ftruncate(FHandle, newSize) != 0)
+        throw EStreamError("Не могу изменить размер файла \"" + FPath + "\". " + SystemErrorText(errno));
+    if (FPosition > newSize)
+        FPosition = newSize;
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin)
+{
+    int64_t base = 0;
+    switch (origin) {
+    case TSeekOrigin::soBeginning: base = 0; break;
+    case TSeekOrigin::soCurrent: base = FPosition; break;
+    case TSeekOrigin::soEnd: base = Size(); break;
+    }
+    const int64_t pos = base + offset;
+    if (pos < 0)
+        throw EStreamError("Неверная позиция в файле \"" + FPath + "\"");
+    FPosition = pos;
+    return FPosition;
+}
+
+bool TFileStream::FillBuffer(int64_t want)
+{
+    // Keeps [FPosition, FPosition + want) in the buffer where the file has it.
+    if (FPosition >= FBufferStart && FPosition + want <= FBufferStart + FBufferLength)
+        return true;
+    const int64_t capacity = std::max(kReadAhead, want);
+    if (capacity > FBufferCapacity) {
+        FBuffer.reset(new uint8_t[static_cast<size_t>(capacity)]);
+        FBufferCapacity = capacity;
+        FBufferLength = 0;
+    }
+    FBufferStart = FPosition;
+    FBufferLength = 0;
+    while (FBufferLength < FBufferCapacity) {
+        const ssize_t n = ::pread(FHandle, FBuffer.get() + FBufferLength,
+                                  static_cast<size_t>(FBufferCapacity - FBufferLength),
+                                  FBufferStart + FBufferLength);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        FBufferLength += n;
+    }
+    return FBufferLength > 0;
+}
+
+int64_t TFileStream::Read(void* buffer, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    auto* out = static_cast<uint8_t*>(buffer);
+    int64_t done = 0;
+    // Whatever the read-ahead already holds.
+    if (FPosition >= FBufferStart && FPosition < FBufferStart + FBufferLength) {
+        const int64_t n = std::min(count, FBufferStart + FBufferLength - FPosition);
+        std::memcpy(out, FBuffer.get() + (FPosition - FBufferStart), static_cast<size_t>(n));
+        done = n;
+        FPosition += n;
+    }
+    if (done == count)
+        return done;
+    const int64_t left = count - done;
+    if (left < kReadAhead / 2) {
+        if (!FillBuffer(left))
+            return done;
+        const int64_t n = std::min(left, FBufferLength);
+        std::memcpy(out + done, FBuffer.get(), static_cast<size_t>(n));
+        FPosition += n;
+        return done + n;
+    }
+    // Large reads go straight into the caller's memory.
+    while (done < count) {
+        const int64_t want = std::min<int64_t>(count - done, 1 << 30);
+        const ssize_t n = ::pread(FHandle, out + done, static_cast<size_t>(want), FPosition);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+        FPosition += n;
+    }
+    return done;
+}
+
+TStream::TPeek TFileStream::Peek(int64_t maxCount)
+{
+    if (maxCount <= 0)
+        return {};
+    const int64_t size = Size();
+    if (FPosition >= size)
+        return {};
+    const int64_t want = std::min(maxCount, size - FPosition);
+    if (!FillBuffer(want))
+        return {};
+    const int64_t avail = FBufferStart + FBufferLength - FPosition;
+    return {FBuffer.get() + (FPosition - FBufferStart), std::min(want, avail)};
+}
+
+int64_t TFileStream::Write(const void* buffer, int64_t count)
+{
+    if (count <= 0)
+        return 0;
+    DropBuffer();
+    const auto* in = static_cast<const uint8_t*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        const int64_t want = std::min<int64_t>(count - done, 1 << 30);
+        const ssize_t n = ::pwrite(FHandle, in + done, static_cast<size_t>(want), FPosition);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            FWriteError = SystemErrorText(n < 0 ? errno : ENOSPC);
+            break;
+        }
+        done += n;
+        FPosition += n;
+    }
+    return done;
+}
+
+std::string TFileStream::WriteFailureText() const
+{
+    return "Ошибка записи в файл \"" + FPath + "\". " + (FWriteError.empty() ? SystemErrorText(EIO) : FWriteError);
+}

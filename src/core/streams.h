@@ -1,0 +1,130 @@
+// Byte streams: the abstract TStream with a position and a size, a stream held
+// in memory and a stream over a file. Reads and writes return the number of
+// bytes moved; ReadBuffer and WriteBuffer raise when fewer bytes moved.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+    TStream() = default;
+    TStream(const TStream&) = delete;
+    TStream& operator=(const TStream&) = delete;
+
+    // Moves up to count bytes; returns how many moved (0 at the end or on failure).
+    virtual int64_t Read(void* buffer, int64_t count) = 0;
+    virtual int64_t Write(const void* buffer, int64_t count) = 0;
+    // Returns the new position. Seeking past the end is allowed (as in a file).
+    virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+    virtual int64_t Size() const = 0;
+    virtual void SetSize(int64_t newSize) = 0;
+
+    int64_t Position() const { return const_cast<TStream*>(this)->Seek(0, TSeekOrigin::soCurrent); }
+    void SetPosition(int64_t pos) { Seek(pos, TSeekOrigin::soBeginning); }
+
+    // Raise EReadError / EWriteError when fewer than count bytes moved.
+    void ReadBuffer(void* buffer, int64_t count);
+    void WriteBuffer(const void* buffer, int64_t count);
+    void WriteString(const std::string& text) { WriteBuffer(text.data(), static_cast<int64_t>(text.size())); }
+
+    // Copies count bytes from source's current position; count 0 copies the
+    // whole source from its first byte. Raises when the source ends early or
+    // a write falls short. Returns the bytes copied.
+    virtual int64_t CopyFrom(TStream& source, int64_t count);
+
+    // Bytes that can be looked at in place from the current position without
+    // moving it, for streams that hold their bytes in memory (others: none).
+    // Used by line readers to scan without copying.
+    struct TPeek {
+        const uint8_t* data = nullptr;
+        int64_t size = 0;
+    };
+    virtual TPeek Peek(int64_t maxCount);
+
+protected:
+    // The message of the error WriteBuffer raises after a short write.
+    virtual std::string WriteFailureText() const;
+};
+
+// A stream whose bytes live in one block of memory. The block grows as writes
+// need it; SetSize reserves exactly what is asked.
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+    ~TMemoryStream() override;
+
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() const override { return FSize; }
+    // Raises EOutOfMemory when the block cannot be had.
+    void SetSize(int64_t newSize) override;
+    int64_t CopyFrom(TStream& source, int64_t count) override;
+    TPeek Peek(int64_t maxCount) override;
+
+    void Clear();
+    uint8_t* Memory() { return FMemory; }
+    const uint8_t* Memory() const { return FMemory; }
+
+    void LoadFromStream(TStream& source);
+    void SaveToStream(TStream& target) const;
+    void LoadFromFile(const std::string& path);
+    void SaveToFile(const std::string& path) const;
+
+private:
+    void SetCapacity(int64_t capacity);
+
+    uint8_t* FMemory = nullptr;
+    int64_t FSize = 0;
+    int64_t FCapacity = 0;
+    int64_t FPosition = 0;
+};
+
+enum class TFileMode { fmOpenRead, fmCreate, fmOpenReadWrite };
+
+// A stream over a file. Reading is buffered (a small look-ahead that the line
+// reader's read-ahead and seek-back use without system calls); large reads go
+// straight into the caller's memory. Writes are not buffered, so a failing
+// write is reported by the call that made it.
+class TFileStream : public TStream {
+public:
+    // Raises EFOpenError (fmOpenRead, fmOpenReadWrite) or EFCreateError
+    // (fmCreate) with the path and the system's reason.
+    TFileStream(const std::string& path, TFileMode mode);
+    ~TFileStream() override;
+
+    int64_t Read(void* buffer, int64_t count) override;
+    int64_t Write(const void* buffer, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() const override;
+    void SetSize(int64_t newSize) override;
+    TPeek Peek(int64_t maxCount) override;
+
+    const std::string& FileName() const { return FPath; }
+
+protected:
+    std::string WriteFailureText() const override;
+
+private:
+    void DropBuffer();
+    bool FillBuffer(int64_t want);
+
+    std::string FPath;
+    int FHandle = -1;
+    int64_t FPosition = 0;         // logical position
+    int64_t FSize = -1;            // cached size while only reading; -1 unknown
+    std::unique_ptr<uint8_t[]> FBuffer;
+    int64_t FBufferStart = 0;      // file offset of FBuffer[0]
+    int64_t FBufferLength = 0;     // valid bytes in FBuffer
+    int64_t FBufferCapacity = 0;
+    std::string FWriteError;       // the system's reason of the last failed write
+};
+
+// The system's text for errno, in the user's language where the system has it.
+std::string SystemErrorText(int err);
