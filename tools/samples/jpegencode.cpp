@@ -1,0 +1,48 @@
+// libjpeg encoding into memory.
+#include "jpegencode.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+#include <jpeglib.h>
+
+std::vector<uint8_t> EncodeJPEG(const uint8_t* rgb, int width, int height, int quality)
+{
+    if (width <= 0 || height <= 0)
+        throw std::invalid_argument("EncodeJPEG: empty picture");
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(rgb + static_cast<size_t>(cinfo.next_scanline) * width * 3);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> result(out, out + outSize);
+    std::free(out);
+    return result;
+}
+
+std::vector<uint8_t> EncodeSolidJPEG(int width, int height, uint8_t r, uint8_t g, uint8_t b, int quality)
+{
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        rgb[i] = r;
+        rgb[i + 1] = g;
+        rgb[i + 2] = b;
+    }
+    return EncodeJPEG(rgb.data(), width, height, quality);
+}
