@@ -1,0 +1,66 @@
+// A scripted stand-in for the dialog seam: records every message and file
+// dialog, answers from queues the test fills, and never blocks.
+#pragma once
+
+#include "uikit/dialogs.h"
+
+#include <QString>
+#include <deque>
+#include <vector>
+
+struct TRecordedMessage {
+    QString Title;
+    QString Text;
+    TMsgIcon Icon;
+    TMsgButtons Buttons;
+};
+
+class TFakeDialogs : public TDialogs {
+public:
+    TFakeDialogs() { SetDialogs(this); }
+    ~TFakeDialogs() override { SetDialogs(nullptr); }
+
+    // Answers for the next file dialogs: a path, or an empty string to cancel.
+    std::deque<QString> FileAnswers;
+    // Filter index a save dialog reports with the next answer (0: keep).
+    std::deque<int> FilterAnswers;
+    // Answers for the next message boxes; when empty, mbOK / mbYes.
+    std::deque<TMsgButton> MessageAnswers;
+
+    std::vector<TRecordedMessage> Messages;
+    std::vector<TFileDialogOptions> FileDialogs;
+
+    bool OpenFileName(QWidget*, TFileDialogOptions& options) override { return Answer(options); }
+    bool SaveFileName(QWidget*, TFileDialogOptions& options) override { return Answer(options); }
+
+    TMsgButton Message(QWidget*, const QString& title, const QString& text, TMsgIcon icon,
+                       TMsgButtons buttons) override
+    {
+        Messages.push_back({title, text, icon, buttons});
+        if (!MessageAnswers.empty()) {
+            const TMsgButton answer = MessageAnswers.front();
+            MessageAnswers.pop_front();
+            return answer;
+        }
+        return (buttons & mbYes) ? mbYes : mbOK;
+    }
+
+private:
+    bool Answer(TFileDialogOptions& options)
+    {
+        FileDialogs.push_back(options);
+        if (FileAnswers.empty())
+            return false;
+        const QString path = FileAnswers.front();
+        FileAnswers.pop_front();
+        if (!FilterAnswers.empty()) {
+            if (FilterAnswers.front() > 0)
+                options.FilterIndex = FilterAnswers.front();
+            FilterAnswers.pop_front();
+        }
+        if (path.isEmpty())
+            return false;
+        options.FileName = path;
+        return true;
+    }
+};
