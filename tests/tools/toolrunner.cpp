@@ -1,0 +1,65 @@
+// Child processes through posix_spawn, output through files (no pipes that
+// could fill up and stall the child).
+#include "toolrunner.h"
+
+#include "toolfixtures.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <system_error>
+
+extern char** environ;
+
+TToolResult RunTool(const std::vector<std::string>& args, const std::string& stdoutPath)
+{
+    TTempDir capture;
+    const std::string outPath = stdoutPath.empty() ? capture / "stdout" : stdoutPath;
+    const std::string errPath = capture / "stderr";
+
+    std::vector<std::string> argvText{MJPGTOOL_PATH};
+    argvText.insert(argvText.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argvText)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (err != 0)
+        throw std::system_error(err, std::generic_category(), "cannot start " MJPGTOOL_PATH);
+
+    int wstatus = 0;
+    while (waitpid(pid, &wstatus, 0) < 0)
+        if (errno != EINTR)
+            throw std::system_error(errno, std::generic_category(), "waitpid");
+
+    TToolResult result;
+    result.Status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    if (stdoutPath.empty())
+        result.Out = ReadFileBytes(outPath);
+    result.Err = ReadFileBytes(errPath);
+    return result;
+}
+
+TTempDir::TTempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "mjpgtool-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::system_error(errno, std::generic_category(), "mkdtemp");
+    FPath = pattern;
+}
+
+TTempDir::~TTempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(FPath, ec);
+}

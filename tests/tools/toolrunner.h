@@ -1,0 +1,32 @@
+// Running the built mjpgtool as a child process and collecting its exit
+// status and output; temporary folders for the files it works on.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct TToolResult {
+    int Status = -1; // the exit status; -1 when the program did not exit normally
+    std::string Out;
+    std::string Err;
+};
+
+// Runs mjpgtool with the arguments. Standard output goes to stdoutPath when
+// one is given (then Out stays empty), else it is collected.
+TToolResult RunTool(const std::vector<std::string>& args, const std::string& stdoutPath = {});
+
+// A fresh folder that is removed with everything in it.
+class TTempDir {
+public:
+    TTempDir();
+    ~TTempDir();
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return FPath; }
+    std::string operator/(const std::string& name) const { return (FPath / name).string(); }
+
+private:
+    std::filesystem::path FPath;
+};

@@ -1,0 +1,61 @@
+// Opening, reading and creating the files the commands work on.
+#include "fragmentfiles.h"
+
+#include "core/errors.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// Stream errors raised after a file was opened do not always name it; the
+// user must learn which file failed.
+[[noreturn]] void RethrowNamingFile(const std::string& path, const EStreamError& e)
+{
+    const std::string text = e.what();
+    if (text.find(path) != std::string::npos)
+        throw;
+    throw EStreamError("Ошибка чтения файла \"" + path + "\". " + text);
+}
+
+} // namespace
+
+std::unique_ptr<TMJPGImage> LoadFragmentFile(const std::string& path)
+{
+    TFileStream file(path, TFileMode::fmOpenRead);
+    try {
+        return std::make_unique<TMJPGImage>(&file);
+    } catch (const EStreamError& e) {
+        RethrowNamingFile(path, e);
+    }
+}
+
+void ReadWholeFile(const std::string& path, TMemoryStream& data)
+{
+    TFileStream file(path, TFileMode::fmOpenRead);
+    try {
+        data.LoadFromStream(file);
+    } catch (const EStreamError& e) {
+        RethrowNamingFile(path, e);
+    }
+}
+
+TOutputFile::TOutputFile(const std::string& path)
+    : FPath(path), FStream(std::make_unique<TFileStream>(path, TFileMode::fmCreate))
+{
+}
+
+TOutputFile::~TOutputFile()
+{
+    if (!FStream)
+        return;
+    FStream.reset();
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(FPath, ec))
+        std::filesystem::remove(FPath, ec);
+}
+
+void TOutputFile::Commit()
+{
+    FStream.reset();
+}

@@ -1,0 +1,115 @@
+// mjpgtool info: a fragment's header and frame list, for a person or as JSON.
+#include "commands.h"
+#include "commandline.h"
+#include "fragmentfiles.h"
+#include "jsonwriter.h"
+#include "sha256.h"
+
+#include "core/cp1251.h"
+#include "core/datetime.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace {
+
+const char* const kDateTimePattern = "dd.mm.yyyy hh:nn:ss";
+
+// Header texts are code page 1251 bytes of any value; as UTF-8 they are
+// always valid, whatever the file holds.
+std::string Utf8(const std::string& cp1251) { return Cp1251ToUtf8(cp1251); }
+
+// For the terminal: control characters from the file must not drive it.
+std::string Printable(const std::string& cp1251)
+{
+    std::string text = Utf8(cp1251);
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
+void PrintJson(const TMJPGImage& image)
+{
+    const TMJPGHeader& h = *image.Header;
+    TJsonWriter json(std::cout);
+    json.BeginObject();
+    json.Member("valid", h.IsValid());
+    json.Member("signature", Utf8(h.Signature));
+    json.Member("version_major", h.VersionMajor);
+    json.Member("version_minor", h.VersionMinor);
+    json.Member("camera", Utf8(h.Camera));
+    json.Member("event", FormatDateTime(kDateTimePattern, h.EventTime));
+    json.Member("begin", FormatDateTime(kDateTimePattern, h.BeginTime));
+    json.Member("end", FormatDateTime(kDateTimePattern, h.EndTime));
+    json.Member("width", h.Width);
+    json.Member("height", h.Height);
+    json.Member("fps", h.FPS);
+    json.Member("frames", h.Frames);
+    json.Member("pre_alarm", h.PreAlarm);
+    json.Member("boundary", Utf8(h.Boundary));
+    json.Member("frame_count", image.FrameCount());
+    json.Key("frame_list");
+    json.BeginArray();
+    for (const auto& frame : image.FrameList) {
+        json.BeginObject();
+        json.Member("content_type", Utf8(frame->ContentType));
+        json.Member("content_length", frame->ContentLength);
+        json.Member("sha256", Sha256Hex(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size())));
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+}
+
+void PrintText(const std::string& path, const TMJPGImage& image)
+{
+    const TMJPGHeader& h = *image.Header;
+    std::cout << "Файл:               " << path << '\n'
+              << "Фрагмент:           "
+              << (h.IsValid() ? "действителен" : "недействителен (нет сигнатуры MJPG)") << '\n'
+              << "Сигнатура:          " << Printable(h.Signature) << '\n'
+              << "Версия:             " << h.VersionMajor << '.' << h.VersionMinor << '\n'
+              << "Камера:             " << Printable(h.Camera) << '\n'
+              << "Событие:            " << FormatDateTime(kDateTimePattern, h.EventTime) << '\n'
+              << "Начало:             " << FormatDateTime(kDateTimePattern, h.BeginTime) << '\n'
+              << "Конец:              " << FormatDateTime(kDateTimePattern, h.EndTime) << '\n'
+              << "Размер кадра:       " << h.Width << " × " << h.Height << '\n'
+              << "Кадров в секунду:   " << h.FPS << '\n'
+              << "Кадров в заголовке: " << h.Frames << '\n'
+              << "Запись:             " << (h.PreAlarm ? "до тревоги (Pre)" : "после тревоги (Post)") << '\n'
+              << "Граница:            " << Printable(h.Boundary) << '\n'
+              << "Кадров в файле:     " << image.FrameCount() << '\n';
+    if (image.FrameList.empty())
+        return;
+    std::cout << "\n  Кадр       Длина  Тип\n";
+    char line[64];
+    for (size_t i = 0; i < image.FrameList.size(); ++i) {
+        const TMJPGFrame& frame = *image.FrameList[i];
+        std::snprintf(line, sizeof line, "%6zu  %10d  ", i, static_cast<int>(frame.ContentLength));
+        std::cout << line
+                  << (frame.Data->Size() == 0 ? std::string("(нет данных)") : Printable(frame.ContentType))
+                  << '\n';
+    }
+}
+
+} // namespace
+
+int RunInfo(const TArguments& args)
+{
+    const TCommandLine cl(args, {{"json", false}});
+    if (cl.Positional.size() != 1)
+        throw EUsageError("info: нужен ровно один файл");
+    const std::string& path = cl.Positional[0];
+    const auto image = LoadFragmentFile(path);
+    if (cl.Has("json"))
+        PrintJson(*image);
+    else
+        PrintText(path, *image);
+    if (!image->Header->IsValid()) {
+        std::cout.flush();
+        std::cerr << "mjpgtool: \"" << path << "\" не является фрагментом MJPG\n";
+        return esInvalid;
+    }
+    return esOk;
+}
