@@ -1,0 +1,128 @@
+// mjpgreport FILE --frame N --pdf|--html|--rtf OUT
+// Writes the frame report of frame N of an MJPG fragment file, as the
+// player's "Печать" builds it (no organization, not from an archive record).
+#include "container/mjpgimage.h"
+#include "core/streams.h"
+#include "report/exportsettings.h"
+#include "report/framereport.h"
+#include "report/htmlexport.h"
+#include "report/layout.h"
+#include "report/pdfexport.h"
+#include "report/reportmodel.h"
+#include "report/rtfexport.h"
+#include "report/templateloader.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+
+namespace {
+
+enum class TFormat { Pdf, Html, Rtf };
+
+struct TArguments {
+    std::string File;
+    int32_t Frame = -1;
+    std::optional<TFormat> Format;
+    std::string Output;
+};
+
+const char Usage[] = "usage: mjpgreport FILE --frame N --pdf|--html|--rtf OUT\n";
+
+bool ParseFrame(const char* text, int32_t& frame)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (!*text || *end || value < 0 || value > INT32_MAX)
+        return false;
+    frame = static_cast<int32_t>(value);
+    return true;
+}
+
+std::optional<TArguments> Parse(int argc, char** argv)
+{
+    TArguments a;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--frame" && hasValue) {
+            if (!ParseFrame(argv[++i], a.Frame))
+                return std::nullopt;
+        } else if ((arg == "--pdf" || arg == "--html" || arg == "--rtf") && hasValue && !a.Format) {
+            a.Format = arg == "--pdf" ? TFormat::Pdf : arg == "--html" ? TFormat::Html : TFormat::Rtf;
+            a.Output = argv[++i];
+        } else if (!arg.starts_with("--") && a.File.empty()) {
+            a.File = arg;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (a.File.empty() || a.Frame < 0 || !a.Format || a.Output.empty())
+        return std::nullopt;
+    return a;
+}
+
+int Run(const TArguments& a)
+{
+    TFileStream stream(a.File, TFileMode::fmOpenRead);
+    const TMJPGImage image(&stream);
+    if (!image.Header->IsValid()) {
+        std::fprintf(stderr, "mjpgreport: %s: not an MJPG fragment\n", a.File.c_str());
+        return 1;
+    }
+    if (!image.GetFrame(a.Frame)) {
+        std::fprintf(stderr, "mjpgreport: %s: no frame %d (the fragment has %d)\n", a.File.c_str(), a.Frame,
+                     image.FrameCount());
+        return 1;
+    }
+    const TFrameReportInput input = FrameReportInput(image, a.Frame);
+    if (input.Picture.isNull())
+        std::fprintf(stderr, "mjpgreport: frame %d: the picture cannot be decoded; the report has none\n", a.Frame);
+
+    const auto report = LoadFrameReportTemplate();
+    if (!FillFrameReport(*report, input)) {
+        std::fprintf(stderr, "mjpgreport: the report template has no picture \"Frame\"\n");
+        return 1;
+    }
+    report->Build();
+    const QString output = QString::fromLocal8Bit(a.Output.c_str());
+    switch (*a.Format) {
+    case TFormat::Pdf:
+        ExportPdf(*report->Prepared(), output, FrameReportPdfSettings());
+        break;
+    case TFormat::Html:
+        ExportHtml(*report->Prepared(), output, FrameReportHtmlSettings());
+        break;
+    case TFormat::Rtf:
+        ExportRtf(*report->Prepared(), output, FrameReportRtfSettings());
+        break;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::optional<TArguments> arguments = Parse(argc, argv);
+    if (!arguments) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+    // Fonts need a GUI application; without a display it runs off screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    try {
+        return Run(*arguments);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mjpgreport: %s\n", e.what());
+        return 1;
+    }
+}
