@@ -29,46 +29,51 @@ void TMJPGFrame::ReadFromStream(TStream* stream)
     if (!stream)
         return;
     try {
-        do {
-            ReadLine(stream);
-            if (Line.find("Content-Type:") != std::string::npos)
-                ContentType = TrimControlAndBlanks(Line.substr(13));
-            else if (Line.find("Content-Length:") != std::string::npos)
-                ContentLength = MJPGIntValue(Line.substr(15));
-        } while (!Line.empty());
-
-        const int64_t streamSize = stream->Size();
-        if (ContentLength < 0) {
-            // No data can be read; the next part starts after the empty line.
-            Clear();
-            return;
-        }
-        if (ContentLength >= streamSize) {
-            // A length no part of this stream can have: the frame stays
-            // empty and reading ends here.
-            Clear();
-            stream->Seek(0, TSeekOrigin::soEnd);
-            return;
-        }
-        if (ContentLength > streamSize - stream->Position()) {
-            // The data ends early: the frame stays empty and the stream is
-            // at its end, as after a short copy (without allocating first).
-            Clear();
-            stream->Seek(0, TSeekOrigin::soEnd);
-            return;
-        }
-        if (ContentLength > 0) {
-            Data->SetPosition(0);
-            Data->CopyFrom(*stream, ContentLength);
-        }
-        // The CR LF after the data, with anything standing before it.
-        ReadLine(stream);
-        Line.clear();
-    } catch (const std::exception&) {
-        Clear();
+        ReadPart(*stream);
     } catch (...) {
         Clear();
     }
+    // The line buffer is not kept with the frame: a long text line in a part
+    // would otherwise hold up to 64 KiB per frame for the life of the image.
+    std::string().swap(Line);
+}
+
+void TMJPGFrame::ReadPart(TStream& stream)
+{
+    do {
+        ReadLine(&stream);
+        if (Line.find("Content-Type:") != std::string::npos)
+            ContentType = TrimControlAndBlanks(Line.substr(13));
+        else if (Line.find("Content-Length:") != std::string::npos)
+            ContentLength = MJPGIntValue(Line.substr(15));
+    } while (!Line.empty());
+
+    const int64_t streamSize = stream.Size();
+    if (ContentLength < 0) {
+        // No data can be read; the next part starts after the empty line.
+        Clear();
+        return;
+    }
+    if (ContentLength >= streamSize) {
+        // A length no part of this stream can have: the frame stays empty
+        // and reading ends here.
+        Clear();
+        stream.Seek(0, TSeekOrigin::soEnd);
+        return;
+    }
+    if (ContentLength > streamSize - stream.Position()) {
+        // The data ends early: the frame stays empty and the stream is at
+        // its end, as after a short copy (without allocating first).
+        Clear();
+        stream.Seek(0, TSeekOrigin::soEnd);
+        return;
+    }
+    if (ContentLength > 0) {
+        Data->SetPosition(0);
+        Data->CopyFrom(stream, ContentLength);
+    }
+    // The CR LF after the data, with anything standing before it.
+    ReadLine(&stream);
 }
 
 void TMJPGFrame::WriteToStream(TStream* stream) const

@@ -29,4 +29,8 @@ public:
     void WriteToStream(TStream* stream) const;
     // ContentLength := size of Data; true when there is a picture.
     bool HasData();
+
+private:
+    // Steps 2 to 4 of reading a part; raises on a stream error.
+    void ReadPart(TStream& stream);
 };

@@ -135,9 +135,10 @@ void TMJPGHeader::ReadFromStream(TStream* stream)
         ReadLine(stream);
         if (!ParseLine()) {
             Clear();
-            return;
+            break;
         }
     } while (!Line.empty());
+    std::string().swap(Line); // no 64 KiB buffer kept after a long line
 }
 
 std::string TMJPGHeader::ToText() const

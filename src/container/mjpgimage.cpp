@@ -20,8 +20,16 @@ void TMJPGImage::LoadFromStream(TStream* stream)
     Header->ReadFromStream(stream);
     if (!Header->IsValid())
         return;
-    while (stream->Position() < stream->Size())
-        FrameList.push_back(std::make_unique<TMJPGFrame>(stream, Header->Boundary));
+    while (stream->Position() < stream->Size()) {
+        const int64_t before = stream->Position();
+        auto frame = std::make_unique<TMJPGFrame>(stream, Header->Boundary);
+        // A read that fails is the end of the data at that point:
+        // a part read that took no byte means the stream gives no more, and
+        // asking again would append empty frames for ever.
+        if (stream->Position() == before)
+            break;
+        FrameList.push_back(std::move(frame));
+    }
 }
 
 TMJPGFrame* TMJPGImage::GetFrame(int32_t index) const

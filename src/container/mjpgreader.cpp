@@ -55,15 +55,20 @@ void TMJPGReader::ReadLine(TStream* stream)
     int64_t from = 0;
     for (;;) {
         const TStream::TPeek peek = stream->Peek(want);
-        if (!peek.data) {
-            if (want == 256 && stream->Size() > start)
-                break; // the stream cannot show its bytes: read a block instead
+        const int64_t size = stream->Size();
+        if (!peek.data || peek.size <= 0) {
+            if (size > start)
+                break; // the stream does not show its bytes: read a block instead
             stream->Seek(start, TSeekOrigin::soBeginning);
             return; // end of the stream: an empty line
         }
         // The block is complete when the stream ends within it or it holds
-        // the most a line may take.
-        const bool known = peek.size < want || peek.size > MaxLineLength;
+        // the most a line may take. A view shorter than asked that does not
+        // reach the end of the stream tells nothing about the block: read it.
+        const bool atEnd = start + peek.size >= size;
+        if (peek.size < want && !atEnd)
+            break;
+        const bool known = atEnd || peek.size > MaxLineLength;
         const int64_t available = std::min(peek.size, MaxLineLength);
         const char* text = reinterpret_cast<const char*>(peek.data);
         int64_t at = 0;
@@ -79,7 +84,7 @@ void TMJPGReader::ReadLine(TStream* stream)
         case TScanResult::Nul: {
             // The line ends at the NUL; the whole block counts as read.
             Line.assign(text, static_cast<size_t>(at));
-            const int64_t block = known ? available : std::min(stream->Peek(blockSize).size, MaxLineLength);
+            const int64_t block = known ? available : std::min(size - start, MaxLineLength);
             stream->Seek(start + block, TSeekOrigin::soBeginning);
             return;
         }

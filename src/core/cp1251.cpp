@@ -102,6 +102,14 @@ std::string Utf8ToCp1251(const std::string& text)
             ++i;
             continue;
         }
+        // Overlong forms (which would pass "/", "." or NUL off as other
+        // bytes) and values beyond U+10FFFF are malformed too.
+        static const uint32_t kMinimum[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < kMinimum[len] || cp > 0x10FFFF) {
+            out += '?';
+            i += len;
+            continue;
+        }
         const int byte = UnicodeToByte(cp);
         out += byte < 0 ? '?' : static_cast<char>(byte);
         i += len;
