@@ -1,0 +1,93 @@
+// Loading a fragment into the window (from a file or a stream) and closing it.
+#include "vplayerform.h"
+
+#include "container/mjpgimage.h"
+#include "core/streams.h"
+
+#include <QFile>
+
+#include <stdexcept>
+
+namespace {
+
+// A load that ends without a message: the stream is not an MJPG fragment.
+class EAbortLoad : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace
+
+void TVPlayerForm::CloseFragment()
+{
+    // A frame of the next fragment may reuse a freed frame's address.
+    FPictures.Clear();
+    Image.reset();
+    FramePos.ResetPosition();
+    SerialNumber = -1;
+    Issue = -1;
+}
+
+bool TVPlayerForm::LoadFile(const QString& path)
+{
+    CloseFragment();
+    // Outside the handling below: a file that cannot be opened is reported
+    // by whoever called (the standard error display at the handler's edge).
+    auto file = std::make_unique<TFileStream>(QFile::encodeName(path).toStdString(), TFileMode::fmOpenRead);
+    std::unique_ptr<TMJPGImage> image;
+    bool silent = false;
+    bool failed = false;
+    try {
+        image = std::make_unique<TMJPGImage>(file.get());
+        if (!image->Header->IsValid())
+            throw EAbortLoad("Bad MJPG stream!");
+    } catch (const EAbortLoad&) {
+        silent = true;
+    } catch (...) {
+        failed = true;
+    }
+    file.reset(); // closed before the first frame is decoded
+    if (silent || failed) {
+        image.reset();
+        if (failed) {
+            Dialogs().Message(this, windowTitle(),
+                              QStringLiteral("Не могу загрузить данные из файла") + QLatin1Char('\n') +
+                                  QLatin1Char('"') + path + QLatin1Char('"'),
+                              TMsgIcon::Error, mbOK);
+        }
+        SetState(psEmpty);
+        ClearPicture();
+        return false;
+    }
+    Image = std::move(image);
+    LayoutVideo(Image.get());
+    InitTrackBar();
+    SeekFirstFrame();
+    ShowFrame(FramePos.CurrentFrame);
+    SetState(psStopped);
+    return true;
+}
+
+bool TVPlayerForm::LoadStream(TStream* stream)
+{
+    CloseFragment();
+    try {
+        if (!stream)
+            throw EAbortLoad("Bad stream pointer!");
+        auto image = std::make_unique<TMJPGImage>(stream);
+        if (!image->Header->IsValid())
+            throw EAbortLoad("Bad MJPG stream!");
+        Image = std::move(image);
+        LayoutVideo(Image.get());
+        InitTrackBar();
+        SeekFirstFrame();
+        ShowFrame(FramePos.CurrentFrame);
+        SetState(psStopped);
+        return true;
+    } catch (...) {
+        // The archive functions report their own failures.
+    }
+    SetState(psEmpty);
+    ClearPicture();
+    return false;
+}

@@ -1,0 +1,56 @@
+// Painting the current frame.
+#include "pictureview.h"
+
+#include <QPainter>
+#include <QPaintEvent>
+
+TPictureView::TPictureView(QWidget* parent)
+    : QWidget(parent)
+{
+    // No background of its own: the black panel behind shows wherever the
+    // picture does not cover.
+}
+
+void TPictureView::SetPicture(const QImage& picture)
+{
+    FPicture = picture;
+    UpdateOpaque();
+    update();
+}
+
+void TPictureView::UpdateOpaque()
+{
+    // A stretched picture covers every pixel (frames carry no alpha), so the
+    // panel's black need not be painted under it on every frame.
+    setAttribute(Qt::WA_OpaquePaintEvent, FStretch && !FPicture.isNull() && !FPicture.hasAlphaChannel());
+}
+
+void TPictureView::SetStretch(bool stretch)
+{
+    if (FStretch == stretch)
+        return;
+    FStretch = stretch;
+    UpdateOpaque();
+    update();
+}
+
+void TPictureView::SetAlignClient(bool alignClient)
+{
+    FAlignClient = alignClient;
+    if (FAlignClient && parentWidget())
+        setGeometry(parentWidget()->rect());
+}
+
+void TPictureView::paintEvent(QPaintEvent*)
+{
+    if (FPicture.isNull())
+        return;
+    QPainter painter(this);
+    if (FStretch) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(rect(), FPicture);
+    } else {
+        const QPoint topLeft((width() - FPicture.width()) / 2, (height() - FPicture.height()) / 2);
+        painter.drawImage(topLeft, FPicture);
+    }
+}

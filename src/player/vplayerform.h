@@ -1,0 +1,227 @@
+// TVPlayerForm: the player window. It holds the loaded fragment, plays it
+// forwards and backwards at its recorded rate, steps, pauses and stops, keeps
+// the position slider in step, lays out and zooms the picture, and carries
+// the commands of the tool bars. Its members are defined over several files,
+// one concern each: vplayerform.cpp (controls, actions, the window's life),
+// playback.cpp, videoview.cpp, loading.cpp, and the command files.
+#pragma once
+
+#include "container/mjpgimage.h"
+#include "core/datetime.h"
+#include "framepicture.h"
+#include "framepos.h"
+#include "playerstate.h"
+#include "uikit/dialogs.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QSlider;
+class QSplitter;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class TActionButton;
+class TChronometer;
+class TDTIntervalForm;
+class TFragment;
+class TPictureView;
+class TStream;
+class TVManagerForm;
+
+class TVPlayerForm : public QWidget {
+    Q_OBJECT
+public:
+    // The owner becomes the Qt parent; the player stays a window of its own
+    // until the owner docks it (re-parents it into a panel).
+    explicit TVPlayerForm(QWidget* owner = nullptr);
+    ~TVPlayerForm() override;
+
+    // ---- Controls (owned through Qt parents) ----
+    QSplitter* RightSplitter = nullptr; // video panel | manager dock
+    QWidget* pnlVideo = nullptr;
+    TPictureView* imgVideo = nullptr;
+    QWidget* pbxPause = nullptr;
+    QWidget* pnlRightDock = nullptr;
+    QWidget* CoolBar = nullptr;
+    QSlider* trbFramePosition = nullptr;
+    QToolBar* tbrVideoActions = nullptr;
+    QToolBar* tbrView = nullptr;
+    QToolBar* tbrFile = nullptr;
+
+    TActionButton* tbnFirstFrame = nullptr;
+    TActionButton* tbtnPriorFrame = nullptr;
+    TActionButton* tbtnPlayBack = nullptr;
+    TActionButton* tbtnPause = nullptr;
+    TActionButton* tbtnStop = nullptr;
+    TActionButton* tbtnPlay = nullptr;
+    TActionButton* tbtnNextFrame = nullptr;
+    TActionButton* tbtnLastFrame = nullptr;
+    TActionButton* tbtnSaveFrame = nullptr;
+    TActionButton* tbtnPrintReport = nullptr;
+    TActionButton* tbtnResizeFrame = nullptr;
+    QToolButton* tbtnZoomFragment = nullptr;
+    TActionButton* tbtnViewManager = nullptr;
+    TActionButton* ToolButton4 = nullptr;
+    TActionButton* tbtnOpenFile = nullptr;
+    TActionButton* tbtnSaveFile = nullptr;
+    TActionButton* tbtnCancelLoading = nullptr;
+
+    QMenu* pmFrameZoom = nullptr;
+    QTimer* tmrStartWait = nullptr;
+    QTimer* tmrPauseAnimation = nullptr;
+    QTimer* Timer1 = nullptr;
+    TFileDialogOptions OpenDialog;
+
+    // ---- Actions, in the order of the action list ----
+    std::vector<QAction*> ActionList;
+    QAction* actFirstFrame = nullptr;
+    QAction* actPriorFrame = nullptr;
+    QAction* actPlayBack = nullptr;
+    QAction* actPause = nullptr;
+    QAction* actStop = nullptr;
+    QAction* actPlay = nullptr;
+    QAction* actNextFrame = nullptr;
+    QAction* actLastFrame = nullptr;
+    QAction* actSaveFrame = nullptr;
+    QAction* actOpenFile = nullptr;
+    QAction* actSaveFile = nullptr;
+    QAction* actPrintReport = nullptr;
+    QAction* actStretch = nullptr;
+    QAction* actNormalSize = nullptr;
+    QAction* actShowManager = nullptr;
+    QAction* actHideManager = nullptr;
+    QAction* actShowDTInterval = nullptr;
+    QAction* actZoom50 = nullptr;
+    QAction* actZoom100 = nullptr;
+    QAction* actZoom200 = nullptr;
+    QAction* actZoomFree = nullptr;
+    QAction* actCancelLoad = nullptr;
+
+    // ---- Loading (loading.cpp) ----
+    // Raises the file's open error (missing, no rights); every other failure
+    // is handled here and gives false.
+    bool LoadFile(const QString& path);
+    bool LoadStream(TStream* stream);
+    void CloseFragment();
+
+    // ---- Playback engine (playback.cpp) ----
+    bool SeekFirstFrame();
+    bool SeekLastFrame();
+    bool SeekNextFrame();
+    bool SeekPriorFrame();
+    TMJPGFrame* StepForward(int32_t& index);
+    TMJPGFrame* StepBackward(int32_t& index);
+    void ShowFrame(TMJPGFrame* frame);
+    void ClearPicture();
+    void InitTrackBar();
+    void SetState(TPlayerState state);
+    void SetLoading(bool loading);
+    void UpdateActions();
+    void UpdateCommonActions();
+    void StartPlay();
+
+    // ---- View (videoview.cpp) ----
+    void LayoutVideo(const TMJPGImage* image);
+    void CenterPauseBox();
+    void SetKeepProportions(bool keepProportions);
+    void CheckCategoryAction(const QString& category, const QAction* action);
+
+    // ---- Window events ----
+    void FormCreate();
+    void FormDestroy();
+    void FormShow();
+    bool FormCloseQuery();
+
+    // ---- Command handlers ----
+    void actFirstFrameExecute();
+    void actPriorFrameExecute();
+    void actNextFrameExecute();
+    void actLastFrameExecute();
+    void actPlayExecute();
+    void actPlayBackExecute();
+    void actPauseExecute();
+    void actStopExecute();
+    void trbFramePositionChange();
+    void pnlVideoResize();
+    void actZoom50Execute();
+    void actZoom100Execute();
+    void actZoom200Execute();
+    void actZoomFreeExecute();
+    void actStretchExecute();
+    void actNormalSizeExecute();
+    void actOpenFileExecute();
+    // Snapshots and saving (snapshots.cpp), the frame report (framereport.cpp).
+    void actSaveFrameExecute();
+    void actSaveFileExecute();
+    void actPrintReportExecute();
+    // Archive functions (archive.cpp).
+    void actShowManagerExecute();
+    void actHideManagerExecute();
+    void actShowDTIntervalExecute();
+    void actCancelLoadExecute();
+    void tmrStartWaitTimer();
+    void tmrPauseAnimationTimer();
+    void Timer1Timer();
+
+    // ---- Fields ----
+    // Other windows read State and set OrganizationName; everything else is
+    // changed only by the window's own members.
+    std::unique_ptr<TMJPGImage> Image;
+    TFramePosition FramePos;
+    int32_t SerialNumber = -1;
+    int32_t Issue = -1;
+    TPlayerState State = psEmpty;
+    TPlayerState StateBeforePause = psEmpty;
+    TChronometer* Chronometer = nullptr; // a Qt child of the window
+    TVManagerForm* Manager = nullptr;
+    TDTIntervalForm* IntervalForm = nullptr;
+    TFragment* PendingFragment = nullptr;
+    bool ManagerVisible = false;
+    int32_t ManagerWidth = 230;
+    bool KeepProportions = true;
+    QString OrganizationName;
+    QString EventInfoText;
+    bool OpenFirstOnShow = false;
+    TDateTime IntervalBegin = 0;
+    TDateTime IntervalEnd = 0;
+    bool FixedZoom = false;
+    double ZoomFactor = 0.0;
+    bool Loading = false;
+    bool LoadCancelled = false;
+
+signals:
+    // State or Loading changed: whatever follows the player's availability
+    // (the main window's Open command) looks again.
+    void StateChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createActions();
+    void connectHandlers();
+    QAction* NewAction(const char* name, const char* category, const QString& caption, const QString& hint,
+                       int imageIndex);
+    // Plays in one direction: the loop shared by Play and Play back.
+    void PlayLoop(TPlayerState direction);
+    // The frame that the running loop will show next, decoded while it waits.
+    void PrepareNextFrame(TPlayerState direction);
+    // The slider's part of a state change.
+    void ApplyStateToTrackBar(TPlayerState state);
+
+    TFramePictureCache FPictures;
+};
+
+// The one player window, set by the window that creates it.
+extern TVPlayerForm* VPlayerForm;

@@ -1,0 +1,36 @@
+// TChronometer: the stopwatch that paces playback. It reads the monotonic
+// clock and reports the time since its last Reset in microseconds,
+// milliseconds or seconds, as unsigned 32-bit numbers that wrap after about
+// 71 minutes. The arithmetic is kept in free functions so that it can be
+// checked without a clock.
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+
+// Microseconds per clock tick for a clock of the given ticks per second.
+double MksPerTick(int64_t ticksPerSecond);
+// Microseconds in `ticks`, truncated toward zero, low 32 bits kept.
+uint32_t TicksToMks(int64_t ticks, double mksPerTick);
+uint32_t MksToMs(uint32_t mks);
+uint32_t MksToS(uint32_t mks);
+
+class TChronometer : public QObject {
+    Q_OBJECT
+public:
+    // Owned by `owner` (Qt parent); already running when constructed.
+    explicit TChronometer(QObject* owner);
+
+    void Reset();
+    // Each read takes the clock anew.
+    uint32_t FTime_mks() const;
+    uint32_t FTime_ms() const;
+    uint32_t FTime_s() const;
+
+private:
+    static int64_t ReadCounter();
+
+    int64_t StartCount = 0;
+    double MksPerTick = 0.0;
+};

@@ -1,0 +1,146 @@
+// Which commands are available: with no fragment, loaded, playing, paused,
+// while a download runs, and in the fragment's corner cases.
+#include "playerfixture.h"
+
+namespace {
+
+using Names = std::set<std::string>;
+
+const Names Common = {"actOpenFile", "actShowDTInterval", "actShowManager", "actHideManager",
+                      "actZoom50",   "actZoom100",        "actZoom200",     "actZoomFree"};
+const Names AlwaysOn = {"actShowManager", "actHideManager", "actZoom50", "actZoom100", "actZoom200", "actZoomFree"};
+
+Names Plus(Names names, std::initializer_list<const char*> more)
+{
+    for (const char* name : more)
+        names.insert(name);
+    return names;
+}
+
+} // namespace
+
+TEST_F(PlayerTest, EmptyWindowOffersOnlyOpenArchiveAndZoom)
+{
+    EXPECT_EQ(Form.State, psEmpty);
+    EXPECT_EQ(Enabled(), Common);
+    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_EQ(Form.FramePos.DisableCount, 1);
+}
+
+TEST_F(PlayerTest, AvailabilityFollowsPositionAndState)
+{
+    struct Case {
+        const char* Situation;
+        std::function<void(TVPlayerForm&)> Reach;
+        Names Expected;
+    };
+    // Five frames with pictures; FPS -1 keeps a playing loop on its frame.
+    const Case cases[] = {
+        {"stopped at the first frame", [](TVPlayerForm&) {},
+         Plus(Common, {"actNextFrame", "actLastFrame", "actPlay", "actPlayBack", "actSaveFrame", "actPrintReport",
+                       "actSaveFile", "actStretch", "actNormalSize"})},
+        {"stopped in the middle", [](TVPlayerForm& form) { form.actNextFrame->trigger(); },
+         Plus(Common, {"actFirstFrame", "actPriorFrame", "actNextFrame", "actLastFrame", "actPlay", "actPlayBack",
+                       "actSaveFrame", "actPrintReport", "actSaveFile", "actStretch", "actNormalSize"})},
+        {"stopped at the last frame", [](TVPlayerForm& form) { form.actLastFrame->trigger(); },
+         Plus(Common, {"actFirstFrame", "actPriorFrame", "actPlay", "actPlayBack", "actSaveFrame", "actPrintReport",
+                       "actSaveFile", "actStretch", "actNormalSize"})},
+        {"paused in the middle",
+         [](TVPlayerForm& form) {
+             form.actNextFrame->trigger();
+             TPassObserver observer(form.actStop, [&](int) { form.actPause->trigger(); });
+             form.actPlay->trigger();
+         },
+         Plus(Common, {"actFirstFrame", "actPriorFrame", "actNextFrame", "actLastFrame", "actPlay", "actPlayBack",
+                       "actPause", "actStop", "actSaveFrame", "actPrintReport", "actSaveFile", "actStretch",
+                       "actNormalSize"})},
+        {"downloading", [](TVPlayerForm& form) { form.SetLoading(true); },
+         Plus(AlwaysOn, {"actStretch", "actNormalSize"})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Situation);
+        TVPlayerForm form;
+        ASSERT_TRUE(LoadInto(form, Frames(5, -1)));
+        c.Reach(form);
+        EXPECT_EQ(EnabledActions(form), c.Expected);
+    }
+}
+
+TEST_F(PlayerTest, PlayingOffersPauseAndStopButNoFileCommands)
+{
+    ASSERT_TRUE(Load(Frames(5, -1)));
+    Names seen;
+    bool sliderEnabled = true;
+    TPassObserver observer(Form.actStop, [&](int) {
+        seen = Enabled();
+        sliderEnabled = Form.trbFramePosition->isEnabled();
+        Form.actStop->trigger();
+    });
+    Form.actPlay->trigger();
+    ASSERT_FALSE(observer.TimedOut);
+    // The availability computed when playback started, at the first frame.
+    EXPECT_EQ(seen, Plus(AlwaysOn, {"actNextFrame", "actLastFrame", "actPlay", "actPlayBack", "actPause", "actStop",
+                                    "actStretch", "actNormalSize"}));
+    EXPECT_FALSE(sliderEnabled);
+    EXPECT_EQ(Form.State, psStopped);
+    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+}
+
+TEST_F(PlayerTest, FirstFramesWithoutPictures)
+{
+    ASSERT_TRUE(Load(Frames({false, false, true, true})));
+    EXPECT_EQ(Form.FramePos.Index, 2);
+    EXPECT_EQ(ShownFrame(), 2);
+    EXPECT_TRUE(Form.actFirstFrame->isEnabled());
+    EXPECT_TRUE(Form.actPriorFrame->isEnabled());
+    // Prior finds nothing before it: nothing moves, the picture stays.
+    Form.actPriorFrame->trigger();
+    EXPECT_EQ(Form.FramePos.Index, 2);
+    EXPECT_EQ(ShownFrame(), 2);
+    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_EQ(Form.trbFramePosition->value(), 2);
+}
+
+TEST_F(PlayerTest, NoFrameCarriesAPicture)
+{
+    ASSERT_TRUE(Load(Frames({false, false, false})));
+    EXPECT_EQ(Form.State, psStopped);
+    EXPECT_EQ(Form.FramePos.Index, 3);
+    EXPECT_EQ(Form.FramePos.CurrentFrame, nullptr);
+    EXPECT_EQ(ShownFrame(), -1);
+    EXPECT_EQ(Enabled(), Plus(Common, {"actFirstFrame", "actPriorFrame", "actSaveFile"}));
+    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    for (QAction* step : {Form.actFirstFrame, Form.actPriorFrame}) {
+        step->trigger();
+        EXPECT_EQ(ShownFrame(), -1);
+        EXPECT_EQ(Form.FramePos.CurrentFrame, nullptr);
+    }
+}
+
+TEST_F(PlayerTest, FragmentWithoutFrames)
+{
+    ASSERT_TRUE(Load(Frames(0)));
+    EXPECT_EQ(Form.State, psStopped);
+    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_EQ(ShownFrame(), -1);
+    EXPECT_EQ(Enabled(), Plus(Common, {"actSaveFile"}));
+}
+
+TEST_F(PlayerTest, SetLoadingCountsEveryCall)
+{
+    ASSERT_TRUE(Load(Frames(3)));
+    const int before = Form.FramePos.DisableCount;
+    Form.SetLoading(true);
+    Form.SetLoading(true);
+    EXPECT_EQ(Form.FramePos.DisableCount, before + 2);
+    EXPECT_EQ(Form.State, psEmpty);
+    Form.SetLoading(false);
+    EXPECT_EQ(Form.FramePos.DisableCount, before + 1);
+    EXPECT_EQ(Form.State, psStopped);
+    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    // After a cancelled download the player stays empty.
+    Form.LoadCancelled = true;
+    Form.SetLoading(false);
+    EXPECT_EQ(Form.State, psEmpty);
+    EXPECT_EQ(Form.FramePos.DisableCount, before + 2);
+}

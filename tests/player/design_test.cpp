@@ -1,0 +1,204 @@
+// The window's design: controls, actions, buttons and menus by name.
+#include "playerfixture.h"
+
+#include "player/actionbutton.h"
+
+#include <QMenu>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+struct ActionRow {
+    const char* Name;
+    const char* Category;
+    const char* Caption;
+    const char* Hint;
+    bool HasImage;
+};
+
+const ActionRow ActionTable[] = {
+    {"actFirstFrame", "Video", "Начало", "Первый кадр", true},
+    {"actPriorFrame", "Video", "Кадр назад", "Кадр назад", true},
+    {"actPlayBack", "Video", "Обратный просмотр", "Проиграть назад", true},
+    {"actPause", "Video", "Пауза", "Пауза", true},
+    {"actStop", "Video", "Остановить", "Остановить", true},
+    {"actPlay", "Video", "Просмотр", "Проиграть", true},
+    {"actNextFrame", "Video", "Кадр вперед", "Кадр вперед", true},
+    {"actLastFrame", "Video", "Конец", "Последний кадр", true},
+    {"actSaveFrame", "Video", "Снимок", "Сохранить кадр", true},
+    {"actOpenFile", "File", "Открыть", "Загрузить видео из файла", true},
+    {"actSaveFile", "File", "Сохранить", "Сохранить видео в файл", true},
+    {"actPrintReport", "Video", "Печать", "Печатать кадр", true},
+    {"actStretch", "View", "Растянуть", "Растянуть до размеров окна", true},
+    {"actNormalSize", "View", "Исходный размер", "Сохранять пропорции", true},
+    {"actShowManager", "View", "Менеджер видеофрагментов", "Показать менеджер видеофрагментов", true},
+    {"actHideManager", "View", "Менеджер видеофрагментов", "Скрыть менеджер видеофрагментов", true},
+    {"actShowDTInterval", "View", "Получить видеофрагменты", "Получить список видеофрагментов", true},
+    {"actZoom50", "Zoom", "50%", "Уменьшить исходный размер в 2-а раза", false},
+    {"actZoom100", "Zoom", "100%", "Исходный размер изображения", false},
+    {"actZoom200", "Zoom", "200%", "Увеличить исходный размер в 2-а раза", false},
+    {"actZoomFree", "Zoom", "По размеру окна", "Вписать видео в размеры окна", false},
+    {"actCancelLoad", "File", "Отменить", "Отменить загрузку видеофрагмента", true},
+};
+
+// True when the icon's normal look has a visible pixel (the artwork loaded).
+bool IconIsDrawn(const QIcon& icon)
+{
+    const QImage image = icon.pixmap(QSize(16, 16)).toImage();
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) != 0)
+                return true;
+    return false;
+}
+
+std::vector<std::string> ButtonNames(QToolBar* bar)
+{
+    // Widgets of a tool bar in their order; separators as "|".
+    std::vector<std::string> names;
+    for (QAction* entry : bar->actions()) {
+        if (entry->isSeparator())
+            names.push_back("|");
+        else if (QWidget* widget = bar->widgetForAction(entry))
+            names.push_back(widget->objectName().toStdString());
+    }
+    return names;
+}
+
+} // namespace
+
+TEST_F(PlayerTest, ActionListFollowsTheActionTable)
+{
+    ASSERT_EQ(Form.ActionList.size(), std::size(ActionTable));
+    for (size_t i = 0; i < std::size(ActionTable); ++i) {
+        const ActionRow& row = ActionTable[i];
+        SCOPED_TRACE(row.Name);
+        QAction* action = Form.ActionList[i];
+        EXPECT_EQ(action->objectName().toStdString(), row.Name);
+        EXPECT_EQ(Form.findChild<QAction*>(QLatin1String(row.Name)), action);
+        EXPECT_EQ(action->property("category").toString().toStdString(), row.Category);
+        EXPECT_EQ(action->text().toStdString(), row.Caption);
+        EXPECT_EQ(action->toolTip().toStdString(), row.Hint);
+        EXPECT_EQ(!action->icon().isNull(), row.HasImage);
+        if (row.HasImage) {
+            EXPECT_TRUE(IconIsDrawn(action->icon()));
+        }
+    }
+    EXPECT_EQ(Form.actCancelLoad->shortcut(), QKeySequence(Qt::Key_Escape));
+    EXPECT_FALSE(Form.actCancelLoad->isVisible());
+    for (QAction* action : Form.ActionList) {
+        if (action != Form.actCancelLoad) {
+            EXPECT_TRUE(action->shortcut().isEmpty()) << action->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(PlayerTest, ControlsCarryTheirNames)
+{
+    EXPECT_EQ(Form.windowTitle().toStdString(), "Просмотр видеоархива");
+    for (const char* name : {"pnlVideo", "imgVideo", "pbxPause", "RightSplitter", "pnlRightDock", "CoolBar",
+                             "trbFramePosition", "tbrVideoActions", "tbrView", "tbrFile", "tbtnZoomFragment",
+                             "tbtnResizeFrame"})
+        EXPECT_NE(Form.findChild<QWidget*>(QLatin1String(name)), nullptr) << name;
+    EXPECT_NE(Form.findChild<QMenu*>(QStringLiteral("pmFrameZoom")), nullptr);
+    EXPECT_TRUE(Form.pnlRightDock->isHidden());
+    EXPECT_EQ(Form.trbFramePosition->pageStep(), 1);
+    EXPECT_EQ(Form.trbFramePosition->singleStep(), 1);
+    EXPECT_EQ(Form.trbFramePosition->orientation(), Qt::Horizontal);
+}
+
+TEST_F(PlayerTest, TimersAreStoppedWithTheirIntervals)
+{
+    const std::pair<const char*, int> timers[] = {{"tmrStartWait", 500}, {"tmrPauseAnimation", 100}, {"Timer1", 110}};
+    for (const auto& [name, interval] : timers) {
+        auto* timer = Form.findChild<QTimer*>(QLatin1String(name));
+        ASSERT_NE(timer, nullptr) << name;
+        EXPECT_EQ(timer->interval(), interval) << name;
+        EXPECT_FALSE(timer->isActive()) << name;
+    }
+    EXPECT_TRUE(Form.Timer1->isSingleShot());
+    Form.show();
+    EXPECT_FALSE(Form.Timer1->isActive()); // nothing asks to open a fragment on show
+    Form.hide();
+    Form.OpenFirstOnShow = true;
+    Form.show();
+    EXPECT_TRUE(Form.Timer1->isActive());
+    Form.Timer1->stop();
+}
+
+TEST_F(PlayerTest, ToolBarsHoldTheirButtonsInOrder)
+{
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(ButtonNames(Form.tbrVideoActions),
+              (Names{"tbnFirstFrame", "tbtnPriorFrame", "tbtnPlayBack", "|", "tbtnPause", "tbtnStop", "|", "tbtnPlay",
+                     "tbtnNextFrame", "tbtnLastFrame", "|", "tbtnSaveFrame", "tbtnPrintReport"}));
+    EXPECT_EQ(ButtonNames(Form.tbrView), (Names{"tbtnResizeFrame", "tbtnZoomFragment", "tbtnViewManager", "ToolButton4"}));
+    EXPECT_EQ(ButtonNames(Form.tbrFile), (Names{"tbtnOpenFile", "tbtnSaveFile", "tbtnCancelLoading"}));
+
+    const std::pair<TActionButton*, QAction*> bound[] = {
+        {Form.tbnFirstFrame, Form.actFirstFrame},   {Form.tbtnPriorFrame, Form.actPriorFrame},
+        {Form.tbtnPlayBack, Form.actPlayBack},      {Form.tbtnPause, Form.actPause},
+        {Form.tbtnStop, Form.actStop},              {Form.tbtnPlay, Form.actPlay},
+        {Form.tbtnNextFrame, Form.actNextFrame},    {Form.tbtnLastFrame, Form.actLastFrame},
+        {Form.tbtnSaveFrame, Form.actSaveFrame},    {Form.tbtnPrintReport, Form.actPrintReport},
+        {Form.tbtnResizeFrame, Form.actStretch},    {Form.tbtnViewManager, Form.actShowManager},
+        {Form.ToolButton4, Form.actShowDTInterval}, {Form.tbtnOpenFile, Form.actOpenFile},
+        {Form.tbtnSaveFile, Form.actSaveFile},      {Form.tbtnCancelLoading, Form.actCancelLoad},
+    };
+    for (const auto& [button, action] : bound)
+        EXPECT_EQ(button->Action(), action) << button->objectName().toStdString();
+}
+
+TEST_F(PlayerTest, ButtonsFollowTheirActionsVisibility)
+{
+    Form.show();
+    EXPECT_FALSE(Form.tbtnResizeFrame->isVisible());
+    EXPECT_FALSE(Form.tbtnCancelLoading->isVisible()); // its action is hidden at design
+    EXPECT_TRUE(Form.tbtnViewManager->isVisible());
+    Form.actShowManager->setVisible(false);
+    Form.actShowDTInterval->setVisible(false);
+    QCoreApplication::processEvents(); // the tool bar lays itself out again
+    EXPECT_FALSE(Form.tbtnViewManager->isVisible());
+    EXPECT_FALSE(Form.ToolButton4->isVisible());
+    Form.actCancelLoad->setVisible(true);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Form.tbtnCancelLoading->isVisible());
+    // Hidden for good, whichever action it shows.
+    Form.actStretch->trigger();
+    Form.actNormalSize->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(Form.tbtnResizeFrame->isVisible());
+}
+
+TEST_F(PlayerTest, ZoomMenuListsTheZoomChoices)
+{
+    const QList<QAction*> items = Form.pmFrameZoom->actions();
+    ASSERT_EQ(items.size(), 5);
+    EXPECT_EQ(items[0], Form.actZoom50);
+    EXPECT_EQ(items[1], Form.actZoom100);
+    EXPECT_EQ(items[2], Form.actZoom200);
+    EXPECT_TRUE(items[3]->isSeparator());
+    EXPECT_EQ(items[3]->objectName(), QStringLiteral("N1"));
+    EXPECT_EQ(items[4], Form.actZoomFree);
+    EXPECT_EQ(Form.tbtnZoomFragment->menu(), Form.pmFrameZoom);
+    EXPECT_EQ(Form.tbtnZoomFragment->popupMode(), QToolButton::MenuButtonPopup);
+    EXPECT_TRUE(IconIsDrawn(Form.tbtnZoomFragment->icon()));
+    // At creation the window fits the picture to the panel.
+    EXPECT_TRUE(Form.actZoomFree->isChecked());
+    EXPECT_FALSE(Form.actZoom50->isChecked() || Form.actZoom100->isChecked() || Form.actZoom200->isChecked());
+}
+
+TEST_F(PlayerTest, OpenDialogAsksForAnMJPGFile)
+{
+    Dialogs.FileAnswers.push_back(QString()); // cancelled
+    Form.actOpenFile->trigger();
+    ASSERT_EQ(Dialogs.FileDialogs.size(), 1u);
+    EXPECT_EQ(Dialogs.FileDialogs[0].Title.toStdString(), "Открыть видеофрагмент");
+    EXPECT_EQ(Dialogs.FileDialogs[0].Filter.toStdString(), "Видео MJPG (*.mjpg)|*.mjpg|Все файлы|*.*");
+    EXPECT_EQ(Dialogs.FileDialogs[0].DefaultExt.toStdString(), "mjpg");
+    EXPECT_EQ(Form.State, psEmpty);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}

@@ -1,0 +1,147 @@
+// Loading fragments from files and streams, and what a failed load leaves.
+#include "playerfixture.h"
+
+#include "core/errors.h"
+#include "core/streams.h"
+
+#include <QApplication>
+
+#include <cerrno>
+
+TEST_F(PlayerTest, LoadFileShowsTheFirstPicture)
+{
+    const QString path = WriteFragmentFile(QStringLiteral("first.mjpg"), Frames({false, true, true}));
+    ASSERT_TRUE(Form.LoadFile(path));
+    EXPECT_EQ(Form.State, psStopped);
+    EXPECT_EQ(Form.FramePos.Index, 1);
+    EXPECT_EQ(ShownFrame(), 1);
+    EXPECT_EQ(Form.trbFramePosition->minimum(), 0);
+    EXPECT_EQ(Form.trbFramePosition->maximum(), 2);
+    EXPECT_EQ(Form.trbFramePosition->value(), 1);
+    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_EQ(Form.SerialNumber, -1);
+    EXPECT_EQ(Form.Issue, -1);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(PlayerTest, TextFileIsRejectedSilently)
+{
+    ASSERT_TRUE(Load(Frames(3)));
+    const QString path = WriteTextFile(QStringLiteral("notes.txt"), "Camera 3 was moved on Monday.\r\n");
+    Dialogs.FileAnswers.push_back(path);
+    Form.actOpenFile->trigger();
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    EXPECT_EQ(Form.Image, nullptr);
+    EXPECT_EQ(Form.State, psEmpty);
+    EXPECT_EQ(ShownFrame(), -1);
+    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_EQ(Enabled(), (std::set<std::string>{"actOpenFile", "actShowDTInterval", "actShowManager", "actHideManager",
+                                                "actZoom50", "actZoom100", "actZoom200", "actZoomFree"}));
+}
+
+TEST_F(PlayerTest, MissingFileReachesTheStandardErrorDisplay)
+{
+    ASSERT_TRUE(Load(Frames(3)));
+    Form.actNextFrame->trigger();
+    const QString path = MissingPath(QStringLiteral("gone.mjpg"));
+    Dialogs.FileAnswers.push_back(path);
+    Form.actOpenFile->trigger();
+
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    const TRecordedMessage& message = Dialogs.Messages[0];
+    EXPECT_EQ(message.Icon, TMsgIcon::Error);
+    EXPECT_EQ(message.Title, QApplication::applicationDisplayName());
+    EXPECT_TRUE(message.Text.contains(path)) << message.Text.toStdString();
+    EXPECT_TRUE(message.Text.contains(QString::fromStdString(SystemErrorText(ENOENT)))) << message.Text.toStdString();
+    // The fragment is closed, its last picture stays and the state is as it was.
+    EXPECT_EQ(Form.Image, nullptr);
+    EXPECT_EQ(ShownFrame(), 1);
+    EXPECT_EQ(Form.State, psStopped);
+    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+}
+
+TEST_F(PlayerTest, LoadFileRaisesTheOpenErrorToItsCaller)
+{
+    EXPECT_THROW(Form.LoadFile(MissingPath(QStringLiteral("absent.mjpg"))), EFOpenError);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(PlayerTest, SecondFragmentWhilePaused)
+{
+    ASSERT_TRUE(Load(Frames(6)));
+    TPassObserver observer(Form.actStop, [&](int pass) {
+        if (pass == 2)
+            Form.actPause->trigger();
+    });
+    Form.actPlay->trigger();
+    observer.Finish();
+    ASSERT_EQ(Form.State, psPaused);
+
+    TFragmentSpec second = Frames({false, false, true, true});
+    second.Width = 320;
+    ASSERT_TRUE(Form.LoadFile(WriteFragmentFile(QStringLiteral("second.mjpg"), second)));
+    EXPECT_EQ(Form.State, psStopped);
+    EXPECT_EQ(Form.Image->Header->Width, 320);
+    EXPECT_EQ(Form.Image->FrameCount(), 4);
+    EXPECT_EQ(Form.FramePos.Index, 2);
+    EXPECT_EQ(ShownFrame(), 2);
+    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_EQ(Form.FramePos.DisableCount, 0);
+    EXPECT_TRUE(Form.actPlay->isEnabled());
+    EXPECT_FALSE(Form.actPause->isEnabled());
+}
+
+TEST_F(PlayerTest, LoadStreamFailuresAreSilent)
+{
+    struct Case {
+        const char* What;
+        std::function<std::unique_ptr<TMemoryStream>()> Stream;
+    };
+    const Case cases[] = {
+        {"null stream", [] { return std::unique_ptr<TMemoryStream>(); }},
+        {"empty stream", [] { return std::make_unique<TMemoryStream>(); }},
+        {"wrong signature",
+         [] {
+             auto s = std::make_unique<TMemoryStream>();
+             s->WriteString("MJPX/1.0 Multipart JPEG stream\r\n\r\n");
+             s->SetPosition(0);
+             return s;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        ASSERT_TRUE(Load(Frames(2)));
+        auto stream = c.Stream();
+        EXPECT_FALSE(Form.LoadStream(stream.get()));
+        EXPECT_EQ(Form.State, psEmpty);
+        EXPECT_EQ(Form.Image, nullptr);
+        EXPECT_EQ(ShownFrame(), -1);
+        EXPECT_TRUE(Dialogs.Messages.empty());
+    }
+}
+
+TEST_F(PlayerTest, LoadStreamReadsFromTheCurrentPosition)
+{
+    auto fragment = BuildFragment(Frames(2));
+    TMemoryStream stream;
+    stream.WriteString("leading bytes");
+    const int64_t start = stream.Position();
+    stream.CopyFrom(*fragment, 0);
+    stream.SetPosition(start);
+    EXPECT_TRUE(Form.LoadStream(&stream));
+    EXPECT_EQ(Form.Image->FrameCount(), 2);
+    EXPECT_EQ(stream.Position(), stream.Size());
+}
+
+TEST_F(PlayerTest, CloseFragmentKeepsStateAndPicture)
+{
+    ASSERT_TRUE(Load(Frames(3)));
+    Form.actNextFrame->trigger();
+    Form.CloseFragment();
+    EXPECT_EQ(Form.Image, nullptr);
+    EXPECT_EQ(Form.State, psStopped);
+    EXPECT_EQ(ShownFrame(), 1);
+    EXPECT_EQ(Form.FramePos.Index, -1);
+    EXPECT_EQ(Form.FramePos.DisableCount, 0);
+    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+}

@@ -1,0 +1,67 @@
+// The window under test with scripted dialogs, and helpers to load the test
+// fragments and to read what the window shows.
+#pragma once
+
+#include "fakedialogs.h"
+#include "fragments.h"
+#include "passobserver.h"
+#include "player/actionbutton.h"
+#include "player/pictureview.h"
+#include "player/vplayerform.h"
+
+#include <QAction>
+#include <QSlider>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+inline bool LoadInto(TVPlayerForm& form, const TFragmentSpec& spec)
+{
+    auto stream = BuildFragment(spec);
+    return form.LoadStream(stream.get());
+}
+
+// Frame index of the picture on screen, -1 when there is none.
+inline int ShownFrameOf(const TVPlayerForm& form)
+{
+    return FrameOfPicture(form.imgVideo->Picture());
+}
+
+// Names of the enabled actions.
+inline std::set<std::string> EnabledActions(const TVPlayerForm& form)
+{
+    std::set<std::string> names;
+    for (QAction* action : form.ActionList)
+        if (action->isEnabled())
+            names.insert(action->objectName().toStdString());
+    return names;
+}
+
+class PlayerTest : public testing::Test {
+protected:
+    TFakeDialogs Dialogs;
+    TVPlayerForm Form;
+
+    bool Load(const TFragmentSpec& spec) { return LoadInto(Form, spec); }
+    int ShownFrame() const { return ShownFrameOf(Form); }
+    std::set<std::string> Enabled() const { return EnabledActions(Form); }
+};
+
+// Fragments with every frame carrying a picture.
+inline TFragmentSpec Frames(int count, int32_t fps = 2000)
+{
+    TFragmentSpec spec;
+    spec.FPS = fps;
+    spec.Frames.assign(static_cast<size_t>(count), true);
+    return spec;
+}
+
+inline TFragmentSpec Frames(std::vector<bool> withData, int32_t fps = 2000)
+{
+    TFragmentSpec spec;
+    spec.FPS = fps;
+    spec.Frames = std::move(withData);
+    return spec;
+}
