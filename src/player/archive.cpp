@@ -29,3 +29,11 @@ void TVPlayerForm::tmrPauseAnimationTimer()
 void TVPlayerForm::Timer1Timer()
 {
 }
+
+void TVPlayerForm::SetManagerVisible(bool show)
+{
+    // Without a manager window (the file player) there is nothing to dock.
+    if (show == ManagerVisible || !Manager)
+        return;
+    ManagerVisible = show;
+}

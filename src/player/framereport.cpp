@@ -1,6 +1,27 @@
-// The report about the current frame: preview, print and export.
+// The report about the current frame: filled from the fragment and the
+// window, built anew, then shown in the modal preview (print and exports
+// are the preview's).
 #include "vplayerform.h"
+
+#include "container/mjpgimage.h"
+#include "report/framereport.h"
+#include "report/reportmodel.h"
+#include "report/reportpreview.h"
 
 void TVPlayerForm::actPrintReportExecute()
 {
+    TMJPGFrame* frame = FramePos.CurrentFrame;
+    if (!Image || !frame || !frxReport)
+        return;
+    TFrameReportInput input = FrameReportInput(*Image, FramePos.Index);
+    if (Image->GetFrame(FramePos.Index) != frame)
+        LoadFramePicture(*frame, input);
+    input.SerialNumber = SerialNumber;
+    input.Issue = Issue;
+    input.OrganizationName = OrganizationName;
+    input.EventInfoText = EventInfoText;
+    if (!FillFrameReport(*frxReport, input))
+        return;
+    frxReport->Build();
+    ShowReportPreview(*frxReport, this);
 }

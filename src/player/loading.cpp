@@ -64,7 +64,7 @@ bool TVPlayerForm::LoadFile(const QString& path)
     InitTrackBar();
     SeekFirstFrame();
     ShowFrame(FramePos.CurrentFrame);
-    SetState(psStopped);
+    EnterStoppedAfterLoad();
     return true;
 }
 
@@ -82,7 +82,7 @@ bool TVPlayerForm::LoadStream(TStream* stream)
         InitTrackBar();
         SeekFirstFrame();
         ShowFrame(FramePos.CurrentFrame);
-        SetState(psStopped);
+        EnterStoppedAfterLoad();
         return true;
     } catch (...) {
         // The archive functions report their own failures.
@@ -90,4 +90,14 @@ bool TVPlayerForm::LoadStream(TStream* stream)
     SetState(psEmpty);
     ClearPicture();
     return false;
+}
+
+void TVPlayerForm::EnterStoppedAfterLoad()
+{
+    // A fragment loaded while the player was already stopped leaves SetState
+    // nothing to do, yet the commands must follow the new fragment.
+    if (State == psStopped)
+        UpdateActions();
+    else
+        SetState(psStopped);
 }

@@ -1,10 +1,106 @@
-// Saving the current frame as a snapshot and the fragment as an MJPG file.
+// Saving the current frame as a snapshot (the frame's own JPEG bytes, or a
+// decoded Windows bitmap) and the whole fragment as an MJPG file.
 #include "vplayerform.h"
+
+#include "snapshotnames.h"
+
+#include "container/bitmapfile.h"
+#include "container/jpegpicture.h"
+#include "container/mjpgimage.h"
+#include "core/streams.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+
+std::string NativePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// A screen of 8 bits per pixel or fewer gets the 236-colour picture.
+TPixelLayout BitmapLayout()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen && screen->depth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGR24;
+}
+
+} // namespace
 
 void TVPlayerForm::actSaveFrameExecute()
 {
+    TMJPGFrame* frame = FramePos.CurrentFrame;
+    if (!Image || !frame)
+        return;
+    SaveDialog.Title = QStringLiteral("Сохранить снимок");
+    SaveDialog.Filter = QStringLiteral("Windows Bitmap (*.bmp)|*.bmp|Файлы JPG (*.jpg)|*.jpg|Все файлы|*.*");
+    SaveDialog.FilterIndex = 2;
+    SaveDialog.DefaultExt = QStringLiteral("jpg");
+    SaveDialog.FileName = DefaultSnapshotName(*Image->Header, FramePos.Index);
+    if (!Dialogs().SaveFileName(this, SaveDialog))
+        return;
+    const QString path = SaveDialog.FileName;
+    SaveDialog.InitialDir = QFileInfo(path).absolutePath();
+
+    try {
+        if (UpperExtension(path) == QLatin1String(".BMP")) {
+            const TDecodedPicture picture = DecodeFramePicture(*frame, BitmapLayout());
+            TFileStream file(NativePath(path), TFileMode::fmCreate);
+            WriteBitmapFile(file, picture);
+        } else {
+            TFileStream file(NativePath(path), TFileMode::fmCreate);
+            file.WriteBuffer(frame->Data->Memory(), frame->Data->Size());
+        }
+    } catch (...) {
+        Dialogs().Message(this, windowTitle(), QStringLiteral("Не могу сохранить снимок!"), TMsgIcon::Error, mbOK);
+        return;
+    }
+    Dialogs().Message(this, windowTitle(), QStringLiteral("Снимок успешно сохранен."), TMsgIcon::Information, mbOK);
 }
 
 void TVPlayerForm::actSaveFileExecute()
 {
+    if (!Image)
+        return;
+    SaveDialog.Title = QStringLiteral("Сохранить видеофрагмент");
+    SaveDialog.Filter = QStringLiteral("Файлы MJPG (*.mjpg)|*.mjpg|Все файлы|*.*");
+    SaveDialog.FilterIndex = 1;
+    SaveDialog.DefaultExt = QStringLiteral("mjpg");
+    SaveDialog.FileName = DefaultFragmentName(*Image->Header);
+    if (!Dialogs().SaveFileName(this, SaveDialog))
+        return;
+    const QString path = SaveDialog.FileName;
+    SaveDialog.InitialDir = QFileInfo(path).absolutePath();
+    if (QFileInfo::exists(path)) {
+        const QString question = QStringLiteral("Файл с таким именем уже существует!") + QLatin1Char('\n') +
+                                 QStringLiteral("Перезаписать файл \"") + path + QStringLiteral("\"?");
+        if (Dialogs().Message(this, windowTitle(), question, TMsgIcon::Warning, mbYes | mbNo) != mbYes)
+            return;
+    }
+    if (SaveFile(path))
+        Dialogs().Message(this, windowTitle(), QStringLiteral("Видеофрагмент успешно сохранен."),
+                          TMsgIcon::Information, mbOK);
+}
+
+bool TVPlayerForm::SaveFile(const QString& path)
+{
+    if (!Image)
+        return false;
+    // Outside the handling below: a file that cannot be created is reported
+    // by the standard error display at the handler's edge.
+    TFileStream file(NativePath(path), TFileMode::fmCreate);
+    try {
+        Image->SaveToStream(&file);
+    } catch (...) {
+        Dialogs().Message(this, windowTitle(),
+                          QStringLiteral("Не могу сохранить данные в файл") + QLatin1Char('\n') + QLatin1Char('"') +
+                              path + QLatin1Char('"'),
+                          TMsgIcon::Error, mbOK);
+        return false;
+    }
+    return true;
 }

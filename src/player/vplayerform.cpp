@@ -6,6 +6,8 @@
 #include "container/mjpgimage.h"
 #include "icons/playericons.h"
 #include "pictureview.h"
+#include "report/reportmodel.h"
+#include "report/templateloader.h"
 #include "shell/chronometer.h"
 #include "uikit/guarded.h"
 
@@ -49,6 +51,7 @@ TVPlayerForm::TVPlayerForm(QWidget* owner)
     createControls();
     createActions();
     connectHandlers();
+    frxReport = LoadFrameReportTemplate();
     FormCreate();
 }
 

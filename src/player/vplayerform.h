@@ -33,6 +33,7 @@ class TChronometer;
 class TDTIntervalForm;
 class TFragment;
 class TPictureView;
+class TReport;
 class TStream;
 class TVManagerForm;
 
@@ -79,6 +80,8 @@ public:
     QTimer* tmrPauseAnimation = nullptr;
     QTimer* Timer1 = nullptr;
     TFileDialogOptions OpenDialog;
+    TFileDialogOptions SaveDialog; // configured afresh by each save command
+    std::unique_ptr<TReport> frxReport; // the frame report's template
 
     // ---- Actions, in the order of the action list ----
     std::vector<QAction*> ActionList;
@@ -111,6 +114,9 @@ public:
     bool LoadFile(const QString& path);
     bool LoadStream(TStream* stream);
     void CloseFragment();
+    // Writes the fragment without asking. A file that cannot be created
+    // raises; a failed write is reported here and gives false.
+    bool SaveFile(const QString& path);
 
     // ---- Playback engine (playback.cpp) ----
     bool SeekFirstFrame();
@@ -163,6 +169,7 @@ public:
     void actSaveFileExecute();
     void actPrintReportExecute();
     // Archive functions (archive.cpp).
+    void SetManagerVisible(bool show);
     void actShowManagerExecute();
     void actHideManagerExecute();
     void actShowDTIntervalExecute();
@@ -217,6 +224,8 @@ private:
     void PlayLoop(TPlayerState direction);
     // The frame that the running loop will show next, decoded while it waits.
     void PrepareNextFrame(TPlayerState direction);
+    // psStopped after a successful load, with the commands brought up to date.
+    void EnterStoppedAfterLoad();
     // The slider's part of a state change.
     void ApplyStateToTrackBar(TPlayerState state);
 

@@ -145,3 +145,20 @@ TEST_F(PlayerTest, CloseFragmentKeepsStateAndPicture)
     EXPECT_EQ(Form.FramePos.DisableCount, 0);
     EXPECT_FALSE(Form.trbFramePosition->isEnabled());
 }
+
+TEST_F(PlayerTest, SecondFragmentWhileStoppedBringsTheCommandsUpToDate)
+{
+    // At the end of the first fragment Next and Last are unavailable; the
+    // second fragment starts at its first frame, so they must come back
+    // although the state stays psStopped.
+    ASSERT_TRUE(Load(Frames(2)));
+    Form.actLastFrame->trigger();
+    ASSERT_FALSE(Form.actNextFrame->isEnabled());
+    ASSERT_EQ(Form.State, psStopped);
+    ASSERT_TRUE(Load(Frames(4)));
+    EXPECT_EQ(Form.FramePos.Index, 0);
+    EXPECT_TRUE(Form.actNextFrame->isEnabled());
+    EXPECT_TRUE(Form.actLastFrame->isEnabled());
+    EXPECT_FALSE(Form.actFirstFrame->isEnabled());
+    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+}

@@ -1,0 +1,188 @@
+// The main window: menu, status bar, the docked player, opening and exiting.
+#include "mainform.h"
+
+#include "aboutform.h"
+#include "player/vplayerform.h"
+#include "uikit/guarded.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <new>
+
+namespace {
+const QString kCaption = QStringLiteral("Проигрыватель видеофайлов MJPG");
+}
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
+{
+    createControls();
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    // The player goes with its Qt parent; the global reference must not outlive it.
+    VPlayerForm = nullptr;
+}
+
+void TMainForm::createControls()
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(kCaption);
+    resize(800, 600);
+
+    pnlDock = new QWidget(this);
+    pnlDock->setObjectName(QStringLiteral("pnlDock"));
+    auto* dockLayout = new QVBoxLayout(pnlDock);
+    dockLayout->setContentsMargins(0, 0, 0, 0);
+    setCentralWidget(pnlDock);
+
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setFixedHeight(19);
+    bar->setSizeGripEnabled(true);
+    StatusPanel0 = new QLabel(QStringLiteral("Файл"), bar);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel0->setAlignment(Qt::AlignCenter);
+    StatusPanel0->setFixedWidth(50);
+    StatusPanel1 = new QLabel(bar);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setMinimumWidth(50);
+    bar->addWidget(StatusPanel0);
+    bar->addWidget(StatusPanel1, 1);
+
+    actFileOpen = new QAction(QStringLiteral("Открыть"), this);
+    actFileOpen->setObjectName(QStringLiteral("actFileOpen"));
+    actFileOpen->setToolTip(QStringLiteral("Открыть файл для просмотра"));
+    actFileOpen->setStatusTip(actFileOpen->toolTip());
+    actFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    actExit = new QAction(QStringLiteral("Выход"), this);
+    actExit->setObjectName(QStringLiteral("actExit"));
+    actExit->setToolTip(QStringLiteral("Завершить работу с программой"));
+    actExit->setStatusTip(actExit->toolTip());
+    actExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    actAbout = new QAction(QStringLiteral("О программе..."), this);
+    actAbout->setObjectName(QStringLiteral("actAbout"));
+    actAbout->setToolTip(QStringLiteral("Показать краткую информацию о программе"));
+    actAbout->setStatusTip(actAbout->toolTip());
+
+    QMenuBar* menu = menuBar();
+    menu->setObjectName(QStringLiteral("MainMenu"));
+    mmFile = menu->addMenu(QStringLiteral("Файл"));
+    mmFile->setObjectName(QStringLiteral("mmFile"));
+    mmFile->addAction(actFileOpen);
+    mmFile->addSeparator()->setObjectName(QStringLiteral("N1"));
+    mmFile->addAction(actExit);
+    mmHelp = menu->addMenu(QStringLiteral("?"));
+    mmHelp->setObjectName(QStringLiteral("mmHelp"));
+    mmHelp->addAction(actAbout);
+
+    OpenDialog.Title = QStringLiteral("Открыть видеофайл");
+    OpenDialog.Filter = QStringLiteral("Видеофайлы MJPG|*.mjpg|Все файлы|*.*");
+    OpenDialog.DefaultExt = QStringLiteral("mjpg");
+
+    ConnectGuarded(actFileOpen, &QAction::triggered, this, &TMainForm::actFileOpenExecute);
+    ConnectGuarded(actExit, &QAction::triggered, this, &TMainForm::actExitExecute);
+    ConnectGuarded(actAbout, &QAction::triggered, this, &TMainForm::actAboutExecute);
+    ConnectGuarded(mmFile, &QMenu::aboutToShow, this, &TMainForm::UpdateActions);
+    ConnectGuarded(mmHelp, &QMenu::aboutToShow, this, &TMainForm::UpdateActions);
+}
+
+void TMainForm::FormCreate()
+{
+    TVPlayerForm* player = nullptr;
+    try {
+        player = new TVPlayerForm(pnlDock);
+    } catch (const std::bad_alloc&) {
+        player = nullptr;
+    }
+    VPlayerForm = player;
+    if (!player) {
+        Dialogs().Message(this, windowTitle(), QStringLiteral("Недостаточно памяти!"), TMsgIcon::Error, mbOK);
+        Terminated = true;
+        QCoreApplication::quit();
+        return;
+    }
+    // A plain file player: no file band, no archive commands.
+    player->tbrFile->hide();
+    player->actShowManager->setVisible(false);
+    player->actHideManager->setVisible(false);
+    player->actShowDTInterval->setVisible(false);
+    player->SetManagerVisible(false);
+    player->OrganizationName = QStringLiteral("ОАО НПП \"Веларин\"");
+
+    player->setWindowFlags(Qt::Widget);
+    pnlDock->layout()->addWidget(player);
+    player->show();
+
+    ConnectGuarded(player, &TVPlayerForm::StateChanged, this, &TMainForm::UpdateActions);
+    UpdateActions();
+}
+
+void TMainForm::actFileOpenUpdate()
+{
+    actFileOpen->setEnabled(VPlayerForm && !IsPlaying(VPlayerForm->State));
+}
+
+void TMainForm::actAboutUpdate()
+{
+    actAbout->setEnabled(!VPlayerForm || !IsPlaying(VPlayerForm->State));
+}
+
+void TMainForm::UpdateActions()
+{
+    actFileOpenUpdate();
+    actAboutUpdate();
+}
+
+void TMainForm::actFileOpenExecute()
+{
+    if (!Dialogs().OpenFileName(this, OpenDialog))
+        return;
+    const QString path = OpenDialog.FileName;
+    // An open error escapes LoadFile and this handler; the path then stays out
+    // of the status bar.
+    VPlayerForm->LoadFile(path);
+    StatusPanel1->setText(path);
+}
+
+void TMainForm::actExitExecute()
+{
+    if (VPlayerForm && IsPlaying(VPlayerForm->State))
+        VPlayerForm->actStop->trigger();
+    Terminated = true;
+    // The message loop ends once a running playback loop (which sees the
+    // stop) has returned to it.
+    QCoreApplication::quit();
+}
+
+void TMainForm::actAboutExecute()
+{
+    if (AboutForm)
+        AboutForm->exec();
+}
+
+bool TMainForm::FormCloseQuery()
+{
+    actExit->trigger();
+    return true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    bool allowed = true;
+    Guarded([&] { allowed = FormCloseQuery(); });
+    if (allowed)
+        event->accept();
+    else
+        event->ignore();
+}

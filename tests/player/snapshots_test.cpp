@@ -1,0 +1,280 @@
+// Saving snapshots (the frame's own JPEG bytes, or a decoded bitmap) and
+// fragments, with the dialog's settings, the proposed names and every
+// message, including failed writes.
+#include "playerfixture.h"
+
+#include "container/mjpgimage.h"
+#include "core/cp1251.h"
+#include "jpegencode.h"
+#include "player/snapshotnames.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+namespace {
+
+struct TSavedFragment {
+    std::string Camera = Utf8ToCp1251("Вход 1");
+    TDateTime Event = EncodeDateTime(2007, 11, 15, 14, 30, 5);
+    int32_t Frames = 3; // header value, may differ from the parts
+    int Parts = 3;
+};
+
+std::unique_ptr<TMemoryStream> BuildNamedFragment(const TSavedFragment& spec)
+{
+    TMJPGImage image(nullptr);
+    TMJPGHeader& h = *image.Header;
+    h.Signature = "MJPG";
+    h.VersionMajor = 1;
+    h.VersionMinor = 3;
+    h.Camera = spec.Camera;
+    h.EventTime = spec.Event;
+    h.BeginTime = spec.Event - 1.0 / 1440;
+    h.EndTime = spec.Event + 1.0 / 1440;
+    h.Width = 32;
+    h.Height = 24;
+    h.FPS = 25;
+    h.Frames = spec.Frames;
+    h.Boundary = "bnd";
+    for (int i = 0; i < spec.Parts; ++i) {
+        auto frame = std::make_unique<TMJPGFrame>(nullptr, h.Boundary);
+        const std::vector<uint8_t> jpeg = EncodeSolidJPEG(32, 24, uint8_t(40 * i), 200, 90);
+        frame->ContentType = "image/jpeg";
+        frame->Data->WriteBuffer(jpeg.data(), static_cast<int64_t>(jpeg.size()));
+        frame->HasData();
+        image.FrameList.push_back(std::move(frame));
+    }
+    auto stream = std::make_unique<TMemoryStream>();
+    image.SaveToStream(stream.get());
+    stream->SetPosition(0);
+    return stream;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray FrameBytes(const TMJPGFrame* frame)
+{
+    return QByteArray(reinterpret_cast<const char*>(frame->Data->Memory()), static_cast<qsizetype>(frame->Data->Size()));
+}
+
+class SnapshotTest : public PlayerTest {
+protected:
+    QTemporaryDir Dir;
+
+    void LoadNamed(const TSavedFragment& spec = {})
+    {
+        auto stream = BuildNamedFragment(spec);
+        ASSERT_TRUE(Form.LoadStream(stream.get()));
+    }
+    QString PathOf(const QString& name) const { return Dir.filePath(name); }
+    void SaveFrameAs(const QString& path)
+    {
+        Dialogs.FileAnswers.push_back(path);
+        Form.actSaveFrame->trigger();
+    }
+    void SaveFragmentAs(const QString& path)
+    {
+        Dialogs.FileAnswers.push_back(path);
+        Form.actSaveFile->trigger();
+    }
+};
+
+} // namespace
+
+TEST_F(SnapshotTest, JpegSnapshotIsTheFramesOwnBytes)
+{
+    LoadNamed();
+    Form.actNextFrame->trigger();
+    const QString path = PathOf(QStringLiteral("shot.jpg"));
+    SaveFrameAs(path);
+
+    ASSERT_EQ(Dialogs.FileDialogs.size(), 1u);
+    const TFileDialogOptions& d = Dialogs.FileDialogs[0];
+    EXPECT_EQ(d.Title, QStringLiteral("Сохранить снимок"));
+    EXPECT_EQ(d.Filter, QStringLiteral("Windows Bitmap (*.bmp)|*.bmp|Файлы JPG (*.jpg)|*.jpg|Все файлы|*.*"));
+    EXPECT_EQ(d.FilterIndex, 2);
+    EXPECT_EQ(d.DefaultExt, QStringLiteral("jpg"));
+    EXPECT_EQ(d.FileName, QStringLiteral("2007-11-15 14-30-05 Вход 1 Фрагмент №1"));
+
+    EXPECT_EQ(ReadAll(path), FrameBytes(Form.FramePos.CurrentFrame));
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Снимок успешно сохранен."));
+    EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Information);
+    EXPECT_EQ(Dialogs.Messages[0].Title, QStringLiteral("Просмотр видеоархива"));
+}
+
+TEST_F(SnapshotTest, TheExtensionChoosesTheFormatWhateverItsCase)
+{
+    LoadNamed();
+    const QByteArray jpeg = FrameBytes(Form.FramePos.CurrentFrame);
+    const struct {
+        const char* name;
+        bool bitmap;
+    } cases[] = {{"kadr.Bmp", true}, {"kadr.BMP", true}, {"kadr.png", false}, {"kadr", false}, {"dir.bmp/kadr", false}};
+    QDir(Dir.path()).mkdir(QStringLiteral("dir.bmp"));
+    for (const auto& c : cases) {
+        const QString path = PathOf(QString::fromUtf8(c.name));
+        SaveFrameAs(path);
+        const QByteArray written = ReadAll(path);
+        if (c.bitmap) {
+            EXPECT_TRUE(written.startsWith("BM")) << c.name;
+            QImage image;
+            ASSERT_TRUE(image.loadFromData(written, "BMP")) << c.name;
+            EXPECT_EQ(image.size(), QSize(32, 24));
+            // The decoded colour survives: frame 0 is (0, 200, 90).
+            const QColor pixel = image.pixelColor(16, 12);
+            EXPECT_NEAR(pixel.green(), 200, 6) << c.name;
+            EXPECT_NEAR(pixel.blue(), 90, 6) << c.name;
+        } else {
+            EXPECT_EQ(written, jpeg) << c.name;
+        }
+    }
+    for (const TRecordedMessage& m : Dialogs.Messages)
+        EXPECT_EQ(m.Text, QStringLiteral("Снимок успешно сохранен."));
+}
+
+TEST_F(SnapshotTest, BitmapHeaderIsAStandardTwentyFourBitFile)
+{
+    LoadNamed();
+    const QString path = PathOf(QStringLiteral("head.bmp"));
+    SaveFrameAs(path);
+    const QByteArray b = ReadAll(path);
+    ASSERT_GE(b.size(), 54);
+    auto u32 = [&](int at) { return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 |
+                                    uint32_t(uint8_t(b[at + 2])) << 16 | uint32_t(uint8_t(b[at + 3])) << 24; };
+    EXPECT_EQ(u32(2), uint32_t(b.size()));   // file size
+    EXPECT_EQ(u32(10), 54u);                 // pixels right after the headers
+    EXPECT_EQ(u32(18), 32u);                 // width
+    EXPECT_EQ(u32(22), 24u);                 // height, bottom-up
+    EXPECT_EQ(uint8_t(b[28]), 24);           // bits per pixel
+    EXPECT_EQ(b.size(), 54 + 32 * 3 * 24);   // rows of 96 bytes, already aligned
+}
+
+TEST_F(SnapshotTest, FailedSnapshotWritesReportFailure)
+{
+    LoadNamed();
+    for (const QString& path : {QStringLiteral("/dev/full"), PathOf(QStringLiteral("missing/dir/shot.jpg")),
+                                PathOf(QStringLiteral("missing/dir/shot.bmp"))}) {
+        Dialogs.Messages.clear();
+        SaveFrameAs(path);
+        ASSERT_EQ(Dialogs.Messages.size(), 1u) << path.toStdString();
+        EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Не могу сохранить снимок!"));
+        EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+    }
+}
+
+TEST_F(SnapshotTest, ProposedNames)
+{
+    TSavedFragment noEvent;
+    noEvent.Event = 0;
+    noEvent.Camera = Utf8ToCp1251("Cam/1\\x");
+    LoadNamed(noEvent);
+    SaveFrameAs(QString()); // cancelled: nothing written, nothing said
+    SaveFragmentAs(QString());
+    ASSERT_EQ(Dialogs.FileDialogs.size(), 2u);
+    EXPECT_EQ(Dialogs.FileDialogs[0].FileName, QStringLiteral("1899-12-30 00-00-00 Cam_1_x Фрагмент №0"));
+    EXPECT_EQ(Dialogs.FileDialogs[1].FileName, QStringLiteral("1899-12-30 00-00-00"));
+    EXPECT_TRUE(Dialogs.Messages.empty());
+
+    // Characters that cannot stand in a file name.
+    EXPECT_EQ(SnapshotFileNamePart(QStringLiteral("a/b\\c\nd") + QChar(0) + QStringLiteral("e")),
+              QStringLiteral("a_b_c_d_e"));
+    const struct {
+        const char* path;
+        const char* extension;
+    } extensions[] = {{"/x/kadr.Bmp", ".BMP"}, {"/x.y/kadr", ""}, {"kadr.", "."}, {"a.b.jpg", ".JPG"}, {"c:kadr", ""}};
+    for (const auto& e : extensions)
+        EXPECT_EQ(UpperExtension(QString::fromUtf8(e.path)), QString::fromUtf8(e.extension)) << e.path;
+}
+
+TEST_F(SnapshotTest, SavingAFragmentAsksBeforeReplacing)
+{
+    LoadNamed();
+    const QString path = PathOf(QStringLiteral("old.mjpg"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+    }
+    Dialogs.MessageAnswers.push_back(mbNo);
+    SaveFragmentAs(path);
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Файл с таким именем уже существует!\nПерезаписать файл \"") +
+                                            path + QStringLiteral("\"?"));
+    EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Warning);
+    EXPECT_EQ(Dialogs.Messages[0].Buttons, mbYes | mbNo);
+    EXPECT_EQ(ReadAll(path), QByteArray("old contents"));
+
+    const TFileDialogOptions& d = Dialogs.FileDialogs[0];
+    EXPECT_EQ(d.Title, QStringLiteral("Сохранить видеофрагмент"));
+    EXPECT_EQ(d.Filter, QStringLiteral("Файлы MJPG (*.mjpg)|*.mjpg|Все файлы|*.*"));
+    EXPECT_EQ(d.FilterIndex, 1);
+    EXPECT_EQ(d.DefaultExt, QStringLiteral("mjpg"));
+    EXPECT_EQ(d.FileName, QStringLiteral("2007-11-15 14-30-05"));
+
+    Dialogs.Messages.clear();
+    Dialogs.MessageAnswers.push_back(mbYes);
+    SaveFragmentAs(path);
+    ASSERT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_EQ(Dialogs.Messages[1].Text, QStringLiteral("Видеофрагмент успешно сохранен."));
+    EXPECT_EQ(Dialogs.Messages[1].Icon, TMsgIcon::Information);
+    auto original = BuildNamedFragment({});
+    EXPECT_EQ(ReadAll(path), QByteArray(reinterpret_cast<const char*>(original->Memory()),
+                                        static_cast<qsizetype>(original->Size())));
+}
+
+TEST_F(SnapshotTest, SavedFragmentOpensAgainWithTheSameFramesAndHeader)
+{
+    TSavedFragment spec;
+    spec.Frames = 7; // declared count differs from the parts and is kept
+    LoadNamed(spec);
+    const QString path = PathOf(QStringLiteral("again.mjpg"));
+    ASSERT_TRUE(Form.SaveFile(path));
+    TVPlayerForm other;
+    ASSERT_TRUE(other.LoadFile(path));
+    ASSERT_EQ(other.Image->FrameCount(), Form.Image->FrameCount());
+    for (int32_t i = 0; i < Form.Image->FrameCount(); ++i)
+        EXPECT_EQ(FrameBytes(other.Image->GetFrame(i)), FrameBytes(Form.Image->GetFrame(i)));
+    EXPECT_EQ(other.Image->Header->ToText(), Form.Image->Header->ToText());
+    EXPECT_EQ(other.Image->Header->Frames, 7);
+}
+
+TEST_F(SnapshotTest, FragmentWithoutFramesIsSavedAsItsHeader)
+{
+    TSavedFragment empty;
+    empty.Parts = 0;
+    empty.Frames = 0;
+    LoadNamed(empty);
+    EXPECT_FALSE(Form.actSaveFrame->isEnabled());
+    const QString path = PathOf(QStringLiteral("empty.mjpg"));
+    SaveFragmentAs(path);
+    EXPECT_EQ(ReadAll(path), QByteArray::fromStdString(Form.Image->Header->ToText()));
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Видеофрагмент успешно сохранен."));
+}
+
+TEST_F(SnapshotTest, FailedFragmentWritesReportFailure)
+{
+    LoadNamed();
+    // A full disk: the write fails, the failure is reported, never the success.
+    Dialogs.MessageAnswers.push_back(mbYes); // /dev/full exists: replace it
+    SaveFragmentAs(QStringLiteral("/dev/full"));
+    ASSERT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_EQ(Dialogs.Messages[1].Text, QStringLiteral("Не могу сохранить данные в файл\n\"/dev/full\""));
+    EXPECT_EQ(Dialogs.Messages[1].Icon, TMsgIcon::Error);
+    EXPECT_FALSE(Form.SaveFile(QStringLiteral("/dev/full")));
+
+    // A file that cannot be created: the standard error display, no message of the command.
+    Dialogs.Messages.clear();
+    SaveFragmentAs(PathOf(QStringLiteral("no/such/dir/x.mjpg")));
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+    EXPECT_TRUE(Dialogs.Messages[0].Text.contains(QStringLiteral("No such file or directory")));
+    EXPECT_FALSE(Dialogs.Messages[0].Text.contains(QStringLiteral("успешно")));
+}

@@ -1,0 +1,110 @@
+// The about box and the version information it reads from the executable.
+#include "fakedialogs.h"
+#include "shell/aboutform.h"
+#include "shell/shellexecute.h"
+#include "shell/versioninfo.h"
+#include "shell/versionresource.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+TEST(VersionInfoTest, TheExecutableCarriesTheProjectVersion)
+{
+    // This test program is linked with the same generated block as the player.
+    const std::string self = QCoreApplication::applicationFilePath().toStdString();
+    EXPECT_EQ(ReadFileVersionText(self), MJPG_PROJECT_VERSION);
+    EXPECT_EQ(ReadFileVersionText(MJPG_PLAYER_PATH), MJPG_PROJECT_VERSION);
+    EXPECT_EQ(std::string(MJPG_PROJECT_VERSION), "1.0.0.50");
+}
+
+TEST(VersionInfoTest, StepsOfTheLookup)
+{
+    const std::string self = QCoreApplication::applicationFilePath().toStdString();
+    const uint32_t size = GetFileVersionInfoSizeA(self);
+    ASSERT_GT(size, 12u);
+    std::vector<uint8_t> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(self, size, block.data()));
+    EXPECT_FALSE(GetFileVersionInfoA(self, size - 1, block.data())); // too small a block
+
+    const void* value = nullptr;
+    uint32_t length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length));
+    ASSERT_EQ(length, 4u);
+    const auto* t = static_cast<const uint8_t*>(value);
+    EXPECT_EQ(t[0] | t[1] << 8, 0x0419);
+    EXPECT_EQ(t[2] | t[3] << 8, 1251);
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\041904e3\\FileVersion", &value, &length));
+    EXPECT_STREQ(static_cast<const char*>(value), "1.0.0.50");
+    EXPECT_FALSE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\FileVersion", &value, &length));
+}
+
+TEST(VersionInfoTest, FilesWithoutVersionInformation)
+{
+    EXPECT_EQ(GetFileVersionInfoSizeA("/bin/sh"), 0u);
+    EXPECT_EQ(GetFileVersionInfoSizeA("/nonexistent/file"), 0u);
+    EXPECT_EQ(ReadFileVersionText("/bin/sh"), "");
+}
+
+TEST(VersionInfoTest, OnlyTheFirstTranslationCounts)
+{
+    // A block whose first translation has no FileVersion gives nothing, even
+    // when another translation has one.
+    TVersionResource english;
+    english.Language = 0x0409;
+    english.CodePage = 1252;
+    english.Strings = {{"ProductName", "x"}};
+    std::vector<uint8_t> block = BuildVersionBlock(english);
+    const void* value = nullptr;
+    uint32_t length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &value, &length));
+    EXPECT_FALSE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904e4\\FileVersion", &value, &length));
+}
+
+TEST(AboutFormTest, ShowsTheVersionAndTheProductTexts)
+{
+    TAboutForm form;
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("О программе"));
+    EXPECT_EQ(form.lbVersion->text(), QStringLiteral("1.0.0.50"));
+    EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+              QStringLiteral("Проигрыватель видеофайлов MJPG"));
+    EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Версия:"));
+    EXPECT_EQ(form.butClose->text(), QStringLiteral("Закрыть"));
+    EXPECT_EQ(form.size(), QSize(415, 264));
+}
+
+TEST(AboutFormTest, LinksHandTheirTextsToTheDesktop)
+{
+    std::vector<QString> opened;
+    SetShellExecuteHook([&](const QString& text) {
+        opened.push_back(text);
+        return true;
+    });
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Проигрыватель видеофайлов MJPG"));
+    TAboutForm form;
+    form.show();
+    QTest::mouseClick(form.lbWeb, Qt::LeftButton);
+    QTest::mouseClick(form.lbEMail, Qt::LeftButton);
+    SetShellExecuteHook({});
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], form.lbWeb->text());
+    EXPECT_EQ(opened[1], QStringLiteral("mailto:") + form.lbEMail->text() +
+                             QStringLiteral("?subject=Программное обеспечение: Проигрыватель видеофайлов MJPG"));
+}
+
+TEST(AboutFormTest, EnterAndEscCloseTheDialog)
+{
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        TAboutForm form;
+        QTimer::singleShot(0, &form, [&] { QTest::keyClick(&form, key); });
+        QTimer::singleShot(5000, &form, [&] { form.done(100); }); // a safety net, never expected
+        EXPECT_EQ(form.exec(), QDialog::Rejected) << key;
+    }
+}
