@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 std::string SystemErrorText(int err)
@@ -223,7 +224,15 @@ void TMemoryStream::SaveToFile(const std::string& path) const
 // ------------------------------------------------------------ TFileStream
 
 namespace {
-constexpr int64_t kReadAhead = 16 * 1024;
+// The read-ahead adapts to how the file is read. A fragment is mostly large
+// frame reads that bypass the buffer, with a few short text lines between
+// them: bytes read ahead there are copied twice, so after a large read the
+// read-ahead drops to what a part's text lines need. Small reads that use up
+// the buffer one after another double it again, up to the maximum.
+constexpr int64_t kReadAheadMin = 512;
+constexpr int64_t kReadAheadMax = 16 * 1024;
+// Reads of at least this many bytes go straight into the caller's memory.
+constexpr int64_t kDirectRead = 8 * 1024;
 }
 
 TFileStream::TFileStream(const std::string& path, TFileMode mode) : FPath(path)
@@ -304,17 +313,23 @@ bool TFileStream::FillBuffer(int64_t want)
     // Keeps [FPosition, FPosition + want) in the buffer where the file has it.
     if (FPosition >= FBufferStart && FPosition + want <= FBufferStart + FBufferLength)
         return true;
-    const int64_t capacity = std::max(kReadAhead, want);
-    if (capacity > FBufferCapacity) {
+    // Reading on from the far half of the previous block: small pieces are
+    // using it up, so look further ahead.
+    if (FBufferLength > 0 && FPosition >= FBufferStart + FBufferLength / 2 &&
+        FPosition <= FBufferStart + FBufferLength)
+        FReadAhead = std::min(FReadAhead * 2, kReadAheadMax);
+    const int64_t fill = std::max(FReadAhead, want);
+    if (fill > FBufferCapacity) {
+        const int64_t capacity = std::max(kReadAheadMax, fill);
         FBuffer.reset(new uint8_t[static_cast<size_t>(capacity)]);
         FBufferCapacity = capacity;
         FBufferLength = 0;
     }
     FBufferStart = FPosition;
     FBufferLength = 0;
-    while (FBufferLength < FBufferCapacity) {
+    while (FBufferLength < fill) {
         const ssize_t n = ::pread(FHandle, FBuffer.get() + FBufferLength,
-                                  static_cast<size_t>(FBufferCapacity - FBufferLength),
+                                  static_cast<size_t>(fill - FBufferLength),
                                   FBufferStart + FBufferLength);
         if (n < 0 && errno == EINTR)
             continue;
@@ -341,7 +356,7 @@ int64_t TFileStream::Read(void* buffer, int64_t count)
     if (done == count)
         return done;
     const int64_t left = count - done;
-    if (left < kReadAhead / 2) {
+    if (left < kDirectRead) {
         if (!FillBuffer(left))
             return done;
         const int64_t n = std::min(left, FBufferLength);
@@ -349,14 +364,30 @@ int64_t TFileStream::Read(void* buffer, int64_t count)
         FPosition += n;
         return done + n;
     }
-    // Large reads go straight into the caller's memory.
+    // Large reads go straight into the caller's memory, and the same system
+    // call fills the read-ahead with the bytes that follow (in a fragment,
+    // the text lines of the next part).
+    FReadAhead = kReadAheadMin;
+    if (FBufferCapacity < FReadAhead) {
+        FBuffer.reset(new uint8_t[static_cast<size_t>(kReadAheadMax)]);
+        FBufferCapacity = kReadAheadMax;
+    }
+    FBufferLength = 0;
     while (done < count) {
         const int64_t want = std::min<int64_t>(count - done, 1 << 30);
-        const ssize_t n = ::pread(FHandle, out + done, static_cast<size_t>(want), FPosition);
+        iovec parts[2] = {{out + done, static_cast<size_t>(want)},
+                          {FBuffer.get(), static_cast<size_t>(FReadAhead)}};
+        const int partCount = done + want == count ? 2 : 1;
+        ssize_t n = ::preadv(FHandle, parts, partCount, FPosition);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
+        if (n > want) {
+            FBufferStart = FPosition + want;
+            FBufferLength = n - want;
+            n = static_cast<ssize_t>(want);
+        }
         done += n;
         FPosition += n;
     }

@@ -88,10 +88,11 @@ private:
 
 enum class TFileMode { fmOpenRead, fmCreate, fmOpenReadWrite };
 
-// A stream over a file. Reading is buffered (a small look-ahead that the line
-// reader's read-ahead and seek-back use without system calls); large reads go
-// straight into the caller's memory. Writes are not buffered, so a failing
-// write is reported by the call that made it.
+// A stream over a file. Reading is buffered (a small look-ahead, sized by how
+// the file is being read, that the line reader's read-ahead and seek-back use
+// without system calls); large reads go straight into the caller's memory.
+// Writes are not buffered, so a failing write is reported by the call that
+// made it.
 class TFileStream : public TStream {
 public:
     // Raises EFOpenError (fmOpenRead, fmOpenReadWrite) or EFCreateError
@@ -123,6 +124,7 @@ private:
     int64_t FBufferStart = 0;      // file offset of FBuffer[0]
     int64_t FBufferLength = 0;     // valid bytes in FBuffer
     int64_t FBufferCapacity = 0;
+    int64_t FReadAhead = 16 * 1024; // bytes the next fill reads at least
     std::string FWriteError;       // the system's reason of the last failed write
 };
 

@@ -1,0 +1,38 @@
+// What the benchmark programs share: running Google Benchmark with the
+// repetitions of all benchmarks interleaved, taking medians, printing the
+// ratios the bench script collects, and reading the resident memory.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+struct TMedianTime {
+    double Real = 0; // wall clock per iteration, nanoseconds
+    double CPU = 0;  // process CPU time per iteration, nanoseconds
+};
+
+// Runs every registered benchmark (each should ask for Repetitions) with the
+// repetitions of all of them shuffled together, so a load that comes and
+// goes on a shared machine falls on both sides of a ratio alike. Shows the
+// aggregates on stdout and returns the median of each benchmark by its name.
+// argv may carry Google Benchmark's own flags; they win over the defaults.
+std::map<std::string, TMedianTime> RunInterleaved(int argc, char** argv);
+
+// "RATIO name value": the line scripts/bench collects; lower is better.
+void PrintRatio(const std::string& name, double value);
+// A line of detail that scripts/bench shows but does not collect.
+void PrintDetail(const std::string& text);
+
+// The ratio of two medians by process CPU time (the work itself, which the
+// other users of the machine disturb least); prints both clocks as detail.
+// Returns 0 when either median is missing.
+double MedianRatio(const std::map<std::string, TMedianTime>& medians, const std::string& name,
+                   const std::string& measured, const std::string& reference);
+
+// VmRSS of this process in bytes, from /proc/self/status (0 when unknown).
+int64_t ResidentBytes();
+
+// Removes "--name=value" or "--name value" from argv and returns the value
+// (fallback when absent).
+std::string TakeOption(int& argc, char** argv, const std::string& name, const std::string& fallback = {});
