@@ -23,7 +23,7 @@ QString TestFolder()
 
 } // namespace
 
-std::unique_ptr<TMemoryStream> BuildFragment(const TFragmentSpec& spec)
+std::unique_ptr<TMemoryStream> BuildFragment(const TFragmentPlan& plan)
 {
     TMJPGImage image(nullptr);
     TMJPGHeader& header = *image.Header;
@@ -31,16 +31,16 @@ std::unique_ptr<TMemoryStream> BuildFragment(const TFragmentSpec& spec)
     header.VersionMajor = 1;
     header.VersionMinor = 0;
     header.Camera = "1";
-    header.Width = spec.Width;
-    header.Height = spec.Height;
-    header.FPS = spec.FPS;
-    header.Frames = static_cast<int32_t>(spec.Frames.size());
+    header.Width = plan.Width;
+    header.Height = plan.Height;
+    header.FPS = plan.FPS;
+    header.Frames = static_cast<int32_t>(plan.Frames.size());
     header.Boundary = "abcd";
-    for (size_t i = 0; i < spec.Frames.size(); ++i) {
+    for (size_t i = 0; i < plan.Frames.size(); ++i) {
         auto frame = std::make_unique<TMJPGFrame>(nullptr, header.Boundary);
         frame->ContentType = "image/jpeg";
-        if (spec.Frames[i]) {
-            const bool garbage = std::find(spec.Garbage.begin(), spec.Garbage.end(), int(i)) != spec.Garbage.end();
+        if (plan.Frames[i]) {
+            const bool garbage = std::find(plan.Garbage.begin(), plan.Garbage.end(), int(i)) != plan.Garbage.end();
             std::vector<uint8_t> bytes;
             if (garbage) {
                 bytes.assign(100, 0x5A);
@@ -59,10 +59,10 @@ std::unique_ptr<TMemoryStream> BuildFragment(const TFragmentSpec& spec)
     return stream;
 }
 
-QString WriteFragmentFile(const QString& name, const TFragmentSpec& spec)
+QString WriteFragmentFile(const QString& name, const TFragmentPlan& plan)
 {
     const QString path = QDir(TestFolder()).filePath(name);
-    BuildFragment(spec)->SaveToFile(QFile::encodeName(path).toStdString());
+    BuildFragment(plan)->SaveToFile(QFile::encodeName(path).toStdString());
     return path;
 }
 

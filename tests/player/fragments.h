@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-struct TFragmentSpec {
+struct TFragmentPlan {
     int32_t Width = 16;   // header values; the pictures are small whatever they say
     int32_t Height = 16;
     int32_t FPS = 2000;   // above 1000: one frame on every pass of the playback loop
@@ -21,9 +21,9 @@ struct TFragmentSpec {
     std::vector<int> Garbage; // indexes of frames whose bytes are not a JPEG picture
 };
 
-std::unique_ptr<TMemoryStream> BuildFragment(const TFragmentSpec& spec);
+std::unique_ptr<TMemoryStream> BuildFragment(const TFragmentPlan& plan);
 // Writes the fragment into a file under the test's temporary folder.
-QString WriteFragmentFile(const QString& name, const TFragmentSpec& spec);
+QString WriteFragmentFile(const QString& name, const TFragmentPlan& plan);
 QString WriteTextFile(const QString& name, const std::string& text);
 // A path in the test's temporary folder that does not exist.
 QString MissingPath(const QString& name);

@@ -77,7 +77,7 @@ TEST_F(PlayerTest, SecondFragmentWhilePaused)
     observer.Finish();
     ASSERT_EQ(Form.State, psPaused);
 
-    TFragmentSpec second = Frames({false, false, true, true});
+    TFragmentPlan second = Frames({false, false, true, true});
     second.Width = 320;
     ASSERT_TRUE(Form.LoadFile(WriteFragmentFile(QStringLiteral("second.mjpg"), second)));
     EXPECT_EQ(Form.State, psStopped);

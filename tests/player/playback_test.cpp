@@ -265,9 +265,9 @@ TEST_F(PlayerTest, ZeroFrameRateEndsPlaybackAtOnce)
 
 TEST_F(PlayerTest, UndecodablePictureKeepsThePreviousOne)
 {
-    TFragmentSpec spec = Frames(4);
-    spec.Garbage = {1};
-    ASSERT_TRUE(Load(spec));
+    TFragmentPlan plan = Frames(4);
+    plan.Garbage = {1};
+    ASSERT_TRUE(Load(plan));
     Form.actNextFrame->trigger();
     EXPECT_EQ(Form.FramePos.Index, 1);
     EXPECT_EQ(ShownFrame(), 0);

@@ -17,9 +17,9 @@
 #include <set>
 #include <string>
 
-inline bool LoadInto(TVPlayerForm& form, const TFragmentSpec& spec)
+inline bool LoadInto(TVPlayerForm& form, const TFragmentPlan& plan)
 {
-    auto stream = BuildFragment(spec);
+    auto stream = BuildFragment(plan);
     return form.LoadStream(stream.get());
 }
 
@@ -44,24 +44,24 @@ protected:
     TFakeDialogs Dialogs;
     TVPlayerForm Form;
 
-    bool Load(const TFragmentSpec& spec) { return LoadInto(Form, spec); }
+    bool Load(const TFragmentPlan& plan) { return LoadInto(Form, plan); }
     int ShownFrame() const { return ShownFrameOf(Form); }
     std::set<std::string> Enabled() const { return EnabledActions(Form); }
 };
 
 // Fragments with every frame carrying a picture.
-inline TFragmentSpec Frames(int count, int32_t fps = 2000)
+inline TFragmentPlan Frames(int count, int32_t fps = 2000)
 {
-    TFragmentSpec spec;
-    spec.FPS = fps;
-    spec.Frames.assign(static_cast<size_t>(count), true);
-    return spec;
+    TFragmentPlan plan;
+    plan.FPS = fps;
+    plan.Frames.assign(static_cast<size_t>(count), true);
+    return plan;
 }
 
-inline TFragmentSpec Frames(std::vector<bool> withData, int32_t fps = 2000)
+inline TFragmentPlan Frames(std::vector<bool> withData, int32_t fps = 2000)
 {
-    TFragmentSpec spec;
-    spec.FPS = fps;
-    spec.Frames = std::move(withData);
-    return spec;
+    TFragmentPlan plan;
+    plan.FPS = fps;
+    plan.Frames = std::move(withData);
+    return plan;
 }

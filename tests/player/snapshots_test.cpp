@@ -22,23 +22,23 @@ struct TSavedFragment {
     int Parts = 3;
 };
 
-std::unique_ptr<TMemoryStream> BuildNamedFragment(const TSavedFragment& spec)
+std::unique_ptr<TMemoryStream> BuildNamedFragment(const TSavedFragment& plan)
 {
     TMJPGImage image(nullptr);
     TMJPGHeader& h = *image.Header;
     h.Signature = "MJPG";
     h.VersionMajor = 1;
     h.VersionMinor = 3;
-    h.Camera = spec.Camera;
-    h.EventTime = spec.Event;
-    h.BeginTime = spec.Event - 1.0 / 1440;
-    h.EndTime = spec.Event + 1.0 / 1440;
+    h.Camera = plan.Camera;
+    h.EventTime = plan.Event;
+    h.BeginTime = plan.Event - 1.0 / 1440;
+    h.EndTime = plan.Event + 1.0 / 1440;
     h.Width = 32;
     h.Height = 24;
     h.FPS = 25;
-    h.Frames = spec.Frames;
+    h.Frames = plan.Frames;
     h.Boundary = "bnd";
-    for (int i = 0; i < spec.Parts; ++i) {
+    for (int i = 0; i < plan.Parts; ++i) {
         auto frame = std::make_unique<TMJPGFrame>(nullptr, h.Boundary);
         const std::vector<uint8_t> jpeg = EncodeSolidJPEG(32, 24, uint8_t(40 * i), 200, 90);
         frame->ContentType = "image/jpeg";
@@ -67,9 +67,9 @@ class SnapshotTest : public PlayerTest {
 protected:
     QTemporaryDir Dir;
 
-    void LoadNamed(const TSavedFragment& spec = {})
+    void LoadNamed(const TSavedFragment& plan = {})
     {
-        auto stream = BuildNamedFragment(spec);
+        auto stream = BuildNamedFragment(plan);
         ASSERT_TRUE(Form.LoadStream(stream.get()));
     }
     QString PathOf(const QString& name) const { return Dir.filePath(name); }
@@ -231,9 +231,9 @@ TEST_F(SnapshotTest, SavingAFragmentAsksBeforeReplacing)
 
 TEST_F(SnapshotTest, SavedFragmentOpensAgainWithTheSameFramesAndHeader)
 {
-    TSavedFragment spec;
-    spec.Frames = 7; // declared count differs from the parts and is kept
-    LoadNamed(spec);
+    TSavedFragment plan;
+    plan.Frames = 7; // declared count differs from the parts and is kept
+    LoadNamed(plan);
     const QString path = PathOf(QStringLiteral("again.mjpg"));
     ASSERT_TRUE(Form.SaveFile(path));
     TVPlayerForm other;

@@ -70,12 +70,12 @@ protected:
         return bounds;
     }
 
-    TFragmentSpec Sized(int32_t w, int32_t h) const
+    TFragmentPlan Sized(int32_t w, int32_t h) const
     {
-        TFragmentSpec spec = Frames(2);
-        spec.Width = w;
-        spec.Height = h;
-        return spec;
+        TFragmentPlan plan = Frames(2);
+        plan.Width = w;
+        plan.Height = h;
+        return plan;
     }
 };
 

@@ -14,12 +14,12 @@
 
 namespace {
 
-TFragmentSpec PlayableFragment()
+TFragmentPlan PlayableFragment()
 {
-    TFragmentSpec spec;
-    spec.FPS = -1; // the loop spins without advancing until the test stops it
-    spec.Frames.assign(3, true);
-    return spec;
+    TFragmentPlan plan;
+    plan.FPS = -1; // the loop spins without advancing until the test stops it
+    plan.Frames.assign(3, true);
+    return plan;
 }
 
 class MainFormTest : public testing::Test {

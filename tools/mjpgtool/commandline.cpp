@@ -18,11 +18,11 @@ TCommandLine::TCommandLine(const std::vector<std::string>& args, std::initialize
         }
         const size_t eq = arg.find('=');
         const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-        const auto spec = std::find_if(options.begin(), options.end(),
+        const auto option = std::find_if(options.begin(), options.end(),
                                        [&](const TOptionSpec& o) { return name == o.Name; });
-        if (spec == options.end())
+        if (option == options.end())
             throw EUsageError("неизвестный параметр \"" + arg + "\"");
-        if (!spec->TakesValue) {
+        if (!option->TakesValue) {
             if (eq != std::string::npos)
                 throw EUsageError("параметр \"--" + name + "\" не принимает значения");
             FValues[name].clear();
