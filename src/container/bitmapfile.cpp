@@ -27,10 +27,12 @@ void WriteBitmapFile(TStream& stream, const TDecodedPicture& picture)
     const int bitsPerPixel = indexed ? 8 : 24;
     const uint32_t width = static_cast<uint32_t>(picture.Width);
     const uint32_t height = static_cast<uint32_t>(picture.Height);
-    const uint32_t rowSize = ((width * bitsPerPixel + 31) / 32) * 4;
+    // In 64 bits: a row of a very wide picture must not wrap before the
+    // size check below refuses it.
+    const uint64_t rowSize = ((uint64_t(width) * bitsPerPixel + 31) / 32) * 4;
     const uint32_t paletteEntries = indexed ? static_cast<uint32_t>(picture.Palette.size()) : 0;
     const uint32_t offset = 14 + 40 + paletteEntries * 4;
-    const uint64_t imageSize = uint64_t(rowSize) * height;
+    const uint64_t imageSize = rowSize * height;
     if (offset + imageSize > 0xFFFFFFFFull)
         throw EWriteError("Рисунок слишком велик для файла BMP");
 
@@ -61,7 +63,7 @@ void WriteBitmapFile(TStream& stream, const TDecodedPicture& picture)
     }
     stream.WriteBuffer(head.data(), static_cast<int64_t>(head.size()));
 
-    std::vector<uint8_t> row(rowSize, 0);
+    std::vector<uint8_t> row(static_cast<size_t>(rowSize), 0);
     const uint8_t* pixels = picture.Pixels.get();
     for (uint32_t y = height; y-- > 0;) {
         const uint8_t* src = pixels + size_t(y) * picture.BytesPerLine;
@@ -75,6 +77,6 @@ void WriteBitmapFile(TStream& stream, const TDecodedPicture& picture)
                 std::memcpy(row.data() + x * 3, src + x * 4, 3);
             break;
         }
-        stream.WriteBuffer(row.data(), rowSize);
+        stream.WriteBuffer(row.data(), static_cast<int64_t>(rowSize));
     }
 }

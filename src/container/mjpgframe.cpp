@@ -30,7 +30,18 @@ void TMJPGFrame::ReadFromStream(TStream* stream)
         return;
     try {
         ReadPart(*stream);
+    } catch (const EOutOfMemory&) {
+        // Running out of memory says nothing about the part: the load
+        // cannot go on, so it ends with an error instead of empty frames.
+        Clear();
+        std::string().swap(Line);
+        throw;
+    } catch (const std::bad_alloc&) {
+        Clear();
+        std::string().swap(Line);
+        throw;
     } catch (...) {
+        // Malformed or truncated data: the frame stays empty.
         Clear();
     }
     // The line buffer is not kept with the frame: a long text line in a part

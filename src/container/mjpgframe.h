@@ -23,7 +23,8 @@ public:
     // Empty content type, length 0, no data; the boundary stays.
     void Clear();
     // Clears, then reads one part; a part that cannot be read leaves the
-    // frame empty. Never raises for malformed data.
+    // frame empty. Never raises for malformed data; raises EOutOfMemory or
+    // std::bad_alloc (frame left empty) when memory runs out.
     void ReadFromStream(TStream* stream);
     // Writes the part. Raises EWriteError when the stream stores fewer bytes.
     void WriteToStream(TStream* stream) const;

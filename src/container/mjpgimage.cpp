@@ -17,18 +17,27 @@ void TMJPGImage::LoadFromStream(TStream* stream)
     Clear();
     if (!stream)
         return;
-    Header->ReadFromStream(stream);
-    if (!Header->IsValid())
-        return;
-    while (stream->Position() < stream->Size()) {
-        const int64_t before = stream->Position();
-        auto frame = std::make_unique<TMJPGFrame>(stream, Header->Boundary);
-        // A read that fails is the end of the data at that point:
-        // a part read that took no byte means the stream gives no more, and
-        // asking again would append empty frames for ever.
-        if (stream->Position() == before)
-            break;
-        FrameList.push_back(std::move(frame));
+    try {
+        Header->ReadFromStream(stream);
+        if (!Header->IsValid())
+            return;
+        while (stream->Position() < stream->Size()) {
+            const int64_t before = stream->Position();
+            auto frame = std::make_unique<TMJPGFrame>(stream, Header->Boundary);
+            // A read that fails is the end of the data at that point:
+            // a part read that took no byte means the stream gives no more, and
+            // asking again would append empty frames for ever.
+            if (stream->Position() == before)
+                break;
+            FrameList.push_back(std::move(frame));
+        }
+    } catch (...) {
+        // Running out of memory (the parts keep every other error to
+        // themselves) or a stream failing outside a part: what was read so
+        // far goes, giving the memory back before anyone reports it.
+        Clear();
+        FrameList.shrink_to_fit();
+        throw;
     }
 }
 

@@ -21,7 +21,10 @@ public:
 
     void Clear();
     // Reads the header and, when it is valid, every part up to the end of
-    // the stream. Never raises for malformed data.
+    // the stream. Never raises for malformed data. Running out of memory
+    // ends the load: the image is left empty and EOutOfMemory (or
+    // std::bad_alloc) is raised, so a fragment too large for the process
+    // fails as a whole instead of loading as empty frames.
     void LoadFromStream(TStream* stream);
     int32_t FrameCount() const { return static_cast<int32_t>(FrameList.size()); }
     // The frame at the index, or null when out of range.

@@ -308,8 +308,25 @@ TPageSettings PageSettingsOf(const QPageLayout& layout)
     return s;
 }
 
+namespace {
+TReportPreviewHook& PreviewHook()
+{
+    static TReportPreviewHook hook;
+    return hook;
+}
+} // namespace
+
+void SetReportPreviewHook(TReportPreviewHook hook)
+{
+    PreviewHook() = std::move(hook);
+}
+
 void ShowReportPreview(TReport& report, QWidget* parent)
 {
+    if (const TReportPreviewHook& hook = PreviewHook()) {
+        hook(report, parent);
+        return;
+    }
     TReportPreview preview(report, parent);
     preview.exec();
 }

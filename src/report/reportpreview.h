@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QImage>
 
+#include <functional>
+
 class QAction;
 class QLabel;
 class QScrollArea;
@@ -84,5 +86,12 @@ private:
 TPageSettings PageSettingsOf(const QPageLayout& layout);
 
 // Builds nothing: shows the report as built in a modal preview until the
-// user closes it.
+// user closes it, or hands it to the replacement preview when one is set.
 void ShowReportPreview(TReport& report, QWidget* parent);
+
+// What ShowReportPreview does instead of the modal preview: windows under
+// test install one (as they do with the dialog seam) so that a command that
+// ends in the preview never waits on a modal window. Empty restores the
+// modal preview.
+using TReportPreviewHook = std::function<void(TReport& report, QWidget* parent)>;
+void SetReportPreviewHook(TReportPreviewHook hook);
