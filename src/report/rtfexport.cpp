@@ -192,7 +192,20 @@ QByteArray ExportRtfBytes(const TPreparedReport& report, const TRtfExportSetting
                 continue;
             if (text.Text.isEmpty())
                 continue;
-            const QRectF inner = text.Rect.adjusted(TextGapX, TextGapY, -TextGapX, 0);
+            QRectF inner = text.Rect.adjusted(TextGapX, TextGapY, -TextGapX, 0);
+            if (!text.WordWrap) {
+                // A text that never wraps runs past its object in the preview;
+                // a word processor would wrap it inside a narrow frame and hide
+                // the rest, so the frame takes the text's width (with a little
+                // room for the word processor's own measuring).
+                const double needed = TextWidthMm(text.Font, text.Text) * 1.05 + 0.5;
+                if (needed > inner.width()) {
+                    if (text.HAlign == THorzAlign::Right)
+                        inner.setLeft(inner.right() - needed);
+                    else
+                        inner.setWidth(needed);
+                }
+            }
             rtf += Frame(inner, Align(text.HAlign), Font(text.Font) + Escape(text.Text));
         }
         for (const TPreparedLine& line : page.Lines) {

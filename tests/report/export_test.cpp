@@ -10,6 +10,7 @@
 #include "report/pdfinfo.h"
 #include "report/reportmodel.h"
 #include "report/rtfexport.h"
+#include "report/textmetrics.h"
 #include "report/templateloader.h"
 
 #include <QBuffer>
@@ -227,6 +228,18 @@ TEST_F(ExportTest, RtfHasPositionedTextsHeaderFooterAndTheFrameJpeg)
     const TPreparedText* camera = Prepared().Pages.front().FindText(QStringLiteral("Memo6"));
     const QString place = QStringLiteral("\\posy%1").arg(qRound((camera->Rect.top() + 25.4 / 96) * 1440 / 25.4));
     EXPECT_TRUE(text.contains(place + QStringLiteral("\\absw"))) << place.toStdString();
+
+    // A text that never wraps gets a frame wide enough for it, or a word
+    // processor would wrap it inside the frame and hide the rest.
+    for (const TPreparedText& t : Prepared().Pages.front().Texts) {
+        if (t.WordWrap || t.Text.isEmpty() || t.Band == TBandKind::PageHeader || t.Band == TBandKind::PageFooter)
+            continue;
+        const qsizetype at = text.indexOf(QLatin1Char(' ') + t.Text + QStringLiteral("\\par}"));
+        ASSERT_GE(at, 0) << t.Name.toStdString();
+        const qsizetype frame = text.lastIndexOf(QStringLiteral("\\absw"), at);
+        const int twips = text.mid(frame + 5, text.indexOf(QLatin1Char('\\'), frame + 1) - frame - 5).toInt();
+        EXPECT_GE(twips, TextWidthMm(t.Font, t.Text) * 1440 / 25.4) << t.Name.toStdString();
+    }
 }
 
 TEST_F(ExportTest, PainterDrawsThePicture)
