@@ -34,6 +34,21 @@ void OnOutputMessage(j_common_ptr)
     // Warnings of corrupt data are not printed; the picture shows what it can.
 }
 
+// Each scan of a picture in several scans is a pass over all of its blocks,
+// and a scan can take as little as ten bytes: a small file of many scans
+// would keep a large picture decoding for minutes. Encoders write about ten.
+constexpr int MaxScans = 100;
+
+void OnProgress(j_common_ptr cinfo)
+{
+    const int scans = reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number;
+    if (scans > MaxScans) {
+        auto* err = reinterpret_cast<TErrorManager*>(cinfo->err);
+        std::snprintf(err->message, sizeof err->message, "more than %d scans", MaxScans);
+        std::longjmp(err->jump, 1);
+    }
+}
+
 struct TDecodeJob {
     const uint8_t* data;
     size_t size;
@@ -65,6 +80,9 @@ bool DecodeInto(TDecodeJob& job)
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = OnProgress;
+    cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
     jpeg_read_header(&cinfo, TRUE);
     job.width = static_cast<int>(cinfo.image_width);

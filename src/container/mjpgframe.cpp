@@ -94,7 +94,7 @@ void TMJPGFrame::WriteToStream(TStream* stream) const
     // An empty boundary would write an empty delimiter line, which a reader
     // takes as the end of the part's text lines; "--" keeps the part readable.
     const std::string delimiter = Boundary.empty() ? std::string("--") : Boundary;
-    stream->WriteString(delimiter + "\r\nContent-Type: " + ContentType + "\r\nContent-Length: " +
+    stream->WriteString(delimiter + "\r\n" + WholeLine("Content-Type: ", ContentType) + "\r\nContent-Length: " +
                         std::to_string(ContentLength) + "\r\n\r\n");
     stream->WriteBuffer(Data->Memory(), Data->Size());
     stream->WriteBuffer("\r\n", 2);

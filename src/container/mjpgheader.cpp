@@ -148,7 +148,7 @@ std::string TMJPGHeader::ToText() const
     t.reserve(320 + Camera.size() + Boundary.size());
     t += Signature + "/" + std::to_string(VersionMajor) + "." + std::to_string(VersionMinor) +
          " Multipart JPEG stream\r\n";
-    t += "Camera: " + Camera + "\r\n";
+    t += WholeLine("Camera: ", Camera) + "\r\n";
     t += "Event: " + FormatDateTime(pattern, EventTime) + "\r\n";
     t += "Begin: " + FormatDateTime(pattern, BeginTime) + "\r\n";
     t += "End: " + FormatDateTime(pattern, EndTime) + "\r\n";

@@ -131,6 +131,14 @@ std::string TrimControlAndBlanks(const std::string& text)
     return text.substr(b, e - b);
 }
 
+std::string WholeLine(const std::string& key, const std::string& value)
+{
+    const size_t room = static_cast<size_t>(TMJPGReader::MaxLineLength - 2) - key.size();
+    if (value.size() <= room)
+        return key + value;
+    return key + TrimControlAndBlanks(value.substr(0, room));
+}
+
 int32_t MJPGIntValue(const std::string& text)
 {
     size_t i = 0;

@@ -26,6 +26,16 @@ public:
 // Leading and trailing characters of code 32 or less removed.
 std::string TrimControlAndBlanks(const std::string& text);
 
+// key and value as one text line (without its CR LF) that ReadLine gets back
+// whole: ReadLine finds a line's end only when its CR LF lies within the
+// 65534 bytes it looks at, so a line may hold at most 65532 characters.
+// A longer one comes back cut, with the rest as a line of its own that
+// starts with the LF, or followed by an empty line that would end the header
+// or the part's text lines. A value too long for the line (one read from a
+// line the reader had to split) is cut to fit and trimmed, as the reader
+// trims it.
+std::string WholeLine(const std::string& key, const std::string& value);
+
 // Leading blanks, then an optional sign and decimal digits up to the end of
 // the text, within the 32-bit signed range; anything else gives 0.
 int32_t MJPGIntValue(const std::string& text);
