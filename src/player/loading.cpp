@@ -3,6 +3,7 @@
 
 #include "container/mjpgimage.h"
 #include "core/streams.h"
+#include "manager/fragment.h"
 
 #include <QFile>
 
@@ -100,4 +101,16 @@ void TVPlayerForm::EnterStoppedAfterLoad()
         UpdateActions();
     else
         SetState(psStopped);
+}
+
+bool TVPlayerForm::LoadFragment(TFragment* fragment)
+{
+    if (!fragment)
+        return false;
+    fragment->Data->SetPosition(0);
+    if (!LoadStream(fragment->Data.get()))
+        return false;
+    SerialNumber = fragment->SerialNumber;
+    Issue = fragment->Issue;
+    return true;
 }

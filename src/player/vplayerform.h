@@ -113,6 +113,9 @@ public:
     // is handled here and gives false.
     bool LoadFile(const QString& path);
     bool LoadStream(TStream* stream);
+    // Loads a fetched archive fragment and remembers its serial number and
+    // fragment number; null gives false and changes nothing.
+    bool LoadFragment(TFragment* fragment);
     void CloseFragment();
     // Writes the fragment without asking. A file that cannot be created
     // raises; a failed write is reported here and gives false.

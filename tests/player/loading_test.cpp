@@ -1,6 +1,8 @@
 // Loading fragments from files and streams, and what a failed load leaves.
 #include "playerfixture.h"
 
+#include "manager/fragment.h"
+
 #include "core/errors.h"
 #include "core/streams.h"
 
@@ -161,4 +163,32 @@ TEST_F(PlayerTest, SecondFragmentWhileStoppedBringsTheCommandsUpToDate)
     EXPECT_TRUE(Form.actLastFrame->isEnabled());
     EXPECT_FALSE(Form.actFirstFrame->isEnabled());
     EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+}
+
+TEST_F(PlayerTest, LoadFragmentRemembersTheArchiveRecordUntilTheNextLoad)
+{
+    EXPECT_FALSE(Form.LoadFragment(nullptr));
+
+    TFragment fragment;
+    fragment.SerialNumber = 17;
+    fragment.Issue = 3;
+    fragment.Data->CopyFrom(*BuildFragment(Frames(3)), 0); // left at its end: the load rewinds it
+    ASSERT_TRUE(Form.LoadFragment(&fragment));
+    EXPECT_EQ(Form.SerialNumber, 17);
+    EXPECT_EQ(Form.Issue, 3);
+    EXPECT_EQ(Form.Image->FrameCount(), 3);
+
+    // A null record changes nothing; a later file load forgets the record.
+    EXPECT_FALSE(Form.LoadFragment(nullptr));
+    EXPECT_EQ(Form.SerialNumber, 17);
+    ASSERT_TRUE(Form.LoadFile(WriteFragmentFile(QStringLiteral("after.mjpg"), Frames(2))));
+    EXPECT_EQ(Form.SerialNumber, -1);
+    EXPECT_EQ(Form.Issue, -1);
+
+    // A record whose stream is not a fragment: false, and the numbers stay -1.
+    TFragment broken;
+    broken.SerialNumber = 5;
+    broken.Data->WriteString("not a fragment");
+    EXPECT_FALSE(Form.LoadFragment(&broken));
+    EXPECT_EQ(Form.SerialNumber, -1);
 }
