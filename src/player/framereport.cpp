@@ -13,9 +13,8 @@ void TVPlayerForm::actPrintReportExecute()
     TMJPGFrame* frame = FramePos.CurrentFrame;
     if (!Image || !frame || !frxReport)
         return;
+    // The current frame is the image's frame at Index; its picture is decoded once, here.
     TFrameReportInput input = FrameReportInput(*Image, FramePos.Index);
-    if (Image->GetFrame(FramePos.Index) != frame)
-        LoadFramePicture(*frame, input);
     input.SerialNumber = SerialNumber;
     input.Issue = Issue;
     input.OrganizationName = OrganizationName;

@@ -16,7 +16,6 @@
 
 namespace {
 
-
 std::string NativePath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();

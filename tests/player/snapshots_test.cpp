@@ -6,6 +6,7 @@
 #include "container/mjpgimage.h"
 #include "core/cp1251.h"
 #include "jpegencode.h"
+#include "samplefragment.h"
 #include "player/snapshotnames.h"
 
 #include <QDir>
@@ -39,12 +40,7 @@ std::unique_ptr<TMemoryStream> BuildNamedFragment(const TSavedFragment& plan)
     h.Frames = plan.Frames;
     h.Boundary = "bnd";
     for (int i = 0; i < plan.Parts; ++i) {
-        auto frame = std::make_unique<TMJPGFrame>(nullptr, h.Boundary);
-        const std::vector<uint8_t> jpeg = EncodeSolidJPEG(32, 24, uint8_t(40 * i), 200, 90);
-        frame->ContentType = "image/jpeg";
-        frame->Data->WriteBuffer(jpeg.data(), static_cast<int64_t>(jpeg.size()));
-        frame->HasData();
-        image.FrameList.push_back(std::move(frame));
+        image.FrameList.push_back(MakeJPEGFrame(EncodeSolidJPEG(32, 24, uint8_t(40 * i), 200, 90), h.Boundary));
     }
     auto stream = std::make_unique<TMemoryStream>();
     image.SaveToStream(stream.get());

@@ -2,6 +2,7 @@
 #include "reportfixtures.h"
 
 #include "jpegencode.h"
+#include "samplefragment.h"
 #include "report/templateloader.h"
 
 #include <QFile>
@@ -30,12 +31,8 @@ std::string FragmentBytes(const TFragmentFixture& fixture)
     h.PreAlarm = fixture.PreAlarm;
     h.Boundary = "--myboundary";
     for (int i = 0; i < fixture.FrameCount; ++i) {
-        auto frame = std::make_unique<TMJPGFrame>(nullptr, h.Boundary);
-        const auto jpeg = EncodeSolidJPEG(fixture.Width, fixture.Height, uint8_t(40 * i), 128, 200);
-        frame->Data->WriteBuffer(jpeg.data(), static_cast<int64_t>(jpeg.size()));
-        frame->ContentType = "image/jpeg";
-        frame->HasData();
-        image.FrameList.push_back(std::move(frame));
+        image.FrameList.push_back(
+            MakeJPEGFrame(EncodeSolidJPEG(fixture.Width, fixture.Height, uint8_t(40 * i), 128, 200), h.Boundary));
     }
     TMemoryStream out;
     image.SaveToStream(&out);
