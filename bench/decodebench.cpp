@@ -4,7 +4,8 @@
 // 1920 x 1080 frames. Prints RATIO decode_vs_libjpeg, the worse of the two.
 #include "benchsupport.h"
 #include "container/jpegpicture.h"
-#include "samplefragment.h"
+#include "container/mjpgimage.h"
+#include "fixtures/fragmentbuilder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -20,20 +21,21 @@ namespace {
 
 struct TFrameSet {
     std::string name;
-    std::vector<std::unique_ptr<TMJPGFrame>> frames;
+    std::unique_ptr<TMJPGImage> image;
+    const TMJPGFrame& frame(size_t i) const { return *image->FrameList[i]; }
+    size_t count() const { return image->FrameList.size(); }
 };
 
-// A few consecutive sample frames: the decoder sees changing data, as in
+// A few sample frames some way apart: the decoder sees changing data, as in
 // playback, rather than one picture over and over.
 TFrameSet MakeFrames(int width, int height, int count)
 {
-    TSampleOptions options = DefaultSampleOptions();
-    options.Width = width;
-    options.Height = height;
-    TFrameSet set{std::to_string(width) + "x" + std::to_string(height), {}};
+    fixture::TFragmentBuilder fragment({.Width = width, .Height = height, .Frames = count});
     for (int i = 0; i < count; ++i)
-        set.frames.push_back(MakeJPEGFrame(EncodeSampleFrame(options, i * 7), options.Boundary));
-    return set;
+        fragment.Part(fixture::MakeFrame(
+            {.Index = i * 7, .Width = width, .Height = height, .Quality = 80, .Look = fixture::TFrameLook::Scene}));
+    return {std::to_string(width) + "x" + std::to_string(height),
+            std::make_unique<TMJPGImage>(fragment.Stream().get())};
 }
 
 void FailHard(j_common_ptr cinfo)
@@ -89,9 +91,9 @@ void BareDecode(benchmark::State& state, const TFrameSet* set)
     TBareDecoder decoder;
     size_t i = 0;
     for (auto _ : state) {
-        decoder.Decode(*set->frames[i]->Data);
+        decoder.Decode(*set->frame(i).Data);
         benchmark::DoNotOptimize(decoder.Pixels());
-        i = (i + 1) % set->frames.size();
+        i = (i + 1) % set->count();
     }
 }
 
@@ -99,9 +101,9 @@ void FrameDecode(benchmark::State& state, const TFrameSet* set)
 {
     size_t i = 0;
     for (auto _ : state) {
-        TDecodedPicture picture = DecodeFramePicture(*set->frames[i], TPixelLayout::BGRX32);
+        TDecodedPicture picture = DecodeFramePicture(set->frame(i), TPixelLayout::BGRX32);
         benchmark::DoNotOptimize(picture.Pixels.get());
-        i = (i + 1) % set->frames.size();
+        i = (i + 1) % set->count();
     }
 }
 
@@ -116,8 +118,8 @@ int main(int argc, char** argv)
     }
     const TFrameSet sets[] = {MakeFrames(704, 576, 8), MakeFrames(1920, 1080, 8)};
     for (const TFrameSet& set : sets) {
-        const TMemoryStream& first = *set.frames.front()->Data;
-        std::printf("frames %s: %zu of about %lld bytes\n", set.name.c_str(), set.frames.size(),
+        const TMemoryStream& first = *set.frame(0).Data;
+        std::printf("frames %s: %zu of about %lld bytes\n", set.name.c_str(), set.count(),
                     static_cast<long long>(first.Size()));
         benchmark::RegisterBenchmark(("libjpeg_bgrx/" + set.name).c_str(), BareDecode, &set)
             ->Repetitions(repetitions)->MinTime(0.1)->Unit(benchmark::kMicrosecond);

@@ -1,79 +1,74 @@
-// bench_fixtures: the large fragments the benchmarks load, written with the
-// project's writer. "frames" repeats a few encoded sample frames up to a
-// size (real JPEG parts, generated in a second); "empty" writes a fragment of
-// nothing but parts without data, the worst case for per-frame overhead.
+// bench_fixtures: the large fragments the benchmarks load, in the writer's
+// form. "frames" repeats a few encoded sample frames up to a size (real JPEG
+// parts, generated in a second); "empty" writes a fragment of nothing but
+// parts without data, the worst case for per-frame overhead.
 #include "benchsupport.h"
-#include "core/streams.h"
-#include "samplefragment.h"
+#include "fixtures/fragmentbuilder.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Collects small writes and hands them to the file in large blocks.
-class TBlockWriter {
-public:
-    explicit TBlockWriter(const std::string& path) : FFile(path, TFileMode::fmCreate) {}
-    TStream& Stream() { return FBlock; }
-    void Flush(bool force)
-    {
-        if (!force && FBlock.Size() < (8 << 20))
-            return;
-        FBlock.SaveToStream(FFile);
-        FBlock.Clear();
-    }
-
-private:
-    TFileStream FFile;
-    TMemoryStream FBlock;
+struct TFixtureOptions {
+    int Width = 704;
+    int Height = 576;
+    int Quality = 80;
 };
 
-int WriteFrames(const std::string& out, int64_t bytes, const TSampleOptions& options, int distinct)
+const std::string Boundary = "mjpgsample";
+
+// Writes the header, then parts[i % parts.size()] for i below count.
+void WriteFragment(const std::string& out, const fixture::THeaderLines& header, const std::vector<std::string>& parts,
+                   int64_t count)
 {
-    std::vector<std::unique_ptr<TMJPGFrame>> frames;
+    std::ofstream file(out, std::ios::binary | std::ios::trunc);
+    file << header.Text();
+    for (int64_t i = 0; i < count && file; ++i)
+        file << parts[static_cast<size_t>(i % static_cast<int64_t>(parts.size()))];
+    if (!file.flush())
+        throw std::runtime_error("cannot write " + out);
+}
+
+fixture::THeaderLines Header(const TFixtureOptions& options, int64_t count)
+{
+    return {.Camera = "\xCA\xE0\xEC\xE5\xF0\xE0 1", // "Камера 1" in code page 1251
+            .Width = options.Width,
+            .Height = options.Height,
+            .FPS = 25,
+            .Frames = count,
+            .Boundary = Boundary};
+}
+
+int WriteFrames(const std::string& out, int64_t bytes, const TFixtureOptions& options, int distinct)
+{
+    std::vector<std::string> parts;
     int64_t perCycle = 0;
     for (int i = 0; i < distinct; ++i) {
-        frames.push_back(MakeJPEGFrame(EncodeSampleFrame(options, i), options.Boundary));
-        perCycle += frames.back()->ContentLength + 64;
+        parts.push_back(fixture::PartText(fixture::MakeFrame({.Index = i,
+                                                              .Width = options.Width,
+                                                              .Height = options.Height,
+                                                              .Quality = options.Quality,
+                                                              .Look = fixture::TFrameLook::Scene}),
+                                          Boundary));
+        perCycle += static_cast<int64_t>(parts.back().size());
     }
     const int64_t count = std::max<int64_t>(1, bytes * distinct / perCycle);
-    TSampleOptions header = options;
-    header.FrameCount = static_cast<int>(count);
-    SetSampleTimes(header, options.BeginTime, static_cast<int>(count / options.FPS));
-    TMJPGHeader h;
-    FillSampleHeader(h, header);
-    TBlockWriter writer(out);
-    h.WriteToStream(&writer.Stream());
-    for (int64_t i = 0; i < count; ++i) {
-        frames[static_cast<size_t>(i % distinct)]->WriteToStream(&writer.Stream());
-        writer.Flush(false);
-    }
-    writer.Flush(true);
+    WriteFragment(out, Header(options, count), parts, count);
     std::printf("%s: %lld frames of %dx%d\n", out.c_str(), static_cast<long long>(count), options.Width,
                 options.Height);
     return 0;
 }
 
-int WriteEmptyParts(const std::string& out, int64_t count, const TSampleOptions& options)
+int WriteEmptyParts(const std::string& out, int64_t count, const TFixtureOptions& options)
 {
-    TSampleOptions header = options;
-    header.FrameCount = static_cast<int>(count);
-    TMJPGHeader h;
-    FillSampleHeader(h, header);
-    TMJPGFrame empty(nullptr, options.Boundary);
-    empty.ContentType = "image/jpeg";
-    TBlockWriter writer(out);
-    h.WriteToStream(&writer.Stream());
-    for (int64_t i = 0; i < count; ++i) {
-        empty.WriteToStream(&writer.Stream());
-        writer.Flush(false);
-    }
-    writer.Flush(true);
+    WriteFragment(out, Header(options, count), {fixture::PartText("", Boundary)}, count);
     std::printf("%s: %lld parts without data\n", out.c_str(), static_cast<long long>(count));
     return 0;
 }
@@ -82,7 +77,7 @@ int WriteEmptyParts(const std::string& out, int64_t count, const TSampleOptions&
 
 int main(int argc, char** argv)
 {
-    TSampleOptions options = DefaultSampleOptions();
+    TFixtureOptions options;
     options.Width = std::atoi(TakeOption(argc, argv, "width", "704").c_str());
     options.Height = std::atoi(TakeOption(argc, argv, "height", "576").c_str());
     options.Quality = std::atoi(TakeOption(argc, argv, "quality", "80").c_str());

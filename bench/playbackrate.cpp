@@ -3,7 +3,7 @@
 // rate recorded in the header, as "RATIO <name> <shown fps / FPS>".
 #include "container/jpegpicture.h"
 #include "container/mjpgimage.h"
-#include "jpegencode.h"
+#include "fixtures/fragmentbuilder.h"
 #include "player/pictureview.h"
 #include "player/vplayerform.h"
 
@@ -23,63 +23,14 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-// A camera-like picture: smooth shading, a little sensor grain and a moving
-// block, so that decoding costs about what a real frame costs.
-std::vector<uint8_t> PatternFrame(int width, int height, int frame)
-{
-    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-    uint32_t noise = 2463534242u + static_cast<uint32_t>(frame) * 7919u;
-    const int boxX = (frame * 13) % (width - width / 5);
-    const int boxY = (frame * 7) % (height - height / 5);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            const int grain = static_cast<int>(noise & 7) - 4;
-            const double wave = std::sin((x + frame * 4) * 0.05) * std::cos(y * 0.03);
-            int r = 110 + static_cast<int>(60 * wave) + grain;
-            int g = 100 + (x * 80) / width + grain / 2;
-            int b = 90 + (y * 100) / height - grain / 2;
-            if (x >= boxX && x < boxX + width / 5 && y >= boxY && y < boxY + height / 5) {
-                r = 220 - grain;
-                g = 60;
-                b = 40 + grain;
-            }
-            uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-            p[0] = static_cast<uint8_t>(std::clamp(r, 0, 255));
-            p[1] = static_cast<uint8_t>(std::clamp(g, 0, 255));
-            p[2] = static_cast<uint8_t>(std::clamp(b, 0, 255));
-        }
-    }
-    return rgb;
-}
-
+// Camera-like frames (the sample's moving picture), so that decoding costs
+// about what a real frame costs.
 std::unique_ptr<TMemoryStream> BuildFragment(int width, int height, int fps, int frames)
 {
-    TMJPGImage image(nullptr);
-    TMJPGHeader& header = *image.Header;
-    header.Signature = "MJPG";
-    header.VersionMajor = 1;
-    header.Camera = "1";
-    header.Width = width;
-    header.Height = height;
-    header.FPS = fps;
-    header.Frames = frames;
-    header.Boundary = "abcd";
-    for (int i = 0; i < frames; ++i) {
-        const std::vector<uint8_t> rgb = PatternFrame(width, height, i);
-        const std::vector<uint8_t> jpeg = EncodeJPEG(rgb.data(), width, height, 85);
-        auto frame = std::make_unique<TMJPGFrame>(nullptr, header.Boundary);
-        frame->ContentType = "image/jpeg";
-        frame->Data->WriteBuffer(jpeg.data(), static_cast<int64_t>(jpeg.size()));
-        frame->ContentLength = static_cast<int32_t>(jpeg.size());
-        image.FrameList.push_back(std::move(frame));
-    }
-    auto stream = std::make_unique<TMemoryStream>();
-    image.SaveToStream(stream.get());
-    stream->SetPosition(0);
-    return stream;
+    fixture::TFragmentBuilder fragment({.Width = width, .Height = height, .FPS = fps, .Frames = frames});
+    fragment.Pictures(frames, {.Width = width, .Height = height, .Quality = 85,
+                               .Look = fixture::TFrameLook::Scene, .FPS = fps});
+    return fragment.Stream();
 }
 
 // Notes the moment of every new frame; it runs once per pass of the loop

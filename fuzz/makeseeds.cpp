@@ -1,6 +1,6 @@
 // fuzz_seeds: writes the seed inputs of the fuzz targets, one folder per
-// target under the given folder. Fragments come from the program's own writer
-// (TMJPGImage::SaveToStream) or are crafted around its output; JPEGs are
+// target under the given folder. Fragments are in the program's writer form
+// (built with the fixture library) or crafted around it; JPEGs are
 // encoded here with libjpeg (baseline, progressive, grayscale, arithmetic
 // coding, restart markers, other samplings) and with EncodeJPEG.
 //
@@ -9,6 +9,7 @@
 #include "core/cp1251.h"
 #include "core/datetime.h"
 #include "core/streams.h"
+#include "fixtures/fragmentbuilder.h"
 #include "jpegencode.h"
 
 #include <cstdio>
@@ -128,7 +129,7 @@ void MakeJPEGSeeds(const fs::path& dir)
 {
     const TBytes rgb = Pattern(40, 24, 3);
     Save(dir, "encodejpeg-40x24", AsText(EncodeJPEG(rgb.data(), 40, 24, 85)));
-    Save(dir, "encodesolid-8x8", AsText(EncodeSolidJPEG(8, 8, 200, 30, 90, 50)));
+    Save(dir, "encodesolid-8x8", fixture::MakeFrame({.Width = 8, .Height = 8, .Quality = 50, .Colour = fixture::TRgb{200, 30, 90}}));
     Save(dir, "baseline-33x17-420", AsText(EncodeVariant({.Width = 33, .Height = 17})));
     Save(dir, "baseline-16x16-444", AsText(EncodeVariant({.HSamp = 1, .VSamp = 1})));
     Save(dir, "baseline-24x8-422", AsText(EncodeVariant({.Width = 24, .Height = 8, .HSamp = 2, .VSamp = 1})));
@@ -164,7 +165,9 @@ void MakeJPEGSeeds(const fs::path& dir)
 
 // ----------------------------------------------------------- fragments
 
-const std::string CRLF = "\r\n";
+using fixture::CRLF;
+using fixture::HeaderText;
+using fixture::PartText;
 
 struct TFragmentOptions {
     std::string Camera = Utf8ToCp1251("Камера 1");
@@ -173,64 +176,39 @@ struct TFragmentOptions {
     bool EmptyFrame = false;
 };
 
-// A fragment as the writer emits it, with small frames.
+// A fragment in the writer's form, with small frames. The writer puts "--"
+// on the delimiter line when the boundary is empty.
 std::string WrittenFragment(const TFragmentOptions& o)
 {
-    TMJPGImage image(nullptr);
-    TMJPGHeader& h = *image.Header;
-    h.Signature = "MJPG";
-    h.VersionMajor = 1;
-    h.VersionMinor = 0;
-    h.Camera = o.Camera;
-    h.BeginTime = EncodeDateTime(2007, 3, 5, 14, 2, 0);
-    h.EventTime = EncodeDateTime(2007, 3, 5, 14, 2, 9);
-    h.EndTime = EncodeDateTime(2007, 3, 5, 14, 2, 20);
-    h.Width = 16;
-    h.Height = 8;
-    h.FPS = 5;
-    h.Frames = o.Frames;
-    h.PreAlarm = true;
-    h.Boundary = o.Boundary;
+    const fixture::THeaderLines header{.Camera = o.Camera,
+                                       .Width = 16,
+                                       .Height = 8,
+                                       .FPS = 5,
+                                       .Frames = o.Frames,
+                                       .PreAlarm = true,
+                                       .Boundary = o.Boundary};
+    fixture::TFragmentBuilder fragment(header.Text(), o.Boundary.empty() ? "--" : o.Boundary);
     for (int i = 0; i < o.Frames; ++i) {
-        auto frame = std::make_unique<TMJPGFrame>(nullptr, o.Boundary);
-        frame->ContentType = "image/jpeg";
-        if (!(o.EmptyFrame && i == 1)) {
-            const TBytes jpeg = EncodeSolidJPEG(16, 8, static_cast<uint8_t>(40 * i), 128, 200, 30);
-            frame->Data->WriteBuffer(jpeg.data(), static_cast<int64_t>(jpeg.size()));
-        }
-        frame->ContentLength = static_cast<int32_t>(frame->Data->Size());
-        image.FrameList.push_back(std::move(frame));
+        if (o.EmptyFrame && i == 1)
+            fragment.EmptyParts();
+        else
+            fragment.Part(fixture::MakeFrame(
+                {.Width = 16, .Height = 8, .Quality = 30, .Colour = fixture::TRgb{static_cast<uint8_t>(40 * i), 128, 200}}));
     }
-    TMemoryStream out;
-    image.SaveToStream(&out);
-    return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+    return fragment.Bytes();
 }
 
-std::string Header(const std::string& lines, const std::string& first = "MJPG/1.0 Multipart JPEG stream")
-{
-    return first + CRLF + lines + CRLF;
-}
-
-const std::string kLines = "Camera: 3\r\n"
-                           "Event: 05.03.2007 14:02:09\r\n"
-                           "Begin: 05.03.2007 14:02:00\r\n"
-                           "End: 05.03.2007 14:02:20\r\n"
-                           "Width: 640\r\n"
-                           "Height: 480\r\n"
-                           "FPS: 5\r\n"
-                           "Frames: 2\r\n"
-                           "Alarm: Post\r\n"
-                           "Content-Type: multipart/x-mixed-replace; boundary=abcd\r\n";
+const std::string kLines = fixture::ExampleLines();
 
 std::string Part(const std::string& data, const std::string& lengthLine, const std::string& delimiter = "abcd",
                  const std::string& after = CRLF)
 {
-    return delimiter + CRLF + "Content-Type: image/jpeg" + CRLF + lengthLine + CRLF + CRLF + data + after;
+    return PartText({.Data = data, .LengthLine = lengthLine, .Delimiter = delimiter, .After = after}, "abcd");
 }
 
 std::string Part(const std::string& data)
 {
-    return Part(data, "Content-Length: " + std::to_string(data.size()));
+    return PartText(data);
 }
 
 void MakeFragmentSeeds(const fs::path& dir)
@@ -239,11 +217,11 @@ void MakeFragmentSeeds(const fs::path& dir)
     Save(dir, "writer-empty-boundary-empty-frame", WrittenFragment({.Boundary = "", .EmptyFrame = true}));
     Save(dir, "writer-no-frames", WrittenFragment({.Frames = 0}));
 
-    const std::string jpeg = AsText(EncodeSolidJPEG(8, 8, 10, 20, 30, 30));
+    const std::string jpeg = fixture::MakeFrame({.Width = 8, .Height = 8, .Quality = 30, .Colour = fixture::TRgb{10, 20, 30}});
     const std::string data = "ab\r\ncd\0ef\r"s + "\n\r";
-    Save(dir, "example-two-parts", Header(kLines) + Part(jpeg) + Part(data));
+    Save(dir, "example-two-parts", HeaderText(kLines) + Part(jpeg) + Part(data));
     Save(dir, "odd-blanks",
-         Header("Camera:   x y \t\r\n"
+         HeaderText("Camera:   x y \t\r\n"
                 "Event:05.03.2007 14:02:09   \r\n"
                 "  Begin: \t5.3.2007 4:2\r\n"
                 "End:   05.03.2007\r\n"
@@ -257,31 +235,31 @@ void MakeFragmentSeeds(const fs::path& dir)
              Part(data, "Content-Length:   " + std::to_string(data.size()), "--abcd") +
              Part(data, "  Content-Length: " + std::to_string(data.size()), "other"));
     Save(dir, "no-content-type-empty-boundary",
-         Header("Camera: 3\r\nEvent: 12:30\r\nFrames: 1\r\n", "MJPG") + Part(data, "Content-Length: 10", ""));
+         HeaderText("Camera: 3\r\nEvent: 12:30\r\nFrames: 1\r\n", "MJPG") + Part(data, "Content-Length: 10", ""));
     Save(dir, "negative-length",
-         Header(kLines) + Part(data, "Content-Length: -5") + Part(data) + Part(data, "Content-Length: -2147483648"));
-    Save(dir, "truncated-last-part", Header(kLines) + Part(data) + Part(jpeg).substr(0, 60));
-    Save(dir, "length-past-stream", Header(kLines) + Part(data) + Part(data, "Content-Length: 100000"));
-    Save(dir, "no-length-and-zero", Header(kLines) + Part(data, "X-Other: 1") + Part("", "Content-Length: 0") +
+         HeaderText(kLines) + Part(data, "Content-Length: -5") + Part(data) + Part(data, "Content-Length: -2147483648"));
+    Save(dir, "truncated-last-part", HeaderText(kLines) + Part(data) + Part(jpeg).substr(0, 60));
+    Save(dir, "length-past-stream", HeaderText(kLines) + Part(data) + Part(data, "Content-Length: 100000"));
+    Save(dir, "no-length-and-zero", HeaderText(kLines) + Part(data, "X-Other: 1") + Part("", "Content-Length: 0") +
                                         Part(data, "Content-Length: 10", "abcd", "junk after\r\n"));
     Save(dir, "nul-in-header-line",
-         Header("Camera: ab\0cd\r\nWidth: 640\r\n"s) + Part(data));
-    Save(dir, "nul-in-part-line", Header(kLines) + "abcd\r\nContent-Type: x\0y\r\n"s + "Content-Length: 3\r\n\r\nxyz\r\n");
-    Save(dir, "event-not-a-date", Header(kLines + "Event: 31.02.2007\r\n") + Part(data));
-    Save(dir, "lower-case-signature", Header(kLines, "mjpg/1.0 Multipart JPEG stream") + Part(data));
-    Save(dir, "version-not-a-number", Header(kLines, "MJPG/x.y") + Part(data));
+         HeaderText("Camera: ab\0cd\r\nWidth: 640\r\n"s) + Part(data));
+    Save(dir, "nul-in-part-line", HeaderText(kLines) + "abcd\r\nContent-Type: x\0y\r\n"s + "Content-Length: 3\r\n\r\nxyz\r\n");
+    Save(dir, "event-not-a-date", HeaderText(kLines + "Event: 31.02.2007\r\n") + Part(data));
+    Save(dir, "lower-case-signature", HeaderText(kLines, "mjpg/1.0 Multipart JPEG stream") + Part(data));
+    Save(dir, "version-not-a-number", HeaderText(kLines, "MJPG/x.y") + Part(data));
     Save(dir, "keys-anywhere-repeated",
-         Header("xx Camera: a Event: b\r\nWidth: 1\r\nWidth: 2\r\nFPS: 3 Frames: 4\r\n"
+         HeaderText("xx Camera: a Event: b\r\nWidth: 1\r\nWidth: 2\r\nFPS: 3 Frames: 4\r\n"
                 "Content-Type: a; boundary=Content-Length:7\r\nAlarm: Post\r\n") +
              Part(data, "Content-Length: 10", "Content-Length:7"));
-    Save(dir, "lone-lf-and-cr", Header("Camera: a\nb\rc\r\nWidth: 5\n\r\n") + Part(data) + "\r");
-    Save(dir, "header-only", Header(kLines));
+    Save(dir, "lone-lf-and-cr", HeaderText("Camera: a\nb\rc\r\nWidth: 5\n\r\n") + Part(data) + "\r");
+    Save(dir, "header-only", HeaderText(kLines));
     Save(dir, "empty", "");
     Save(dir, "signature-only", "MJPG");
     // The line limit: a line of 70000 characters comes back as two lines.
-    Save(dir, "line-over-65534", Header("Camera: " + std::string(70000 - 8, 'c') + "\r\nWidth: 5\r\n") + Part(data));
+    Save(dir, "line-over-65534", HeaderText("Camera: " + std::string(70000 - 8, 'c') + "\r\nWidth: 5\r\n") + Part(data));
     // A camera the writer cannot put on one line.
-    Save(dir, "camera-65527", Header("Camera:" + std::string(65527, 'k') + "\r\n") + Part(data));
+    Save(dir, "camera-65527", HeaderText("Camera:" + std::string(65527, 'k') + "\r\n") + Part(data));
 }
 
 // ----------------------------------------------------------------- text

@@ -2,7 +2,7 @@
 // boundary word, and what makes a header invalid.
 #include "container/mjpgheader.h"
 
-#include "fragmentbuilder.h"
+#include "fixtures/fragmentbuilder.h"
 #include "teststreams.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+using namespace fixture;
 
 namespace {
 
@@ -85,7 +87,7 @@ void ExpectFields(const TFields& got, const TFields& want)
     EXPECT_EQ(got.Boundary, want.Boundary);
 }
 
-const std::string& kExampleLines = frag::ExampleLines;
+const std::string kExampleLines = ExampleLines();
 
 // The example lines with the line that starts with 'key' replaced by
 // 'line' (dropped when 'line' is empty).
@@ -127,47 +129,46 @@ TFields Changed(TFields f, F change)
 
 std::vector<THeaderCase> HeaderCases()
 {
-    using frag::Header;
     std::vector<THeaderCase> c;
     const TFields ex = Example();
-    auto hdr = [](const std::string& lines) { return Header(lines); };
+    auto hdr = [](const std::string& lines) { return HeaderText(lines); };
 
-    c.push_back({"the format's example", Header(), ex});
+    c.push_back({"the format's example", HeaderText(), ex});
     // --- first line
-    c.push_back({"version 1.3", Header(kExampleLines, "MJPG/1.3 Multipart JPEG stream"),
+    c.push_back({"version 1.3", HeaderText(kExampleLines, "MJPG/1.3 Multipart JPEG stream"),
                  Changed(ex, [](TFields& f) { f.VersionMinor = 3; })});
-    c.push_back({"version 12.75: minor is the first digit", Header(kExampleLines, "MJPG/12.75"),
+    c.push_back({"version 12.75: minor is the first digit", HeaderText(kExampleLines, "MJPG/12.75"),
                  Changed(ex, [](TFields& f) { f.VersionMajor = 12; f.VersionMinor = 7; })});
-    c.push_back({"version with blanks after the slash", Header(kExampleLines, "MJPG/  2.5 Multipart JPEG stream"),
+    c.push_back({"version with blanks after the slash", HeaderText(kExampleLines, "MJPG/  2.5 Multipart JPEG stream"),
                  Changed(ex, [](TFields& f) { f.VersionMajor = 2; f.VersionMinor = 5; })});
-    c.push_back({"version without a point", Header(kExampleLines, "MJPG/3 Multipart JPEG stream"),
+    c.push_back({"version without a point", HeaderText(kExampleLines, "MJPG/3 Multipart JPEG stream"),
                  Changed(ex, [](TFields& f) { f.VersionMajor = 3; f.VersionMinor = 0; })});
-    c.push_back({"MJPG without slash is valid, version 0.0", Header(kExampleLines, "MJPG"),
+    c.push_back({"MJPG without slash is valid, version 0.0", HeaderText(kExampleLines, "MJPG"),
                  Changed(ex, [](TFields& f) { f.VersionMajor = 0; })});
-    c.push_back({"MJPG/ without a number is version 0.0", Header(kExampleLines, "MJPG/"),
+    c.push_back({"MJPG/ without a number is version 0.0", HeaderText(kExampleLines, "MJPG/"),
                  Changed(ex, [](TFields& f) { f.VersionMajor = 0; })});
-    c.push_back({"MJPG/x.y is version 0.0", Header(kExampleLines, "MJPG/x.y Multipart JPEG stream"),
+    c.push_back({"MJPG/x.y is version 0.0", HeaderText(kExampleLines, "MJPG/x.y Multipart JPEG stream"),
                  Changed(ex, [](TFields& f) { f.VersionMajor = 0; })});
     c.push_back({"a first line of 70000 chars after MJPG/1.1",
-                 Header(kExampleLines, "MJPG/1.1" + std::string(70000, ' ')),
+                 HeaderText(kExampleLines, "MJPG/1.1" + std::string(70000, ' ')),
                  Changed(ex, [](TFields& f) { f.VersionMinor = 1; })});
     // --- invalid signatures: the stream is left after the first line
     {
         TFields f;
         f.Signature = "mjpg";
-        c.push_back({"mjpg in lower case is invalid", Header(kExampleLines, "mjpg/1.0 Multipart JPEG stream"), f,
+        c.push_back({"mjpg in lower case is invalid", HeaderText(kExampleLines, "mjpg/1.0 Multipart JPEG stream"), f,
                      32});
         f.Signature = "MJPG ";
-        c.push_back({"MJPG and a blank is invalid", Header(kExampleLines, "MJPG /1.0"), f, 11});
+        c.push_back({"MJPG and a blank is invalid", HeaderText(kExampleLines, "MJPG /1.0"), f, 11});
         f.Signature = " MJPG";
-        c.push_back({"a blank before MJPG is invalid", Header(kExampleLines, " MJPG/1.0"), f, 11});
+        c.push_back({"a blank before MJPG is invalid", HeaderText(kExampleLines, " MJPG/1.0"), f, 11});
         f.Signature = "MJPEG";
-        c.push_back({"MJPEG is invalid", Header(kExampleLines, "MJPEG/1.0"), f, 11});
+        c.push_back({"MJPEG is invalid", HeaderText(kExampleLines, "MJPEG/1.0"), f, 11});
         f.Signature = "";
-        c.push_back({"an empty first line is invalid", Header(kExampleLines, ""), f, 2});
+        c.push_back({"an empty first line is invalid", HeaderText(kExampleLines, ""), f, 2});
         c.push_back({"an empty stream is invalid", "", f, 0});
         f.Signature = std::string(1023, 'M');
-        c.push_back({"a signature is cut at 1023 chars", Header(kExampleLines, std::string(2000, 'M') + "/1.0"), f,
+        c.push_back({"a signature is cut at 1023 chars", HeaderText(kExampleLines, std::string(2000, 'M') + "/1.0"), f,
                      2006});
     }
     // --- integer conversion
@@ -296,8 +297,8 @@ std::vector<THeaderCase> HeaderCases()
     c.push_back({"a header that ends with the stream", "MJPG/1.0\r\n" + kExampleLines, ex});
     c.push_back({"a header that ends without CR LF", "MJPG/1.0\r\n" + kExampleLines + "Width: 641",
                  Changed(ex, [](TFields& f) { f.Width = 641; })});
-    c.push_back({"the header stops at its empty line", Header() + "Width: 1\r\n\r\nrest",
-                 ex, static_cast<int64_t>(Header().size())});
+    c.push_back({"the header stops at its empty line", HeaderText() + "Width: 1\r\n\r\nrest",
+                 ex, static_cast<int64_t>(HeaderText().size())});
     c.push_back({"a NUL in a header line ends it and consumes the block",
                  "MJPG/1.0\r\nCamera: ab" + std::string(1, '\0') + "cd\r\nWidth: 640\r\n\r\n",
                  Changed(Empty(), [](TFields& f) { f.Signature = "MJPG"; f.VersionMajor = 1; f.Camera = "ab"; })});
@@ -338,7 +339,7 @@ INSTANTIATE_TEST_SUITE_P(Streams, HeaderTable, testing::Bool(),
 TEST(Header, NullStreamOnlyClears)
 {
     TMemoryStream m;
-    LoadBytes(m, frag::Header());
+    LoadBytes(m, HeaderText());
     TMJPGHeader h;
     h.ReadFromStream(&m);
     ASSERT_TRUE(h.IsValid());
@@ -350,7 +351,7 @@ TEST(Header, NullStreamOnlyClears)
 TEST(Header, ClearEmptiesEveryField)
 {
     TMemoryStream m;
-    LoadBytes(m, frag::Header(With("Alarm:", "Alarm: Pre")));
+    LoadBytes(m, HeaderText(With("Alarm:", "Alarm: Pre")));
     TMJPGHeader h;
     h.ReadFromStream(&m);
     ASSERT_TRUE(h.PreAlarm);

@@ -2,7 +2,7 @@
 // lengths.
 #include "container/mjpgimage.h"
 
-#include "fragmentbuilder.h"
+#include "fixtures/fragmentbuilder.h"
 #include "teststreams.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +14,10 @@
 #include <string>
 #include <vector>
 
+using namespace fixture;
+
 namespace {
 
-using frag::CRLF;
-using frag::Data;
-using frag::Header;
-using frag::Part;
-using frag::RawPart;
 
 struct TFrameWant {
     std::string contentType;
@@ -72,81 +69,81 @@ std::vector<TFrameWant> FramesOf(const TMJPGImage& img)
 std::string WithLengthOfStream(const std::string& before, const std::string& data, const std::string& after,
                                int delta)
 {
-    const std::string probe = before + RawPart("Content-Length: 000000", data) + after;
+    const std::string probe = before + PartText({.Data = data, .LengthLine = "Content-Length: 000000"}, "abcd") + after;
     char len[16];
     std::snprintf(len, sizeof len, "%06d", static_cast<int>(probe.size()) + delta);
-    return before + RawPart(std::string("Content-Length: ") + len, data) + after;
+    return before + PartText({.Data = data, .LengthLine = std::string("Content-Length: ") + len}, "abcd") + after;
 }
 
 std::vector<TImageCase> ImageCases()
 {
-    const std::string H = Header();
-    const std::string D1 = Data(100, 'A'), D2 = Data(57, 'B'), D3 = Data(1, 'C');
-    const std::string noBoundary = Header("Camera: 3\r\nFPS: 5\r\n");
+    const std::string H = HeaderText();
+    const std::string D1 = NoisyData(100, 'A'), D2 = NoisyData(57, 'B'), D3 = NoisyData(1, 'C');
+    const std::string noBoundary = HeaderText("Camera: 3\r\nFPS: 5\r\n");
     std::vector<TImageCase> c;
-    c.push_back({"two parts", H + Part(D1) + Part(D2), true, {Full(D1), Full(D2)}});
-    c.push_back({"data full of CR, LF and NUL; a part of one byte", H + Part(D1) + Part(D3) + Part(D2), true,
+    c.push_back({"two parts", H + PartText(D1) + PartText(D2), true, {Full(D1), Full(D2)}});
+    c.push_back({"data full of CR, LF and NUL; a part of one byte", H + PartText(D1) + PartText(D3) + PartText(D2), true,
                  {Full(D1), Full(D3), Full(D2)}});
     c.push_back({"valid header, no parts", H, true, {}});
     c.push_back({"empty stream", "", false, {}, ""});
-    c.push_back({"wrong signature, parts not read", Header(frag::ExampleLines, "mjpg/1.0 Multipart JPEG stream") + Part(D1), false,
+    c.push_back({"wrong signature, parts not read", HeaderText(ExampleLines(), "mjpg/1.0 Multipart JPEG stream") + PartText(D1), false,
                  {}, ""});
     c.push_back({"bad Event date, parts not read",
-                 Header("Event: 32.03.2007 00:00:00\r\nContent-Type: x; boundary=abcd\r\n") + Part(D1), false, {},
+                 HeaderText("Event: 32.03.2007 00:00:00\r\nContent-Type: x; boundary=abcd\r\n") + PartText(D1), false, {},
                  ""});
-    c.push_back({"length 0, then a part", H + RawPart("Content-Length: 0", "") + Part(D1), true,
+    c.push_back({"length 0, then a part", H + PartText({.Data = "", .LengthLine = "Content-Length: 0"}, "abcd") + PartText(D1), true,
                  {Full(""), Full(D1)}});
     c.push_back({"no Content-Length: no data, the next line is dropped",
-                 H + "abcd\r\nContent-Type: image/jpeg\r\n\r\n" + Part(D1), true, {Full(""), Full(D1)}});
+                 H + "abcd\r\nContent-Type: image/jpeg\r\n\r\n" + PartText(D1), true, {Full(""), Full(D1)}});
     c.push_back({"Content-Length with a trailing blank is 0: its data line is dropped",
-                 H + RawPart("Content-Length: 10 ", "0123456789") + Part(D1), true, {Full(""), Full(D1)}});
+                 H + PartText({.Data = "0123456789", .LengthLine = "Content-Length: 10 "}, "abcd") + PartText(D1), true, {Full(""), Full(D1)}});
     c.push_back({"Content-Length that overflows is 0",
-                 H + RawPart("Content-Length: 4294967396", "0123456789") + Part(D1), true, {Full(""), Full(D1)}});
+                 H + PartText({.Data = "0123456789", .LengthLine = "Content-Length: 4294967396"}, "abcd") + PartText(D1), true, {Full(""), Full(D1)}});
     c.push_back({"negative length: emptied, reading goes on after its empty line",
-                 H + "abcd\r\nContent-Type: image/jpeg\r\nContent-Length: -5\r\n\r\n" + Part(D1), true,
+                 H + "abcd\r\nContent-Type: image/jpeg\r\nContent-Length: -5\r\n\r\n" + PartText(D1), true,
                  {kEmptied, Full(D1)}});
     c.push_back({"negative length with bytes after it: they are read as lines",
-                 H + RawPart("Content-Length: -5", "hello") + Part(D2), true, {kEmptied, Full(D2)}});
+                 H + PartText({.Data = "hello", .LengthLine = "Content-Length: -5"}, "abcd") + PartText(D2), true, {kEmptied, Full(D2)}});
     c.push_back({"negative length: the very next line belongs to the next part",
                  H + "abcd\r\nContent-Length: -5\r\n\r\nContent-Type: image/x\r\nContent-Length: 57\r\n\r\n" + D2 +
                      CRLF,
                  true, {kEmptied, Full(D2, "image/x")}});
     c.push_back({"length larger than the stream: appended empty, reading ends",
-                 H + RawPart("Content-Length: 100000", D1) + Part(D2), true, {kEmptied}});
+                 H + PartText({.Data = D1, .LengthLine = "Content-Length: 100000"}, "abcd") + PartText(D2), true, {kEmptied}});
     c.push_back({"length equal to the stream size: appended empty, reading ends",
-                 WithLengthOfStream(H, D1, Part(D2), 0), true, {kEmptied}});
+                 WithLengthOfStream(H, D1, PartText(D2), 0), true, {kEmptied}});
     c.push_back({"length one less than the stream size: truncated, reading ends",
-                 WithLengthOfStream(H, D1, Part(D2), -1), true, {kEmptied}});
+                 WithLengthOfStream(H, D1, PartText(D2), -1), true, {kEmptied}});
     c.push_back({"length at the stream size after a good part",
-                 WithLengthOfStream(H + Part(D1), D2, Part(D3), 0), true, {Full(D1), kEmptied}});
+                 WithLengthOfStream(H + PartText(D1), D2, PartText(D3), 0), true, {Full(D1), kEmptied}});
     c.push_back({"truncated last part: one more, empty frame",
-                 H + Part(D1) + RawPart("Content-Length: 1000", D2, ""), true, {Full(D1), kEmptied}});
+                 H + PartText(D1) + PartText({.Data = D2, .LengthLine = "Content-Length: 1000", .After = ""}, "abcd"), true, {Full(D1), kEmptied}});
     c.push_back({"last part cut inside its text lines",
-                 H + Part(D1) + "abcd\r\nContent-Type: image/jpeg\r\nContent-Len", true, {Full(D1), Full("")}});
-    c.push_back({"last part cut after its delimiter", H + Part(D1) + "abcd", true, {Full(D1), Full("", "")}});
-    c.push_back({"last part without its closing CR LF", H + Part(D1) + RawPart("Content-Length: 57", D2, ""), true,
+                 H + PartText(D1) + "abcd\r\nContent-Type: image/jpeg\r\nContent-Len", true, {Full(D1), Full("")}});
+    c.push_back({"last part cut after its delimiter", H + PartText(D1) + "abcd", true, {Full(D1), Full("", "")}});
+    c.push_back({"last part without its closing CR LF", H + PartText(D1) + PartText({.Data = D2, .LengthLine = "Content-Length: 57", .After = ""}, "abcd"), true,
                  {Full(D1), Full(D2)}});
     c.push_back({"bytes between data and CR LF are skipped",
-                 H + RawPart("Content-Length: 100", D1, "junk junk\r\n") + Part(D2), true, {Full(D1), Full(D2)}});
+                 H + PartText({.Data = D1, .LengthLine = "Content-Length: 100", .After = "junk junk\r\n"}, "abcd") + PartText(D2), true, {Full(D1), Full(D2)}});
     c.push_back({"no CR LF after the data: the next delimiter line is taken for it",
-                 H + RawPart("Content-Length: 100", D1, "") + Part(D2), true, {Full(D1), Full(D2)}});
+                 H + PartText({.Data = D1, .LengthLine = "Content-Length: 100", .After = ""}, "abcd") + PartText(D2), true, {Full(D1), Full(D2)}});
     c.push_back({"delimiter lines that differ from the boundary",
-                 H + Part(D1, "--abcd") + Part(D2, "something else") + Part(D3, "--abcd--"), true,
+                 H + PartText(D1, "--abcd") + PartText(D2, "something else") + PartText(D3, "--abcd--"), true,
                  {Full(D1), Full(D2), Full(D3)}});
     c.push_back({"a part without a delimiter line",
-                 H + Part(D1) + "Content-Type: image/jpeg\r\nContent-Length: 57\r\n\r\n" + D2 + CRLF, true,
+                 H + PartText(D1) + "Content-Type: image/jpeg\r\nContent-Length: 57\r\n\r\n" + D2 + CRLF, true,
                  {Full(D1), Full(D2)}});
     c.push_back({"Content-Length before Content-Type, blanks trimmed",
                  H + "abcd\r\nContent-Length:    57\r\nContent-Type:   image/x  \r\nX-Other: 1\r\n\r\n" + D2 + CRLF,
                  true, {Full(D2, "image/x")}});
     c.push_back({"Content-Type: decides on a line with both keys",
-                 H + "abcd\r\nContent-Type: x Content-Length: 5\r\n\r\nhello\r\n" + Part(D1), true,
+                 H + "abcd\r\nContent-Type: x Content-Length: 5\r\n\r\nhello\r\n" + PartText(D1), true,
                  {Full("", "x Content-Length: 5"), Full(D1)}});
     c.push_back({"a line with both keys does not touch the length",
-                 H + "abcd\r\nContent-Length: 5\r\nContent-Type: x Content-Length: 9\r\n\r\nhello\r\n" + Part(D1),
+                 H + "abcd\r\nContent-Length: 5\r\nContent-Type: x Content-Length: 9\r\n\r\nhello\r\n" + PartText(D1),
                  true, {Full("hello", "x Content-Length: 9"), Full(D1)}});
     c.push_back({"an extra empty line between parts makes an empty frame",
-                 H + Part(D1) + CRLF + Part(D2), true, {Full(D1), kEmptied, Full(D2)}});
+                 H + PartText(D1) + CRLF + PartText(D2), true, {Full(D1), kEmptied, Full(D2)}});
     c.push_back({"only a CR LF after the header", H + CRLF, true, {kEmptied}});
     c.push_back({"a 70000-char line in a part's text lines",
                  H + "abcd\r\n" + std::string(70000, 'j') + "\r\nContent-Type: image/jpeg\r\nContent-Length: 100\r\n\r\n" +
@@ -154,12 +151,12 @@ std::vector<TImageCase> ImageCases()
                  true, {Full(D1)}});
     c.push_back({"a NUL in a part's line consumes the rest of the block",
                  H + "abcd\r\nContent-Type: image/jpeg" + std::string(1, '\0') + "\r\nContent-Length: 100\r\n\r\n" +
-                     D1 + CRLF + Part(D2),
+                     D1 + CRLF + PartText(D2),
                  true, {Full("")}});
-    c.push_back({"empty boundary, delimiters '--'", noBoundary + Part(D1, "--") + Part(D2, "--"), true,
+    c.push_back({"empty boundary, delimiters '--'", noBoundary + PartText(D1, "--") + PartText(D2, "--"), true,
                  {Full(D1), Full(D2)}, ""});
     c.push_back({"header's Frames does not bound the parts",
-                 Header("Frames: 1\r\nContent-Type: x; boundary=abcd\r\n") + Part(D1) + Part(D2) + Part(D3), true,
+                 HeaderText("Frames: 1\r\nContent-Type: x; boundary=abcd\r\n") + PartText(D1) + PartText(D2) + PartText(D3), true,
                  {Full(D1), Full(D2), Full(D3)}});
     return c;
 }
@@ -239,22 +236,22 @@ TEST(Image, AllStreamKindsReadRandomFragmentsAlike)
     TTempDir dir;
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     for (int n = 0; n < 60; ++n) {
-        std::string bytes = Header();
+        std::string bytes = HeaderText();
         const int pieces = 1 + pick(12);
         for (int k = 0; k < pieces; ++k) {
-            const std::string data = Data(pick(4) == 0 ? pick(70000) : pick(3000), static_cast<char>('A' + pick(26)));
+            const std::string data = NoisyData(pick(4) == 0 ? pick(70000) : pick(3000), static_cast<char>('A' + pick(26)));
             switch (pick(10)) {
             case 0:
-                bytes += RawPart("Content-Length: -" + std::to_string(1 + pick(50)), data);
+                bytes += PartText({.Data = data, .LengthLine = "Content-Length: -" + std::to_string(1 + pick(50))}, "abcd");
                 break;
             case 1:
-                bytes += RawPart("Content-Length: " + std::to_string(static_cast<int>(data.size()) + pick(7) - 3), data);
+                bytes += PartText({.Data = data, .LengthLine = "Content-Length: " + std::to_string(static_cast<int>(data.size()) + pick(7) - 3)}, "abcd");
                 break;
             case 2:
-                bytes += RawPart("", data);
+                bytes += PartText({.Data = data, .LengthLine = ""}, "abcd");
                 break;
             case 3:
-                bytes += RawPart("Content-Length: " + std::to_string(data.size()) + " ", data);
+                bytes += PartText({.Data = data, .LengthLine = "Content-Length: " + std::to_string(data.size()) + " "}, "abcd");
                 break;
             case 4:
                 bytes += pick(2) ? std::string("\r\n") : std::string("junk\r\n");
@@ -266,12 +263,12 @@ TEST(Image, AllStreamKindsReadRandomFragmentsAlike)
                 bytes += std::string("nul") + '\0' + "\r\n";
                 break;
             default:
-                bytes += Part(data, pick(3) ? "abcd" : "--abcd");
+                bytes += PartText(data, pick(3) ? "abcd" : "--abcd");
                 break;
             }
         }
         if (pick(3) == 0)
-            bytes.resize(bytes.size() - static_cast<size_t>(pick(static_cast<int>(bytes.size() - Header().size()))));
+            bytes.resize(bytes.size() - static_cast<size_t>(pick(static_cast<int>(bytes.size() - HeaderText().size()))));
         SCOPED_TRACE("fragment " + std::to_string(n) + " of " + std::to_string(bytes.size()) + " bytes");
         std::vector<std::vector<TFrameWant>> results;
         for (TKind kind : {TKind::Memory, TKind::NoPeek, TKind::File, TKind::ShortPeek}) {
@@ -299,7 +296,7 @@ TEST(Image, NullStreamIsInvalidAndEmpty)
 TEST(Image, GetFrameOutOfRangeIsNull)
 {
     TMemoryStream m;
-    LoadBytes(m, Header() + Part(Data(10, 'A')) + Part(Data(20, 'B')));
+    LoadBytes(m, HeaderText() + PartText(NoisyData(10, 'A')) + PartText(NoisyData(20, 'B')));
     TMJPGImage img(&m);
     ASSERT_EQ(img.FrameCount(), 2);
     EXPECT_EQ(img.GetFrame(-1), nullptr);
@@ -313,9 +310,9 @@ TEST(Image, GetFrameOutOfRangeIsNull)
 TEST(Image, LoadingTwiceKeepsOnlyTheSecond)
 {
     TMemoryStream a, b, bad;
-    LoadBytes(a, Header() + Part(Data(10, 'A')) + Part(Data(20, 'B')) + Part(Data(30, 'C')));
-    LoadBytes(b, Header("Camera: second\r\n") + Part(Data(5, 'D'), ""));
-    LoadBytes(bad, "MJPX/1.0\r\n\r\n" + Part(Data(5, 'E')));
+    LoadBytes(a, HeaderText() + PartText(NoisyData(10, 'A')) + PartText(NoisyData(20, 'B')) + PartText(NoisyData(30, 'C')));
+    LoadBytes(b, HeaderText("Camera: second\r\n") + PartText(NoisyData(5, 'D'), ""));
+    LoadBytes(bad, "MJPX/1.0\r\n\r\n" + PartText(NoisyData(5, 'E')));
     TMJPGImage img(&a);
     ASSERT_EQ(img.FrameCount(), 3);
     img.LoadFromStream(&b);
@@ -323,7 +320,7 @@ TEST(Image, LoadingTwiceKeepsOnlyTheSecond)
     EXPECT_EQ(img.Header->Width, 0) << "the first header's values are gone";
     EXPECT_EQ(img.Header->Boundary, "");
     // The part's delimiter line is empty: the part's text ends at once.
-    EXPECT_EQ(FramesOf(img), (std::vector<TFrameWant>{{"", 0, ""}, Full(Data(5, 'D'), "")}));
+    EXPECT_EQ(FramesOf(img), (std::vector<TFrameWant>{{"", 0, ""}, Full(NoisyData(5, 'D'), "")}));
     img.LoadFromStream(&a);
     EXPECT_EQ(img.FrameCount(), 0) << "a stream already at its end: the header is not there";
     EXPECT_FALSE(img.Header->IsValid());
@@ -343,7 +340,7 @@ TEST(Image, LoadingTwiceKeepsOnlyTheSecond)
 TEST(Image, ClearEmptiesHeaderAndFrames)
 {
     TMemoryStream m;
-    LoadBytes(m, Header() + Part(Data(10, 'A')));
+    LoadBytes(m, HeaderText() + PartText(NoisyData(10, 'A')));
     TMJPGImage img(&m);
     img.Clear();
     EXPECT_FALSE(img.Header->IsValid());
@@ -355,17 +352,17 @@ TEST(Image, LoadsFromTheStreamsCurrentPosition)
 {
     const std::string junk = "junk before the fragment\r\n";
     TMemoryStream m;
-    LoadBytes(m, junk + Header() + Part(Data(10, 'A')));
+    LoadBytes(m, junk + HeaderText() + PartText(NoisyData(10, 'A')));
     m.SetPosition(static_cast<int64_t>(junk.size()));
     TMJPGImage img(&m);
     EXPECT_TRUE(img.Header->IsValid());
-    EXPECT_EQ(FramesOf(img), std::vector<TFrameWant>{Full(Data(10, 'A'))});
+    EXPECT_EQ(FramesOf(img), std::vector<TFrameWant>{Full(NoisyData(10, 'A'))});
 }
 
 TEST(Image, HasDataResetsContentLength)
 {
     TMemoryStream m;
-    LoadBytes(m, Header() + Part(Data(10, 'A')) + RawPart("Content-Length: 1000", "short", ""));
+    LoadBytes(m, HeaderText() + PartText(NoisyData(10, 'A')) + PartText({.Data = "short", .LengthLine = "Content-Length: 1000", .After = ""}, "abcd"));
     TMJPGImage img(&m);
     ASSERT_EQ(img.FrameCount(), 2);
     TMJPGFrame* f = img.GetFrame(0);
@@ -385,15 +382,15 @@ TEST(Image, HasDataResetsContentLength)
 TEST(Frame, ReadsOnePartAndClearKeepsTheBoundary)
 {
     TMemoryStream m;
-    LoadBytes(m, Part(Data(10, 'A'), "zz", "image/x") + Part(Data(3, 'B')));
+    LoadBytes(m, PartText(NoisyData(10, 'A'), "zz", "image/x") + PartText(NoisyData(3, 'B')));
     TMJPGFrame f(&m, "myboundary");
     EXPECT_EQ(f.Boundary, "myboundary");
     EXPECT_EQ(f.ContentType, "image/x");
     EXPECT_EQ(f.ContentLength, 10);
-    EXPECT_EQ(FrameBytes(f), Data(10, 'A'));
-    EXPECT_EQ(m.Position(), static_cast<int64_t>(Part(Data(10, 'A'), "zz", "image/x").size()));
+    EXPECT_EQ(FrameBytes(f), NoisyData(10, 'A'));
+    EXPECT_EQ(m.Position(), static_cast<int64_t>(PartText(NoisyData(10, 'A'), "zz", "image/x").size()));
     f.ReadFromStream(&m);
-    EXPECT_EQ(FrameBytes(f), Data(3, 'B'));
+    EXPECT_EQ(FrameBytes(f), NoisyData(3, 'B'));
     f.Clear();
     EXPECT_EQ(f.Boundary, "myboundary");
     EXPECT_EQ(f.ContentType, "");
@@ -411,10 +408,10 @@ TEST(Image, FramesOutliveTheirFileStream)
 {
     TTempDir dir;
     std::vector<std::string> data;
-    std::string bytes = Header();
+    std::string bytes = HeaderText();
     for (int i = 0; i < 20; ++i) {
-        data.push_back(Data(1000 + i * 3777, static_cast<char>('A' + i)));
-        bytes += Part(data.back());
+        data.push_back(NoisyData(1000 + i * 3777, static_cast<char>('A' + i)));
+        bytes += PartText(data.back());
     }
     const std::string path = dir.Write("f.mjpg", bytes);
     std::unique_ptr<TMJPGImage> img;
@@ -439,8 +436,8 @@ TEST(Image, FramesOutliveTheirFileStream)
 // point"): loading ends, with the frames a stream cut at that point gives.
 TEST(Image, AStreamWhoseReadsFailActsAsIfItEndedThere)
 {
-    const std::string bytes = Header() + Part(Data(100, 'A')) + Part(Data(57, 'B')) +
-                              RawPart("Content-Length: 0", "") + Part(Data(30, 'C'));
+    const std::string bytes = HeaderText() + PartText(NoisyData(100, 'A')) + PartText(NoisyData(57, 'B')) +
+                              PartText({.Data = "", .LengthLine = "Content-Length: 0"}, "abcd") + PartText(NoisyData(30, 'C'));
     for (int64_t cut = 0; cut <= static_cast<int64_t>(bytes.size()); ++cut) {
         SCOPED_TRACE("reads fail from byte " + std::to_string(cut));
         TFailingReadStream failing(bytes, cut);
@@ -457,7 +454,7 @@ TEST(Image, AStreamWhoseReadsFailActsAsIfItEndedThere)
 // text lines holds little more than its data.
 TEST(Image, FramesDoNotKeepLineBuffers)
 {
-    std::string bytes = Header();
+    std::string bytes = HeaderText();
     for (int i = 0; i < 50; ++i)
         bytes += "abcd\r\n" + std::string(60000, 'j') + "\r\nContent-Type: image/jpeg\r\nContent-Length: 1\r\n\r\nx\r\n";
     TMemoryStream m;

@@ -3,7 +3,7 @@
 // frame and loading goes on.
 #include "container/mjpgimage.h"
 #include "core/errors.h"
-#include "fragmentbuilder.h"
+#include "fixtures/fragmentbuilder.h"
 #include "teststreams.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <functional>
 #include <new>
 
-using namespace frag;
+using namespace fixture;
 
 namespace {
 
@@ -60,7 +60,7 @@ TEST(OutOfMemory, MemoryErrorsEndTheLoadOtherErrorsEmptyTheFrame)
     // no line break, so after an emptied frame the reader takes it as a text
     // line and finds the third part as usual.
     const std::string bytes =
-        Header() + Part(Data(100, 'A')) + Part(std::string(57, 'B')) + Part(std::string(30, 'C'));
+        HeaderText() + PartText(NoisyData(100, 'A')) + PartText(std::string(57, 'B')) + PartText(std::string(30, 'C'));
     const TRaiseCase cases[] = {
         {"read error", [] { throw EReadError("read failed"); }, TOutcome::FrameEmptied},
         {"stream error", [] { throw EStreamError("bad position"); }, TOutcome::FrameEmptied},
@@ -73,7 +73,7 @@ TEST(OutOfMemory, MemoryErrorsEndTheLoadOtherErrorsEmptyTheFrame)
         TMJPGImage image(nullptr);
         // A fragment loaded before: a failing load must not leave it behind.
         TMemoryStream previous;
-        LoadBytes(previous, Header() + Part(Data(10, 'Z')));
+        LoadBytes(previous, HeaderText() + PartText(NoisyData(10, 'Z')));
         image.LoadFromStream(&previous);
         ASSERT_EQ(image.FrameCount(), 1);
 
@@ -104,7 +104,7 @@ TEST(OutOfMemory, MemoryErrorsEndTheLoadOtherErrorsEmptyTheFrame)
 // exists.
 TEST(OutOfMemory, ConstructorRaises)
 {
-    const std::string bytes = Header() + Part(Data(100, 'A')) + Part(Data(57, 'B'));
+    const std::string bytes = HeaderText() + PartText(NoisyData(100, 'A')) + PartText(NoisyData(57, 'B'));
     TRaisingReadStream stream(bytes, 57, [] { throw EOutOfMemory("Недостаточно памяти!"); });
     EXPECT_THROW(TMJPGImage image(&stream), EOutOfMemory);
 }
@@ -112,7 +112,7 @@ TEST(OutOfMemory, ConstructorRaises)
 // A part read on its own: the frame is left empty and the error goes on.
 TEST(OutOfMemory, FrameReadLeavesTheFrameEmptyAndRaises)
 {
-    const std::string bytes = Part(Data(57, 'B'));
+    const std::string bytes = PartText(NoisyData(57, 'B'));
     TRaisingReadStream stream(bytes, 57, [] { throw std::bad_alloc(); });
     TMJPGFrame frame(nullptr, "abcd");
     EXPECT_THROW(frame.ReadFromStream(&stream), std::bad_alloc);

@@ -3,7 +3,7 @@
 // fails raises.
 #include "container/mjpgimage.h"
 
-#include "fragmentbuilder.h"
+#include "fixtures/fragmentbuilder.h"
 #include "teststreams.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +15,10 @@
 #include <string>
 #include <vector>
 
+using namespace fixture;
+
 namespace {
 
-using frag::Data;
-using frag::Header;
-using frag::Part;
-using frag::RawPart;
 
 std::string Saved(const TMJPGImage& img)
 {
@@ -101,7 +99,7 @@ TEST(Writer, ByteExactHeaderAndParts)
     h.Frames = 7; // written as held, not the frame count
     h.PreAlarm = true;
     h.Boundary = "--bnd";
-    const std::string d1 = Data(300, 'a');
+    const std::string d1 = NoisyData(300, 'a');
     AddFrame(img, "--bnd", "image/jpeg", d1);
     AddFrame(img, "other", "", ""); // no data: a part of length 0
     const std::string expected = "MJPG/1.3 Multipart JPEG stream\r\n"
@@ -150,7 +148,7 @@ TEST(Writer, EmptyHeaderIsWrittenWithZeroDatesAndPost)
 
 TEST(Writer, TheWritersExampleReadsAndSavesToTheSameBytes)
 {
-    const std::string bytes = Header() + Part(Data(18000, 'x')) + Part(Data(17640, 'y'));
+    const std::string bytes = HeaderText() + PartText(NoisyData(18000, 'x')) + PartText(NoisyData(17640, 'y'));
     auto img = Loaded(bytes);
     ASSERT_EQ(img->FrameCount(), 2);
     EXPECT_EQ(Saved(*img), bytes);
@@ -172,19 +170,18 @@ TEST(Writer, HeldLengthIsWrittenAsHeld)
 // and frames survive.
 TEST(Writer, RoundTripIsByteExact)
 {
-    const std::string D1 = Data(100, 'A'), D2 = Data(57, 'B');
+    const std::string D1 = NoisyData(100, 'A'), D2 = NoisyData(57, 'B');
     const std::vector<std::string> sources = {
-        Header() + Part(D1) + Part(D2),
-        Header(frag::ExampleLines, "MJPG/1.3 Multipart JPEG stream") + Part(D1, "--abcd") + Part(D2, "x"),
-        Header("Camera:   \xCA\xE0\xEC\xE5\xF0\xE0   \r\nAlarm:Pre\r\nWidth: 704\r\nHeight: 576\r\nFPS: 25\r\nFrames: "
+        HeaderText() + PartText(D1) + PartText(D2),
+        HeaderText(ExampleLines(), "MJPG/1.3 Multipart JPEG stream") + PartText(D1, "--abcd") + PartText(D2, "x"),
+        HeaderText("Camera:   \xCA\xE0\xEC\xE5\xF0\xE0   \r\nAlarm:Pre\r\nWidth: 704\r\nHeight: 576\r\nFPS: 25\r\nFrames: "
                "-3\r\nEvent: 1.2.1700 1:02\r\nBegin: 31.12.9999 23:59:59\r\nEnd: 12:34\r\nContent-Type: x/y "
-               "b=\xFFq\r\n",
-               "MJPG/7.9"),
-        Header("Camera: only\r\n", "MJPG") + Part(D1, "--") + Part(D2, "--"),
-        Header() + RawPart("Content-Length: 0", "") + RawPart("Content-Length: -5", "") + Part(D1) +
-            RawPart("Content-Length: 1000", D2, ""),
-        Header() + Part(D1) + "\r\n" + Part(D2),
-        Header(),
+               "b=\xFFq\r\n", "MJPG/7.9"),
+        HeaderText("Camera: only\r\n", "MJPG") + PartText(D1, "--") + PartText(D2, "--"),
+        HeaderText() + PartText({.Data = "", .LengthLine = "Content-Length: 0"}, "abcd") + PartText({.Data = "", .LengthLine = "Content-Length: -5"}, "abcd") + PartText(D1) +
+            PartText({.Data = D2, .LengthLine = "Content-Length: 1000", .After = ""}, "abcd"),
+        HeaderText() + PartText(D1) + "\r\n" + PartText(D2),
+        HeaderText(),
     };
     for (size_t i = 0; i < sources.size(); ++i) {
         SCOPED_TRACE("source " + std::to_string(i));
@@ -203,9 +200,9 @@ TEST(Writer, RoundTripIsByteExact)
 // line is "--", and the fragment reads back with the same frames.
 TEST(Writer, EmptyBoundaryWritesDashDashDelimiters)
 {
-    const std::string D1 = Data(100, 'A'), D2 = Data(57, 'B');
-    auto img = Loaded(Header("Camera: 1\r\nContent-Type: multipart/x-mixed-replace\r\n") + Part(D1, "--x") +
-                      Part(D2, "--x"));
+    const std::string D1 = NoisyData(100, 'A'), D2 = NoisyData(57, 'B');
+    auto img = Loaded(HeaderText("Camera: 1\r\nContent-Type: multipart/x-mixed-replace\r\n") + PartText(D1, "--x") +
+                      PartText(D2, "--x"));
     ASSERT_TRUE(img->Header->IsValid());
     ASSERT_EQ(img->Header->Boundary, "");
     ASSERT_EQ(img->FrameCount(), 2);
@@ -223,12 +220,12 @@ TEST(Writer, EmptyBoundaryWritesDashDashDelimiters)
 
 TEST(Writer, TheHeaderIsOneWriteAndEachPartThree)
 {
-    const std::string D1 = Data(100, 'A');
-    auto img = Loaded(Header() + Part(D1) + RawPart("Content-Length: 0", ""));
+    const std::string D1 = NoisyData(100, 'A');
+    auto img = Loaded(HeaderText() + PartText(D1) + PartText({.Data = "", .LengthLine = "Content-Length: 0"}, "abcd"));
     TNoPeekStream out;
     ASSERT_EQ(img->SaveToStream(&out), 2);
     ASSERT_EQ(out.Writes.size(), 1u + 3u + 2u) << "a part without data writes no data block";
-    EXPECT_EQ(out.Writes[0], Header());
+    EXPECT_EQ(out.Writes[0], HeaderText());
     EXPECT_EQ(out.Writes[1], "abcd\r\nContent-Type: image/jpeg\r\nContent-Length: 100\r\n\r\n");
     EXPECT_EQ(out.Writes[2], D1);
     EXPECT_EQ(out.Writes[3], "\r\n");
@@ -238,7 +235,7 @@ TEST(Writer, TheHeaderIsOneWriteAndEachPartThree)
 
 TEST(Writer, NullStreamsAndFramesWithoutData)
 {
-    auto img = Loaded(Header() + Part(Data(10, 'A')));
+    auto img = Loaded(HeaderText() + PartText(NoisyData(10, 'A')));
     EXPECT_EQ(img->SaveToStream(nullptr), 0);
     img->Header->WriteToStream(nullptr);
     img->GetFrame(0)->WriteToStream(nullptr);
@@ -248,13 +245,13 @@ TEST(Writer, NullStreamsAndFramesWithoutData)
     EXPECT_EQ(out.Size(), 0) << "a frame without a Data object writes nothing";
     img->FrameList.push_back(nullptr);
     EXPECT_EQ(img->SaveToStream(&out), 2) << "null entries are passed over";
-    EXPECT_EQ(StreamBytes(out), Header());
+    EXPECT_EQ(StreamBytes(out), HeaderText());
 }
 
 TEST(Writer, SaveToAFileAndLoadItBack)
 {
     TTempDir dir;
-    const std::string bytes = Header() + Part(Data(5000, 'A')) + Part(Data(70000, 'B'));
+    const std::string bytes = HeaderText() + PartText(NoisyData(5000, 'A')) + PartText(NoisyData(70000, 'B'));
     auto img = Loaded(bytes);
     const std::string path = dir.File("out.mjpg");
     {
@@ -273,8 +270,8 @@ TEST(Writer, SaveToAFileAndLoadItBack)
 // save raises EWriteError instead of reporting success.
 TEST(WriterFailure, EveryShortWriteRaises)
 {
-    const std::string bytes = Header() + Part(Data(100, 'A')) + RawPart("Content-Length: 0", "") +
-                              Part(Data(33, 'B'));
+    const std::string bytes = HeaderText() + PartText(NoisyData(100, 'A')) + PartText({.Data = "", .LengthLine = "Content-Length: 0"}, "abcd") +
+                              PartText(NoisyData(33, 'B'));
     auto img = Loaded(bytes);
     ASSERT_EQ(img->FrameCount(), 3);
     const int64_t total = static_cast<int64_t>(bytes.size());
@@ -289,7 +286,7 @@ TEST(WriterFailure, EveryShortWriteRaises)
 
 TEST(WriterFailure, HeaderAndFrameWritesRaise)
 {
-    auto img = Loaded(Header() + Part(Data(100, 'A')));
+    auto img = Loaded(HeaderText() + PartText(NoisyData(100, 'A')));
     TFailingWriteStream none(0);
     EXPECT_THROW(img->Header->WriteToStream(&none), EWriteError);
     EXPECT_THROW(img->GetFrame(0)->WriteToStream(&none), EWriteError);
@@ -301,7 +298,7 @@ TEST(WriterFailure, SavingToDevFullRaises)
 {
     if (access("/dev/full", W_OK) != 0)
         GTEST_SKIP() << "no /dev/full";
-    auto img = Loaded(Header() + Part(Data(100, 'A')));
+    auto img = Loaded(HeaderText() + PartText(NoisyData(100, 'A')));
     TFileStream f("/dev/full", TFileMode::fmCreate);
     try {
         img->SaveToStream(&f);

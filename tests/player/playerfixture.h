@@ -3,7 +3,7 @@
 #pragma once
 
 #include "fakedialogs.h"
-#include "fragments.h"
+#include "fragmentfiles.h"
 #include "passobserver.h"
 #include "player/actionbutton.h"
 #include "player/pictureview.h"

@@ -5,8 +5,7 @@
 
 #include "container/mjpgimage.h"
 #include "core/cp1251.h"
-#include "jpegencode.h"
-#include "samplefragment.h"
+#include "fixtures/fragmentbuilder.h"
 #include "player/snapshotnames.h"
 
 #include <QDir>
@@ -25,27 +24,21 @@ struct TSavedFragment {
 
 std::unique_ptr<TMemoryStream> BuildNamedFragment(const TSavedFragment& plan)
 {
-    TMJPGImage image(nullptr);
-    TMJPGHeader& h = *image.Header;
-    h.Signature = "MJPG";
-    h.VersionMajor = 1;
-    h.VersionMinor = 3;
-    h.Camera = plan.Camera;
-    h.EventTime = plan.Event;
-    h.BeginTime = plan.Event - 1.0 / 1440;
-    h.EndTime = plan.Event + 1.0 / 1440;
-    h.Width = 32;
-    h.Height = 24;
-    h.FPS = 25;
-    h.Frames = plan.Frames;
-    h.Boundary = "bnd";
-    for (int i = 0; i < plan.Parts; ++i) {
-        image.FrameList.push_back(MakeJPEGFrame(EncodeSolidJPEG(32, 24, uint8_t(40 * i), 200, 90), h.Boundary));
-    }
-    auto stream = std::make_unique<TMemoryStream>();
-    image.SaveToStream(stream.get());
-    stream->SetPosition(0);
-    return stream;
+    const char* const pattern = "dd.mm.yyyy hh:nn:ss";
+    fixture::TFragmentBuilder fragment({.First = "MJPG/1.3 Multipart JPEG stream",
+                                        .Camera = plan.Camera,
+                                        .Event = FormatDateTime(pattern, plan.Event),
+                                        .Begin = FormatDateTime(pattern, plan.Event - 1.0 / 1440),
+                                        .End = FormatDateTime(pattern, plan.Event + 1.0 / 1440),
+                                        .Width = 32,
+                                        .Height = 24,
+                                        .FPS = 25,
+                                        .Frames = plan.Frames,
+                                        .Boundary = "bnd"});
+    for (int i = 0; i < plan.Parts; ++i)
+        fragment.Part(fixture::MakeFrame(
+            {.Width = 32, .Height = 24, .Colour = fixture::TRgb{static_cast<uint8_t>(40 * i), 200, 90}}));
+    return fragment.Stream();
 }
 
 QByteArray ReadAll(const QString& path)

@@ -1,8 +1,8 @@
 // Generated fragments and template variants for the report tests.
 #include "reportfixtures.h"
 
-#include "jpegencode.h"
-#include "samplefragment.h"
+#include "fixtures/files.h"
+#include "fixtures/fragmentbuilder.h"
 #include "report/templateloader.h"
 
 #include <QFile>
@@ -13,47 +13,31 @@
 #include <QStandardPaths>
 #include <stdexcept>
 
-std::string FragmentBytes(const TFragmentFixture& fixture)
+std::string FragmentBytes(const TFragmentFixture& plan)
 {
-    TMJPGImage image(nullptr);
-    TMJPGHeader& h = *image.Header;
-    h.Signature = "MJPG";
-    h.VersionMajor = 1;
-    h.VersionMinor = 0;
-    h.Camera = fixture.Camera;
-    h.EventTime = fixture.EventTime;
-    h.BeginTime = fixture.BeginTime;
-    h.EndTime = fixture.EndTime;
-    h.Width = fixture.Width;
-    h.Height = fixture.Height;
-    h.FPS = fixture.FPS;
-    h.Frames = fixture.Frames;
-    h.PreAlarm = fixture.PreAlarm;
-    h.Boundary = "--myboundary";
-    for (int i = 0; i < fixture.FrameCount; ++i) {
-        image.FrameList.push_back(
-            MakeJPEGFrame(EncodeSolidJPEG(fixture.Width, fixture.Height, uint8_t(40 * i), 128, 200), h.Boundary));
-    }
-    TMemoryStream out;
-    image.SaveToStream(&out);
-    return std::string(reinterpret_cast<const char*>(out.Memory()), static_cast<size_t>(out.Size()));
+    const char* const pattern = "dd.mm.yyyy hh:nn:ss";
+    fixture::TFragmentBuilder fragment({.Camera = plan.Camera,
+                                        .Event = FormatDateTime(pattern, plan.EventTime),
+                                        .Begin = FormatDateTime(pattern, plan.BeginTime),
+                                        .End = FormatDateTime(pattern, plan.EndTime),
+                                        .Width = plan.Width,
+                                        .Height = plan.Height,
+                                        .FPS = plan.FPS,
+                                        .Frames = plan.Frames,
+                                        .PreAlarm = plan.PreAlarm,
+                                        .Boundary = "--myboundary"});
+    fragment.Pictures(plan.FrameCount, {.Width = plan.Width, .Height = plan.Height});
+    return fragment.Bytes();
 }
 
-std::unique_ptr<TMJPGImage> LoadFragment(const TFragmentFixture& fixture)
+std::unique_ptr<TMJPGImage> LoadFragment(const TFragmentFixture& plan)
 {
-    const std::string bytes = FragmentBytes(fixture);
-    TMemoryStream stream;
-    stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
-    stream.SetPosition(0);
-    return std::make_unique<TMJPGImage>(&stream);
+    return std::make_unique<TMJPGImage>(fixture::StreamOf(FragmentBytes(plan)).get());
 }
 
-void WriteFragmentFile(const TFragmentFixture& fixture, const QString& path)
+void WriteFragmentFile(const TFragmentFixture& plan, const QString& path)
 {
-    const std::string bytes = FragmentBytes(fixture);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()))
-        throw std::runtime_error("cannot write the fixture fragment");
+    fixture::WriteFileBytes(QFile::encodeName(path).toStdString(), FragmentBytes(plan));
 }
 
 QByteArray FrameReportTemplateJson()

@@ -1,7 +1,7 @@
 // The main window: start-up state, opening files from the menu, the enabling
 // of "Открыть" and "О программе..." during playback, and ending the program.
 #include "fakedialogs.h"
-#include "fragments.h"
+#include "fragmentfiles.h"
 #include "passobserver.h"
 #include "player/vplayerform.h"
 #include "shell/mainform.h"

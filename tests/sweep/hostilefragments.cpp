@@ -2,24 +2,26 @@
 #include "hostilefragments.h"
 
 #include "container/jpegpicture.h"
-#include "jpegencode.h"
-
-#include <stdexcept>
+#include "fixtures/fragmentbuilder.h"
 
 namespace hostile {
 
 namespace {
 
-const std::string CRLF = "\r\n";
-const std::string First = "MJPG/1.0 Multipart JPEG stream\r\n";
+using fixture::CRLF;
+const std::string First = fixture::FirstLine + CRLF;
+const std::string Boundary = "--b";
 
-std::string Lines(const std::string& width, const std::string& height, const std::string& fps,
-                  const std::string& frames, const std::string& camera = "7")
+// The header lines of a hostile fragment, with these values.
+std::string Lines(int64_t width, int64_t height, int64_t fps, int64_t frames)
 {
-    return "Camera: " + camera + CRLF + "Event: 05.03.2007 14:02:09\r\nBegin: 05.03.2007 14:02:00\r\n" +
-           "End: 05.03.2007 14:02:20\r\nWidth: " + width + CRLF + "Height: " + height + CRLF + "FPS: " + fps +
-           CRLF + "Frames: " + frames + CRLF + "Alarm: Post\r\n" +
-           "Content-Type: multipart/x-mixed-replace; boundary=--b\r\n";
+    return fixture::THeaderLines{.Camera = "7",
+                                 .Width = width,
+                                 .Height = height,
+                                 .FPS = fps,
+                                 .Frames = frames,
+                                 .Boundary = Boundary}
+        .Lines();
 }
 
 std::string Pictures(int count)
@@ -28,15 +30,6 @@ std::string Pictures(int count)
     for (int i = 0; i < count; ++i)
         parts += Part(SmallJpeg(i));
     return parts;
-}
-
-// Offset of the first frame header marker (baseline, extended or progressive).
-size_t FrameHeaderAt(const std::string& jpeg)
-{
-    for (size_t i = 2; i + 9 < jpeg.size(); ++i)
-        if (static_cast<uint8_t>(jpeg[i]) == 0xFF && (static_cast<uint8_t>(jpeg[i + 1]) & 0xFC) == 0xC0)
-            return i;
-    throw std::logic_error("no frame header in the encoder's JPEG");
 }
 
 std::string Put16At(std::string jpeg, size_t at, int value)
@@ -50,34 +43,27 @@ std::string Put16At(std::string jpeg, size_t at, int value)
 
 std::string Header(int32_t width, int32_t height, int32_t fps, int32_t frames)
 {
-    return First + Lines(std::to_string(width), std::to_string(height), std::to_string(fps), std::to_string(frames)) +
-           CRLF;
+    return fixture::HeaderText(Lines(width, height, fps, frames));
 }
 
 std::string PartHead(int64_t length)
 {
-    return "--b\r\nContent-Type: image/jpeg\r\nContent-Length: " + std::to_string(length) + CRLF + CRLF;
+    return fixture::PartHead(length, Boundary);
 }
 
 std::string Part(const std::string& data)
 {
-    return PartHead(static_cast<int64_t>(data.size())) + data + CRLF;
+    return fixture::PartText(data, Boundary);
 }
 
 std::string SmallJpeg(int seed)
 {
-    const auto level = static_cast<uint8_t>(40 + 20 * (seed % 10));
-    const std::vector<uint8_t> bytes = EncodeSolidJPEG(16, 16, level, 128, static_cast<uint8_t>(255 - level), 90);
-    return std::string(bytes.begin(), bytes.end());
+    return fixture::MakeFrame({.Index = seed});
 }
 
 std::string JpegClaiming(int width, int height)
 {
-    std::string jpeg = SmallJpeg();
-    const size_t sof = FrameHeaderAt(jpeg);
-    // FF Cn, length (2), precision (1), height (2), width (2)
-    jpeg = Put16At(jpeg, sof + 5, height);
-    return Put16At(jpeg, sof + 7, width);
+    return fixture::PictureClaiming(SmallJpeg(), width, height);
 }
 
 } // namespace hostile
@@ -102,7 +88,7 @@ std::string CorruptPictures()
     frames.push_back("\xFF\xD8"s);                                // start of image only
     frames.push_back("\xFF\xD8\xFF\xD9"s);                        // start and end, nothing between
     frames.push_back(good.substr(0, good.size() / 2));            // cut in the middle
-    frames.push_back(good.substr(0, FrameHeaderAt(good) + 4));    // cut inside the frame header
+    frames.push_back(good.substr(0, fixture::FrameHeaderOffset(good) + 4));    // cut inside the frame header
     std::string flipped = good;                                   // scan data scrambled
     for (size_t i = flipped.size() / 2; i < flipped.size() - 2; i += 3)
         flipped[i] = static_cast<char>(flipped[i] ^ 0x5C);
@@ -110,10 +96,10 @@ std::string CorruptPictures()
     frames.push_back(JpegClaiming(0, 16));                         // no width
     frames.push_back(JpegClaiming(16, 0));                         // no height
     std::string precision = good;                                  // 12-bit samples
-    precision[FrameHeaderAt(good) + 4] = 12;
+    precision[fixture::FrameHeaderOffset(good) + 4] = 12;
     frames.push_back(precision);
     std::string components = good;                                 // five components
-    components[FrameHeaderAt(good) + 9] = 5;
+    components[fixture::FrameHeaderOffset(good) + 9] = 5;
     frames.push_back(components);
     std::string markerLength = good;                               // a marker longer than the file
     markerLength = Put16At(markerLength, 4, 0xFFFF);
@@ -189,13 +175,13 @@ std::string NulBlock(const std::string& lineWithNul)
 
 std::string NulInTheFirstLine()
 {
-    return NulBlock("MJPG/1.0 Multipart\0 JPEG stream"s) + Lines("16", "16", "25", "2") + CRLF + Pictures(2);
+    return NulBlock("MJPG/1.0 Multipart\0 JPEG stream"s) + Lines(16, 16, 25, 2) + CRLF + Pictures(2);
 }
 
 std::string NulInHeaderValues()
 {
     return First + NulBlock("Camera: A\0B"s) + NulBlock("Width: 1\0" "6"s) + NulBlock("FPS: 2\0" "5"s) +
-           Lines("16", "16", "25", "2") + NulBlock("Height: \0"s) + CRLF + Pictures(2);
+           Lines(16, 16, 25, 2) + NulBlock("Height: \0"s) + CRLF + Pictures(2);
 }
 
 std::string NulInPartLines()
@@ -239,12 +225,12 @@ std::string LongLines()
 
 std::string FrameCountLies()
 {
-    return First + Lines("16", "16", "25", "2147483647") + CRLF + Pictures(2);
+    return First + Lines(16, 16, 25, 2147483647) + CRLF + Pictures(2);
 }
 
 std::string NoBoundary()
 {
-    return First + Lines("16", "16", "25", "2").substr(0, Lines("16", "16", "25", "2").rfind("Content-Type")) + CRLF +
+    return First + Lines(16, 16, 25, 2).substr(0, Lines(16, 16, 25, 2).rfind("Content-Type")) + CRLF +
            Pictures(2);
 }
 
@@ -270,7 +256,7 @@ std::string EmptyFile()
 
 std::string BadDateLine()
 {
-    return First + "Event: 31.02.2007 25:61:61\r\n" + Lines("16", "16", "25", "1") + CRLF + Pictures(1);
+    return First + "Event: 31.02.2007 25:61:61\r\n" + Lines(16, 16, 25, 1) + CRLF + Pictures(1);
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // the program's message and the path, and the next file opens as usual. The
 // loader runs as a child process under a lowered address-space limit
 // (prlimit --as), set a little above what it needs for a small fragment.
-#include "fragments.h"
+#include "fragmentfiles.h"
 #include "hostilefragments.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 // fragment fuzzer kept (its corpus and its regression cases, looked up when
 // the test runs), each opened and worked through in the player window.
 #include "fakedialogs.h"
-#include "fragments.h"
+#include "fragmentfiles.h"
 #include "hostilefragments.h"
 #include "sweeprun.h"
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace fixture;
+
 #include <filesystem>
 #include <set>
 
@@ -15,7 +17,7 @@ struct TPictures {
     explicit TPictures(const TTempDir& dir)
     {
         for (int i = 0; i < 3; ++i) {
-            Bytes.push_back(MakeJpeg(48 - 8 * i, 32 + 8 * i, i));
+            Bytes.push_back(MakeFrame({.Index = i, .Width = 48 - 8 * i, .Height = 32 + 8 * i}));
             Paths.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
             WriteFileBytes(Paths.back(), Bytes.back());
         }
@@ -39,19 +41,19 @@ TEST(MjpgtoolPack, WritesTheWritersFormWithTheOptionsGiven)
     struct TCase {
         const char* Name;
         std::vector<std::string> Options;
-        THeaderText Expected; // Width, Height and Frames are filled in below
+        THeaderLines Expected = PackDefaults(); // Width, Height and Frames are filled in below
     };
     auto header = [](auto change) {
-        THeaderText h;
+        THeaderLines h = PackDefaults();
         change(h);
         return h;
     };
     const TCase cases[] = {
-        {"defaults", {}, THeaderText{}},
+        {"defaults", {}, PackDefaults()},
         {"every option",
          {"--camera", "Камера №5", "--event", "05.03.2007 14:02:09", "--begin", "05.03.2007 14:02:00", "--end",
           "05.03.2007 14:02:20", "--fps", "5", "--pre", "--boundary", "abcd"},
-         header([](THeaderText& h) {
+         header([](THeaderLines& h) {
              h.Camera = "\xCA\xE0\xEC\xE5\xF0\xE0 \xB9" "5";
              h.Event = "05.03.2007 14:02:09";
              h.Begin = "05.03.2007 14:02:00";
@@ -62,7 +64,7 @@ TEST(MjpgtoolPack, WritesTheWritersFormWithTheOptionsGiven)
          })},
         {"option=value, shorter date forms, blanks around the camera dropped as a reader would",
          {"--camera=  Ворота\t", "--event=5.3.2007 9:02", "--fps=1", "--boundary=--граница"},
-         header([](THeaderText& h) {
+         header([](THeaderLines& h) {
              h.Camera = "\xC2\xEE\xF0\xEE\xF2\xE0";
              h.Event = "05.03.2007 09:02:00";
              h.FPS = 1;
@@ -80,13 +82,13 @@ TEST(MjpgtoolPack, WritesTheWritersFormWithTheOptionsGiven)
         const TToolResult r = RunTool(args);
         ASSERT_EQ(r.Status, 0) << r.Err;
 
-        THeaderText expected = c.Expected;
+        THeaderLines expected = c.Expected;
         expected.Width = 48; // the first picture's size
         expected.Height = 32;
         expected.Frames = 3;
         std::string bytes = expected.Text();
         for (const std::string& jpeg : pictures.Bytes)
-            bytes += PartText(expected.Boundary, "image/jpeg", jpeg);
+            bytes += PartText(jpeg, expected.Boundary, "image/jpeg");
         EXPECT_EQ(ReadFileBytes(dir / "f.mjpg"), bytes);
     }
 }
@@ -110,11 +112,11 @@ TEST(MjpgtoolExtract, WritesEveryPictureOfAPackedFragmentByteForByte)
 TEST(MjpgtoolExtract, SkipsFramesWithoutDataAndKeepsEachFramesIndex)
 {
     TTempDir dir;
-    const std::string a = MakeJpeg(8, 8, 1), b = MakeJpeg(8, 8, 2);
+    const std::string a = MakeFrame({.Index = 1, .Width = 8, .Height = 8}), b = MakeFrame({.Index = 2, .Width = 8, .Height = 8});
     // Delimiters that differ from the boundary are no concern of the reader.
-    WriteFileBytes(dir / "f.mjpg", THeaderText{}.Text() + PartText("--x", "image/jpeg", a) +
-                                       PartText("--x", "image/jpeg", "") + PartText("--x", "image/jpeg", "") +
-                                       PartText("--x", "image/jpeg", b));
+    WriteFileBytes(dir / "f.mjpg", PackDefaults().Text() + PartText(a, "--x", "image/jpeg") +
+                                       PartText("", "--x", "image/jpeg") + PartText("", "--x", "image/jpeg") +
+                                       PartText(b, "--x", "image/jpeg"));
     const TToolResult r = RunTool({"extract", dir / "f.mjpg", dir / "out"});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(FileNames(dir / "out"), (std::set<std::string>{"000000.jpg", "000003.jpg"}));
@@ -125,14 +127,14 @@ TEST(MjpgtoolExtract, SkipsFramesWithoutDataAndKeepsEachFramesIndex)
 TEST(MjpgtoolRewrite, KeepsTheWritersFormAndNormalisesAnyOther)
 {
     TTempDir dir;
-    const std::string a = MakeJpeg(8, 8, 1), b = MakeJpeg(16, 8, 2);
-    THeaderText header;
+    const std::string a = MakeFrame({.Index = 1, .Width = 8, .Height = 8}), b = MakeFrame({.Index = 2, .Width = 16, .Height = 8});
+    THeaderLines header = PackDefaults();
     header.Camera = "\xCA\xE0\xEC\xE5\xF0\xE0";
     header.Boundary = "bnd";
     header.Frames = 9;
     header.PreAlarm = true;
     const std::string written =
-        header.Text() + PartText("bnd", "image/jpeg", a) + PartText("bnd", "", "") + PartText("bnd", "image/jpeg", b);
+        header.Text() + PartText(a, "bnd", "image/jpeg") + PartText("", "bnd", "") + PartText(b, "bnd", "image/jpeg");
     // The same fragment as another recorder might write it: keys in another
     // order, extra blanks, "--" before the delimiters, bytes before a CR LF.
     const std::string loose =

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace fixture;
+
 #include <filesystem>
 
 namespace {
@@ -74,12 +76,12 @@ TEST(MjpgtoolStatus, EachFailureHasItsStatusMessageAndLeavesNoOutput)
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         TTempDir dir;
-        const std::string a = MakeJpeg(16, 16, 1);
+        const std::string a = MakeFrame({.Index = 1, .Width = 16, .Height = 16});
         WriteFileBytes(dir / "a.jpg", a);
-        WriteFileBytes(dir / "b.jpg", MakeJpeg(16, 16, 2));
+        WriteFileBytes(dir / "b.jpg", MakeFrame({.Index = 2, .Width = 16, .Height = 16}));
         WriteFileBytes(dir / "not.jpg", "GIF89a, not a JPEG picture");
         WriteFileBytes(dir / "file", "plain");
-        WriteFileBytes(dir / "valid.mjpg", THeaderText{}.Text() + PartText("mjpgboundary", "image/jpeg", a));
+        WriteFileBytes(dir / "valid.mjpg", PackDefaults().Text() + PartText(a, "mjpgboundary", "image/jpeg"));
         WriteFileBytes(dir / "invalid.mjpg", "MJPEG/1.0 Multipart JPEG stream\r\n\r\n");
 
         std::vector<std::string> args;
@@ -98,6 +100,6 @@ TEST(MjpgtoolStatus, EachFailureHasItsStatusMessageAndLeavesNoOutput)
             EXPECT_FALSE(std::filesystem::exists(Expand(c.MustNotExist, dir)));
         }
         // The inputs are never touched.
-        EXPECT_EQ(ReadFileBytes(dir / "b.jpg"), MakeJpeg(16, 16, 2));
+        EXPECT_EQ(ReadFileBytes(dir / "b.jpg"), MakeFrame({.Index = 2, .Width = 16, .Height = 16}));
     }
 }

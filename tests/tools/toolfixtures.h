@@ -1,34 +1,16 @@
-// Fixtures for the mjpgtool tests: files, JPEG pictures from the sample
-// encoder, fragments written out byte by byte, and SHA-256 digests.
+// What the mjpgtool tests add to the fixture library: the header pack writes
+// when no option is given, and SHA-256 digests computed here, apart from the
+// program under test.
 #pragma once
 
-#include <cstdint>
+#include "fixtures/files.h"
+#include "fixtures/fragmentbuilder.h"
+
 #include <string>
-#include <vector>
 
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
+// The writer's form of a header with nothing set: no camera, zero times,
+// 25 fps, boundary "mjpgboundary" (pack fills in the size and frame count).
+fixture::THeaderLines PackDefaults();
 
-// A small solid-colour JPEG picture; the colour index makes the bytes differ.
-std::string MakeJpeg(int width, int height, int colour);
-
-// SHA-256 as lower-case hex, computed here with OpenSSL independently of the
-// program under test.
+// SHA-256 as lower-case hex, with OpenSSL.
 std::string Sha256Of(const std::string& bytes);
-
-// The twelve header lines exactly as the writer emits them.
-struct THeaderText {
-    std::string Camera;          // code page 1251 bytes
-    std::string Event = "30.12.1899 00:00:00";
-    std::string Begin = "30.12.1899 00:00:00";
-    std::string End = "30.12.1899 00:00:00";
-    int Width = 0, Height = 0, FPS = 25, Frames = 0;
-    bool PreAlarm = false;
-    std::string Boundary = "mjpgboundary";
-
-    std::string Text() const;
-};
-
-// One part as the writer emits it: delimiter line, content type, length,
-// empty line, the data, CR LF.
-std::string PartText(const std::string& delimiter, const std::string& contentType, const std::string& data);

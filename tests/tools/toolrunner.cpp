@@ -45,8 +45,8 @@ TToolResult RunTool(const std::vector<std::string>& args, const std::string& std
     TToolResult result;
     result.Status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     if (stdoutPath.empty())
-        result.Out = ReadFileBytes(outPath);
-    result.Err = ReadFileBytes(errPath);
+        result.Out = fixture::ReadFileBytes(outPath);
+    result.Err = fixture::ReadFileBytes(errPath);
     return result;
 }
 

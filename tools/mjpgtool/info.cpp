@@ -2,7 +2,7 @@
 #include "commands.h"
 #include "commandline.h"
 #include "fragmentfiles.h"
-#include "jsonwriter.h"
+#include "jsontext.h"
 #include "sha256.h"
 
 #include "core/cp1251.h"
@@ -32,34 +32,32 @@ std::string Printable(const std::string& cp1251)
 void PrintJson(const TMJPGImage& image)
 {
     const TMJPGHeader& h = *image.Header;
-    TJsonWriter json(std::cout);
-    json.BeginObject();
-    json.Member("valid", h.IsValid());
-    json.Member("signature", Utf8(h.Signature));
-    json.Member("version_major", h.VersionMajor);
-    json.Member("version_minor", h.VersionMinor);
-    json.Member("camera", Utf8(h.Camera));
-    json.Member("event", FormatDateTime(kDateTimePattern, h.EventTime));
-    json.Member("begin", FormatDateTime(kDateTimePattern, h.BeginTime));
-    json.Member("end", FormatDateTime(kDateTimePattern, h.EndTime));
-    json.Member("width", h.Width);
-    json.Member("height", h.Height);
-    json.Member("fps", h.FPS);
-    json.Member("frames", h.Frames);
-    json.Member("pre_alarm", h.PreAlarm);
-    json.Member("boundary", Utf8(h.Boundary));
-    json.Member("frame_count", image.FrameCount());
-    json.Key("frame_list");
-    json.BeginArray();
-    for (const auto& frame : image.FrameList) {
-        json.BeginObject();
-        json.Member("content_type", Utf8(frame->ContentType));
-        json.Member("content_length", frame->ContentLength);
-        json.Member("sha256", Sha256Hex(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size())));
-        json.EndObject();
-    }
-    json.EndArray();
-    json.EndObject();
+    TJson frames = TJson::array();
+    for (const auto& frame : image.FrameList)
+        frames.push_back({
+            {"content_type", Utf8(frame->ContentType)},
+            {"content_length", frame->ContentLength},
+            {"sha256", Sha256Hex(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size()))},
+        });
+    const TJson json = {
+        {"valid", h.IsValid()},
+        {"signature", Utf8(h.Signature)},
+        {"version_major", h.VersionMajor},
+        {"version_minor", h.VersionMinor},
+        {"camera", Utf8(h.Camera)},
+        {"event", FormatDateTime(kDateTimePattern, h.EventTime)},
+        {"begin", FormatDateTime(kDateTimePattern, h.BeginTime)},
+        {"end", FormatDateTime(kDateTimePattern, h.EndTime)},
+        {"width", h.Width},
+        {"height", h.Height},
+        {"fps", h.FPS},
+        {"frames", h.Frames},
+        {"pre_alarm", h.PreAlarm},
+        {"boundary", Utf8(h.Boundary)},
+        {"frame_count", image.FrameCount()},
+        {"frame_list", std::move(frames)},
+    };
+    std::cout << JsonText(json);
 }
 
 void PrintText(const std::string& path, const TMJPGImage& image)

@@ -1,6 +1,6 @@
-// Small MJPG fragments built for the player tests: each frame with a picture
-// is a solid colour that tells its index, so a test can see which frame the
-// window shows.
+// Small fragments for the window tests: each frame with a picture is a solid
+// colour that tells its index (fixtures/framemaker.h), so a test can see which
+// frame the window shows; files go to a scratch folder of the test run.
 #pragma once
 
 #include "core/streams.h"
@@ -21,6 +21,7 @@ struct TFragmentPlan {
     std::vector<int> Garbage; // indexes of frames whose bytes are not a JPEG picture
 };
 
+std::string FragmentBytes(const TFragmentPlan& plan);
 std::unique_ptr<TMemoryStream> BuildFragment(const TFragmentPlan& plan);
 // Writes the fragment into a file under the test's temporary folder.
 QString WriteFragmentFile(const QString& name, const TFragmentPlan& plan);
