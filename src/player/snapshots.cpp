@@ -77,7 +77,7 @@ void TVPlayerForm::actSaveFileExecute()
     if (QFileInfo::exists(path)) {
         const QString question = QStringLiteral("Файл с таким именем уже существует!") + QLatin1Char('\n') +
                                  QStringLiteral("Перезаписать файл \"") + path + QStringLiteral("\"?");
-        if (Dialogs().Message(this, windowTitle(), question, TMsgIcon::Warning, mbYes | mbNo) != mbYes)
+        if (Dialogs().Message(this, windowTitle(), question, TMsgIcon::Warning, mbYes | mbNo) != mrYes)
             return;
     }
     if (SaveFile(path))

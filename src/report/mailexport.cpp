@@ -6,6 +6,7 @@
 #include "layout.h"
 #include "pdfexport.h"
 #include "rtfexport.h"
+#include "uikit/apptitle.h"
 #include "uikit/dialogs.h"
 
 #include <QApplication>
@@ -29,7 +30,7 @@ const QString Group = QStringLiteral("ReportMailExport");
 
 QString Title(QWidget* parent)
 {
-    return parent ? parent->window()->windowTitle() : QApplication::applicationDisplayName();
+    return parent ? parent->window()->windowTitle() : ApplicationTitle();
 }
 } // namespace
 

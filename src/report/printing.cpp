@@ -3,6 +3,7 @@
 
 #include "layout.h"
 #include "pagepainter.h"
+#include "uikit/apptitle.h"
 #include "uikit/dialogs.h"
 
 #include <QApplication>
@@ -22,7 +23,7 @@ QPageLayout PrinterLayout(const TPreparedPage& page)
 
 QString Title(QWidget* parent)
 {
-    return parent ? parent->window()->windowTitle() : QApplication::applicationDisplayName();
+    return parent ? parent->window()->windowTitle() : ApplicationTitle();
 }
 } // namespace
 

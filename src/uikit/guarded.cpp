@@ -1,13 +1,12 @@
 // Showing errors that reached an event handler's boundary.
 #include "guarded.h"
 
+#include "apptitle.h"
 #include "dialogs.h"
-
-#include <QGuiApplication>
 
 void ShowException(const QString& text)
 {
-    Dialogs().Message(nullptr, QGuiApplication::applicationDisplayName(), text, TMsgIcon::Error, mbOK);
+    Dialogs().Message(nullptr, ApplicationTitle(), text, TMsgIcon::Error, mbOK);
 }
 
 void ShowException(const std::exception& error)

@@ -11,7 +11,7 @@
 class QAction;
 
 // A message box with the error's own text, titled with the application's
-// display name, with the error icon (through the dialog seam).
+// title, with the error icon (through the dialog seam).
 void ShowException(const QString& text);
 void ShowException(const std::exception& error);
 

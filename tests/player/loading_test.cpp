@@ -2,6 +2,7 @@
 #include "playerfixture.h"
 
 #include "manager/fragment.h"
+#include "uikit/apptitle.h"
 
 #include "core/errors.h"
 #include "core/streams.h"
@@ -52,7 +53,7 @@ TEST_F(PlayerTest, MissingFileReachesTheStandardErrorDisplay)
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
     const TRecordedMessage& message = Dialogs.Messages[0];
     EXPECT_EQ(message.Icon, TMsgIcon::Error);
-    EXPECT_EQ(message.Title, QApplication::applicationDisplayName());
+    EXPECT_EQ(message.Title, ApplicationTitle());
     EXPECT_TRUE(message.Text.contains(path)) << message.Text.toStdString();
     EXPECT_TRUE(message.Text.contains(QString::fromStdString(SystemErrorText(ENOENT)))) << message.Text.toStdString();
     // The fragment is closed, its last picture stays and the state is as it was.

@@ -191,7 +191,7 @@ TEST_F(SnapshotTest, SavingAFragmentAsksBeforeReplacing)
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("old contents");
     }
-    Dialogs.MessageAnswers.push_back(mbNo);
+    Dialogs.MessageAnswers.push_back(mrNo);
     SaveFragmentAs(path);
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
     EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Файл с таким именем уже существует!\nПерезаписать файл \"") +
@@ -208,7 +208,7 @@ TEST_F(SnapshotTest, SavingAFragmentAsksBeforeReplacing)
     EXPECT_EQ(d.FileName, QStringLiteral("2007-11-15 14-30-05"));
 
     Dialogs.Messages.clear();
-    Dialogs.MessageAnswers.push_back(mbYes);
+    Dialogs.MessageAnswers.push_back(mrYes);
     SaveFragmentAs(path);
     ASSERT_EQ(Dialogs.Messages.size(), 2u);
     EXPECT_EQ(Dialogs.Messages[1].Text, QStringLiteral("Видеофрагмент успешно сохранен."));
@@ -252,7 +252,7 @@ TEST_F(SnapshotTest, FailedFragmentWritesReportFailure)
 {
     LoadNamed();
     // A full disk: the write fails, the failure is reported, never the success.
-    Dialogs.MessageAnswers.push_back(mbYes); // /dev/full exists: replace it
+    Dialogs.MessageAnswers.push_back(mrYes); // /dev/full exists: replace it
     SaveFragmentAs(QStringLiteral("/dev/full"));
     ASSERT_EQ(Dialogs.Messages.size(), 2u);
     EXPECT_EQ(Dialogs.Messages[1].Text, QStringLiteral("Не могу сохранить данные в файл\n\"/dev/full\""));

@@ -24,8 +24,8 @@ public:
     std::deque<QString> FileAnswers;
     // Filter index a save dialog reports with the next answer (0: keep).
     std::deque<int> FilterAnswers;
-    // Answers for the next message boxes; when empty, mbOK / mbYes.
-    std::deque<TMsgButton> MessageAnswers;
+    // Answers for the next message boxes; when empty, Yes when offered, else OK.
+    std::deque<TModalResult> MessageAnswers;
 
     std::vector<TRecordedMessage> Messages;
     std::vector<TFileDialogOptions> FileDialogs;
@@ -33,16 +33,16 @@ public:
     bool OpenFileName(QWidget*, TFileDialogOptions& options) override { return Answer(options); }
     bool SaveFileName(QWidget*, TFileDialogOptions& options) override { return Answer(options); }
 
-    TMsgButton Message(QWidget*, const QString& title, const QString& text, TMsgIcon icon,
-                       TMsgButtons buttons) override
+    TModalResult Message(QWidget*, const QString& title, const QString& text, TMsgIcon icon,
+                         TMsgButtons buttons) override
     {
         Messages.push_back({title, text, icon, buttons});
         if (!MessageAnswers.empty()) {
-            const TMsgButton answer = MessageAnswers.front();
+            const TModalResult answer = MessageAnswers.front();
             MessageAnswers.pop_front();
             return answer;
         }
-        return (buttons & mbYes) ? mbYes : mbOK;
+        return buttons.testFlag(TMsgButton::Yes) ? mrYes : mrOK;
     }
 
 private:

@@ -1,4 +1,6 @@
 // Runs the window tests inside one QApplication on the offscreen platform.
+#include "uikit/apptitle.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -11,7 +13,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // Tests close windows; that must not end the application.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setApplicationDisplayName(QStringLiteral("Проигрыватель видеофайлов MJPG"));
+    SetApplicationTitle(QStringLiteral("Проигрыватель видеофайлов MJPG"));
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

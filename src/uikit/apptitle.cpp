@@ -1,0 +1,20 @@
+// The application's title, set once by the entry point.
+#include "apptitle.h"
+
+namespace {
+QString& Title()
+{
+    static QString title;
+    return title;
+}
+} // namespace
+
+void SetApplicationTitle(const QString& title)
+{
+    Title() = title;
+}
+
+QString ApplicationTitle()
+{
+    return Title();
+}

@@ -1,0 +1,40 @@
+// Loading qtbase_ru from the folder Qt was built to read translations from
+// (Debian's qt6-translations-l10n installs it there).
+#include "qttranslation.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace {
+const QLocale Russian(QLocale::Russian, QLocale::Russia);
+}
+
+QString QtTranslationFolder()
+{
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
+
+QString QtTranslationFile()
+{
+    return QDir(QtTranslationFolder()).filePath(QStringLiteral("qtbase_ru.qm"));
+}
+
+bool InstallQtTranslation(QString* problem)
+{
+    QLocale::setDefault(Russian);
+    // Owned by the application, so it lives as long as the texts it serves.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(Russian, QStringLiteral("qtbase"), QStringLiteral("_"), QtTranslationFolder())) {
+        delete translator;
+        if (problem)
+            *problem = QStringLiteral("нет перевода Qt на русский язык (%1); кнопки и стандартные диалоги Qt "
+                                      "останутся на английском. Установите пакет qt6-translations-l10n.")
+                           .arg(QtTranslationFile());
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}

@@ -1,0 +1,14 @@
+// Qt's own texts in Russian: the buttons of message boxes ("Да", "Нет"),
+// the file dialogs ("Имя файла", "Отмена"), page setup and printing.
+#pragma once
+
+#include <QString>
+
+// The folder and file Qt's Russian translation is read from.
+QString QtTranslationFolder();
+QString QtTranslationFile();
+
+// Loads Qt's Russian translation into the running application and makes
+// Russian the default locale. Returns false, with the reason in `problem`,
+// when the translation cannot be loaded; Qt's texts then stay English.
+bool InstallQtTranslation(QString* problem = nullptr);
