@@ -27,12 +27,18 @@ public:
     void OnWebClick();
     void OnEmailClick();
 
+    // Opens centred on the screen, at the design's size or larger when its
+    // texts need more room in the font in use.
+    void setVisible(bool visible) override;
+
 protected:
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
     void FormCreate();
+    void FitToTexts();
 };
 
 // The one about box, created by the entry point.

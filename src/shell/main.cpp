@@ -1,11 +1,12 @@
 // The entry point: the application, its title, the main window and the about
 // box, then the message loop.
 #include "aboutform.h"
+#include "commandline.h"
 #include "mainform.h"
+#include "startup.h"
 #include "uikit/guarded.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,15 +36,21 @@ int main(int argc, char** argv)
         return 1;
     }
     QApplication app(argc, argv);
+    const TPlayerArguments arguments = ParsePlayerArguments(QCoreApplication::arguments());
+    if (!arguments.Problem.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n%s", ProgramName, arguments.Problem.toLocal8Bit().constData(), PlayerUsage);
+        return 2;
+    }
     try {
-        QApplication::setApplicationName(QStringLiteral("mjpgplayer"));
-        QApplication::setApplicationDisplayName(QStringLiteral("Проигрыватель видеофайлов MJPG"));
-        QApplication::setOrganizationName(QStringLiteral("Orvanta"));
+        const QString problem = SetUpApplication();
+        if (!problem.isEmpty())
+            std::fprintf(stderr, "%s: %s\n", ProgramName, problem.toLocal8Bit().constData());
         TMainForm mainForm;
         TAboutForm aboutForm(&mainForm);
         AboutForm = &aboutForm;
         if (!mainForm.Terminated) {
             mainForm.show();
+            mainForm.OpenAtStart(arguments.File);
             app.exec();
         }
         AboutForm = nullptr;

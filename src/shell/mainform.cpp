@@ -4,15 +4,22 @@
 #include "aboutform.h"
 #include "player/vplayerform.h"
 #include "uikit/guarded.h"
+#include "uikit/placement.h"
+#include "uikit/waitcursor.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -39,6 +46,8 @@ void TMainForm::createControls()
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(kCaption);
     resize(800, 600);
+    CenterOnScreen(this);
+    setAcceptDrops(true);
 
     pnlDock = new QWidget(this);
     pnlDock->setObjectName(QStringLiteral("pnlDock"));
@@ -148,11 +157,61 @@ void TMainForm::actFileOpenExecute()
 {
     if (!Dialogs().OpenFileName(this, OpenDialog))
         return;
-    const QString path = OpenDialog.FileName;
-    // An open error escapes LoadFile and this handler; the path then stays out
-    // of the status bar.
-    VPlayerForm->LoadFile(path);
+    OpenFile(OpenDialog.FileName);
+}
+
+void TMainForm::OpenFile(const QString& path)
+{
+    {
+        const TWaitCursor wait;
+        // An open error escapes LoadFile and this handler; the path then
+        // stays out of the status bar.
+        VPlayerForm->LoadFile(path);
+    }
     StatusPanel1->setText(path);
+}
+
+QString TMainForm::DroppableFile(const QMimeData* data)
+{
+    actFileOpenUpdate();
+    if (!actFileOpen->isEnabled() || !data || !data->hasUrls() || data->urls().size() != 1)
+        return {};
+    const QUrl url = data->urls().first();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppableFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event)
+{
+    // Playback may have started since the drag entered.
+    if (!DroppableFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppableFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop is over, so that the program the file came from
+    // does not wait while the fragment loads.
+    QTimer::singleShot(0, this, [this, path] { Guarded([&] { OpenFile(path); }); });
+}
+
+void TMainForm::OpenAtStart(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QTimer::singleShot(0, this, [this, absolute] { Guarded([&] { OpenFile(absolute); }); });
 }
 
 void TMainForm::actExitExecute()

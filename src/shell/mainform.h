@@ -10,6 +10,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QMimeData;
 class TVPlayerForm;
 
 class TMainForm : public QMainWindow {
@@ -34,6 +35,13 @@ public:
     void FormCreate();
     bool FormCloseQuery();
     void actFileOpenExecute();
+    // Opens a fragment file as if chosen in "Открыть": loads it into the
+    // player and shows its path. Used by the menu, the command line and a
+    // file dropped on the window.
+    void OpenFile(const QString& path);
+    // Opens the file given on the command line once the message loop runs
+    // (nothing when the path is empty).
+    void OpenAtStart(const QString& path);
     void actExitExecute();
     void actAboutExecute();
     // The update handlers: recomputed whenever the player's state changes
@@ -44,7 +52,12 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
+    // The one local file a drag carries, when "Открыть" may take it now.
+    QString DroppableFile(const QMimeData* data);
 };

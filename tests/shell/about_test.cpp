@@ -5,6 +5,7 @@
 #include "shell/versioninfo.h"
 #include "shell/versionresource.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -77,7 +78,80 @@ TEST(AboutFormTest, ShowsTheVersionAndTheProductTexts)
               QStringLiteral("Проигрыватель видеофайлов MJPG"));
     EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("Версия:"));
     EXPECT_EQ(form.butClose->text(), QStringLiteral("Закрыть"));
-    EXPECT_EQ(form.size(), QSize(415, 264));
+}
+
+// Every text of the box inside the box, whole, whatever the font: the box
+// keeps the design's 415 x 264 while its texts fit and grows when they do not.
+TEST(AboutFormTest, EveryTextFitsInsideTheBox)
+{
+    const QFont original = QApplication::font();
+    struct TRow {
+        const char* Font;
+        int PointSize;
+        bool DesignSize;
+    } rows[] = {
+        {"DejaVu Sans", 7, true},   // small enough for the design
+        {"DejaVu Sans", 9, false},  // the platform's default: the copyright line needs more
+        {"Liberation Serif", 11, false},
+        {"DejaVu Sans", 16, false},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.Font << " " << row.PointSize);
+        QApplication::setFont(QFont(QString::fromLatin1(row.Font), row.PointSize));
+        TAboutForm form;
+        form.show();
+        if (row.DesignSize)
+            EXPECT_EQ(form.size(), QSize(415, 264));
+        else
+            EXPECT_GE(form.width(), 415);
+        EXPECT_GE(form.height(), 264);
+        EXPECT_EQ(form.minimumSize(), form.maximumSize()); // fixed size
+        const QRect box = form.rect();
+        auto* group = form.findChild<QWidget*>(QStringLiteral("GroupBox1"));
+        ASSERT_NE(group, nullptr);
+        std::vector<QWidget*> parts{form.butClose};
+        for (QLabel* label : form.findChildren<QLabel*>())
+            if (label->objectName() != QStringLiteral("Image1"))
+                parts.push_back(label);
+        for (QWidget* part : parts) {
+            SCOPED_TRACE(part->objectName().toStdString());
+            const QRect placed(part->mapTo(&form, QPoint(0, 0)), part->size());
+            EXPECT_GE(part->width(), part->sizeHint().width()); // not cut
+            EXPECT_GE(part->height(), part->sizeHint().height());
+            EXPECT_TRUE(box.contains(placed)) << "outside the box";
+            if (part != form.butClose)
+                EXPECT_TRUE(QRect(group->mapTo(&form, QPoint(0, 0)), group->size()).contains(placed))
+                    << "outside the frame";
+        }
+        form.hide();
+    }
+    QApplication::setFont(original);
+}
+
+TEST(AboutFormTest, FixedSizeDialogWithTheSystemMenuAloneCentredOnTheScreen)
+{
+    TAboutForm form;
+    const Qt::WindowFlags flags = form.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint)); // only the hints below, not the platform's defaults
+    EXPECT_TRUE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
+    // Where the main window is does not matter: the box opens on the screen's centre.
+    QWidget owner;
+    owner.setGeometry(10, 10, 200, 150);
+    owner.show();
+    TAboutForm owned(&owner);
+    QTimer::singleShot(0, &owned, [&] {
+        const QRect available = owned.screen()->availableGeometry();
+        const QSize frame = owned.frameGeometry().size() - owned.size();
+        EXPECT_LE(std::abs(owned.frameGeometry().center().x() - available.center().x()), frame.width() / 2 + 1);
+        EXPECT_LE(std::abs(owned.frameGeometry().center().y() - available.center().y()), frame.height() / 2 + 1);
+        owned.reject();
+    });
+    QTimer::singleShot(5000, &owned, [&] { owned.done(100); }); // a safety net, never expected
+    EXPECT_EQ(owned.exec(), QDialog::Rejected);
 }
 
 TEST(AboutFormTest, LinksHandTheirTextsToTheDesktop)
@@ -87,7 +161,6 @@ TEST(AboutFormTest, LinksHandTheirTextsToTheDesktop)
         opened.push_back(text);
         return true;
     });
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Проигрыватель видеофайлов MJPG"));
     TAboutForm form;
     form.show();
     QTest::mouseClick(form.lbWeb, Qt::LeftButton);

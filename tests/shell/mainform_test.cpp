@@ -4,9 +4,20 @@
 #include "fragmentfiles.h"
 #include "passobserver.h"
 #include "player/vplayerform.h"
+#include "shell/commandline.h"
 #include "shell/mainform.h"
+#include "shell/startup.h"
+#include "uikit/apptitle.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
 #include <QLabel>
 #include <QToolBar>
 
@@ -148,4 +159,161 @@ TEST_F(MainFormTest, ClosingDuringPlaybackStopsItAndEndsTheProgram)
     EXPECT_EQ(VPlayerForm->State, psStopped);
     EXPECT_TRUE(Form.Terminated);
     EXPECT_FALSE(Form.isVisible());
+}
+
+TEST_F(MainFormTest, TitlesAreExactlyTheCaptions)
+{
+    // The platform appends Qt's application display name to every window
+    // title ("О программе — …"); the program sets none, only its own title.
+    SetUpApplication();
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    EXPECT_EQ(ApplicationTitle(), QStringLiteral("Проигрыватель видеофайлов MJPG"));
+    EXPECT_EQ(Form.windowTitle(), QStringLiteral("Проигрыватель видеофайлов MJPG"));
+}
+
+TEST_F(MainFormTest, OpensCentredOnTheScreen)
+{
+    TMainForm form;
+    form.show();
+    const QRect available = form.screen()->availableGeometry();
+    const QSize frame = form.frameGeometry().size() - form.size();
+    EXPECT_EQ(form.size(), QSize(800, 600));
+    EXPECT_LE(std::abs(form.frameGeometry().center().x() - available.center().x()), frame.width() / 2 + 1);
+    EXPECT_LE(std::abs(form.frameGeometry().center().y() - available.center().y()), frame.height() / 2 + 1);
+}
+
+TEST(PlayerArguments, AtMostOneFile)
+{
+    struct TRow {
+        QStringList Arguments;
+        QString File;
+        bool Understood;
+    } rows[] = {
+        {{}, {}, true},
+        {{QStringLiteral("/home/user/Камера 1.mjpg")}, QStringLiteral("/home/user/Камера 1.mjpg"), true},
+        {{QStringLiteral("a.mjpg"), QStringLiteral("b.mjpg")}, {}, false},
+        {{QStringLiteral("--help")}, {}, false},
+        {{QStringLiteral("--"), QStringLiteral("-odd name.mjpg")}, QStringLiteral("-odd name.mjpg"), true},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Arguments.join(QLatin1Char(' ')).toStdString());
+        const TPlayerArguments parsed = ParsePlayerArguments(QStringList{QStringLiteral("mjpgplayer")} + row.Arguments);
+        EXPECT_EQ(parsed.File, row.File);
+        EXPECT_EQ(parsed.Problem.isEmpty(), row.Understood);
+    }
+}
+
+TEST_F(MainFormTest, AFileOnTheCommandLineOpensAtStart)
+{
+    const QString path = WriteFragmentFile(QStringLiteral("start.mjpg"), PlayableFragment());
+    const QString relative = QDir::current().relativeFilePath(path);
+    Form.OpenAtStart(relative);
+    EXPECT_EQ(VPlayerForm->State, psEmpty); // once the message loop runs
+    QCoreApplication::processEvents();
+    EXPECT_EQ(VPlayerForm->State, psStopped);
+    EXPECT_EQ(Form.StatusPanel1->text(), path); // as the open dialog gives it: the whole path
+    EXPECT_TRUE(Dialogs.FileDialogs.empty());
+    EXPECT_TRUE(Dialogs.Messages.empty());
+
+    // A file that cannot be opened: the standard error display, as from the menu.
+    Form.OpenAtStart(MissingPath(QStringLiteral("gone.mjpg")));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+    EXPECT_EQ(Dialogs.Messages[0].Title, QStringLiteral("Проигрыватель видеофайлов MJPG"));
+    EXPECT_EQ(Form.StatusPanel1->text(), path);
+}
+
+namespace {
+
+// A drag of `urls` onto the window, as the platform delivers it.
+bool DragAccepted(QWidget* target, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    return enter.isAccepted();
+}
+
+bool Drop(QWidget* target, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QCoreApplication::processEvents(); // the file opens once the drop is over
+    return drop.isAccepted();
+}
+
+} // namespace
+
+TEST_F(MainFormTest, ADroppedFragmentOpensLikeOpen)
+{
+    const QString path = WriteFragmentFile(QStringLiteral("dropped.mjpg"), PlayableFragment());
+    const QString other = WriteFragmentFile(QStringLiteral("other.mjpg"), PlayableFragment());
+    struct TRow {
+        const char* Case;
+        QList<QUrl> Urls;
+    } refused[] = {
+        {"two files", {QUrl::fromLocalFile(path), QUrl::fromLocalFile(other)}},
+        {"not a local file", {QUrl(QStringLiteral("https://example.org/a.mjpg"))}},
+    };
+    for (const TRow& row : refused) {
+        SCOPED_TRACE(row.Case);
+        EXPECT_FALSE(DragAccepted(&Form, row.Urls));
+        EXPECT_FALSE(Drop(&Form, row.Urls));
+        EXPECT_EQ(VPlayerForm->State, psEmpty);
+    }
+    EXPECT_TRUE(Form.acceptDrops());
+    EXPECT_TRUE(DragAccepted(&Form, {QUrl::fromLocalFile(path)}));
+    EXPECT_TRUE(Drop(&Form, {QUrl::fromLocalFile(path)}));
+    EXPECT_EQ(VPlayerForm->State, psStopped);
+    EXPECT_EQ(Form.StatusPanel1->text(), path);
+}
+
+TEST_F(MainFormTest, NoDropWhilePlaying)
+{
+    Open(WriteFragmentFile(QStringLiteral("playing.mjpg"), PlayableFragment()));
+    const QString other = WriteFragmentFile(QStringLiteral("next.mjpg"), PlayableFragment());
+    bool accepted = true, dropped = true;
+    TPassObserver observer(VPlayerForm->actStop, [&](int pass) {
+        if (pass == 2) {
+            accepted = DragAccepted(&Form, {QUrl::fromLocalFile(other)});
+            dropped = Drop(&Form, {QUrl::fromLocalFile(other)});
+            VPlayerForm->actPause->trigger();
+        }
+    });
+    VPlayerForm->actPlay->trigger();
+    observer.Finish();
+    EXPECT_FALSE(accepted);
+    EXPECT_FALSE(dropped);
+    EXPECT_EQ(VPlayerForm->State, psPaused);
+    EXPECT_NE(Form.StatusPanel1->text(), other);
+}
+
+TEST(DesktopEntry, HandsTheFileToThePlayer)
+{
+    QFile entry(QStringLiteral(MJPG_DESKTOP_ENTRY));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split(QLatin1Char('\n'));
+    // A file manager opens a .mjpg by double click only when the entry takes a file.
+    EXPECT_TRUE(lines.contains(QStringLiteral("Exec=mjpgplayer %f")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("MimeType=video/x-orvanta-mjpg;")));
+}
+
+TEST_F(MainFormTest, AWaitCursorWhileAFragmentLoads)
+{
+    std::vector<Qt::CursorShape> during;
+    QObject::connect(VPlayerForm, &TVPlayerForm::StateChanged, &Form, [&] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        during.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
+    });
+    Open(WriteFragmentFile(QStringLiteral("wait.mjpg"), PlayableFragment()));
+    ASSERT_FALSE(during.empty());
+    for (Qt::CursorShape shape : during)
+        EXPECT_EQ(shape, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr); // gone once it is loaded
+    Open(MissingPath(QStringLiteral("gone.mjpg")));        // and when the load fails
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
