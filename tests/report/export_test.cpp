@@ -1,6 +1,7 @@
 // The exports of the frame report: PDF read back with poppler's tools, HTML
 // and RTF checked for every text, the picture and the settings they carry.
 #include "reportfixtures.h"
+#include "support/outsidetool.h"
 #include "report/exportsettings.h"
 #include "report/framereport.h"
 #include "report/htmlexport.h"
@@ -91,9 +92,9 @@ TEST_F(ExportTest, DefaultFileNamesAndDocumentInformation)
 
 TEST_F(ExportTest, PdfHasRealTextAndDocumentInformation)
 {
-    if (!HaveTool(QStringLiteral("pdftotext")) || !HaveTool(QStringLiteral("pdfinfo")) ||
-        !HaveTool(QStringLiteral("pdffonts")))
-        GTEST_SKIP() << "poppler-utils are not installed";
+    REQUIRE_OUTSIDE_TOOL(HaveTool(QStringLiteral("pdftotext")) && HaveTool(QStringLiteral("pdfinfo")) &&
+                             HaveTool(QStringLiteral("pdffonts")),
+                         "poppler-utils");
     const QString path = Path("report.pdf");
     ExportPdf(Prepared(), path, FrameReportPdfSettings());
 
@@ -144,8 +145,7 @@ TEST(PdfInfo, UpdateReplacesFieldsAndKeepsTheRest)
     const QByteArray once = AddPdfInfo(pdf, {{"Author", QStringLiteral("A1")}, {"Subject", QStringLiteral("S1")}});
     const QByteArray twice = AddPdfInfo(once, {{"Author", QStringLiteral("Автор")}});
     EXPECT_TRUE(twice.startsWith(pdf)); // an incremental update: the original stays as it was
-    if (!HaveTool(QStringLiteral("pdfinfo")))
-        GTEST_SKIP() << "poppler-utils are not installed";
+    REQUIRE_OUTSIDE_TOOL(HaveTool(QStringLiteral("pdfinfo")), "poppler-utils");
     QTemporaryDir dir;
     QFile file(dir.filePath(QStringLiteral("t.pdf")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));

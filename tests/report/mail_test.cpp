@@ -1,6 +1,7 @@
 // The e-mail export against a real SMTP server on loopback (aiosmtpd, saving
 // what it receives into a maildir), its settings and its dialog.
 #include "reportfixtures.h"
+#include "support/outsidetool.h"
 #include "support/fakedialogs.h"
 #include "report/exportsettings.h"
 #include "report/framereport.h"
@@ -80,8 +81,7 @@ protected:
     {
         int code = -1;
         RunTool(Python, {QStringLiteral("-c"), QStringLiteral("import aiosmtpd")}, &code);
-        if (code != 0)
-            GTEST_SKIP() << "python3-aiosmtpd is not installed";
+        REQUIRE_OUTSIDE_TOOL(code == 0, "python3-aiosmtpd");
         ASSERT_TRUE(Dir.isValid());
         Port = FreePort();
         Server.setProcessChannelMode(QProcess::ForwardedErrorChannel);

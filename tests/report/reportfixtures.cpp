@@ -76,7 +76,7 @@ bool HaveTool(const QString& program)
     return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
-QString RunTool(const QString& program, const QStringList& arguments, int* exitCode)
+QString RunTool(const QString& program, const QStringList& arguments, int* exitCode, QString* errors)
 {
     QProcess process;
     process.start(program, arguments);
@@ -88,5 +88,7 @@ QString RunTool(const QString& program, const QStringList& arguments, int* exitC
     process.waitForFinished(-1);
     if (exitCode)
         *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    if (errors)
+        *errors = QString::fromUtf8(process.readAllStandardError());
     return QString::fromUtf8(process.readAllStandardOutput());
 }

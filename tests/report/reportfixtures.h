@@ -35,6 +35,8 @@ QByteArray FrameReportTemplateJson();
 // The template with the named objects taken out.
 QByteArray TemplateWithout(const std::vector<QString>& objectNames);
 
-// Runs a program and returns its standard output (empty when it is missing).
-QString RunTool(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
+// Runs a program and returns its standard output (empty when it is missing);
+// its error output goes to `errors` when given.
+QString RunTool(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
+                QString* errors = nullptr);
 bool HaveTool(const QString& program);

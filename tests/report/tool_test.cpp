@@ -1,5 +1,6 @@
 // mjpgreport, the report of one frame without a window.
 #include "reportfixtures.h"
+#include "support/outsidetool.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,6 +12,17 @@ const QString Tool = QStringLiteral(MJPGREPORT_TOOL);
 
 TEST(MjpgReportTool, WritesEachFormat)
 {
+    // Qt warns when it has no runtime folder; the tool must keep that to itself.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    struct TRestore {
+        QByteArray Value;
+        ~TRestore()
+        {
+            if (!Value.isEmpty())
+                qputenv("XDG_RUNTIME_DIR", Value);
+        }
+    } restore{runtime};
     QTemporaryDir dir;
     const QString fragment = dir.filePath(QStringLiteral("clip.mjpg"));
     TFragmentFixture fixture;
@@ -30,9 +42,15 @@ TEST(MjpgReportTool, WritesEachFormat)
         SCOPED_TRACE(row.Option);
         const QString out = dir.filePath(QString::fromLatin1(row.File));
         int code = -1;
-        RunTool(Tool, {fragment, QStringLiteral("--frame"), QStringLiteral("3"), QString::fromLatin1(row.Option), out},
-                &code);
+        QString errors;
+        const QString output = RunTool(
+            Tool, {fragment, QStringLiteral("--frame"), QStringLiteral("3"), QString::fromLatin1(row.Option), out},
+            &code, &errors);
         ASSERT_EQ(code, 0);
+        // A normal run prints nothing, not even Qt's notes about the
+        // environment (no runtime folder here: the tests' environment has none).
+        EXPECT_EQ(output, QString());
+        EXPECT_EQ(errors, QString());
         QFile file(out);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
@@ -45,10 +63,9 @@ TEST(MjpgReportTool, WritesEachFormat)
     EXPECT_TRUE(text.contains(QStringLiteral(">17.05.2023 14:03:09</div>"))); // no serial number
     EXPECT_TRUE(text.contains(QStringLiteral("id=\"Issue\""))); // there, and empty
     EXPECT_TRUE(text.contains(QStringLiteral("\"></div>")));
-    if (HaveTool(QStringLiteral("pdftotext"))) {
-        const QString pdfText = RunTool(QStringLiteral("pdftotext"), {dir.filePath(QStringLiteral("r.pdf")), QStringLiteral("-")});
-        EXPECT_TRUE(pdfText.contains(QStringLiteral("Кадр № 3 из 250"))) << pdfText.toStdString();
-    }
+    REQUIRE_OUTSIDE_TOOL(HaveTool(QStringLiteral("pdftotext")), "poppler-utils");
+    const QString pdfText = RunTool(QStringLiteral("pdftotext"), {dir.filePath(QStringLiteral("r.pdf")), QStringLiteral("-")});
+    EXPECT_TRUE(pdfText.contains(QStringLiteral("Кадр № 3 из 250"))) << pdfText.toStdString();
 }
 
 TEST(MjpgReportTool, RefusesWhatItCannotDo)
@@ -57,21 +74,36 @@ TEST(MjpgReportTool, RefusesWhatItCannotDo)
     const QString fragment = dir.filePath(QStringLiteral("clip.mjpg"));
     WriteFragmentFile({}, fragment);
     const QString out = dir.filePath(QStringLiteral("r.pdf"));
+    const QString text = dir.filePath(QStringLiteral("notes.txt"));
+    {
+        QFile file(text);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("just some text\r\n");
+    }
+    const QString usage = QStringLiteral("использование: mjpgreport ФАЙЛ --frame N --pdf|--html|--rtf ВЫХОД\n");
     struct TRow {
         QStringList Arguments;
         int Code;
+        QString Errors; // the whole error output, in Russian like the other tools
     } rows[] = {
-        {{fragment, QStringLiteral("--frame"), QStringLiteral("3"), QStringLiteral("--pdf"), out}, 1}, // 3 frames: 0..2
-        {{dir.filePath(QStringLiteral("none.mjpg")), QStringLiteral("--frame"), QStringLiteral("0"), QStringLiteral("--pdf"), out}, 1},
-        {{fragment, QStringLiteral("--frame"), QStringLiteral("x"), QStringLiteral("--pdf"), out}, 2},
-        {{fragment, QStringLiteral("--pdf"), out}, 2},
-        {{fragment, QStringLiteral("--frame"), QStringLiteral("0")}, 2},
-        {{fragment, QStringLiteral("--frame"), QStringLiteral("0"), QStringLiteral("--doc"), out}, 2},
+        {{fragment, QStringLiteral("--frame"), QStringLiteral("3"), QStringLiteral("--pdf"), out}, 1, // 3 frames: 0..2
+         QStringLiteral("mjpgreport: в \"%1\" нет кадра 3 (кадров во фрагменте: 3)\n").arg(fragment)},
+        {{text, QStringLiteral("--frame"), QStringLiteral("0"), QStringLiteral("--pdf"), out}, 1,
+         QStringLiteral("mjpgreport: \"%1\" не является фрагментом MJPG\n").arg(text)},
+        {{dir.filePath(QStringLiteral("none.mjpg")), QStringLiteral("--frame"), QStringLiteral("0"), QStringLiteral("--pdf"), out}, 1,
+         QStringLiteral("mjpgreport: Не могу открыть файл \"%1\". ").arg(dir.filePath(QStringLiteral("none.mjpg")))},
+        {{fragment, QStringLiteral("--frame"), QStringLiteral("x"), QStringLiteral("--pdf"), out}, 2, usage},
+        {{fragment, QStringLiteral("--pdf"), out}, 2, usage},
+        {{fragment, QStringLiteral("--frame"), QStringLiteral("0")}, 2, usage},
+        {{fragment, QStringLiteral("--frame"), QStringLiteral("0"), QStringLiteral("--doc"), out}, 2, usage},
     };
     for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Arguments.join(QLatin1Char(' ')).toStdString());
         int code = -1;
-        RunTool(Tool, row.Arguments, &code);
-        EXPECT_EQ(code, row.Code) << row.Arguments.join(QLatin1Char(' ')).toStdString();
+        QString errors;
+        RunTool(Tool, row.Arguments, &code, &errors);
+        EXPECT_EQ(code, row.Code);
+        EXPECT_TRUE(errors.startsWith(row.Errors)) << errors.toStdString();
         EXPECT_FALSE(QFile::exists(out));
     }
 }

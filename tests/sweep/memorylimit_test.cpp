@@ -4,6 +4,7 @@
 // (prlimit --as), set a little above what it needs for a small fragment.
 #include "fragmentfiles.h"
 #include "hostilefragments.h"
+#include "outsidetool.h"
 
 #include <QDir>
 #include <QFile>
@@ -78,8 +79,7 @@ TEST(MemoryLimit, AFragmentLargerThanTheProcessMayUseFailsWithTheMessage)
         GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space for its shadow memory, so the "
                         "process cannot start under a lowered address-space limit";
     const QString prlimit = QStandardPaths::findExecutable(QStringLiteral("prlimit"));
-    if (prlimit.isEmpty())
-        GTEST_SKIP() << "prlimit (util-linux) is not installed";
+    REQUIRE_OUTSIDE_TOOL(!prlimit.isEmpty(), "prlimit (util-linux)");
 
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());

@@ -32,7 +32,7 @@ struct TArguments {
     std::string Output;
 };
 
-const char Usage[] = "usage: mjpgreport FILE --frame N --pdf|--html|--rtf OUT\n";
+const char Usage[] = "использование: mjpgreport ФАЙЛ --frame N --pdf|--html|--rtf ВЫХОД\n";
 
 bool ParseFrame(const char* text, int32_t& frame)
 {
@@ -72,21 +72,21 @@ int Run(const TArguments& a)
     TFileStream stream(a.File, TFileMode::fmOpenRead);
     const TMJPGImage image(&stream);
     if (!image.Header->IsValid()) {
-        std::fprintf(stderr, "mjpgreport: %s: not an MJPG fragment\n", a.File.c_str());
+        std::fprintf(stderr, "mjpgreport: \"%s\" не является фрагментом MJPG\n", a.File.c_str());
         return 1;
     }
     if (!image.GetFrame(a.Frame)) {
-        std::fprintf(stderr, "mjpgreport: %s: no frame %d (the fragment has %d)\n", a.File.c_str(), a.Frame,
+        std::fprintf(stderr, "mjpgreport: в \"%s\" нет кадра %d (кадров во фрагменте: %d)\n", a.File.c_str(), a.Frame,
                      image.FrameCount());
         return 1;
     }
     const TFrameReportInput input = FrameReportInput(image, a.Frame);
     if (input.Picture.isNull())
-        std::fprintf(stderr, "mjpgreport: frame %d: the picture cannot be decoded; the report has none\n", a.Frame);
+        std::fprintf(stderr, "mjpgreport: изображение кадра %d не декодируется; отчёт будет без него\n", a.Frame);
 
     const auto report = LoadFrameReportTemplate();
     if (!FillFrameReport(*report, input)) {
-        std::fprintf(stderr, "mjpgreport: the report template has no picture \"Frame\"\n");
+        std::fprintf(stderr, "mjpgreport: в шаблоне отчёта нет рисунка \"Frame\"\n");
         return 1;
     }
     report->Build();
@@ -105,6 +105,14 @@ int Run(const TArguments& a)
     return 0;
 }
 
+// Qt's own notes (a missing runtime folder, font substitutions) are not the
+// tool's output; its errors still are.
+void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "mjpgreport: %s\n", message.toLocal8Bit().constData());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -118,6 +126,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QtMessage);
     QGuiApplication app(argc, argv);
     try {
         return Run(*arguments);
