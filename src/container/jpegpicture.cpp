@@ -4,6 +4,7 @@
 // libjpeg's state has been released, so no longjmp crosses a C++ frame.
 #include "jpegpicture.h"
 
+#include "cmykcolour.h"
 #include "mjpgframe.h"
 
 #include <csetjmp>
@@ -73,8 +74,12 @@ bool DecodeInto(TDecodeJob& job)
     jerr.pub.output_message = OnOutputMessage;
     jerr.message[0] = 0;
     uint8_t* volatile pixels = nullptr;
+    uint8_t* volatile cmykRow = nullptr;  // four-colour pictures: one row of inks
+    uint8_t* volatile colours = nullptr;  // four-colour pictures on a palette: the colours before quantising
     if (setjmp(jerr.jump)) {
         std::free(pixels);
+        std::free(cmykRow);
+        std::free(colours);
         jpeg_destroy_decompress(&cinfo);
         std::snprintf(job.error, sizeof job.error, "%s", jerr.message);
         return false;
@@ -102,6 +107,10 @@ bool DecodeInto(TDecodeJob& job)
     cinfo.dct_method = JDCT_ISLOW;
     cinfo.do_fancy_upsampling = TRUE;
     cinfo.buffered_image = FALSE;
+    // libjpeg gives four-colour pictures only as CMYK: they are turned into
+    // colours here, row by row.
+    const bool fourColours = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    const bool adobeInverted = cinfo.saw_Adobe_marker;
     int bytesPerPixel = 4;
     switch (job.layout) {
     case TPixelLayout::BGRX32:
@@ -120,39 +129,75 @@ bool DecodeInto(TDecodeJob& job)
         bytesPerPixel = 1;
         break;
     }
+    if (fourColours) {
+        cinfo.out_color_space = JCS_CMYK;
+        cinfo.quantize_colors = FALSE;
+    }
     jpeg_start_decompress(&cinfo);
-    const size_t bpl = (static_cast<size_t>(cinfo.output_width) * bytesPerPixel + 3) & ~size_t(3);
-    pixels = static_cast<uint8_t*>(std::malloc(bpl * cinfo.output_height + 1));
-    if (!pixels) {
+    const size_t width = cinfo.output_width, height = cinfo.output_height;
+    const size_t bpl = (width * bytesPerPixel + 3) & ~size_t(3);
+    pixels = static_cast<uint8_t*>(std::malloc(bpl * height + 1));
+    // Colours of a four-colour picture go straight into the pixels, or first
+    // into 24-bit rows when they are to be quantised.
+    const size_t colourBpl = (width * 3 + 3) & ~size_t(3);
+    if (fourColours) {
+        cmykRow = static_cast<uint8_t*>(std::malloc(width * 4 + 1));
+        if (job.layout == TPixelLayout::Indexed8)
+            colours = static_cast<uint8_t*>(std::malloc(colourBpl * height + 1));
+    }
+    if (!pixels || (fourColours && !cmykRow) || (fourColours && job.layout == TPixelLayout::Indexed8 && !colours)) {
         std::snprintf(job.error, sizeof job.error, "not enough memory for the picture");
+        std::free(pixels);
+        std::free(cmykRow);
+        std::free(colours);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     JSAMPROW rows[16];
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION first = cinfo.output_scanline;
+        if (fourColours) {
+            rows[0] = cmykRow;
+            if (jpeg_read_scanlines(&cinfo, rows, 1) == 0)
+                break;
+            if (colours)
+                CMYKRowToBGR(cmykRow, static_cast<int>(width), adobeInverted, colours + colourBpl * first, 3);
+            else
+                CMYKRowToBGR(cmykRow, static_cast<int>(width), adobeInverted, pixels + bpl * first, bytesPerPixel);
+            continue;
+        }
         JDIMENSION n = 0;
         for (; n < 16 && first + n < cinfo.output_height; ++n)
             rows[n] = pixels + bpl * (first + n);
         if (jpeg_read_scanlines(&cinfo, rows, n) == 0)
             break;
     }
-    if (job.layout == TPixelLayout::Indexed8) {
+    // A picture cut short keeps the rows decoded so far and grey below them.
+    const size_t decodedRows = cinfo.output_scanline;
+    if (colours) {
+        if (decodedRows < height)
+            std::memset(colours + colourBpl * decodedRows, 0x80, colourBpl * (height - decodedRows));
+        QuantizeToFixedPalette(colours, static_cast<int>(width), static_cast<int>(height), colourBpl, pixels, bpl);
+        FixedPalette(job.palette);
+        job.paletteSize = FixedPaletteSize;
+    } else if (job.layout == TPixelLayout::Indexed8) {
         job.paletteSize = cinfo.actual_number_of_colors;
         for (int i = 0; i < job.paletteSize; ++i) {
             const uint32_t r = cinfo.colormap[0][i], g = cinfo.colormap[1][i], b = cinfo.colormap[2][i];
             job.palette[i] = 0xFF000000u | (r << 16) | (g << 8) | b;
         }
+        if (decodedRows < height)
+            std::memset(pixels + bpl * decodedRows, 0x80, bpl * (height - decodedRows));
+    } else if (decodedRows < height) {
+        std::memset(pixels + bpl * decodedRows, 0x80, bpl * (height - decodedRows));
     }
-    job.width = static_cast<int>(cinfo.output_width);
-    job.height = static_cast<int>(cinfo.output_height);
+    job.width = static_cast<int>(width);
+    job.height = static_cast<int>(height);
     job.bytesPerLine = static_cast<int>(bpl);
-    // A picture cut short keeps the rows decoded so far and grey below them.
-    if (cinfo.output_scanline < cinfo.output_height)
-        std::memset(pixels + bpl * cinfo.output_scanline, 0x80,
-                    bpl * (cinfo.output_height - cinfo.output_scanline));
     jpeg_abort_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
+    std::free(cmykRow);
+    std::free(colours);
     job.pixels = pixels;
     return true;
 }

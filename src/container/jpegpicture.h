@@ -43,7 +43,10 @@ constexpr uint64_t MaxPicturePixels = 100'000'000;
 
 // Decodes one JPEG picture at full size with the accurate integer DCT and
 // fancy upsampling; Indexed8 quantises to 236 colours in two passes with
-// Floyd-Steinberg dithering. Raises EJPEGError; never prints.
+// Floyd-Steinberg dithering. Four-colour pictures (CMYK, YCCK; inverted when
+// Adobe's marker says so) come out in colour like the others; on Indexed8
+// they get the fixed 236-colour palette of cmykcolour.h, dithered the same
+// way. Raises EJPEGError; never prints.
 TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout = TPixelLayout::BGRX32);
 
 // The frame's Data decoded as above (its position does not matter).

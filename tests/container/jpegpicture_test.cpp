@@ -123,6 +123,62 @@ TEST(JPEGPicture, ColoursLandInTheRightChannels)
     }
 }
 
+// Four-colour pictures as cameras and image programs write them: plain CMYK,
+// and Adobe's CMYK and YCCK with inverted inks. Four stripes of inks that
+// give red, blue, mid grey and white.
+TEST(JPEGPicture, FourColourPicturesDecodeToColour)
+{
+    struct TStripe {
+        uint8_t Ink[4]; // C M Y K
+        TRGB Colour;
+    } stripes[] = {
+        {{0, 255, 255, 0}, {255, 0, 0}},
+        {{255, 255, 0, 0}, {0, 0, 255}},
+        {{0, 0, 0, 128}, {127, 127, 127}},
+        {{0, 0, 0, 0}, {255, 255, 255}},
+    };
+    const int w = 64, h = 16, stripe = w / 4;
+    for (TCMYKStorage storage : {TCMYKStorage::Plain, TCMYKStorage::AdobeCMYK, TCMYKStorage::AdobeYCCK}) {
+        SCOPED_TRACE(storage == TCMYKStorage::Plain ? "plain CMYK" : storage == TCMYKStorage::AdobeCMYK ? "Adobe CMYK" : "Adobe YCCK");
+        std::vector<uint8_t> cmyk(static_cast<size_t>(w) * h * 4);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < 4; ++c) {
+                    const uint8_t ink = stripes[x / stripe].Ink[c];
+                    cmyk[(static_cast<size_t>(y) * w + x) * 4 + c] =
+                        storage == TCMYKStorage::Plain ? ink : uint8_t(255 - ink);
+                }
+        const std::vector<uint8_t> jpeg = EncodeCMYKJPEG(cmyk.data(), w, h, storage);
+        for (TPixelLayout layout : kLayouts) {
+            SCOPED_TRACE(LayoutName(layout));
+            bool threw = false;
+            std::string error;
+            EXPECT_EQ(DecodeQuietly(jpeg, layout, threw, error), "");
+            ASSERT_FALSE(threw) << error;
+            const TDecodedPicture p = DecodeJPEG(jpeg.data(), jpeg.size(), layout);
+            EXPECT_EQ(p.Width, w);
+            EXPECT_EQ(p.Height, h);
+            if (layout == TPixelLayout::Indexed8)
+                EXPECT_EQ(p.Palette.size(), 236u);
+            // A dithered grey mixes neighbouring palette greys.
+            const int tolerance = layout == TPixelLayout::Indexed8 ? 16 : 6;
+            for (int s = 0; s < 4; ++s) {
+                SCOPED_TRACE(s);
+                TRGB sum{0, 0, 0};
+                const int x0 = s * stripe + 4, x1 = s * stripe + stripe - 4;
+                for (int x = x0; x < x1; ++x) {
+                    const TRGB c = PixelAt(p, x, h / 2);
+                    sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b};
+                }
+                const int n = x1 - x0;
+                EXPECT_NEAR(sum.r / n, stripes[s].Colour.r, tolerance);
+                EXPECT_NEAR(sum.g / n, stripes[s].Colour.g, tolerance);
+                EXPECT_NEAR(sum.b / n, stripes[s].Colour.b, tolerance);
+            }
+        }
+    }
+}
+
 TEST(JPEGPicture, FramePictureIgnoresTheDataPosition)
 {
     const std::vector<uint8_t> jpeg = EncodeSolidJPEG(16, 8, 10, 20, 30);

@@ -46,3 +46,36 @@ std::vector<uint8_t> EncodeSolidJPEG(int width, int height, uint8_t r, uint8_t g
     }
     return EncodeJPEG(rgb.data(), width, height, quality);
 }
+
+std::vector<uint8_t> EncodeCMYKJPEG(const uint8_t* cmyk, int width, int height, TCMYKStorage storage, int quality)
+{
+    if (width <= 0 || height <= 0)
+        throw std::invalid_argument("EncodeCMYKJPEG: empty picture");
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&cinfo, &out, &outSize);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_colorspace(&cinfo, storage == TCMYKStorage::AdobeYCCK ? JCS_YCCK : JCS_CMYK);
+    // libjpeg marks CMYK and YCCK pictures with Adobe's marker; plain CMYK
+    // goes without it.
+    cinfo.write_Adobe_marker = storage != TCMYKStorage::Plain;
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(cmyk + static_cast<size_t>(cinfo.next_scanline) * width * 4);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::vector<uint8_t> result(out, out + outSize);
+    std::free(out);
+    return result;
+}
