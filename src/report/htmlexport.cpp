@@ -49,10 +49,14 @@ QString Page(const TPreparedPage& page, const THtmlExportSettings& settings)
         const QString align = text.HAlign == THorzAlign::Right    ? QStringLiteral("right")
                               : text.HAlign == THorzAlign::Center ? QStringLiteral("center")
                                                                   : QStringLiteral("left");
-        html += QStringLiteral("<div id=\"%1\" class=\"text\" style=\"%2text-align:%3;white-space:%4;"
+        html += QStringLiteral("<div id=\"%1\" class=\"text\" style=\"%2text-align:%3;%4"
                                "font-family:'%5';font-size:%6pt;padding:%7 %8;\">%9</div>\n")
                     .arg(text.Name.toHtmlEscaped(), Box(text.Rect.adjusted(0, 0, -2 * TextGapX, -2 * TextGapY)), align,
-                         text.WordWrap ? QStringLiteral("pre-wrap") : QStringLiteral("pre"), text.Font.Family,
+                         // A browser whose font is wider than ours breaks a
+                         // wrapping text inside its box, long words included.
+                         text.WordWrap ? QStringLiteral("white-space:pre-wrap;overflow-wrap:anywhere;")
+                                       : QStringLiteral("white-space:pre;"),
+                         text.Font.Family,
                          QString::number(text.Font.PointSize), Mm(TextGapY), Mm(TextGapX), text.Text.toHtmlEscaped());
     }
     html += QStringLiteral("</div>\n");

@@ -62,7 +62,31 @@ TPreparedText LayOutText(const TTextObject& object, const TReport& report, TDate
             left += (width - fitted) / 2;
         width = fitted;
     }
-    if (object.GrowHeight && object.WordWrap) {
+    // Where the text is drawn: a text that never wraps runs past a frame
+    // narrower than itself, on the side its alignment gives.
+    double drawnLeft = left, drawnRight = left + width;
+    if (!object.WordWrap) {
+        const double needed = TextWidthMm(report.Font, text.Text) + 2 * TextGapX;
+        if (needed > width) {
+            if (object.HAlign == THorzAlign::Right)
+                drawnLeft = drawnRight - needed;
+            else if (object.HAlign == THorzAlign::Center)
+                drawnLeft -= (needed - width) / 2;
+            drawnRight = drawnLeft + needed;
+        }
+    }
+    // Nothing runs past the band (the page's printable width): a text that
+    // would is broken into lines inside it and its object grows to hold them.
+    bool grows = object.GrowHeight && object.WordWrap;
+    if (drawnLeft < -1e-9 || drawnRight > bandWidth + 1e-9) {
+        left = std::max(0.0, std::min(left, drawnLeft));
+        width = std::min(bandWidth, std::max(left + width, drawnRight)) - left;
+        text.WordWrap = true;
+        grows = true;
+    }
+    if (text.WordWrap)
+        text.Text = BreakTextToWidth(report.Font, text.Text, width - 2 * TextGapX);
+    if (grows) {
         const double needed = WrappedTextHeightMm(report.Font, text.Text, width - 2 * TextGapX) + 2 * TextGapY;
         height = std::max(height, needed);
     }
@@ -108,6 +132,9 @@ TBandLayout LayOutBand(const TReportBand& band, const TReport& report, TDateTime
             if (delta > 0)
                 growths.push_back({object->Top + object->Height, text.Rect.left(), text.Rect.right(), delta + shift});
             text.Rect.translate(0, shift);
+            // A band holds its texts that grew, whether it stretches or not.
+            if (delta > 0 || shift > 0)
+                layout.Height = std::max(layout.Height, text.Rect.bottom());
             layout.Texts.push_back(std::move(text));
             break;
         }

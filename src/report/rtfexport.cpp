@@ -72,12 +72,15 @@ QByteArray PictureHex(const TPreparedPicture& picture, QByteArray& kind)
     return wrapped;
 }
 
-// A frame placed on the page, holding one paragraph.
-QByteArray Frame(const QRectF& r, const QByteArray& paragraphFormat, const QByteArray& content)
+// A frame placed on the page, holding one paragraph: exactly as high as
+// given, or at least that high (a word processor whose font is larger than
+// ours then lets a wrapping text take more lines instead of hiding them).
+QByteArray Frame(const QRectF& r, const QByteArray& paragraphFormat, const QByteArray& content,
+                 bool atLeastHeight = false)
 {
     return "{\\pard\\plain\\pvpg\\phpg\\posx" + Num(r.left()) + "\\posy" + Num(r.top()) + "\\absw" +
-           Num(std::max(r.width(), 0.1)) + "\\absh-" + Num(std::max(r.height(), 0.1)) + "\\nowrap" +
-           paragraphFormat + " " + content + "\\par}\n";
+           Num(std::max(r.width(), 0.1)) + (atLeastHeight ? "\\absh" : "\\absh-") + Num(std::max(r.height(), 0.1)) +
+           "\\nowrap" + paragraphFormat + " " + content + "\\par}\n";
 }
 
 // The objects of a page header or footer as lines of text: objects at about
@@ -193,20 +196,23 @@ QByteArray ExportRtfBytes(const TPreparedReport& report, const TRtfExportSetting
             if (text.Text.isEmpty())
                 continue;
             QRectF inner = text.Rect.adjusted(TextGapX, TextGapY, -TextGapX, 0);
+            bool wraps = text.WordWrap;
             if (!text.WordWrap) {
                 // A text that never wraps runs past its object in the preview;
                 // a word processor would wrap it inside a narrow frame and hide
                 // the rest, so the frame takes the text's width (with a little
-                // room for the word processor's own measuring).
+                // room for the word processor's own measuring), up to the
+                // page's margins. Held there, it may wrap after all.
                 const double needed = TextWidthMm(text.Font, text.Text) * 1.05 + 0.5;
                 if (needed > inner.width()) {
                     if (text.HAlign == THorzAlign::Right)
-                        inner.setLeft(inner.right() - needed);
+                        inner.setLeft(std::max(s.LeftMargin, inner.right() - needed));
                     else
-                        inner.setWidth(needed);
+                        inner.setWidth(std::min(needed, page.Width - s.RightMargin - inner.left()));
+                    wraps = inner.width() < needed;
                 }
             }
-            rtf += Frame(inner, Align(text.HAlign), Font(text.Font) + Escape(text.Text));
+            rtf += Frame(inner, Align(text.HAlign), Font(text.Font) + Escape(text.Text), wraps);
         }
         for (const TPreparedLine& line : page.Lines) {
             if (settings.HeaderFooterAsText && (line.Band == TBandKind::PageHeader || line.Band == TBandKind::PageFooter))

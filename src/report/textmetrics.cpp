@@ -3,6 +3,9 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <QStringList>
+#include <QTextLayout>
+#include <QTextOption>
 
 namespace {
 constexpr double MeasureDpi = 1200;
@@ -54,4 +57,31 @@ double WrappedTextHeightMm(const TReportFont& font, const QString& text, double 
     const QRectF bounds = metrics.boundingRect(QRectF(0, 0, ToDots(widthMm), 1e9),
                                                Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
     return ToMm(std::max(bounds.height(), metrics.height()));
+}
+
+QString BreakTextToWidth(const TReportFont& font, const QString& text, double widthMm)
+{
+    const QFont qfont = ReportQFont(font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, qfont, &MeasureDevice());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        bool any = false;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            // Half a dot of room: a line exactly as wide as its text stays whole.
+            line.setLineWidth(ToDots(widthMm) + 0.5);
+            QString part = paragraph.mid(line.textStart(), line.textLength());
+            while (!part.isEmpty() && part.back().isSpace())
+                part.chop(1);
+            lines << part;
+            any = true;
+        }
+        layout.endLayout();
+        if (!any)
+            lines << QString();
+    }
+    return lines.join(QLatin1Char('\n'));
 }

@@ -17,3 +17,6 @@ constexpr double TextGapY = 1 * 25.4 / 96;
 double TextWidthMm(const TReportFont& font, const QString& text);
 // Height of the text broken into lines at word boundaries to fit the width.
 double WrappedTextHeightMm(const TReportFont& font, const QString& text, double widthMm);
+// The text with line breaks where it must break to fit the width: at word
+// boundaries, or inside a word longer than a line. Blanks at a break go.
+QString BreakTextToWidth(const TReportFont& font, const QString& text, double widthMm);
