@@ -5,6 +5,7 @@
 #include "pagepainter.h"
 #include "uikit/apptitle.h"
 #include "uikit/dialogs.h"
+#include "uikit/waitcursor.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -50,6 +51,7 @@ bool PrintReport(const TPreparedReport& report, QWidget* parent)
                           TMsgIcon::Error, mbOK);
         return false;
     }
+    const TWaitCursor wait;
     for (size_t i = 0; i < report.Pages.size(); ++i) {
         if (i > 0) {
             printer.setPageLayout(PrinterLayout(report.Pages[i]));

@@ -13,6 +13,7 @@
 #include "rtfexport.h"
 #include "uikit/dialogs.h"
 #include "uikit/guarded.h"
+#include "uikit/waitcursor.h"
 
 #include <QAction>
 #include <QEvent>
@@ -248,6 +249,7 @@ void TReportPreview::Export(TExportKind kind)
     }
     if (!Dialogs().SaveFileName(this, options))
         return;
+    const TWaitCursor wait;
     switch (kind) {
     case TExportKind::Pdf:
         ExportPdf(report, options.FileName, FrameReportPdfSettings());
@@ -288,6 +290,7 @@ void TReportPreview::ApplyPageLayout(const QPageLayout& layout)
     const TPageSettings settings = PageSettingsOf(layout);
     for (auto& page : FReport.Pages)
         page->Settings = settings;
+    const TWaitCursor wait;
     FReport.Build();
     ShowPage(FPageIndex);
 }

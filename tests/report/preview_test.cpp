@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrinterInfo>
 #include <QScrollArea>
@@ -124,6 +125,9 @@ TEST_F(PreviewTest, ExportFailureIsShown)
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
     EXPECT_EQ(Dialogs.Messages.front().Icon, TMsgIcon::Error);
     EXPECT_TRUE(Dialogs.Messages.front().Text.contains(QStringLiteral("/nonexistent-folder/report.htm")));
+    // The wait cursor of the export is gone before the error is shown.
+    EXPECT_EQ(Dialogs.Messages.front().Cursor, Qt::ArrowCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(PreviewTest, PageSetupBuildsTheReportAgain)

@@ -4,6 +4,8 @@
 
 #include "uikit/dialogs.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QString>
 #include <deque>
 #include <vector>
@@ -13,6 +15,7 @@ struct TRecordedMessage {
     QString Text;
     TMsgIcon Icon;
     TMsgButtons Buttons;
+    Qt::CursorShape Cursor; // the cursor over the program while it was shown
 };
 
 class TFakeDialogs : public TDialogs {
@@ -36,7 +39,8 @@ public:
     TModalResult Message(QWidget*, const QString& title, const QString& text, TMsgIcon icon,
                          TMsgButtons buttons) override
     {
-        Messages.push_back({title, text, icon, buttons});
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        Messages.push_back({title, text, icon, buttons, cursor ? cursor->shape() : Qt::ArrowCursor});
         if (!MessageAnswers.empty()) {
             const TModalResult answer = MessageAnswers.front();
             MessageAnswers.pop_front();
