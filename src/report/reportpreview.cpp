@@ -13,6 +13,7 @@
 #include "rtfexport.h"
 #include "uikit/dialogs.h"
 #include "uikit/guarded.h"
+#include "uikit/placement.h"
 #include "uikit/waitcursor.h"
 
 #include <QAction>
@@ -23,6 +24,7 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -45,7 +47,14 @@ TReportPreview::TReportPreview(TReport& report, QWidget* parent) : QDialog(paren
     if (!FReport.Prepared())
         FReport.Build();
     createControls();
-    resize(800, 900);
+    // Wide enough for every command of the tool bar (none hidden behind its
+    // overflow button), as high as the design, within the screen; centred.
+    const QSize wanted(std::max(800, findChild<QToolBar*>(QStringLiteral("tbrPreview"))->sizeHint().width()), 900);
+    if (const QScreen* screen = this->screen())
+        resize(wanted.boundedTo(screen->availableGeometry().size() - QSize(16, 48)));
+    else
+        resize(wanted);
+    CenterOnScreen(this);
     Render();
 }
 
@@ -87,8 +96,9 @@ void TReportPreview::createControls()
                               [this] { ZoomToPageWidth(); });
     actZoom100 = action("actZoom100", QStringLiteral("100%"), QStringLiteral("Истинный размер"),
                         [this] { SetZoom(1.0); });
-    actPageSetup = action("actPageSetup", QStringLiteral("Параметры страницы..."),
-                          QStringLiteral("Размер бумаги, ориентация и поля"), [this] { PageSetup(); });
+    actPageSetup = action("actPageSetup", QStringLiteral("Страница..."),
+                          QStringLiteral("Параметры страницы: размер бумаги, ориентация и поля"),
+                          [this] { PageSetup(); });
     actFirstPage = action("actFirstPage", QStringLiteral("|<"), QStringLiteral("Первая страница"),
                           [this] { ShowPage(0); });
     actPriorPage = action("actPriorPage", QStringLiteral("<"), QStringLiteral("Предыдущая страница"),
@@ -109,11 +119,25 @@ void TReportPreview::createControls()
     exportButton->setMenu(exportMenu);
     exportButton->setPopupMode(QToolButton::InstantPopup);
 
+    // The zoom choices under one button, so that every command fits the
+    // bar of a window 800 pixels wide.
+    auto* zoomMenu = new QMenu(this);
+    zoomMenu->setObjectName(QStringLiteral("pmZoom"));
+    zoomMenu->addActions({actZoomWholePage, actZoomPageWidth, actZoom100});
+    zoomMenu->addSeparator();
+    zoomMenu->addActions({actZoomIn, actZoomOut});
+    auto* zoomButton = new QToolButton(bar);
+    zoomButton->setObjectName(QStringLiteral("tbtnZoom"));
+    zoomButton->setText(QStringLiteral("Масштаб"));
+    zoomButton->setToolTip(QStringLiteral("Масштаб страницы"));
+    zoomButton->setMenu(zoomMenu);
+    zoomButton->setPopupMode(QToolButton::InstantPopup);
+
     bar->addAction(actPrint);
     bar->addWidget(exportButton);
     bar->addAction(actQuickExport);
     bar->addSeparator();
-    bar->addActions({actZoomWholePage, actZoomPageWidth, actZoom100, actZoomIn, actZoomOut});
+    bar->addWidget(zoomButton);
     bar->addSeparator();
     bar->addAction(actPageSetup);
     bar->addSeparator();

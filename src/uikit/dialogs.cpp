@@ -5,8 +5,11 @@
 #include "waitcursor.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSpacerItem>
 
 namespace {
 
@@ -49,6 +52,19 @@ TModalResult Answer(QMessageBox::StandardButton button)
     }
 }
 
+// A message box is as wide as its text needs, and a window manager elides a
+// title longer than that ("Просмотр... еоархива"): the box makes room for its
+// title in the bold face title bars use, beside the bar's icon and buttons.
+void KeepTitleWhole(QMessageBox& box)
+{
+    QFont bold = box.font();
+    bold.setBold(true);
+    const int width = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + TitleBarRoom;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+}
+
 class TQtDialogs : public TDialogs {
 public:
     bool OpenFileName(QWidget* parent, TFileDialogOptions& options) override
@@ -69,6 +85,7 @@ public:
         box.setText(text);
         box.setIcon(QtIcon(icon));
         box.setStandardButtons(QtButtons(buttons));
+        KeepTitleWhole(box);
         const TNormalCursor arrow;
         box.exec();
         return Answer(box.standardButton(box.clickedButton()));

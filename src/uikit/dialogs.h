@@ -66,6 +66,9 @@ public:
                                  TMsgButtons buttons) = 0;
 };
 
+// Room a title bar takes beside its title: the window's icon and its buttons.
+constexpr int TitleBarRoom = 110;
+
 // The dialogs in use: the real Qt dialogs unless a test installed others.
 TDialogs& Dialogs();
 // The real Qt dialogs, whatever is installed.

@@ -17,7 +17,8 @@ void CenterOnScreen(QWidget* window)
     if (!screen)
         return;
     // Before the first showing the window manager's frame is not known yet:
-    // the window then stands off the exact centre by half its frame.
-    const QSize frame = window->isVisible() ? window->frameGeometry().size() : window->size();
+    // the window then stands off the exact centre by half its frame. Once
+    // shown, the window keeps knowing it.
+    const QSize frame = window->frameGeometry().size();
     window->move(CenteredPosition(frame, screen->availableGeometry()));
 }

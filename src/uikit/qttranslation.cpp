@@ -10,7 +10,29 @@
 
 namespace {
 const QLocale Russian(QLocale::Russian, QLocale::Russia);
-}
+
+// Texts Qt 6 shows that Debian's qtbase_ru does not translate yet (their
+// context was renamed in Qt 6): the type column of the file dialogs.
+class TMissingQtTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    bool isEmpty() const override { return false; }
+
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
+            return {};
+        if (qstrcmp(source, "Folder") == 0)
+            return QStringLiteral("Папка");
+        if (qstrcmp(source, "Drive") == 0)
+            return QStringLiteral("Диск");
+        if (qstrcmp(source, "File") == 0)
+            return QStringLiteral("Файл");
+        return {};
+    }
+};
+} // namespace
 
 QString QtTranslationFolder()
 {
@@ -36,5 +58,6 @@ bool InstallQtTranslation(QString* problem)
         return false;
     }
     QCoreApplication::installTranslator(translator);
+    QCoreApplication::installTranslator(new TMissingQtTexts(QCoreApplication::instance()));
     return true;
 }

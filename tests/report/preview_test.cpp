@@ -15,7 +15,9 @@
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPrinterInfo>
+#include <QScreen>
 #include <QScrollArea>
+#include <QToolBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -47,6 +49,27 @@ TEST_F(PreviewTest, CommandsAndNoEditing)
     EXPECT_EQ(preview.PageCount(), 1);
     EXPECT_FALSE(preview.actNextPage->isEnabled()); // one page only
     EXPECT_FALSE(preview.actPriorPage->isEnabled());
+}
+
+TEST_F(PreviewTest, EveryCommandOnTheToolBarInSight)
+{
+    TReportPreview preview(*Report);
+    preview.show();
+    QCoreApplication::processEvents();
+    auto* bar = preview.findChild<QToolBar*>(QStringLiteral("tbrPreview"));
+    ASSERT_NE(bar, nullptr);
+    // Nothing hidden behind the tool bar's overflow button.
+    for (QAction* action : bar->actions()) {
+        if (action->isSeparator())
+            continue;
+        QWidget* button = bar->widgetForAction(action);
+        ASSERT_NE(button, nullptr) << action->objectName().toStdString();
+        EXPECT_TRUE(button->isVisible()) << action->objectName().toStdString();
+        EXPECT_TRUE(bar->rect().contains(button->geometry())) << action->objectName().toStdString();
+    }
+    const QRect available = preview.screen()->availableGeometry();
+    EXPECT_TRUE(available.contains(preview.frameGeometry())) << "beyond the screen";
+    preview.close();
 }
 
 TEST_F(PreviewTest, ZoomedToTheWholePage)

@@ -8,6 +8,8 @@
 #include "uikit/waitcursor.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QTest>
@@ -19,6 +21,7 @@ namespace {
 const QString Title = QStringLiteral("Проигрыватель видеофайлов MJPG");
 
 struct TShownBox {
+    int Width = 0;
     QString Title;
     QString Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
@@ -39,6 +42,7 @@ TModalResult ShowAndAnswer(const QString& text, TMsgIcon icon, TMsgButtons butto
             return;
         }
         shown.Title = box->windowTitle();
+        shown.Width = box->width();
         shown.Text = box->text();
         shown.Icon = box->icon();
         shown.Buttons = box->standardButtons();
@@ -171,6 +175,22 @@ TEST(MessageBox, QtsButtonsReadInRussian)
     TShownBox cancel;
     ShowAndAnswer(QStringLiteral("?"), TMsgIcon::Warning, mbOK | mbCancel, QMessageBox::Cancel, cancel);
     EXPECT_TRUE(cancel.Captions.contains(QStringLiteral("Отмена"))) << cancel.Captions.join(',').toStdString();
+}
+
+TEST(MessageBox, WideEnoughForItsWholeTitle)
+{
+    // A short text under the player window's caption: the title bar must not
+    // elide the title.
+    TShownBox shown;
+    WhenModal([&](QWidget* modal) {
+        shown.Width = modal->width();
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+    const QString title = QStringLiteral("Просмотр видеоархива");
+    QtDialogs().Message(nullptr, title, QStringLiteral("Снимок успешно сохранен."), TMsgIcon::Information, mbOK);
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_GE(shown.Width, QFontMetrics(bold).horizontalAdvance(title) + TitleBarRoom);
 }
 
 Qt::CursorShape OverrideShape()
