@@ -2,6 +2,7 @@
 // bare libjpeg-turbo decode at the same settings (accurate integer DCT,
 // fancy upsampling, JCS_EXT_BGRX) into one reused buffer, for 704 x 576 and
 // 1920 x 1080 frames. Prints RATIO decode_vs_libjpeg, the worse of the two.
+#include "baredecoder.h"
 #include "benchsupport.h"
 #include "container/jpegpicture.h"
 #include "container/mjpgimage.h"
@@ -15,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
 
 namespace {
 
@@ -37,54 +37,6 @@ TFrameSet MakeFrames(int width, int height, int count)
     return {std::to_string(width) + "x" + std::to_string(height),
             std::make_unique<TMJPGImage>(fragment.Stream().get())};
 }
-
-void FailHard(j_common_ptr cinfo)
-{
-    char message[JMSG_LENGTH_MAX];
-    (*cinfo->err->format_message)(cinfo, message);
-    std::fprintf(stderr, "bench_decode: libjpeg: %s\n", message);
-    std::abort();
-}
-
-// The reference: one decompressor and one output buffer for every frame.
-class TBareDecoder {
-public:
-    TBareDecoder()
-    {
-        FInfo.err = jpeg_std_error(&FError);
-        FError.error_exit = FailHard;
-        jpeg_create_decompress(&FInfo);
-    }
-    ~TBareDecoder() { jpeg_destroy_decompress(&FInfo); }
-
-    void Decode(const TMemoryStream& data)
-    {
-        jpeg_mem_src(&FInfo, data.Memory(), static_cast<unsigned long>(data.Size()));
-        jpeg_read_header(&FInfo, TRUE);
-        FInfo.dct_method = JDCT_ISLOW;
-        FInfo.do_fancy_upsampling = TRUE;
-        FInfo.out_color_space = JCS_EXT_BGRX;
-        jpeg_start_decompress(&FInfo);
-        const size_t bpl = static_cast<size_t>(FInfo.output_width) * 4;
-        if (FPixels.size() < bpl * FInfo.output_height) {
-            FPixels.resize(bpl * FInfo.output_height);
-            FRows.resize(FInfo.output_height);
-        }
-        for (JDIMENSION y = 0; y < FInfo.output_height; ++y)
-            FRows[y] = FPixels.data() + bpl * y;
-        while (FInfo.output_scanline < FInfo.output_height)
-            jpeg_read_scanlines(&FInfo, FRows.data() + FInfo.output_scanline,
-                                FInfo.output_height - FInfo.output_scanline);
-        jpeg_finish_decompress(&FInfo);
-    }
-    const uint8_t* Pixels() const { return FPixels.data(); }
-
-private:
-    jpeg_decompress_struct FInfo{};
-    jpeg_error_mgr FError{};
-    std::vector<uint8_t> FPixels;
-    std::vector<JSAMPROW> FRows;
-};
 
 void BareDecode(benchmark::State& state, const TFrameSet* set)
 {

@@ -1,125 +1,168 @@
-// Playback rate: plays generated fragments offscreen through the player's own
-// loop for about four seconds each and prints the shown frame rate against the
-// rate recorded in the header, as "RATIO <name> <shown fps / FPS>".
-#include "container/jpegpicture.h"
+// bench_playback: plays generated fragments offscreen through the player's
+// own window and loop, forwards and backwards, and prints
+//   RATIO playback_<size>_<fps>       the shown frame rate / the recorded one
+//   RATIO playback_back_<size>_<fps>  the same, played backwards
+//   RATIO play_cpu_vs_decode          the process CPU time per second of
+//       playing 704 x 576 at 25 fps / the bare libjpeg-turbo decode time of
+//       those frames per second of the fragment (how much the player costs
+//       beyond decoding; a busy loop gives about 1 / decode share)
+// Each figure is the median over the repetitions. Frames are seen through
+// the paints of the picture control (an event filter), which adds nothing to
+// the loop's passes, so the loop runs as it does for a user.
+#include "baredecoder.h"
+#include "benchsupport.h"
 #include "container/mjpgimage.h"
 #include "fixtures/fragmentbuilder.h"
 #include "player/pictureview.h"
 #include "player/vplayerform.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 
 #include <algorithm>
-
 #include <chrono>
-#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
 #include <vector>
 
 namespace {
 
 using TClock = std::chrono::steady_clock;
+constexpr int PlaySeconds = 4;
 
 // Camera-like frames (the sample's moving picture), so that decoding costs
-// about what a real frame costs.
-std::unique_ptr<TMemoryStream> BuildFragment(int width, int height, int fps, int frames)
+// about what a real frame costs; a second more than is played.
+std::unique_ptr<TMemoryStream> BuildFragment(int width, int height, int fps)
 {
+    const int frames = fps * (PlaySeconds + 1);
     fixture::TFragmentBuilder fragment({.Width = width, .Height = height, .FPS = fps, .Frames = frames});
     fragment.Pictures(frames, {.Width = width, .Height = height, .Quality = 85,
                                .Look = fixture::TFrameLook::Scene, .FPS = fps});
     return fragment.Stream();
 }
 
-// Notes the moment of every new frame; it runs once per pass of the loop
-// (an event it posts to itself is delivered on the loop's next pump).
-class TFrameClock : public QObject {
+double ProcessCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Notes the moment of every paint of the picture control: a new frame.
+class TPaintClock : public QObject {
 public:
-    explicit TFrameClock(TVPlayerForm& form) : FForm(form) { Post(); }
-    std::vector<TClock::time_point> Shown;
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (event->type() != QEvent::User)
-            return QObject::event(event);
-        if (FForm.FramePos.Index != FLastIndex) {
-            FLastIndex = FForm.FramePos.Index;
-            Shown.push_back(TClock::now());
-        }
-        Post();
-        return true;
-    }
-
-private:
-    void Post() { QCoreApplication::postEvent(this, new QEvent(QEvent::User)); }
-    TVPlayerForm& FForm;
-    int FLastIndex = -2;
-};
-
-// Counts the paints of the picture control: the frames really reached the screen.
-class TPaintCounter : public QObject {
-public:
-    int Paints = 0;
+    std::vector<TClock::time_point> Paints;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint)
-            ++Paints;
+            Paints.push_back(TClock::now());
         return QObject::eventFilter(watched, event);
     }
 };
 
-double MeasureDecodeMs(const TMJPGImage& image)
+double Median(std::vector<double> values)
 {
-    const int n = std::min(image.FrameCount(), 20);
-    const auto start = TClock::now();
-    for (int i = 0; i < n; ++i)
-        DecodeFramePicture(*image.GetFrame(i));
-    return std::chrono::duration<double, std::milli>(TClock::now() - start).count() / n;
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
 }
 
-void Measure(const char* name, int width, int height, int fps)
+struct TPlayRun {
+    double ShownFps = 0;
+    double CpuPerSecond = 0; // process CPU seconds per second of playing
+    double MedianPeriodMs = 0;
+    double MaxPeriodMs = 0;
+};
+
+// Plays for PlaySeconds from the first frame (forwards) or the last one
+// (backwards), then stops.
+TPlayRun PlayOnce(TVPlayerForm& form, bool backwards)
 {
-    constexpr int Seconds = 4;
-    auto stream = BuildFragment(width, height, fps, fps * Seconds + fps);
+    (backwards ? form.actLastFrame : form.actFirstFrame)->trigger();
+    QCoreApplication::processEvents(); // the paints of the step, before the clock runs
+    TPaintClock clock;
+    form.imgVideo->installEventFilter(&clock);
+    QTimer::singleShot(PlaySeconds * 1000, form.actStop, &QAction::trigger);
+    const double cpuBefore = ProcessCpuSeconds();
+    const auto started = TClock::now();
+    (backwards ? form.actPlayBack : form.actPlay)->trigger();
+    const double wall = std::chrono::duration<double>(TClock::now() - started).count();
+    const double cpu = ProcessCpuSeconds() - cpuBefore;
+    form.imgVideo->removeEventFilter(&clock);
+
+    TPlayRun run;
+    run.CpuPerSecond = cpu / wall;
+    // The last paint is Stop's first frame.
+    if (clock.Paints.size() < 3)
+        return run;
+    clock.Paints.pop_back();
+    const double seconds = std::chrono::duration<double>(clock.Paints.back() - clock.Paints.front()).count();
+    run.ShownFps = static_cast<double>(clock.Paints.size() - 1) / seconds;
+    std::vector<double> periods;
+    for (size_t i = 1; i < clock.Paints.size(); ++i)
+        periods.push_back(std::chrono::duration<double, std::milli>(clock.Paints[i] - clock.Paints[i - 1]).count());
+    run.MedianPeriodMs = Median(periods);
+    run.MaxPeriodMs = *std::max_element(periods.begin(), periods.end());
+    return run;
+}
+
+// Milliseconds a bare libjpeg-turbo decode takes per frame of the fragment
+// (the median of several passes over its frames).
+double BareDecodeMs(const TMJPGImage& image)
+{
+    TBareDecoder decoder;
+    std::vector<double> passes;
+    for (int pass = 0; pass < 5; ++pass) {
+        const auto start = TClock::now();
+        for (int i = 0; i < image.FrameCount(); ++i)
+            decoder.Decode(*image.GetFrame(i)->Data);
+        passes.push_back(std::chrono::duration<double, std::milli>(TClock::now() - start).count() /
+                         image.FrameCount());
+    }
+    return Median(passes);
+}
+
+struct TMeasured {
+    double ShownFps = 0;
+    double CpuPerSecond = 0;
+    double DecodeMs = 0;
+};
+
+TMeasured Measure(const std::string& name, int width, int height, int fps, bool backwards, int repetitions)
+{
+    auto stream = BuildFragment(width, height, fps);
     TVPlayerForm form;
     form.resize(640, 534);
     form.show();
     QCoreApplication::processEvents();
+    TMeasured measured;
     if (!form.LoadStream(stream.get())) {
-        std::fprintf(stderr, "%s: the fragment did not load\n", name);
-        return;
+        std::fprintf(stderr, "%s: the fragment did not load\n", name.c_str());
+        return measured;
     }
-    const double decodeMs = MeasureDecodeMs(*form.Image);
-    const double frameKiB = static_cast<double>(stream->Size()) / form.Image->FrameCount() / 1024.0;
-
-    TPaintCounter paints;
-    form.imgVideo->installEventFilter(&paints);
-    TFrameClock clock(form);
-    QTimer::singleShot(Seconds * 1000, form.actStop, &QAction::trigger);
-    form.actPlay->trigger();
-
-    // The first entry is the frame shown before playback started.
-    const size_t advances = clock.Shown.size() > 2 ? clock.Shown.size() - 2 : 0;
-    if (advances == 0) {
-        std::fprintf(stderr, "%s: nothing was shown\n", name);
-        return;
+    std::vector<double> shown, cpu, medianPeriods, maxPeriods;
+    for (int i = 0; i < repetitions; ++i) {
+        const TPlayRun run = PlayOnce(form, backwards);
+        shown.push_back(run.ShownFps);
+        cpu.push_back(run.CpuPerSecond);
+        medianPeriods.push_back(run.MedianPeriodMs);
+        maxPeriods.push_back(run.MaxPeriodMs);
     }
-    const double seconds = std::chrono::duration<double>(clock.Shown.back() - clock.Shown[1]).count();
-    const double shownFps = static_cast<double>(advances) / seconds;
-    std::vector<double> periods;
-    for (size_t i = 2; i < clock.Shown.size(); ++i)
-        periods.push_back(std::chrono::duration<double, std::milli>(clock.Shown[i] - clock.Shown[i - 1]).count());
-    std::sort(periods.begin(), periods.end());
-    std::printf("# %s: %zu frames in %.3f s, %.2f fps shown of %d, %.0f KiB and a bare decode of %.2f ms a frame, "
-                "period median %.3f ms, max %.3f ms, %d paints\n",
-                name, advances, seconds, shownFps, fps, frameKiB, decodeMs, periods[periods.size() / 2], periods.back(), paints.Paints);
-    std::printf("RATIO %s %.4f\n", name, shownFps / fps);
-    std::fflush(stdout);
+    measured = {Median(shown), Median(cpu), BareDecodeMs(*form.Image)};
+    PrintDetail(name + ": " + std::to_string(measured.ShownFps) + " fps shown of " + std::to_string(fps) +
+                ", CPU " + std::to_string(measured.CpuPerSecond) + " s/s, bare decode " +
+                std::to_string(measured.DecodeMs) + " ms a frame, period median " +
+                std::to_string(Median(medianPeriods)) + " ms, max " + std::to_string(Median(maxPeriods)) + " ms");
+    PrintRatio(name, measured.ShownFps / fps);
+    return measured;
 }
 
 } // namespace
@@ -128,9 +171,21 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int repetitions = std::atoi(TakeOption(argc, argv, "repetitions", "3").c_str());
+    if (repetitions < 1) {
+        std::fprintf(stderr, "usage: bench_playback [--repetitions N]\n");
+        return 2;
+    }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    Measure("playback_704x576_25", 704, 576, 25);
-    Measure("playback_1920x1080_30", 1920, 1080, 30);
+    const TMeasured sd = Measure("playback_704x576_25", 704, 576, 25, false, repetitions);
+    Measure("playback_1920x1080_30", 1920, 1080, 30, false, repetitions);
+    Measure("playback_back_1920x1080_30", 1920, 1080, 30, true, repetitions);
+    if (sd.DecodeMs <= 0 || sd.CpuPerSecond <= 0)
+        return 1;
+    const double decodePerSecond = sd.DecodeMs * 25 / 1000;
+    PrintDetail("play_cpu_vs_decode: " + std::to_string(sd.CpuPerSecond) + " CPU s/s against " +
+                std::to_string(decodePerSecond) + " s/s of bare decoding");
+    PrintRatio("play_cpu_vs_decode", sd.CpuPerSecond / decodePerSecond);
     return 0;
 }

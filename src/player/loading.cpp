@@ -23,8 +23,7 @@ void TVPlayerForm::CloseFragment()
 {
     // A frame of the next fragment may reuse a freed frame's address.
     FPictures.Clear();
-    Image.reset();
-    FramePos.ResetPosition();
+    Engine.CloseImage();
     SerialNumber = -1;
     Issue = -1;
 }
@@ -56,16 +55,12 @@ bool TVPlayerForm::LoadFile(const QString& path)
                                   QLatin1Char('"') + path + QLatin1Char('"'),
                               TMsgIcon::Error, mbOK);
         }
-        SetState(psEmpty);
-        ClearPicture();
+        EnterEmptyAfterFailedLoad();
         return false;
     }
-    Image = std::move(image);
+    Engine.SetImage(std::move(image));
     LayoutVideo(Image.get());
-    InitTrackBar();
-    SeekFirstFrame();
-    ShowFrame(FramePos.CurrentFrame);
-    EnterStoppedAfterLoad();
+    Engine.ShowLoaded();
     return true;
 }
 
@@ -78,29 +73,21 @@ bool TVPlayerForm::LoadStream(TStream* stream)
         auto image = std::make_unique<TMJPGImage>(stream);
         if (!image->Header->IsValid())
             throw EAbortLoad("Bad MJPG stream!");
-        Image = std::move(image);
+        Engine.SetImage(std::move(image));
         LayoutVideo(Image.get());
-        InitTrackBar();
-        SeekFirstFrame();
-        ShowFrame(FramePos.CurrentFrame);
-        EnterStoppedAfterLoad();
+        Engine.ShowLoaded();
         return true;
     } catch (...) {
         // The archive functions report their own failures.
     }
-    SetState(psEmpty);
-    ClearPicture();
+    EnterEmptyAfterFailedLoad();
     return false;
 }
 
-void TVPlayerForm::EnterStoppedAfterLoad()
+void TVPlayerForm::EnterEmptyAfterFailedLoad()
 {
-    // A fragment loaded while the player was already stopped leaves SetState
-    // nothing to do, yet the commands must follow the new fragment.
-    if (State == psStopped)
-        UpdateActions();
-    else
-        SetState(psStopped);
+    Engine.EnterState(psEmpty);
+    ClearPicture();
 }
 
 bool TVPlayerForm::LoadFragment(TFragment* fragment)

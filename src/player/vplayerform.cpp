@@ -8,7 +8,6 @@
 #include "pictureview.h"
 #include "report/reportmodel.h"
 #include "report/templateloader.h"
-#include "shell/chronometer.h"
 #include "uikit/guarded.h"
 
 #include <QAction>
@@ -325,13 +324,13 @@ void TVPlayerForm::closeEvent(QCloseEvent* event)
 
 void TVPlayerForm::FormCreate()
 {
-    Image.reset();
-    State = psEmpty;
-    FramePos.SetTrackBar(trbFramePosition);
+    Engine.Image.reset();
+    Engine.State = psEmpty;
+    FTrackBar = std::make_unique<TSliderTrackBar>(trbFramePosition);
+    FramePos.SetTrackBar(FTrackBar.get());
     FramePos.DisableTrackBar();
-    StateBeforePause = psEmpty;
-    Chronometer = new TChronometer(this);
-    Chronometer->setObjectName(QStringLiteral("Chronometer"));
+    Engine.StateBeforePause = psEmpty;
+    Engine.Chronometer = std::make_unique<TChronometer>();
     ManagerVisible = false;
     ManagerWidth = 230;
     PendingFragment = nullptr;
@@ -345,7 +344,7 @@ void TVPlayerForm::FormCreate()
     IntervalForm = nullptr;
     IntervalBegin = 0;
     IntervalEnd = 0;
-    Loading = false;
+    Engine.Loading = false;
     LoadCancelled = false;
     CenterPauseBox();
     UpdateActions();

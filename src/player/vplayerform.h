@@ -1,16 +1,18 @@
-// TVPlayerForm: the player window. It holds the loaded fragment, plays it
-// forwards and backwards at its recorded rate, steps, pauses and stops, keeps
-// the position slider in step, lays out and zooms the picture, and carries
-// the commands of the tool bars. Its members are defined over several files,
-// one concern each: vplayerform.cpp (controls, actions, the window's life),
-// playback.cpp, videoview.cpp, loading.cpp, and the command files.
+// TVPlayerForm: the player window. It shows the fragment that its playback
+// engine (player/engine, no widgets) holds and plays, applies what the
+// engine reports to its actions, slider and picture, lays out and zooms the
+// picture, and carries the commands of the tool bars. Its members are
+// defined over several files, one concern each: vplayerform.cpp (controls,
+// actions, the window's life), playback.cpp (the engine's wiring),
+// videoview.cpp, loading.cpp, and the command files.
 #pragma once
 
 #include "container/mjpgimage.h"
 #include "core/datetime.h"
+#include "enginehost.h"
 #include "framepicture.h"
-#include "framepos.h"
-#include "playerstate.h"
+#include "player/engine/playbackengine.h"
+#include "slidertrackbar.h"
 #include "uikit/dialogs.h"
 
 #include <QString>
@@ -29,7 +31,6 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class TActionButton;
-class TChronometer;
 class TDTIntervalForm;
 class TFragment;
 class TPictureView;
@@ -39,6 +40,10 @@ class TVManagerForm;
 
 class TVPlayerForm : public QWidget {
     Q_OBJECT
+    // First, so that the fields below can refer into the engine.
+    TPlayerEngineHost FEngineHost{*this};
+    TPlaybackEngine Engine{FEngineHost};
+
 public:
     // The owner becomes the Qt parent; the player stays a window of its own
     // until the owner docks it (re-parents it into a panel).
@@ -183,14 +188,15 @@ public:
 
     // ---- Fields ----
     // Other windows read State and set OrganizationName; everything else is
-    // changed only by the window's own members.
-    std::unique_ptr<TMJPGImage> Image;
-    TFramePosition FramePos;
+    // changed only by the window's own members. The engine's fields appear
+    // here under their own names; only the engine assigns the constant ones.
+    const std::unique_ptr<TMJPGImage>& Image = Engine.Image;
+    TFramePosition& FramePos = Engine.FramePos;
     int32_t SerialNumber = -1;
     int32_t Issue = -1;
-    TPlayerState State = psEmpty;
-    TPlayerState StateBeforePause = psEmpty;
-    TChronometer* Chronometer = nullptr; // a Qt child of the window
+    const TPlayerState& State = Engine.State;
+    const TPlayerState& StateBeforePause = Engine.StateBeforePause;
+    const std::unique_ptr<TChronometer>& Chronometer = Engine.Chronometer;
     TVManagerForm* Manager = nullptr;
     TDTIntervalForm* IntervalForm = nullptr;
     TFragment* PendingFragment = nullptr;
@@ -204,8 +210,8 @@ public:
     TDateTime IntervalEnd = 0;
     bool FixedZoom = false;
     double ZoomFactor = 0.0;
-    bool Loading = false;
-    bool LoadCancelled = false;
+    const bool& Loading = Engine.Loading;
+    bool& LoadCancelled = Engine.LoadCancelled;
 
 signals:
     // State or Loading changed: whatever follows the player's availability
@@ -218,20 +224,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class TPlayerEngineHost;
+
     void createControls();
     void createActions();
     void connectHandlers();
     QAction* NewAction(const char* name, const char* category, const QString& caption, const QString& hint,
                        int imageIndex);
-    // Plays in one direction: the loop shared by Play and Play back.
-    void PlayLoop(TPlayerState direction);
-    // The frame that the running loop will show next, decoded while it waits.
-    void PrepareNextFrame(TPlayerState direction);
-    // psStopped after a successful load, with the commands brought up to date.
-    void EnterStoppedAfterLoad();
-    // The slider's part of a state change.
-    void ApplyStateToTrackBar(TPlayerState state);
+    // A load that failed: psEmpty, the picture cleared, the commands up to date.
+    void EnterEmptyAfterFailedLoad();
 
+    std::unique_ptr<TSliderTrackBar> FTrackBar; // trbFramePosition as the engine sees it
     TFramePictureCache FPictures;
 };
 

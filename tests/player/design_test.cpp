@@ -78,6 +78,8 @@ TEST_F(PlayerTest, ActionListFollowsTheActionTable)
         SCOPED_TRACE(row.Name);
         QAction* action = Form.ActionList[i];
         EXPECT_EQ(action->objectName().toStdString(), row.Name);
+        // The engine names its commands by their place in this list.
+        EXPECT_STREQ(ActionName(static_cast<TPlayerCommand>(i)), row.Name);
         EXPECT_EQ(Form.findChild<QAction*>(QLatin1String(row.Name)), action);
         EXPECT_EQ(action->property("category").toString().toStdString(), row.Category);
         EXPECT_EQ(action->text().toStdString(), row.Caption);

@@ -1,5 +1,6 @@
-// The frame position and its slider: the disable count and the sync rule.
-#include "player/framepos.h"
+// The frame position and the window's slider: the disable count and the sync rule.
+#include "player/engine/framepos.h"
+#include "player/slidertrackbar.h"
 
 #include "container/mjpgframe.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 struct FramePosTest : testing::Test {
     QSlider Slider{Qt::Horizontal};
+    TSliderTrackBar Bar{&Slider};
     TMJPGFrame Frame{nullptr, "abcd"};
     TFramePosition Pos;
 
@@ -31,7 +33,7 @@ TEST_F(FramePosTest, StartsWithoutFrameOrSlider)
 
 TEST_F(FramePosTest, SettersSyncTheSlider)
 {
-    Pos.SetTrackBar(&Slider);
+    Pos.SetTrackBar(&Bar);
     EXPECT_FALSE(Slider.isEnabled()); // no frame
     EXPECT_EQ(Slider.value(), 0);     // -1 clamped to the range
 
@@ -51,7 +53,7 @@ TEST_F(FramePosTest, SettersSyncTheSlider)
 
 TEST_F(FramePosTest, DisableCountKeepsTheSliderOff)
 {
-    Pos.SetTrackBar(&Slider);
+    Pos.SetTrackBar(&Bar);
     Pos.SetCurrent(2, &Frame);
     Pos.DisableTrackBar();
     Pos.DisableTrackBar();
@@ -79,7 +81,7 @@ TEST_F(FramePosTest, DisableCountKeepsTheSliderOff)
 
 TEST_F(FramePosTest, ResetPositionLeavesTheSliderDisabled)
 {
-    Pos.SetTrackBar(&Slider);
+    Pos.SetTrackBar(&Bar);
     Pos.SetCurrent(5, &Frame);
     Pos.DisableTrackBar();
     Pos.ResetPosition();

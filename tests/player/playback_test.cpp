@@ -4,7 +4,7 @@
 // the loop spin without advancing.
 #include "playerfixture.h"
 
-#include "player/frameinterval.h"
+#include "player/engine/frameinterval.h"
 
 #include <vector>
 

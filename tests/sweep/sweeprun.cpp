@@ -3,7 +3,7 @@
 
 #include "passobserver.h"
 #include "player/pictureview.h"
-#include "player/playerstate.h"
+#include "player/engine/playerstate.h"
 
 #include "container/jpegpicture.h"
 #include "container/mjpgimage.h"

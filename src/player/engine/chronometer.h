@@ -5,8 +5,6 @@
 // checked without a clock.
 #pragma once
 
-#include <QObject>
-
 #include <cstdint>
 
 // Microseconds per clock tick for a clock of the given ticks per second.
@@ -16,11 +14,10 @@ uint32_t TicksToMks(int64_t ticks, double mksPerTick);
 uint32_t MksToMs(uint32_t mks);
 uint32_t MksToS(uint32_t mks);
 
-class TChronometer : public QObject {
-    Q_OBJECT
+class TChronometer {
 public:
-    // Owned by `owner` (Qt parent); already running when constructed.
-    explicit TChronometer(QObject* owner);
+    // Already running when constructed.
+    TChronometer();
 
     void Reset();
     // Each read takes the clock anew.

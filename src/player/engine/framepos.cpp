@@ -1,7 +1,7 @@
 // The frame position and its slider.
 #include "framepos.h"
 
-#include <QSlider>
+#include "trackbar.h"
 
 void TFramePosition::SetIndex(int32_t index)
 {
@@ -25,7 +25,7 @@ void TFramePosition::SetCurrent(int32_t index, TMJPGFrame* frame)
         SyncTrackBar();
 }
 
-void TFramePosition::SetTrackBar(QSlider* trackBar)
+void TFramePosition::SetTrackBar(TTrackBar* trackBar)
 {
     TrackBar = trackBar;
     if (TrackBar)
@@ -36,15 +36,15 @@ void TFramePosition::SyncTrackBar()
 {
     // Enabled first: the change notification raised by the new position
     // must see the slider's final state.
-    TrackBar->setEnabled(CurrentFrame != nullptr && DisableCount == 0);
-    TrackBar->setValue(Index);
+    TrackBar->SetEnabled(CurrentFrame != nullptr && DisableCount == 0);
+    TrackBar->SetPosition(Index);
 }
 
 void TFramePosition::DisableTrackBar()
 {
     ++DisableCount;
     if (TrackBar)
-        TrackBar->setEnabled(DisableCount == 0);
+        TrackBar->SetEnabled(DisableCount == 0);
 }
 
 void TFramePosition::EnableTrackBar()
@@ -52,14 +52,14 @@ void TFramePosition::EnableTrackBar()
     if (DisableCount > 0)
         --DisableCount;
     if (TrackBar)
-        TrackBar->setEnabled(DisableCount == 0 && CurrentFrame != nullptr);
+        TrackBar->SetEnabled(DisableCount == 0 && CurrentFrame != nullptr);
 }
 
 void TFramePosition::ResetTrackBar()
 {
     DisableCount = 0;
     if (TrackBar)
-        TrackBar->setEnabled(true);
+        TrackBar->SetEnabled(true);
 }
 
 void TFramePosition::ResetPosition()

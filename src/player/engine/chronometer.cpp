@@ -33,9 +33,8 @@ constexpr int64_t ClockTicksPerSecond = TClock::period::den / TClock::period::nu
 static_assert(ClockTicksPerSecond >= 1000000, "the clock must tick at least once a microsecond");
 } // namespace
 
-TChronometer::TChronometer(QObject* owner)
-    : QObject(owner)
-    , MksPerTick(::MksPerTick(ClockTicksPerSecond))
+TChronometer::TChronometer()
+    : MksPerTick(::MksPerTick(ClockTicksPerSecond))
 {
     Reset();
 }

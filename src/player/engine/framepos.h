@@ -5,19 +5,19 @@
 
 #include <cstdint>
 
-class QSlider;
 class TMJPGFrame;
+class TTrackBar;
 
 struct TFramePosition {
     int32_t Index = -1;                   // -1 when there is none; FrameCount after a failed forward search
     int32_t DisableCount = 0;             // outstanding requests that keep the slider disabled
     TMJPGFrame* CurrentFrame = nullptr;   // the frame at Index, or null; not owned
-    QSlider* TrackBar = nullptr;          // not owned
+    TTrackBar* TrackBar = nullptr;        // not owned
 
     void SetIndex(int32_t index);
     void SetFrame(TMJPGFrame* frame);
     void SetCurrent(int32_t index, TMJPGFrame* frame);
-    void SetTrackBar(QSlider* trackBar);
+    void SetTrackBar(TTrackBar* trackBar);
 
     // Slider enabled when there is a frame and nothing keeps it disabled,
     // then the slider's position := Index (which raises its change

@@ -1,0 +1,49 @@
+// The player's commands as the engine knows them (one per action of the
+// window's action list, in its order) and which of them are available.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+enum class TPlayerCommand : uint8_t {
+    FirstFrame,
+    PriorFrame,
+    PlayBack,
+    Pause,
+    Stop,
+    Play,
+    NextFrame,
+    LastFrame,
+    SaveFrame,
+    OpenFile,
+    SaveFile,
+    PrintReport,
+    Stretch,
+    NormalSize,
+    ShowManager,
+    HideManager,
+    ShowDTInterval,
+    Zoom50,
+    Zoom100,
+    Zoom200,
+    ZoomFree,
+    CancelLoad,
+};
+
+inline constexpr size_t PlayerCommandCount = static_cast<size_t>(TPlayerCommand::CancelLoad) + 1;
+
+// The name of the command's action ("actPlay").
+const char* ActionName(TPlayerCommand command);
+
+// The enabled flag of each command; an unset flag leaves the action as it is.
+class TCommandAvailability {
+public:
+    void Set(TPlayerCommand command, bool enabled) { FEnabled[Slot(command)] = enabled; }
+    std::optional<bool> Get(TPlayerCommand command) const { return FEnabled[Slot(command)]; }
+
+private:
+    static size_t Slot(TPlayerCommand command) { return static_cast<size_t>(command); }
+    std::array<std::optional<bool>, PlayerCommandCount> FEnabled;
+};

@@ -1,0 +1,45 @@
+// The window's side of the engine's reports.
+#include "enginehost.h"
+
+#include "vplayerform.h"
+
+#include <QAction>
+
+void TPlayerEngineHost::ShowFrame(TMJPGFrame* frame)
+{
+    FForm.ShowFrame(frame);
+}
+
+void TPlayerEngineHost::PrepareFrame(TMJPGFrame* frame)
+{
+    FForm.FPictures.Prepare(frame);
+}
+
+void TPlayerEngineHost::ApplyAvailability(const TCommandAvailability& availability)
+{
+    for (size_t i = 0; i < PlayerCommandCount; ++i) {
+        if (const std::optional<bool> enabled = availability.Get(static_cast<TPlayerCommand>(i)))
+            FForm.ActionList[i]->setEnabled(*enabled);
+    }
+}
+
+void TPlayerEngineHost::Execute(TPlayerCommand command)
+{
+    // QAction::trigger runs the handler only while the action is enabled.
+    FForm.ActionList[static_cast<size_t>(command)]->trigger();
+}
+
+void TPlayerEngineHost::StateChanged()
+{
+    emit FForm.StateChanged();
+}
+
+void TPlayerEngineHost::ProcessMessages()
+{
+    FPump.ProcessOnce();
+}
+
+void TPlayerEngineHost::WaitForMessages(uint32_t mks)
+{
+    FPump.Wait(mks);
+}
