@@ -33,7 +33,14 @@ bool TVPlayerForm::LoadFile(const QString& path)
     CloseFragment();
     // Outside the handling below: a file that cannot be opened is reported
     // by whoever called (the standard error display at the handler's edge).
-    auto file = std::make_unique<TFileStream>(QFile::encodeName(path).toStdString(), TFileMode::fmOpenRead);
+    // The fragment is gone by then, and so are the commands that act on it.
+    std::unique_ptr<TFileStream> file;
+    try {
+        file = std::make_unique<TFileStream>(QFile::encodeName(path).toStdString(), TFileMode::fmOpenRead);
+    } catch (...) {
+        UpdateActions();
+        throw;
+    }
     std::unique_ptr<TMJPGImage> image;
     bool silent = false;
     bool failed = false;

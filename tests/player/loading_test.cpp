@@ -63,6 +63,17 @@ TEST_F(PlayerTest, MissingFileReachesTheStandardErrorDisplay)
     EXPECT_FALSE(Form.trbFramePosition->isEnabled());
 }
 
+TEST_F(PlayerTest, AFileThatCannotBeOpenedLeavesNoFrameCommandEnabled)
+{
+    ASSERT_TRUE(Load(Frames(3)));
+    Form.actNextFrame->trigger();
+    Dialogs.FileAnswers.push_back(MissingPath(QStringLiteral("vanished.mjpg")));
+    Form.actOpenFile->trigger();
+    // The previous fragment is closed: nothing may act on it any more.
+    EXPECT_EQ(Enabled(), (std::set<std::string>{"actOpenFile", "actShowDTInterval", "actShowManager", "actHideManager",
+                                                "actZoom50", "actZoom100", "actZoom200", "actZoomFree"}));
+}
+
 TEST_F(PlayerTest, LoadFileRaisesTheOpenErrorToItsCaller)
 {
     EXPECT_THROW(Form.LoadFile(MissingPath(QStringLiteral("absent.mjpg"))), EFOpenError);
