@@ -40,6 +40,11 @@ void TMJPGFrame::ReadFromStream(TStream* stream)
         Clear();
         std::string().swap(Line);
         throw;
+    } catch (const EInOutError&) {
+        // Neither is a failing disk: the rest of the fragment cannot be had.
+        Clear();
+        std::string().swap(Line);
+        throw;
     } catch (...) {
         // Malformed or truncated data: the frame stays empty.
         Clear();

@@ -32,9 +32,10 @@ void TMJPGImage::LoadFromStream(TStream* stream)
             FrameList.push_back(std::move(frame));
         }
     } catch (...) {
-        // Running out of memory (the parts keep every other error to
-        // themselves) or a stream failing outside a part: what was read so
-        // far goes, giving the memory back before anyone reports it.
+        // Running out of memory, a file the system cannot read (the parts
+        // keep every other error to themselves) or a stream failing outside
+        // a part: what was read so far goes, giving the memory back before
+        // anyone reports it.
         Clear();
         FrameList.shrink_to_fit();
         throw;

@@ -5,6 +5,8 @@
 // rest of the block.
 #include "mjpgreader.h"
 
+#include "core/errors.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -100,6 +102,8 @@ void TMJPGReader::ReadLine(TStream* stream)
     int64_t got = 0;
     try {
         got = stream->Read(block.get(), blockSize);
+    } catch (const EInOutError&) {
+        throw; // a failing file is not the end of the data
     } catch (...) {
         got = 0;
     }

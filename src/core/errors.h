@@ -46,6 +46,13 @@ public:
     using EStreamError::EStreamError;
 };
 
+// A file the system failed to read (an input/output error, not the end of
+// the file): what was asked for exists but cannot be had.
+class EInOutError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+
 // Not enough memory for a buffer a stream was asked to hold.
 class EOutOfMemory : public EError {
 public:

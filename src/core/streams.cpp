@@ -333,7 +333,9 @@ bool TFileStream::FillBuffer(int64_t want)
                                   FBufferStart + FBufferLength);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0)
+            ThrowReadFailure(errno);
+        if (n == 0)
             break;
         FBufferLength += n;
     }
@@ -381,7 +383,9 @@ int64_t TFileStream::Read(void* buffer, int64_t count)
         ssize_t n = ::preadv(FHandle, parts, partCount, FPosition);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0)
+            ThrowReadFailure(errno);
+        if (n == 0)
             break;
         if (n > want) {
             FBufferStart = FPosition + want;
@@ -428,6 +432,11 @@ int64_t TFileStream::Write(const void* buffer, int64_t count)
         FPosition += n;
     }
     return done;
+}
+
+void TFileStream::ThrowReadFailure(int error) const
+{
+    throw EInOutError("Ошибка чтения файла \"" + FPath + "\". " + SystemErrorText(error));
 }
 
 std::string TFileStream::WriteFailureText() const

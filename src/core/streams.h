@@ -17,7 +17,8 @@ public:
     TStream(const TStream&) = delete;
     TStream& operator=(const TStream&) = delete;
 
-    // Moves up to count bytes; returns how many moved (0 at the end or on failure).
+    // Moves up to count bytes; returns how many moved (0 at the end). A
+    // stream over a file raises EInOutError when the system cannot read it.
     virtual int64_t Read(void* buffer, int64_t count) = 0;
     virtual int64_t Write(const void* buffer, int64_t count) = 0;
     // Returns the new position. Seeking past the end is allowed (as in a file).
@@ -115,6 +116,7 @@ protected:
 private:
     void DropBuffer();
     bool FillBuffer(int64_t want);
+    [[noreturn]] void ThrowReadFailure(int error) const;
 
     std::string FPath;
     int FHandle = -1;

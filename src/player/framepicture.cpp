@@ -2,6 +2,7 @@
 #include "framepicture.h"
 
 #include "container/jpegpicture.h"
+#include "uikit/failurelog.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -53,6 +54,7 @@ void TFramePictureCache::Prepare(TMJPGFrame* frame)
         FPicture = DecodeFrameImage(*frame);
     } catch (const std::exception&) {
         // Remembered as undecodable: showing it keeps the previous picture.
+        LogCurrentFailure(QStringLiteral("Не могу декодировать кадр"));
     }
 }
 

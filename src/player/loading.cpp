@@ -4,6 +4,7 @@
 #include "container/mjpgimage.h"
 #include "core/streams.h"
 #include "manager/fragment.h"
+#include "uikit/failurelog.h"
 
 #include <QFile>
 
@@ -52,6 +53,7 @@ bool TVPlayerForm::LoadFile(const QString& path)
         silent = true;
     } catch (...) {
         failed = true;
+        LogCurrentFailure(QStringLiteral("Не могу загрузить данные из файла \"%1\"").arg(path));
     }
     file.reset(); // closed before the first frame is decoded
     if (silent || failed) {
@@ -84,8 +86,11 @@ bool TVPlayerForm::LoadStream(TStream* stream)
         LayoutVideo(Image.get());
         Engine.ShowLoaded();
         return true;
+    } catch (const EAbortLoad&) {
+        // Not a fragment: silent.
     } catch (...) {
-        // The archive functions report their own failures.
+        // The archive functions show their own messages.
+        LogCurrentFailure(QStringLiteral("Не могу загрузить фрагмент из потока"));
     }
     EnterEmptyAfterFailedLoad();
     return false;

@@ -3,6 +3,7 @@
 #include "vplayerform.h"
 
 #include "pictureview.h"
+#include "uikit/failurelog.h"
 
 #include <QAction>
 
@@ -51,6 +52,7 @@ void TVPlayerForm::ShowFrame(TMJPGFrame* frame)
             imgVideo->SetPicture(picture);
         // A picture that cannot be decoded leaves the previous one shown.
     } catch (...) {
+        LogCurrentFailure(QStringLiteral("Не могу показать кадр"));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "container/jpegpicture.h"
 #include "container/mjpgimage.h"
 #include "core/streams.h"
+#include "uikit/failurelog.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -55,6 +56,7 @@ void TVPlayerForm::actSaveFrameExecute()
             file.WriteBuffer(frame->Data->Memory(), frame->Data->Size());
         }
     } catch (...) {
+        LogCurrentFailure(QStringLiteral("Не могу сохранить снимок \"%1\"").arg(path));
         Dialogs().Message(this, windowTitle(), QStringLiteral("Не могу сохранить снимок!"), TMsgIcon::Error, mbOK);
         return;
     }
@@ -95,6 +97,7 @@ bool TVPlayerForm::SaveFile(const QString& path)
     try {
         Image->SaveToStream(&file);
     } catch (...) {
+        LogCurrentFailure(QStringLiteral("Не могу сохранить данные в файл \"%1\"").arg(path));
         Dialogs().Message(this, windowTitle(),
                           QStringLiteral("Не могу сохранить данные в файл") + QLatin1Char('\n') + QLatin1Char('"') +
                               path + QLatin1Char('"'),

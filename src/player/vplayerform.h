@@ -114,8 +114,12 @@ public:
     QAction* actCancelLoad = nullptr;
 
     // ---- Loading (loading.cpp) ----
-    // Raises the file's open error (missing, no rights); every other failure
-    // is handled here and gives false.
+    // True when a fragment was loaded. False when the file holds no
+    // fragment (silently) or cannot be read to its end (after the load-error
+    // message; the reason goes to the failure log). A file that cannot be
+    // opened is the one failure it raises (EFOpenError, with the system's
+    // reason), and then it returns nothing: the fragment it closed is gone
+    // and the commands know it.
     bool LoadFile(const QString& path);
     bool LoadStream(TStream* stream);
     // Loads a fetched archive fragment and remembers its serial number and

@@ -450,6 +450,20 @@ TEST(Image, AStreamWhoseReadsFailActsAsIfItEndedThere)
     }
 }
 
+// A read the system fails (not the end of the data) ends the load with that
+// error wherever it strikes, in the header or in a part: no fragment with
+// frames silently emptied or missing.
+TEST(Image, ASystemReadErrorEndsTheLoadWithTheError)
+{
+    const std::string bytes =
+        HeaderText() + PartText(NoisyData(100, 'A')) + PartText(NoisyData(57, 'B')) + PartText(NoisyData(30, 'C'));
+    for (int64_t failAt = 0; failAt < static_cast<int64_t>(bytes.size()); failAt += 7) {
+        SCOPED_TRACE("reads fail from byte " + std::to_string(failAt));
+        TBrokenDiskStream broken(bytes, failAt);
+        EXPECT_THROW(TMJPGImage image(&broken), EInOutError);
+    }
+}
+
 // The line buffer is not kept per frame: a fragment of many parts with long
 // text lines holds little more than its data.
 TEST(Image, FramesDoNotKeepLineBuffers)

@@ -101,6 +101,23 @@ private:
     int FFailedReads = 0;
 };
 
+// A read that reaches byte 'failAt' raises the system's input/output
+// error, as a file stream over a failing disk does (it keeps reading until it
+// has what was asked, the end of the file or an error).
+class TBrokenDiskStream : public TNoPeekStream {
+public:
+    TBrokenDiskStream(std::string bytes, int64_t failAt) : TNoPeekStream(std::move(bytes)), FFailAt(failAt) {}
+    int64_t Read(void* buffer, int64_t count) override
+    {
+        if (count > 0 && Position() + std::min(count, Size() - Position()) > FFailAt)
+            throw EInOutError("Ошибка чтения файла \"disk\". Input/output error");
+        return TNoPeekStream::Read(buffer, count);
+    }
+
+private:
+    int64_t FFailAt;
+};
+
 // A memory stream that never shows more than 'limit' bytes in place, as a
 // stream with a small buffer might: a reader must not take a short view for
 // the end of the stream.

@@ -1,6 +1,9 @@
 // Loading fragments from files and streams, and what a failed load leaves.
 #include "playerfixture.h"
 
+#include "capturedlog.h"
+#include "failingreads.h"
+
 #include "manager/fragment.h"
 #include "uikit/apptitle.h"
 
@@ -8,6 +11,8 @@
 #include "core/streams.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 
@@ -72,6 +77,37 @@ TEST_F(PlayerTest, AFileThatCannotBeOpenedLeavesNoFrameCommandEnabled)
     // The previous fragment is closed: nothing may act on it any more.
     EXPECT_EQ(Enabled(), (std::set<std::string>{"actOpenFile", "actShowDTInterval", "actShowManager", "actHideManager",
                                                 "actZoom50", "actZoom100", "actZoom200", "actZoomFree"}));
+}
+
+// A file the system fails to read while it loads (a failing disk, not the
+// end of the file): wherever the failure strikes, the load ends with the
+// load-error message and nothing of the file is kept.
+TEST_F(PlayerTest, AReadErrorWhileLoadingEndsWithTheLoadError)
+{
+    const QString path = WriteFragmentFile(QStringLiteral("failing.mjpg"), Frames(6));
+    const int64_t size = QFileInfo(path).size();
+    for (const int64_t from : {int64_t{0}, int64_t{40}, size / 2, size - 10}) {
+        SCOPED_TRACE(from);
+        ASSERT_TRUE(Load(Frames(3)));
+        Dialogs.Messages.clear();
+        TCapturedLog log;
+        bool loaded = true;
+        {
+            const TFailingReads failing(QFile::encodeName(path).toStdString(), from);
+            loaded = Form.LoadFile(path);
+        }
+        EXPECT_FALSE(loaded);
+        ASSERT_EQ(Dialogs.Messages.size(), 1u);
+        EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Не могу загрузить данные из файла\n\"") + path + '"');
+        EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+        EXPECT_EQ(Form.Image, nullptr);
+        EXPECT_EQ(Form.State, psEmpty);
+        EXPECT_EQ(ShownFrame(), -1);
+        EXPECT_TRUE(log.Has({path, QString::fromStdString(SystemErrorText(EIO))})) << log.Lines.join('\n').toStdString();
+    }
+    // The same file loads whole once the disk reads again.
+    EXPECT_TRUE(Form.LoadFile(path));
+    EXPECT_EQ(Form.Image->FrameCount(), 6);
 }
 
 TEST_F(PlayerTest, LoadFileRaisesTheOpenErrorToItsCaller)

@@ -4,6 +4,8 @@
 // the loop spin without advancing.
 #include "playerfixture.h"
 
+#include "capturedlog.h"
+
 #include "player/engine/frameinterval.h"
 
 #include <vector>
@@ -268,9 +270,13 @@ TEST_F(PlayerTest, UndecodablePictureKeepsThePreviousOne)
     TFragmentPlan plan = Frames(4);
     plan.Garbage = {1};
     ASSERT_TRUE(Load(plan));
+    TCapturedLog log;
     Form.actNextFrame->trigger();
     EXPECT_EQ(Form.FramePos.Index, 1);
     EXPECT_EQ(ShownFrame(), 0);
+    // No message, but the decoder's reason is kept in the log.
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    EXPECT_TRUE(log.Has({QStringLiteral("Не могу декодировать кадр"), QStringLiteral("JPEG")})) << log.Lines.join('\n').toStdString();
     // Playback goes on past it.
     Form.actFirstFrame->trigger();
     std::vector<int> shown;

@@ -3,6 +3,8 @@
 // message, including failed writes.
 #include "playerfixture.h"
 
+#include "capturedlog.h"
+
 #include "container/mjpgimage.h"
 #include "core/cp1251.h"
 #include "fixtures/fragmentbuilder.h"
@@ -148,13 +150,18 @@ TEST_F(SnapshotTest, BitmapHeaderIsAStandardTwentyFourBitFile)
 TEST_F(SnapshotTest, FailedSnapshotWritesReportFailure)
 {
     LoadNamed();
-    for (const QString& path : {QStringLiteral("/dev/full"), PathOf(QStringLiteral("missing/dir/shot.jpg")),
-                                PathOf(QStringLiteral("missing/dir/shot.bmp"))}) {
+    const std::pair<QString, int> cases[] = {{QStringLiteral("/dev/full"), ENOSPC},
+                                             {PathOf(QStringLiteral("missing/dir/shot.jpg")), ENOENT},
+                                             {PathOf(QStringLiteral("missing/dir/shot.bmp")), ENOENT}};
+    for (const auto& [path, reason] : cases) {
         Dialogs.Messages.clear();
+        TCapturedLog log;
         SaveFrameAs(path);
         ASSERT_EQ(Dialogs.Messages.size(), 1u) << path.toStdString();
         EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Не могу сохранить снимок!"));
         EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+        // The message is fixed; what went wrong is kept in the log.
+        EXPECT_TRUE(log.Has({path, QString::fromStdString(SystemErrorText(reason))})) << log.Lines.join('\n').toStdString();
     }
 }
 
@@ -253,7 +260,10 @@ TEST_F(SnapshotTest, FailedFragmentWritesReportFailure)
     LoadNamed();
     // A full disk: the write fails, the failure is reported, never the success.
     Dialogs.MessageAnswers.push_back(mrYes); // /dev/full exists: replace it
+    TCapturedLog log;
     SaveFragmentAs(QStringLiteral("/dev/full"));
+    EXPECT_TRUE(log.Has({QStringLiteral("/dev/full"), QString::fromStdString(SystemErrorText(ENOSPC))}))
+        << log.Lines.join('\n').toStdString();
     ASSERT_EQ(Dialogs.Messages.size(), 2u);
     EXPECT_EQ(Dialogs.Messages[1].Text, QStringLiteral("Не могу сохранить данные в файл\n\"/dev/full\""));
     EXPECT_EQ(Dialogs.Messages[1].Icon, TMsgIcon::Error);
