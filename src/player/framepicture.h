@@ -1,16 +1,11 @@
-// Turning a frame's JPEG bytes into the picture the view shows, and keeping
-// one picture decoded ahead so that playback spends its waiting time on the
+// Keeping one picture decoded ahead (with the decode procedure of
+// picture/displaypicture.h) so that playback spends its waiting time on the
 // next frame instead of adding the decoding time to the frame's period.
 #pragma once
 
 #include <QImage>
 
 class TMJPGFrame;
-
-// The frame's picture as a QImage that owns the decoder's pixel buffer (no
-// copy): RGB32, or 8-bit indexed on a display of 8 bits per pixel or fewer.
-// Raises EJPEGError when the picture cannot be decoded.
-QImage DecodeFrameImage(const TMJPGFrame& frame);
 
 class TFramePictureCache {
 public:

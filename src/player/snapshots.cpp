@@ -5,28 +5,19 @@
 #include "snapshotnames.h"
 
 #include "container/bitmapfile.h"
-#include "container/jpegpicture.h"
 #include "container/mjpgimage.h"
 #include "core/streams.h"
+#include "picture/displaypicture.h"
 #include "uikit/failurelog.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace {
 
 std::string NativePath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-// A screen of 8 bits per pixel or fewer gets the 236-colour picture.
-TPixelLayout BitmapLayout()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen && screen->depth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGR24;
 }
 
 } // namespace
@@ -48,7 +39,8 @@ void TVPlayerForm::actSaveFrameExecute()
 
     try {
         if (UpperExtension(path) == QLatin1String(".BMP")) {
-            const TDecodedPicture picture = DecodeFramePicture(*frame, BitmapLayout());
+            // The picture the view shows: 24-bit colour, or 8-bit on a palette display.
+            const TDecodedPicture picture = DecodeDisplayPicture(*frame);
             TFileStream file(NativePath(path), TFileMode::fmCreate);
             WriteBitmapFile(file, picture);
         } else {

@@ -1,7 +1,7 @@
 // Filling the frame report's template.
 #include "framereport.h"
 
-#include "container/jpegpicture.h"
+#include "picture/displaypicture.h"
 #include "container/mjpgimage.h"
 #include "core/cp1251.h"
 #include "reportmodel.h"
@@ -11,10 +11,8 @@ void LoadFramePicture(const TMJPGFrame& frame, TFrameReportInput& input)
     input.Picture = QImage();
     input.Jpeg.clear();
     try {
-        TDecodedPicture decoded = DecodeFramePicture(frame, TPixelLayout::BGRX32);
-        QImage wrapped(decoded.Pixels.get(), decoded.Width, decoded.Height, decoded.BytesPerLine,
-                       QImage::Format_RGB32);
-        input.Picture = wrapped.copy(); // owns its pixels; the decoder's buffer goes
+        // Decoded as the view decodes it (a palette on an 8-bit display).
+        input.Picture = DecodeFrameImage(frame);
         input.Jpeg = QByteArray(reinterpret_cast<const char*>(frame.Data->Memory()),
                                 static_cast<qsizetype>(frame.Data->Size()));
     } catch (const std::exception&) {

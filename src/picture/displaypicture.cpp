@@ -1,0 +1,68 @@
+// The display's depth and the decoded picture handed to Qt.
+#include "displaypicture.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cstdlib>
+
+namespace {
+
+int DepthOverride = 0;
+
+void FreePixels(void* pixels)
+{
+    std::free(pixels);
+}
+
+} // namespace
+
+int DisplayDepth()
+{
+    if (DepthOverride > 0)
+        return DepthOverride;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->depth() : 24;
+}
+
+void SetDisplayDepthOverride(int depth)
+{
+    DepthOverride = depth;
+}
+
+TPixelLayout DisplayPictureLayout()
+{
+    return DisplayDepth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGRX32;
+}
+
+TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame)
+{
+    return DecodeFramePicture(frame, DisplayPictureLayout());
+}
+
+QImage PictureImage(TDecodedPicture&& picture)
+{
+    if (picture.Width <= 0 || picture.Height <= 0 || !picture.Pixels)
+        throw EJPEGError("JPEG error: empty picture");
+    const bool indexed = picture.Layout == TPixelLayout::Indexed8;
+    if (picture.Layout == TPixelLayout::BGR24) {
+        // Not a layout the display uses; Qt's copy owns its own pixels.
+        return QImage(picture.Pixels.get(), picture.Width, picture.Height, picture.BytesPerLine,
+                      QImage::Format_BGR888)
+            .copy();
+    }
+    uint8_t* pixels = picture.Pixels.get();
+    QImage image(pixels, picture.Width, picture.Height, picture.BytesPerLine,
+                 indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32, FreePixels, pixels);
+    if (image.isNull())
+        throw EJPEGError("JPEG error: picture too large");
+    picture.Pixels.release(); // the image frees them now
+    if (indexed)
+        image.setColorTable(QList<QRgb>(picture.Palette.begin(), picture.Palette.end()));
+    return image;
+}
+
+QImage DecodeFrameImage(const TMJPGFrame& frame)
+{
+    return PictureImage(DecodeDisplayPicture(frame));
+}

@@ -1,0 +1,30 @@
+// Decoding a frame's picture: the one procedure the view, bitmap snapshots
+// and the report picture follow. 24-bit colour, or, on a display of 8 bits
+// per pixel or fewer, a palette of at most 236 colours.
+#pragma once
+
+#include "container/jpegpicture.h"
+
+#include <QImage>
+
+class TMJPGFrame;
+
+// Bits per pixel of the display the program shows its windows on.
+int DisplayDepth();
+// Makes DisplayDepth() report `depth` (0: the real display again), so that
+// the rule for 8-bit displays can be tried on any machine.
+void SetDisplayDepthOverride(int depth);
+
+// BGRX32, or Indexed8 on a display of 8 bits per pixel or fewer.
+TPixelLayout DisplayPictureLayout();
+
+// The frame's picture decoded for the display. Raises EJPEGError.
+TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame);
+
+// The decoded picture as a QImage that owns its pixel buffer (no copy):
+// RGB32, or Indexed8 with the picture's palette. Raises EJPEGError for an
+// empty picture.
+QImage PictureImage(TDecodedPicture&& picture);
+
+// DecodeDisplayPicture as a QImage.
+QImage DecodeFrameImage(const TMJPGFrame& frame);
