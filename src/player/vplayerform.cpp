@@ -49,6 +49,7 @@ TVPlayerForm::TVPlayerForm(QWidget* owner)
     resize(640, 534);
     createControls();
     createActions();
+    createKeyboard();
     connectHandlers();
     frxReport = LoadFrameReportTemplate();
     FormCreate();

@@ -25,6 +25,7 @@
 
 class QAction;
 class QMenu;
+class QShortcut;
 class QSlider;
 class QSplitter;
 class QTimer;
@@ -112,6 +113,8 @@ public:
     QAction* actZoom200 = nullptr;
     QAction* actZoomFree = nullptr;
     QAction* actCancelLoad = nullptr;
+    // Space: "Просмотр" or "Пауза", whichever fits (keyboard.cpp).
+    QShortcut* PlayPauseShortcut = nullptr;
 
     // ---- Loading (loading.cpp) ----
     // True when a fragment was loaded. False when the file holds no
@@ -164,6 +167,7 @@ public:
     void actNextFrameExecute();
     void actLastFrameExecute();
     void actPlayExecute();
+    void PlayPauseShortcutActivated();
     void actPlayBackExecute();
     void actPauseExecute();
     void actStopExecute();
@@ -232,6 +236,7 @@ private:
 
     void createControls();
     void createActions();
+    void createKeyboard();
     void connectHandlers();
     QAction* NewAction(const char* name, const char* category, const QString& caption, const QString& hint,
                        int imageIndex);
