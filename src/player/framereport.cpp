@@ -7,20 +7,25 @@
 #include "report/framereport.h"
 #include "report/reportmodel.h"
 #include "report/reportpreview.h"
+#include "uikit/waitcursor.h"
 
 void TVPlayerForm::actPrintReportExecute()
 {
     TMJPGFrame* frame = FramePos.CurrentFrame;
     if (!Image || !frame || !frxReport)
         return;
-    // The current frame is the image's frame at Index; its picture is decoded once, here.
-    TFrameReportInput input = FrameReportInput(*Image, FramePos.Index);
-    input.SerialNumber = SerialNumber;
-    input.Issue = Issue;
-    input.OrganizationName = OrganizationName;
-    input.EventInfoText = EventInfoText;
-    if (!FillFrameReport(*frxReport, input))
-        return;
-    frxReport->Build();
+    {
+        // Decoding the picture and laying out the page take a moment.
+        const TWaitCursor wait;
+        // The current frame is the image's frame at Index; its picture is decoded once, here.
+        TFrameReportInput input = FrameReportInput(*Image, FramePos.Index);
+        input.SerialNumber = SerialNumber;
+        input.Issue = Issue;
+        input.OrganizationName = OrganizationName;
+        input.EventInfoText = EventInfoText;
+        if (!FillFrameReport(*frxReport, input))
+            return;
+        frxReport->Build();
+    }
     ShowReportPreview(*frxReport, this);
 }

@@ -11,6 +11,7 @@
 #include "report/reportpreview.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -79,8 +80,11 @@ TEST_F(FramePictureTest, ViewSnapshotAndReportDecodeAlike)
         {"CMYK frame, 8-bit display", CmykFrame(), 8, QImage::Format_Indexed8, 8},
     };
     QImage reported;
+    std::vector<const QCursor*> cursors;
     SetReportPreviewHook([&](TReport& report, QWidget*) {
         reported = report.FindPicture(QStringLiteral("Frame"))->Picture();
+        // The report is built; the preview waits for the user with the arrow.
+        cursors.push_back(QGuiApplication::overrideCursor());
     });
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Case);
@@ -112,4 +116,6 @@ TEST_F(FramePictureTest, ViewSnapshotAndReportDecodeAlike)
         EXPECT_EQ(reported.convertToFormat(QImage::Format_RGB32), expected);
     }
     SetReportPreviewHook({});
+    for (const QCursor* cursor : cursors)
+        EXPECT_EQ(cursor, nullptr);
 }
