@@ -1,7 +1,7 @@
-// TFragment: one video fragment held by the archive server, with its
-// identity, its header values and, once fetched, its MJPG stream. The list
-// line parser comes with the fragment manager; the player needs the record
-// to load a fetched fragment.
+// TFragment: one video fragment held by the archive server, made from one
+// line of a list answer: its identity (serial number and fragment number,
+// the "sn=" and "issue=" of its video request), its header values and, once
+// fetched, its MJPG stream in Data. The line parser never fails.
 #pragma once
 
 #include "core/datetime.h"
@@ -10,13 +10,23 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TFragment {
 public:
+    // Every field at its default, Data empty.
+    TFragment() = default;
+    // From one list line: ten fields separated by "|" (SN, ISSUE, CAMERA,
+    // EVENT, BEGIN, END, RESOLUTION "WxH", FPS, FRAMES, TYPE). Missing
+    // fields keep their defaults, fields after the tenth are ignored, a
+    // number that does not read gives 0, a date-time that does not read
+    // stays 0, TYPE "pre" (exactly) is a pre-alarm fragment.
+    explicit TFragment(const std::string& line);
+
     int32_t SerialNumber = 0;
     int32_t Issue = 0;
     TDateTime EventTime = 0;
-    std::string Camera; // code page 1251
+    std::string Camera; // code page 1251, as the line holds it
     int32_t Width = 0;
     int32_t Height = 0;
     int32_t FPS = 0;
@@ -24,6 +34,14 @@ public:
     TDateTime BeginTime = 0;
     TDateTime EndTime = 0;
     bool PreAlarm = false;
-    // Empty until the video has been fetched.
+    // Empty until the video has been fetched: an empty Data is how the rest
+    // of the program tells that the fragment still has to be fetched.
     std::unique_ptr<TMemoryStream> Data = std::make_unique<TMemoryStream>();
+
+    // Width "x" Height, e.g. "704x576"; "0x0" without a resolution.
+    std::string GetResolution() const;
+    bool Matches(int32_t serialNumber, int32_t issue) const;
 };
+
+// The fields of a list line as the parser cuts it (at most ten).
+std::vector<std::string> SplitFragmentLine(const std::string& line);

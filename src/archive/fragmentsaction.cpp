@@ -1,0 +1,118 @@
+#include "fragmentsaction.h"
+
+#include "archive/password.h"
+#include "archive/protocol.h"
+
+#include <exception>
+
+TFragmentsAction::TFragmentsAction()
+{
+    try {
+        Client = std::make_unique<THttpClient>();
+    } catch (const std::exception&) {
+        // No client: Execute ends at once with -100.
+    }
+}
+
+TFragmentsAction::~TFragmentsAction()
+{
+    // Execute uses Body and Client: a worker still running stops first.
+    StopAndWait();
+}
+
+void TFragmentsAction::SetPassword(const std::string& plain)
+{
+    Password = ScramblePassword(plain);
+}
+
+std::string TFragmentsAction::GetPassword() const
+{
+    return UnscramblePassword(Password);
+}
+
+std::string TFragmentsAction::GetUrl() const
+{
+    return ArchiveUrl(Host, Port, GetQuery());
+}
+
+void TFragmentsAction::PrepareClient()
+{
+    Client->UserName = UserName;
+    Client->Password = GetPassword();
+}
+
+void TFragmentsAction::StopRequestedHook()
+{
+    // A transfer on which nothing arrives ends now rather than at its next block.
+    if (Client)
+        Client->Abort();
+}
+
+void TFragmentsAction::StopHandler(TStream*, const void*, int64_t, int64_t& result)
+{
+    if (StopRequested() && !Done)
+        result = 0;
+}
+
+void TFragmentsAction::Execute()
+{
+    ResultCode = -100;
+    if (StopRequested() || !Client) {
+        Done = true;
+        return;
+    }
+    try {
+        PrepareClient();
+    } catch (...) {
+        return; // no request; Done stays false
+    }
+    try {
+        Body = std::make_unique<TEnhMemoryStream>();
+    } catch (...) {
+        Done = true;
+        return;
+    }
+    auto handler = [this](TStream* sender, const void* buffer, int64_t count, int64_t& result) {
+        StopHandler(sender, buffer, count, result);
+    };
+    Body->OnRead = handler;
+    Body->OnWrite = handler;
+
+    bool failed = false;
+    try {
+        const std::string url = GetUrl();
+        try {
+            Client->Get(url, *Body);
+            Body->SetPosition(0);
+        } catch (...) {
+            ResultCode = Client->StatusCode();
+            ResponseText = Client->StatusLine();
+            throw;
+        }
+        ResultCode = Client->StatusCode();
+        ResponseText = Client->StatusLine();
+    } catch (const std::exception& e) {
+        failed = true;
+        FailureText = e.what();
+    } catch (...) {
+        failed = true;
+    }
+    if (failed) {
+        ResultCode = -101;
+        try {
+            Body->Clear();
+        } catch (...) {
+        }
+    }
+    Done = true;
+}
+
+std::string TFragmentsGetList::GetQuery() const
+{
+    return ListQuery(BeginTime, EndTime, SerialNumber);
+}
+
+std::string TFragmentsGetVideo::GetQuery() const
+{
+    return VideoQuery(SerialNumber, Issue);
+}

@@ -1,0 +1,77 @@
+// The request workers: TFragmentsAction runs one GET of the archive server on
+// a thread of its own and collects the answer body in memory;
+// TFragmentsGetList asks for the fragments of an interval, TFragmentsGetVideo
+// for the MJPG stream of one fragment. The fragment manager creates them,
+// sets the connection settings, OnFinished and FreeOnFinish, starts, stops
+// and waits for them; in OnFinished it reads ResultCode, ResponseText and
+// GetBody.
+#pragma once
+
+#include "archive/enhmemorystream.h"
+#include "archive/workerthread.h"
+#include "core/datetime.h"
+#include "http/httpclient.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TFragmentsAction : public TWorkerThread {
+public:
+    // Suspended, with a new HTTP client (none when libcurl cannot give one:
+    // the worker then ends without a request).
+    TFragmentsAction();
+    ~TFragmentsAction() override;
+
+    std::string Host;
+    int Port = 80;
+    std::string UserName; // code page 1251
+    std::string Password; // scrambled (SetPassword)
+    int32_t SerialNumber = -1;
+    // The status line of the last answer; set whether the GET succeeded or failed.
+    std::string ResponseText;
+    // Set as the last step of Execute.
+    bool Done = false;
+    // Why the GET failed (result -101), for a log or a command line; the
+    // windows show nothing for it.
+    std::string FailureText;
+
+    void SetPassword(const std::string& plain);
+    std::string GetPassword() const;
+    // The answer body, positioned at 0 after a successful GET; null before
+    // Execute made it.
+    TEnhMemoryStream* GetBody() const { return Body.get(); }
+    THttpClient* GetClient() const { return Client.get(); }
+
+    // The path-and-query of the request.
+    virtual std::string GetQuery() const = 0;
+    // "http://" Host ":" Port "/" GetQuery().
+    std::string GetUrl() const;
+
+protected:
+    void Execute() override;
+    void StopRequestedHook() override;
+    // Puts the settings into Client.
+    virtual void PrepareClient();
+
+    std::unique_ptr<TEnhMemoryStream> Body;
+    std::unique_ptr<THttpClient> Client;
+
+private:
+    // Makes every read and write of Body report 0 bytes once a stop is
+    // requested, until Done.
+    void StopHandler(TStream* sender, const void* buffer, int64_t count, int64_t& result);
+};
+
+class TFragmentsGetList : public TFragmentsAction {
+public:
+    TDateTime BeginTime = 0;
+    TDateTime EndTime = 0;
+    std::string GetQuery() const override;
+};
+
+class TFragmentsGetVideo : public TFragmentsAction {
+public:
+    int32_t Issue = -1;
+    std::string GetQuery() const override;
+};

@@ -1,0 +1,67 @@
+#include "password.h"
+
+#include <cstdint>
+#include <random>
+
+namespace {
+
+const char kHex[] = "0123456789ABCDEF";
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return 0; // not a digit counts as 0: unscrambling never fails
+}
+
+void AppendHex(std::string& out, uint8_t byte)
+{
+    out += kHex[byte >> 4];
+    out += kHex[byte & 15];
+}
+
+} // namespace
+
+std::string ScramblePassword(const std::string& plain, int key)
+{
+    if (plain.empty())
+        return {};
+    std::string out = "#";
+    AppendHex(out, static_cast<uint8_t>(key));
+    for (const char c : plain)
+        AppendHex(out, static_cast<uint8_t>(key ^ static_cast<uint8_t>(c)));
+    return out;
+}
+
+std::string ScramblePassword(const std::string& plain)
+{
+    if (plain.empty())
+        return {};
+    std::random_device source;
+    std::uniform_int_distribution<int> keys(1, 254);
+    return ScramblePassword(plain, keys(source));
+}
+
+std::string UnscramblePassword(const std::string& text)
+{
+    if (text.empty() || text[0] != '#')
+        return text;
+    size_t pairs = (text.size() - 1) / 2;
+    if (pairs == 0)
+        return {};
+    if (pairs > 128)
+        pairs = 128;
+    auto byteAt = [&](size_t i) {
+        return static_cast<uint8_t>(HexDigit(text[1 + 2 * i]) * 16 + HexDigit(text[2 + 2 * i]));
+    };
+    const uint8_t key = byteAt(0);
+    std::string plain;
+    plain.reserve(pairs - 1);
+    for (size_t i = 1; i < pairs; ++i)
+        plain += static_cast<char>(byteAt(i) ^ key);
+    return plain;
+}

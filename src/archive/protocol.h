@@ -1,0 +1,29 @@
+// The archive server's requests: the URL, and the path-and-query of the list
+// and video requests; the date-time form both sides of the protocol use.
+#pragma once
+
+#include "core/datetime.h"
+
+#include <cstdint>
+#include <string>
+
+// "http://" host ":" port "/" pathAndQuery. The port is always written, 80
+// included. A host that is an IPv6 address (it holds a ":") is put in
+// brackets, as a URL needs it.
+std::string ArchiveUrl(const std::string& host, int port, const std::string& pathAndQuery);
+
+// An interval end counts as set when its whole-day part, truncated toward
+// zero, is not 0.
+bool IsIntervalEndSet(TDateTime value);
+
+// "YYYYMMDDHHnnSS": the local time as entered, no separators.
+std::string ArchiveTimeText(TDateTime value);
+// Reads that form back; false for anything else (the server's side).
+bool TryParseArchiveTime(const std::string& text, TDateTime& value);
+
+// "list", then "?" and "begin=", "end=", "sn=" joined by "&", each only when
+// present (an end when set, the serial number when 0 or greater).
+std::string ListQuery(TDateTime begin, TDateTime end, int32_t serialNumber);
+
+// "video?sn=" serial number "&issue=" fragment number.
+std::string VideoQuery(int32_t serialNumber, int32_t issue);

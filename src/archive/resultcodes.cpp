@@ -1,0 +1,53 @@
+#include "resultcodes.h"
+
+const char* const kVideoRequestFailed = "Не могу загрузить видеофрагмент!";
+const char* const kListRequestFailed = "Не могу загрузить список видеофрагментов!";
+
+namespace {
+
+struct TRow {
+    int Code;
+    const char* Text;
+    TResultIcon Icon;
+};
+
+const TRow kRows[] = {
+    {400, "Неверный синтаксис запроса или некорректные значения параметров.", TResultIcon::Error},
+    {401, "Требуется аутентификация пользователя или указаны неверные имя пользователя/пароль.", TResultIcon::Error},
+    {404, "Ничего не найдено по запросу.", TResultIcon::Information},
+    {408, "Таймаут при выполнении запроса.", TResultIcon::Error},
+    {500, "Серверу не удалось выполнить запрос.", TResultIcon::Error},
+};
+
+const char* const kOtherResult = "Сервер недоступен.";
+
+} // namespace
+
+std::optional<TResultMessage> ResultRow(int code)
+{
+    if (code == rrNoRequest || code == rrRequestFailed || code == rrFragmentLimit)
+        return std::nullopt;
+    for (const TRow& row : kRows)
+        if (row.Code == code)
+            return TResultMessage{row.Text, row.Icon};
+    return TResultMessage{kOtherResult, TResultIcon::Error};
+}
+
+TResultMessage FragmentLimitMessage(int limit)
+{
+    return {"Превышено максимально допустимое число запрашиваемых видеофрагментов!\nБудут загружены первые " +
+                std::to_string(limit) + " фрагмент(а/ов).",
+            TResultIcon::Warning};
+}
+
+std::optional<TResultMessage> RequestErrorMessage(const std::string& firstLine, int code, int fragmentLimit)
+{
+    if (code == rrFragmentLimit)
+        return FragmentLimitMessage(fragmentLimit);
+    std::optional<TResultMessage> row = ResultRow(code);
+    if (!row)
+        return std::nullopt;
+    if (!firstLine.empty())
+        row->Text = firstLine + "\n" + row->Text;
+    return row;
+}

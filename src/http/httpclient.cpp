@@ -1,0 +1,198 @@
+// THttpClient over libcurl's multi interface with one easy handle: the
+// transfer loop waits in curl_multi_poll, which Abort wakes at once, so a
+// stop ends even a transfer on which nothing arrives.
+#include "httpclient.h"
+
+#include "base64.h"
+#include "curllibrary.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace {
+
+struct TListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using TCurlList = std::unique_ptr<curl_slist, TListDeleter>;
+
+// What the callbacks of one transfer share with Get.
+struct TTransfer {
+    TStream* Body = nullptr;
+    int64_t Received = 0;
+    int64_t MaxBodySize = 0;
+    bool TooLarge = false;
+    bool ShortWrite = false;
+    std::exception_ptr WriteException;
+    std::string StatusLine;
+    const std::atomic<bool>* Abort = nullptr;
+    char ErrorText[CURL_ERROR_SIZE] = {};
+};
+
+size_t WriteBody(char* data, size_t size, size_t count, void* userdata)
+{
+    auto& t = *static_cast<TTransfer*>(userdata);
+    const size_t n = size * count;
+    if (t.Received + static_cast<int64_t>(n) > t.MaxBodySize) {
+        t.TooLarge = true;
+        return 0;
+    }
+    try {
+        const int64_t written = t.Body->Write(data, static_cast<int64_t>(n));
+        if (written != static_cast<int64_t>(n)) {
+            t.ShortWrite = true;
+            return 0;
+        }
+    } catch (...) {
+        t.WriteException = std::current_exception();
+        return 0;
+    }
+    t.Received += static_cast<int64_t>(n);
+    return n;
+}
+
+size_t ReadHeader(char* data, size_t size, size_t count, void* userdata)
+{
+    auto& t = *static_cast<TTransfer*>(userdata);
+    const size_t n = size * count;
+    std::string line(data, n);
+    if (line.compare(0, 5, "HTTP/") == 0) {
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        t.StatusLine = line; // a later answer (after "100 Continue") replaces an earlier one
+    }
+    return n;
+}
+
+int Progress(void* userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<TTransfer*>(userdata)->Abort->load() ? 1 : 0;
+}
+
+// Takes the easy handle out of the multi handle however Get ends.
+class TAttached {
+public:
+    TAttached(CURLM* multi, CURL* easy) : FMulti(multi), FEasy(easy)
+    {
+        CheckCurl(curl_multi_add_handle(multi, easy), "curl_multi_add_handle");
+    }
+    ~TAttached() { curl_multi_remove_handle(FMulti, FEasy); } // nothing to do about a failure here
+    TAttached(const TAttached&) = delete;
+    TAttached& operator=(const TAttached&) = delete;
+
+private:
+    CURLM* FMulti;
+    CURL* FEasy;
+};
+
+} // namespace
+
+std::string THttpClient::DefaultUserAgent()
+{
+    return "mjpgplayer/" MJPG_VERSION_TEXT;
+}
+
+THttpClient::THttpClient()
+{
+    InitCurlLibrary();
+    FEasy = curl_easy_init();
+    FMulti = curl_multi_init();
+    if (!FEasy || !FMulti) {
+        if (FEasy)
+            curl_easy_cleanup(FEasy);
+        if (FMulti)
+            curl_multi_cleanup(FMulti);
+        throw EHttpError("libcurl не создаёт соединение (нет памяти?)");
+    }
+}
+
+THttpClient::~THttpClient()
+{
+    curl_multi_cleanup(FMulti);
+    curl_easy_cleanup(FEasy);
+}
+
+void THttpClient::Abort()
+{
+    FAbort.store(true);
+    curl_multi_wakeup(FMulti); // a failure leaves the poll to end within its second
+}
+
+void THttpClient::Get(const std::string& url, TStream& body)
+{
+    FStatusCode = -1;
+    FStatusLine.clear();
+
+    TTransfer t;
+    t.Body = &body;
+    t.MaxBodySize = MaxBodySize;
+    t.Abort = &FAbort;
+
+    curl_easy_reset(FEasy);
+    TCurlList headers(AppendCurlList(nullptr, "Authorization: Basic " + Base64Encode(UserName + ":" + Password)));
+    CURL* c = FEasy;
+    SetCurlOption(c, CURLOPT_ERRORBUFFER, t.ErrorText, "CURLOPT_ERRORBUFFER");
+    SetCurlOption(c, CURLOPT_URL, url.c_str(), "CURLOPT_URL");
+    SetCurlOption(c, CURLOPT_HTTPGET, 1L, "CURLOPT_HTTPGET");
+    SetCurlOption(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0), "CURLOPT_HTTP_VERSION");
+    SetCurlOption(c, CURLOPT_HTTPHEADER, headers.get(), "CURLOPT_HTTPHEADER");
+    SetCurlOption(c, CURLOPT_USERAGENT, UserAgent.c_str(), "CURLOPT_USERAGENT");
+    // The archive server is reached directly, whatever proxy the
+    // environment names.
+    SetCurlOption(c, CURLOPT_PROXY, "", "CURLOPT_PROXY");
+    SetCurlOption(c, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL");
+    SetCurlOption(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(MaxBodySize), "CURLOPT_MAXFILESIZE_LARGE");
+    // Fewer, larger blocks for fragments of hundreds of megabytes.
+    SetCurlOption(c, CURLOPT_BUFFERSIZE, 256L * 1024, "CURLOPT_BUFFERSIZE");
+    SetCurlOption(c, CURLOPT_WRITEFUNCTION, WriteBody, "CURLOPT_WRITEFUNCTION");
+    SetCurlOption(c, CURLOPT_WRITEDATA, &t, "CURLOPT_WRITEDATA");
+    SetCurlOption(c, CURLOPT_HEADERFUNCTION, ReadHeader, "CURLOPT_HEADERFUNCTION");
+    SetCurlOption(c, CURLOPT_HEADERDATA, &t, "CURLOPT_HEADERDATA");
+    SetCurlOption(c, CURLOPT_NOPROGRESS, 0L, "CURLOPT_NOPROGRESS");
+    SetCurlOption(c, CURLOPT_XFERINFOFUNCTION, Progress, "CURLOPT_XFERINFOFUNCTION");
+    SetCurlOption(c, CURLOPT_XFERINFODATA, &t, "CURLOPT_XFERINFODATA");
+
+    CURLcode result = CURLE_OK;
+    {
+        TAttached attached(FMulti, FEasy);
+        result = static_cast<CURLcode>(RunTransfer());
+    }
+    FStatusLine = t.StatusLine;
+    long code = 0;
+    if (curl_easy_getinfo(FEasy, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK && code > 0)
+        FStatusCode = static_cast<int>(code);
+
+    if (t.WriteException)
+        std::rethrow_exception(t.WriteException);
+    if (FAbort.load())
+        throw EHttpError("запрос остановлен");
+    if (t.TooLarge || result == CURLE_FILESIZE_EXCEEDED)
+        throw EHttpError("ответ сервера больше " + std::to_string(MaxBodySize) + " байт");
+    if (t.ShortWrite)
+        throw EHttpError("ответ сервера не записывается целиком");
+    if (result != CURLE_OK) {
+        std::string text = std::string("запрос не выполнен: ") + curl_easy_strerror(result);
+        if (t.ErrorText[0])
+            text += std::string(" (") + t.ErrorText + ")";
+        throw EHttpError(text);
+    }
+}
+
+int THttpClient::RunTransfer()
+{
+    for (;;) {
+        if (FAbort.load())
+            return CURLE_ABORTED_BY_CALLBACK;
+        int running = 0;
+        CheckCurl(curl_multi_perform(FMulti, &running), "curl_multi_perform");
+        if (running == 0)
+            break;
+        CheckCurl(curl_multi_poll(FMulti, nullptr, 0, 1000, nullptr), "curl_multi_poll");
+    }
+    int left = 0;
+    while (CURLMsg* message = curl_multi_info_read(FMulti, &left))
+        if (message->msg == CURLMSG_DONE && message->easy_handle == FEasy)
+            return message->data.result;
+    throw EHttpError("libcurl: передача закончилась без результата");
+}

@@ -1,0 +1,68 @@
+// THttpClient: HTTP/1.0 GET requests over libcurl, as the archive client
+// needs them. Basic authentication goes with the first request, cookies are
+// neither stored nor sent, no time-outs are set, proxies are not used. The
+// body is written block by block into a TStream; a write that stores fewer
+// bytes than given ends the transfer as failed. A status outside 2xx is an
+// answer like any other: the caller reads StatusCode and StatusLine.
+#pragma once
+
+#include "core/streams.h"
+
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+
+typedef void CURL;
+typedef void CURLM;
+
+class THttpClient {
+public:
+    // Raises EHttpError when libcurl cannot be set up or gives no handle.
+    THttpClient();
+    ~THttpClient();
+    THttpClient(const THttpClient&) = delete;
+    THttpClient& operator=(const THttpClient&) = delete;
+
+    // Basic authentication: "Authorization: Basic " and the Base64 of
+    // UserName ":" Password, sent as the bytes they are (code page 1251),
+    // also when both are empty.
+    std::string UserName;
+    std::string Password;
+    std::string UserAgent = DefaultUserAgent();
+
+    // The largest body accepted; a longer answer fails the GET before it
+    // exhausts memory. 2 GiB - 1: what a stream size of a fragment can hold.
+    int64_t MaxBodySize = INT32_MAX;
+
+    // GET of the URL ("http://host:port/path?query"), the body written into
+    // `body` from its current position. Raises EHttpError when there is no
+    // connection, the transfer breaks or is aborted, a write falls short or
+    // the body is too large; an exception a write raised is raised again.
+    void Get(const std::string& url, TStream& body);
+
+    // The status code of the last answer (the number after the protocol
+    // version in its status line), -1 when none arrived; and that status
+    // line without its line break. Valid after Get, whether it succeeded or
+    // failed.
+    int StatusCode() const { return FStatusCode; }
+    const std::string& StatusLine() const { return FStatusLine; }
+
+    // Ends a running Get (or the next one) as failed, within a fraction of a
+    // second even when no byte arrives. May be called from any thread.
+    void Abort();
+    bool Aborted() const { return FAbort.load(); }
+
+    // "mjpgplayer/<version>".
+    static std::string DefaultUserAgent();
+
+private:
+    int RunTransfer(); // the CURLcode of the finished transfer
+
+    CURL* FEasy = nullptr;
+    CURLM* FMulti = nullptr;
+    std::atomic<bool> FAbort{false};
+    int FStatusCode = -1;
+    std::string FStatusLine;
+};

@@ -1,0 +1,145 @@
+// archive-server: a small archive server that serves a folder of MJPG
+// fragments over HTTP, for trying the player's archive functions and for the
+// tests. See the usage text.
+#include "archiveserver.h"
+#include "core/cp1251.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <pthread.h>
+#include <string>
+#include <thread>
+
+namespace {
+
+const char* const kUsage =
+    "usage: archive-server [options] FOLDER\n"
+    "Serves the *.mjpg files of FOLDER (\"SN-ISSUE.mjpg\" gives a fragment its\n"
+    "serial number and fragment number) as an archive server:\n"
+    "  GET /list[?begin=YYYYMMDDHHNNSS&end=...&sn=N]   one line per fragment\n"
+    "  GET /video?sn=N&issue=M                         the fragment's bytes\n"
+    "options:\n"
+    "  --host ADDRESS    address to listen on (default 127.0.0.1)\n"
+    "  --port N          port (default 0: a free one; the first line of output names it)\n"
+    "  --user NAME       require basic authentication as NAME, with the password\n"
+    "                    from the environment variable MJPG_ARCHIVE_PASSWORD\n"
+    "  --log FILE        append the request log to FILE (default: standard error)\n"
+    "for tests:\n"
+    "  --delay MS        wait MS milliseconds before answering\n"
+    "  --status N        answer every authenticated request with status N\n"
+    "  --stall           send status and headers, then nothing until the server stops\n"
+    "  --cut-body N      send only the first N bytes of a body, then close\n"
+    "  --list-lines N    answer \"list\" with N generated lines\n";
+
+int Usage(const std::string& problem)
+{
+    std::cerr << "archive-server: " << problem << "\n" << kUsage;
+    return 2;
+}
+
+bool ParseInt(const std::string& text, int64_t& value)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end || errno)
+        return false;
+    value = v;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TServerOptions options;
+    std::string logPath;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](int64_t& out) {
+            if (i + 1 >= argc || !ParseInt(argv[i + 1], out))
+                return false;
+            ++i;
+            return true;
+        };
+        int64_t n = 0;
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        } else if (arg == "--host" && i + 1 < argc) {
+            options.Host = argv[++i];
+        } else if (arg == "--port" && value(n) && n >= 0 && n <= 65535) {
+            options.Port = static_cast<int>(n);
+        } else if (arg == "--user" && i + 1 < argc) {
+            options.User = Utf8ToCp1251(argv[++i]);
+        } else if (arg == "--log" && i + 1 < argc) {
+            logPath = argv[++i];
+        } else if (arg == "--delay" && value(n) && n >= 0) {
+            options.DelayMs = static_cast<int>(n);
+        } else if (arg == "--status" && value(n) && n >= 100 && n <= 999) {
+            options.Status = static_cast<int>(n);
+        } else if (arg == "--stall") {
+            options.Stall = true;
+        } else if (arg == "--cut-body" && value(n) && n >= 0) {
+            options.CutBody = n;
+        } else if (arg == "--list-lines" && value(n) && n >= 0 && n <= 1000000) {
+            options.ListLines = static_cast<int>(n);
+        } else if (!arg.empty() && arg[0] == '-') {
+            return Usage("bad option or value: " + arg);
+        } else if (options.Folder.empty()) {
+            options.Folder = arg;
+        } else {
+            return Usage("more than one folder given");
+        }
+    }
+    if (options.Folder.empty())
+        return Usage("no folder given");
+    if (!std::filesystem::is_directory(options.Folder))
+        return Usage("not a folder: " + options.Folder.string());
+    if (options.User) {
+        const char* password = std::getenv("MJPG_ARCHIVE_PASSWORD");
+        options.Password = Utf8ToCp1251(password ? password : "");
+    }
+
+    std::ofstream logFile;
+    if (!logPath.empty()) {
+        logFile.open(logPath, std::ios::app);
+        if (!logFile) {
+            std::cerr << "archive-server: cannot write the log " << logPath << ": " << std::strerror(errno) << "\n";
+            return 3;
+        }
+    }
+
+    // SIGINT and SIGTERM end the server cleanly: one thread waits for them,
+    // the others never see them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    try {
+        TArchiveServer server(options, logPath.empty() ? std::cerr : logFile);
+        const int port = server.Bind();
+        std::cout << "listening on http://" << options.Host << ":" << port << "/" << std::endl;
+        std::thread signalWaiter([&] {
+            int signal = 0;
+            sigwait(&signals, &signal);
+            server.Stop();
+        });
+        server.Run();
+        // Run also ends when listening fails; wake the waiter then.
+        pthread_kill(signalWaiter.native_handle(), SIGTERM);
+        signalWaiter.join();
+    } catch (const std::exception& e) {
+        std::cerr << "archive-server: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
