@@ -176,7 +176,6 @@ bool SendReportByMail(const TPreparedReport& report, const TMailExportSettings& 
         TMailResult Result;
     };
     auto shared = std::make_shared<TShared>();
-    InitMailTransport();
 
     QProgressDialog progress(QStringLiteral("Отправка письма на сервер %1...").arg(settings.Server),
                              QStringLiteral("Отмена"), 0, 0, parent);

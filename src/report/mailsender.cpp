@@ -3,10 +3,13 @@
 // for non-ASCII text.
 #include "mailsender.h"
 
+#include "http/base64.h"
+#include "http/curllibrary.h"
+
 #include <curl/curl.h>
 
+#include <exception>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace {
@@ -18,26 +21,6 @@ struct TCurlDeleter {
 };
 template <class T>
 using TCurlPtr = std::unique_ptr<T, TCurlDeleter>;
-
-const char Base64Chars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-std::string Base64(const std::string& bytes)
-{
-    std::string out;
-    size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const unsigned n = (uint8_t(bytes[i]) << 16) | (uint8_t(bytes[i + 1]) << 8) | uint8_t(bytes[i + 2]);
-        out += {Base64Chars[n >> 18], Base64Chars[(n >> 12) & 63], Base64Chars[(n >> 6) & 63], Base64Chars[n & 63]};
-    }
-    if (i + 1 == bytes.size()) {
-        const unsigned n = uint8_t(bytes[i]) << 16;
-        out += {Base64Chars[n >> 18], Base64Chars[(n >> 12) & 63], '=', '='};
-    } else if (i + 2 == bytes.size()) {
-        const unsigned n = (uint8_t(bytes[i]) << 16) | (uint8_t(bytes[i + 1]) << 8);
-        out += {Base64Chars[n >> 18], Base64Chars[(n >> 12) & 63], Base64Chars[(n >> 6) & 63], '='};
-    }
-    return out;
-}
 
 bool IsPlainAscii(const std::string& text)
 {
@@ -103,18 +86,84 @@ int Progress(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 
 std::string EncodeHeaderWord(const std::string& text)
 {
-    return IsPlainAscii(text) ? text : "=?UTF-8?B?" + Base64(text) + "?=";
+    return IsPlainAscii(text) ? text : "=?UTF-8?B?" + Base64Encode(text) + "?=";
 }
 
-void InitMailTransport()
+namespace {
+
+// The transfer itself; raises EHttpError when libcurl refuses a setting.
+CURLcode Send(const TMailMessage& message, const std::vector<std::string>& to, const std::atomic<bool>& cancel,
+              char (&errorBuffer)[CURL_ERROR_SIZE])
 {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    TCurlPtr<CURL> curl(curl_easy_init());
+    if (!curl)
+        throw EHttpError("libcurl не запускается");
+    CURL* c = curl.get();
+    const std::string url = "smtp://" + message.Server + ":" + std::to_string(message.Port);
+    SetCurlOption(c, CURLOPT_ERRORBUFFER, errorBuffer, "CURLOPT_ERRORBUFFER");
+    SetCurlOption(c, CURLOPT_URL, url.c_str(), "CURLOPT_URL");
+    SetCurlOption(c, CURLOPT_MAIL_FROM, EnvelopeAddress(message.From).c_str(), "CURLOPT_MAIL_FROM");
+    TCurlPtr<curl_slist> rcpt;
+    for (const std::string& address : to)
+        rcpt.reset(AppendCurlList(rcpt.release(), EnvelopeAddress(address)));
+    SetCurlOption(c, CURLOPT_MAIL_RCPT, rcpt.get(), "CURLOPT_MAIL_RCPT");
+    if (!message.User.empty()) {
+        SetCurlOption(c, CURLOPT_USERNAME, message.User.c_str(), "CURLOPT_USERNAME");
+        SetCurlOption(c, CURLOPT_PASSWORD, message.Password.c_str(), "CURLOPT_PASSWORD");
+    }
+    // Encryption when the server offers it; plain otherwise, as port 25 often is.
+    SetCurlOption(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY), "CURLOPT_USE_SSL");
+    SetCurlOption(c, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL");
+    SetCurlOption(c, CURLOPT_CONNECTTIMEOUT, 30L, "CURLOPT_CONNECTTIMEOUT");
+    SetCurlOption(c, CURLOPT_NOPROGRESS, 0L, "CURLOPT_NOPROGRESS");
+    SetCurlOption(c, CURLOPT_XFERINFOFUNCTION, Progress, "CURLOPT_XFERINFOFUNCTION");
+    SetCurlOption(c, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(&cancel), "CURLOPT_XFERINFODATA");
+
+    TCurlPtr<curl_slist> headers;
+    auto addHeader = [&](const std::string& line) { headers.reset(AppendCurlList(headers.release(), line)); };
+    addHeader("From: " + message.From);
+    addHeader("To: " + message.To);
+    addHeader("Subject: " + EncodeHeaderWord(message.Subject));
+    addHeader("MIME-Version: 1.0");
+    SetCurlOption(c, CURLOPT_HTTPHEADER, headers.get(), "CURLOPT_HTTPHEADER");
+
+    TCurlPtr<curl_mime> mime(curl_mime_init(c));
+    if (!mime)
+        throw EHttpError("libcurl: curl_mime_init: не хватает памяти");
+    auto addPart = [&] {
+        curl_mimepart* part = curl_mime_addpart(mime.get());
+        if (!part)
+            throw EHttpError("libcurl: curl_mime_addpart: не хватает памяти");
+        return part;
+    };
+    curl_mimepart* text = addPart();
+    CheckCurl(curl_mime_data(text, message.Body.data(), message.Body.size()), "curl_mime_data");
+    CheckCurl(curl_mime_type(text, "text/plain; charset=UTF-8"), "curl_mime_type");
+    CheckCurl(curl_mime_encoder(text, "base64"), "curl_mime_encoder");
+
+    curl_mimepart* attachment = addPart();
+    CheckCurl(curl_mime_data(attachment, message.Attachment.data(), message.Attachment.size()), "curl_mime_data");
+    CheckCurl(curl_mime_type(attachment, message.AttachmentType.empty() ? "application/octet-stream"
+                                                                       : message.AttachmentType.c_str()),
+              "curl_mime_type");
+    CheckCurl(curl_mime_encoder(attachment, "base64"), "curl_mime_encoder");
+    // Both forms of a non-ASCII file name: RFC 2231 for readers that know it,
+    // an encoded word for those that do not.
+    TCurlPtr<curl_slist> partHeaders(AppendCurlList(nullptr, "Content-Disposition: attachment; filename=\"" +
+                                                                   EncodeHeaderWord(message.AttachmentName) +
+                                                                   "\"; filename*=" +
+                                                                   PercentEncoded(message.AttachmentName)));
+    // With take_ownership 1 the part frees the list, also when the call fails.
+    CheckCurl(curl_mime_headers(attachment, partHeaders.release(), 1), "curl_mime_headers");
+    SetCurlOption(c, CURLOPT_MIMEPOST, mime.get(), "CURLOPT_MIMEPOST");
+
+    return curl_easy_perform(c);
 }
+
+} // namespace
 
 TMailResult SendMail(const TMailMessage& message, const std::atomic<bool>& cancel)
 {
-    InitMailTransport();
     TMailResult result;
     const std::vector<std::string> to = Recipients(message.To);
     if (to.empty()) {
@@ -130,61 +179,15 @@ TMailResult SendMail(const TMailMessage& message, const std::atomic<bool>& cance
         return result;
     }
 
-    TCurlPtr<CURL> curl(curl_easy_init());
-    if (!curl) {
-        result.Error = "libcurl не запускается";
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    CURLcode code = CURLE_OK;
+    try {
+        InitCurlLibrary();
+        code = Send(message, to, cancel, errorBuffer);
+    } catch (const std::exception& e) {
+        result.Error = e.what();
         return result;
     }
-    char errorBuffer[CURL_ERROR_SIZE] = {};
-    const std::string url = "smtp://" + message.Server + ":" + std::to_string(message.Port);
-    curl_easy_setopt(curl.get(), CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl.get(), CURLOPT_MAIL_FROM, EnvelopeAddress(message.From).c_str());
-    TCurlPtr<curl_slist> rcpt;
-    for (const std::string& address : to)
-        rcpt.reset(curl_slist_append(rcpt.release(), EnvelopeAddress(address).c_str()));
-    curl_easy_setopt(curl.get(), CURLOPT_MAIL_RCPT, rcpt.get());
-    if (!message.User.empty()) {
-        curl_easy_setopt(curl.get(), CURLOPT_USERNAME, message.User.c_str());
-        curl_easy_setopt(curl.get(), CURLOPT_PASSWORD, message.Password.c_str());
-    }
-    // Encryption when the server offers it; plain otherwise, as port 25 often is.
-    curl_easy_setopt(curl.get(), CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
-    curl_easy_setopt(curl.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_CONNECTTIMEOUT, 30L);
-    curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, Progress);
-    curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(&cancel));
-
-    TCurlPtr<curl_slist> headers;
-    auto addHeader = [&](const std::string& line) { headers.reset(curl_slist_append(headers.release(), line.c_str())); };
-    addHeader("From: " + message.From);
-    addHeader("To: " + message.To);
-    addHeader("Subject: " + EncodeHeaderWord(message.Subject));
-    addHeader("MIME-Version: 1.0");
-    curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers.get());
-
-    TCurlPtr<curl_mime> mime(curl_mime_init(curl.get()));
-    curl_mimepart* text = curl_mime_addpart(mime.get());
-    curl_mime_data(text, message.Body.data(), message.Body.size());
-    curl_mime_type(text, "text/plain; charset=UTF-8");
-    curl_mime_encoder(text, "base64");
-
-    curl_mimepart* attachment = curl_mime_addpart(mime.get());
-    curl_mime_data(attachment, message.Attachment.data(), message.Attachment.size());
-    curl_mime_type(attachment, message.AttachmentType.empty() ? "application/octet-stream" : message.AttachmentType.c_str());
-    curl_mime_encoder(attachment, "base64");
-    // Both forms of a non-ASCII file name: RFC 2231 for readers that know it,
-    // an encoded word for those that do not.
-    TCurlPtr<curl_slist> partHeaders;
-    partHeaders.reset(curl_slist_append(nullptr, ("Content-Disposition: attachment; filename=\"" +
-                                                  EncodeHeaderWord(message.AttachmentName) + "\"; filename*=" +
-                                                  PercentEncoded(message.AttachmentName))
-                                                     .c_str()));
-    curl_mime_headers(attachment, partHeaders.release(), 1);
-    curl_easy_setopt(curl.get(), CURLOPT_MIMEPOST, mime.get());
-
-    const CURLcode code = curl_easy_perform(curl.get());
     if (code == CURLE_OK) {
         result.Ok = true;
         return result;

@@ -25,9 +25,6 @@ struct TMailResult {
     std::string Error; // the reason, when not Ok
 };
 
-// libcurl's process-wide set-up, once, before any thread sends.
-void InitMailTransport();
-
 // Sends the message; never raises. `cancel` is polled while the transfer runs.
 TMailResult SendMail(const TMailMessage& message, const std::atomic<bool>& cancel);
 

@@ -1,7 +1,9 @@
 // The entry point: the application, its title, the main window and the about
 // box, then the message loop.
 #include "aboutform.h"
+#include "archive/gui/guicompletion.h"
 #include "commandline.h"
+#include "http/curllibrary.h"
 #include "mainform.h"
 #include "startup.h"
 #include "uikit/guarded.h"
@@ -35,12 +37,20 @@ int main(int argc, char** argv)
                      "Запустите программу в графическом сеансе или укажите QT_QPA_PLATFORM.\n");
         return 1;
     }
+    // libcurl's set-up, before any thread starts. A failure here is raised
+    // again by the archive requests and the e-mail export that need it.
+    try {
+        InitCurlLibrary();
+    } catch (const EError&) {
+    }
     QApplication app(argc, argv);
     const TPlayerArguments arguments = ParsePlayerArguments(QCoreApplication::arguments());
     if (!arguments.Problem.isEmpty()) {
         std::fprintf(stderr, "%s: %s\n%s", ProgramName, arguments.Problem.toLocal8Bit().constData(), PlayerUsage);
         return 2;
     }
+    // The archive request workers finish on this thread, from its event loop.
+    TGuiCompletion workerCompletion;
     try {
         const QString problem = SetUpApplication();
         if (!problem.isEmpty())
