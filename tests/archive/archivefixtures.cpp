@@ -1,6 +1,6 @@
 #include "archivefixtures.h"
 
-#include "samplefragment.h"
+#include "fixtures/fragmentbuilder.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -25,20 +25,20 @@ TScratchFolder::~TScratchFolder()
 
 std::string WriteSmallFragment(const fs::path& path, const TSmallFragment& fragment)
 {
-    TSampleOptions options;
-    options.Width = 32;
-    options.Height = 24;
-    options.FPS = 5;
-    options.FrameCount = fragment.Frames;
-    options.Quality = 50;
-    options.Camera = fragment.Camera;
-    options.PreAlarm = fragment.PreAlarm;
-    SetSampleTimes(options, fragment.Event - 30 / 86400.0, 60);
-    const auto image = BuildSampleImage(options);
-    TMemoryStream bytes;
-    image->SaveToStream(&bytes);
-    bytes.SaveToFile(path.string());
-    return std::string(reinterpret_cast<const char*>(bytes.Memory()), static_cast<size_t>(bytes.Size()));
+    fixture::THeaderLines header;
+    header.Camera = fragment.Camera;
+    header.Event = FormatDateTime("dd.mm.yyyy hh:nn:ss", fragment.Event);
+    header.Begin = FormatDateTime("dd.mm.yyyy hh:nn:ss", fragment.Event - 30 / 86400.0);
+    header.End = FormatDateTime("dd.mm.yyyy hh:nn:ss", fragment.Event + 30 / 86400.0);
+    header.Width = 32;
+    header.Height = 24;
+    header.FPS = 5;
+    header.Frames = fragment.Frames;
+    header.PreAlarm = fragment.PreAlarm;
+    fixture::TFragmentBuilder builder(header);
+    builder.Pictures(fragment.Frames, {.Width = 32, .Height = 24});
+    builder.WriteFile(path.string());
+    return builder.Bytes();
 }
 
 namespace {
