@@ -4,7 +4,10 @@
 
 #include "toolfixtures.h"
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <thread>
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -13,7 +16,19 @@
 
 extern char** environ;
 
+static TToolResult Spawn(const std::vector<std::string>& args, const std::string& stdoutPath, const TToolRun& run);
+
 TToolResult RunTool(const std::vector<std::string>& args, const std::string& stdoutPath)
+{
+    return Spawn(args, stdoutPath, {});
+}
+
+TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run)
+{
+    return Spawn(args, {}, run);
+}
+
+static TToolResult Spawn(const std::vector<std::string>& args, const std::string& stdoutPath, const TToolRun& run)
 {
     TTempDir capture;
     const std::string outPath = stdoutPath.empty() ? capture / "stdout" : stdoutPath;
@@ -31,11 +46,28 @@ TToolResult RunTool(const std::vector<std::string>& args, const std::string& std
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (run.Environment.count(entry.substr(0, entry.find('='))) == 0)
+            envText.push_back(entry);
+    }
+    for (const auto& [name, value] : run.Environment)
+        envText.push_back(name + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& e : envText)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
     pid_t pid = 0;
-    const int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (err != 0)
         throw std::system_error(err, std::generic_category(), "cannot start " MJPGTOOL_PATH);
+    if (run.InterruptAfterMs >= 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(run.InterruptAfterMs));
+        ::kill(pid, SIGINT);
+    }
 
     int wstatus = 0;
     while (waitpid(pid, &wstatus, 0) < 0)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,12 @@ struct TToolResult {
 // Runs mjpgtool with the arguments. Standard output goes to stdoutPath when
 // one is given (then Out stays empty), else it is collected.
 TToolResult RunTool(const std::vector<std::string>& args, const std::string& stdoutPath = {});
+
+struct TToolRun {
+    std::map<std::string, std::string> Environment; // added to (or replacing in) the test's own
+    int InterruptAfterMs = -1;                      // >= 0: SIGINT to the program this long after its start
+};
+TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run);
 
 // A fresh folder that is removed with everything in it.
 class TTempDir {

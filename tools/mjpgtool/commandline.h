@@ -15,6 +15,16 @@ enum TExitStatus : int {
     esInvalid = 1,  // the input is not a valid fragment (or not a JPEG picture)
     esUsage = 2,    // the command line is wrong
     esIOError = 3,  // a file could not be opened, read or written
+    // mjpgtool archive: the archive server's answers, and requests that failed
+    esBadRequest = 10,        // 400
+    esUnauthorized = 11,      // 401
+    esNotFound = 12,          // 404
+    esTimeout = 13,           // 408
+    esServerFailed = 14,      // 500
+    esServerUnavailable = 15, // any other status but 200
+    esRequestFailed = 16,     // no connection, a broken transfer (-101)
+    esNoRequest = 17,         // the request was never sent (-100)
+    esInterrupted = 130,      // Ctrl+C (SIGINT) or SIGTERM
 };
 
 // A command line that cannot be carried out as given; main prints the

@@ -12,3 +12,4 @@ int RunInfo(const TArguments& args);
 int RunExtract(const TArguments& args);
 int RunPack(const TArguments& args);
 int RunRewrite(const TArguments& args);
+int RunArchive(const TArguments& args);

@@ -4,30 +4,14 @@
 #include "fragmentfiles.h"
 #include "jsontext.h"
 #include "sha256.h"
+#include "texts.h"
 
-#include "core/cp1251.h"
 #include "core/datetime.h"
 
 #include <cstdio>
 #include <iostream>
 
 namespace {
-
-const char* const kDateTimePattern = "dd.mm.yyyy hh:nn:ss";
-
-// Header texts are code page 1251 bytes of any value; as UTF-8 they are
-// always valid, whatever the file holds.
-std::string Utf8(const std::string& cp1251) { return Cp1251ToUtf8(cp1251); }
-
-// For the terminal: control characters from the file must not drive it.
-std::string Printable(const std::string& cp1251)
-{
-    std::string text = Utf8(cp1251);
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return text;
-}
 
 void PrintJson(const TMJPGImage& image)
 {

@@ -3,6 +3,8 @@
 #include "commandline.h"
 #include "commands.h"
 
+#include "http/curllibrary.h"
+
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -21,6 +23,7 @@ constexpr TCommand kCommands[] = {
     {"extract", RunExtract},
     {"pack", RunPack},
     {"rewrite", RunRewrite},
+    {"archive", RunArchive},
 };
 
 const char* const kUsage =
@@ -40,9 +43,24 @@ const char* const kUsage =
     "      --boundary СЛОВО  граница частей (по умолчанию mjpgboundary)\n"
     "  mjpgtool rewrite IN OUT\n"
     "      загрузить фрагмент и сохранить его заново\n"
+    "  mjpgtool archive list СЕРВЕР[:ПОРТ] [параметры]\n"
+    "      фрагменты архива за интервал, по строке на фрагмент (поля через табуляцию:\n"
+    "      серийный номер, номер, событие, камера, начало, конец, разрешение, FPS,\n"
+    "      кадров, pre/post)\n"
+    "      --begin ДАТА      начало интервала (дд.мм.гггг чч:мм:сс)\n"
+    "      --end ДАТА        конец интервала  (дд.мм.гггг чч:мм:сс)\n"
+    "      --sn N            только фрагменты с этим серийным номером\n"
+    "      --user ИМЯ        имя пользователя сервера\n"
+    "      --json            массив объектов JSON\n"
+    "  mjpgtool archive fetch СЕРВЕР[:ПОРТ] SN НОМЕР OUT [--user ИМЯ]\n"
+    "      видео фрагмента в файл OUT, байт в байт как его прислал сервер\n"
+    "      Пароль берётся из переменной окружения MJPG_ARCHIVE_PASSWORD.\n"
     "\n"
     "Коды завершения: 0 - успех, 1 - недействительный фрагмент или не JPEG,\n"
-    "2 - ошибка в командной строке, 3 - ошибка ввода-вывода.\n";
+    "2 - ошибка в командной строке, 3 - ошибка ввода-вывода;\n"
+    "archive: 10 - ответ 400, 11 - 401, 12 - 404, 13 - 408, 14 - 500,\n"
+    "15 - другой ответ сервера, 16 - сервер недоступен или передача прервалась,\n"
+    "17 - запрос не отправлен, 130 - прервано (Ctrl+C).\n";
 
 int Dispatch(int argc, char** argv)
 {
@@ -71,6 +89,12 @@ int Fail(int status, const char* message)
 
 int main(int argc, char** argv)
 {
+    // libcurl's set-up, before any thread starts; the archive commands raise
+    // its failure again when they need it.
+    try {
+        InitCurlLibrary();
+    } catch (const EError&) {
+    }
     int status;
     try {
         status = Dispatch(argc, argv);

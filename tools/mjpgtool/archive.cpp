@@ -1,0 +1,148 @@
+// mjpgtool archive list|fetch: the archive client for scripts and operators,
+// with the same request workers, protocol and HTTP client as the player.
+#include "archiverequest.h"
+#include "commandline.h"
+#include "commands.h"
+#include "fragmentfiles.h"
+#include "jsontext.h"
+#include "texts.h"
+
+#include "archive/listanswer.h"
+#include "archive/resultcodes.h"
+#include "container/mjpgheader.h"
+#include "container/mjpgimage.h"
+#include "core/datetime.h"
+#include "http/curllibrary.h"
+#include "manager/fragment.h"
+
+#include <iostream>
+
+namespace {
+
+TDateTime ParseDateTimeOption(const TCommandLine& cl, const char* name)
+{
+    const auto text = cl.Value(name);
+    if (!text)
+        return 0;
+    TDateTime value = 0;
+    if (!TryStrToDateTime(*text, value) || DateTimeDays(value) == 0)
+        throw EUsageError(std::string("неверная дата --") + name + " \"" + *text +
+                          "\" (нужно \"дд.мм.гггг чч:мм:сс\")");
+    return value;
+}
+
+int32_t ParseNumber(const std::string& text, const char* what)
+{
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoll(text) > INT32_MAX)
+        throw EUsageError(std::string("неверный ") + what + " \"" + text + "\"");
+    return static_cast<int32_t>(std::stoll(text));
+}
+
+TJson FragmentJson(const TFragment& f)
+{
+    return {
+        {"serial_number", f.SerialNumber},
+        {"issue", f.Issue},
+        {"event", FormatDateTime(kDateTimePattern, f.EventTime)},
+        {"camera", Utf8(f.Camera)},
+        {"width", f.Width},
+        {"height", f.Height},
+        {"fps", f.FPS},
+        {"frames", f.Frames},
+        {"begin", FormatDateTime(kDateTimePattern, f.BeginTime)},
+        {"end", FormatDateTime(kDateTimePattern, f.EndTime)},
+        {"pre_alarm", f.PreAlarm},
+    };
+}
+
+void PrintFragmentLine(const TFragment& f)
+{
+    std::cout << f.SerialNumber << '\t' << f.Issue << '\t' << FormatDateTime(kDateTimePattern, f.EventTime) << '\t'
+              << Printable(f.Camera) << '\t' << FormatDateTime(kDateTimePattern, f.BeginTime) << '\t'
+              << FormatDateTime(kDateTimePattern, f.EndTime) << '\t' << f.GetResolution() << '\t' << f.FPS << '\t'
+              << f.Frames << '\t' << (f.PreAlarm ? "pre" : "post") << '\n';
+}
+
+int RunList(const TArguments& args)
+{
+    const TCommandLine cl(args, {{"begin", true}, {"end", true}, {"sn", true}, {"user", true}, {"json", false}});
+    if (cl.Positional.size() != 1)
+        throw EUsageError("archive list: нужен один адрес сервера");
+    TFragmentsGetList worker;
+    SetConnection(worker, ParseServerAddress(cl.Positional[0]), cl.Value("user").value_or(""));
+    worker.BeginTime = ParseDateTimeOption(cl, "begin");
+    worker.EndTime = ParseDateTimeOption(cl, "end");
+    if (const auto sn = cl.Value("sn"))
+        worker.SerialNumber = ParseNumber(*sn, "серийный номер");
+
+    {
+        TInterruptWatch watch([&] { worker.RequestStop(); });
+        RunRequest(worker);
+    }
+    if (worker.ResultCode != rrOK || Interrupted())
+        return ReportFailure(worker, kListRequestFailed);
+
+    const std::vector<std::string> lines = ReadListAnswer(*worker.GetBody());
+    if (cl.Has("json")) {
+        TJson list = TJson::array();
+        for (const std::string& line : lines)
+            list.push_back(FragmentJson(TFragment(line)));
+        std::cout << JsonText(list);
+    } else {
+        for (const std::string& line : lines)
+            PrintFragmentLine(TFragment(line));
+    }
+    return esOk;
+}
+
+int RunFetch(const TArguments& args)
+{
+    const TCommandLine cl(args, {{"user", true}});
+    if (cl.Positional.size() != 4)
+        throw EUsageError("archive fetch: нужны адрес сервера, серийный номер, номер фрагмента и файл");
+    TFragmentsGetVideo worker;
+    SetConnection(worker, ParseServerAddress(cl.Positional[0]), cl.Value("user").value_or(""));
+    worker.SerialNumber = ParseNumber(cl.Positional[1], "серийный номер");
+    worker.Issue = ParseNumber(cl.Positional[2], "номер фрагмента");
+    const std::string& path = cl.Positional[3];
+
+    // Ctrl+C stops the transfer; while the file is written it keeps the
+    // file from being committed, so no partial file is left either way.
+    TInterruptWatch watch([&] { worker.RequestStop(); });
+    RunRequest(worker);
+    if (worker.ResultCode != rrOK || Interrupted())
+        return ReportFailure(worker, kVideoRequestFailed);
+
+    TEnhMemoryStream& body = *worker.GetBody();
+    {
+        TOutputFile out(path);
+        out.Stream().WriteBuffer(body.Memory(), body.Size());
+        if (Interrupted())
+            return ReportFailure(worker, kVideoRequestFailed);
+        out.Commit();
+    }
+    body.SetPosition(0);
+    const TMJPGImage image(&body);
+    if (!image.Header->IsValid()) {
+        std::cout << "Сохранено " << body.Size() << " байт в " << path << ", но это не фрагмент MJPG.\n";
+        return esInvalid;
+    }
+    std::cout << "Сохранено " << body.Size() << " байт в " << path << ", кадров: " << image.FrameCount() << ".\n";
+    return esOk;
+}
+
+} // namespace
+
+int RunArchive(const TArguments& args)
+{
+    if (args.empty())
+        throw EUsageError("archive: не указано, что делать (list или fetch)");
+    InitCurlLibrary();
+    const TArguments rest(args.begin() + 1, args.end());
+    if (args[0] == "list")
+        return RunList(rest);
+    if (args[0] == "fetch")
+        return RunFetch(rest);
+    throw EUsageError("archive: неизвестная команда \"" + args[0] + "\" (нужно list или fetch)");
+}

@@ -1,0 +1,140 @@
+#include "archiverequest.h"
+
+#include "commandline.h"
+#include "texts.h"
+
+#include "archive/resultcodes.h"
+#include "core/cp1251.h"
+
+#include <atomic>
+#include <functional>
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <pthread.h>
+#include <thread>
+
+namespace {
+
+std::atomic<bool> gInterrupted{false};
+
+int ParsePort(const std::string& text)
+{
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw EUsageError("неверный порт \"" + text + "\"");
+    const int port = std::stoi(text);
+    if (port < 1 || port > 65535)
+        throw EUsageError("неверный порт \"" + text + "\"");
+    return port;
+}
+
+} // namespace
+
+TServerAddress ParseServerAddress(const std::string& text)
+{
+    TServerAddress address;
+    if (!text.empty() && text[0] == '[') {
+        const size_t close = text.find(']');
+        if (close == std::string::npos || close == 1)
+            throw EUsageError("неверный адрес сервера \"" + text + "\"");
+        address.Host = text.substr(1, close - 1);
+        const std::string rest = text.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest[0] != ':')
+                throw EUsageError("неверный адрес сервера \"" + text + "\"");
+            address.Port = ParsePort(rest.substr(1));
+        }
+    } else {
+        const size_t colon = text.find(':');
+        if (colon != std::string::npos && text.find(':', colon + 1) == std::string::npos) {
+            address.Host = text.substr(0, colon);
+            address.Port = ParsePort(text.substr(colon + 1));
+        } else {
+            address.Host = text; // a name, an IPv4 address or a bare IPv6 address
+        }
+    }
+    if (address.Host.empty() || address.Host.find_first_of(" /?#@\t") != std::string::npos)
+        throw EUsageError("неверный адрес сервера \"" + text + "\"");
+    return address;
+}
+
+void SetConnection(TFragmentsAction& worker, const TServerAddress& address, const std::string& userUtf8)
+{
+    worker.Host = address.Host;
+    worker.Port = address.Port;
+    worker.UserName = Utf8ToCp1251(userUtf8);
+    const char* password = std::getenv("MJPG_ARCHIVE_PASSWORD");
+    worker.SetPassword(Utf8ToCp1251(password ? password : ""));
+}
+
+TInterruptWatch::TInterruptWatch(std::function<void()> onInterrupt) : FOnInterrupt(std::move(onInterrupt))
+{
+    gInterrupted = false;
+    sigemptyset(&FSignals);
+    sigaddset(&FSignals, SIGINT);
+    sigaddset(&FSignals, SIGTERM);
+    sigaddset(&FSignals, SIGUSR1);
+    // Blocked before any worker thread starts, so the workers inherit the mask.
+    pthread_sigmask(SIG_BLOCK, &FSignals, &FOldMask);
+    FThread = std::thread([this] { Watch(); });
+}
+
+TInterruptWatch::~TInterruptWatch()
+{
+    pthread_kill(FThread.native_handle(), SIGUSR1);
+    FThread.join();
+    pthread_sigmask(SIG_SETMASK, &FOldMask, nullptr);
+}
+
+void TInterruptWatch::Watch()
+{
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&FSignals, &signal) != 0 || signal == SIGUSR1)
+            return;
+        gInterrupted = true;
+        FOnInterrupt();
+    }
+}
+
+bool Interrupted()
+{
+    return gInterrupted.load();
+}
+
+void RunRequest(TFragmentsAction& worker)
+{
+    worker.Start();
+    worker.WaitFor();
+}
+
+int ReportFailure(const TFragmentsAction& worker, const char* firstLine)
+{
+    const int code = worker.ResultCode;
+    std::cout.flush();
+    if (Interrupted()) {
+        std::cerr << "mjpgtool: прервано\n";
+        return esInterrupted;
+    }
+    if (code == rrNoRequest) {
+        std::cerr << "mjpgtool: " << firstLine << "\nзапрос не отправлен\n";
+        return esNoRequest;
+    }
+    if (code == rrRequestFailed) {
+        std::cerr << "mjpgtool: " << firstLine << '\n' << worker.FailureText << '\n';
+        return esRequestFailed;
+    }
+    const auto message = RequestErrorMessage(firstLine, code, 0);
+    std::cerr << "mjpgtool: " << (message ? message->Text : std::string(firstLine));
+    if (!worker.ResponseText.empty())
+        std::cerr << " (" << Printable(worker.ResponseText) << ")";
+    std::cerr << '\n';
+    switch (code) {
+    case 400: return esBadRequest;
+    case 401: return esUnauthorized;
+    case 404: return esNotFound;
+    case 408: return esTimeout;
+    case 500: return esServerFailed;
+    default: return esServerUnavailable;
+    }
+}
