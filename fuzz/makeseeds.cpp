@@ -282,6 +282,28 @@ void MakeTextSeeds(const fs::path& dir)
         Save(dir, "value-" + std::to_string(i++), std::string(reinterpret_cast<const char*>(&v), sizeof v));
 }
 
+// ------------------------------------------------------------ list answer
+
+void MakeListAnswerSeeds(const fs::path& dir)
+{
+    const std::string full = "12|3|\xc2\xf5\xee\xe4|15.11.2007 9:48:12|15.11.2007 9:47:42|15.11.2007 9:48:42|704x576|25|750|pre";
+    Save(dir, "one-line", full);
+    Save(dir, "one-line-crlf", full + "\r\n");
+    Save(dir, "two-lines-empty-between", full + "\r\n\r\n" + full + "\r\n");
+    Save(dir, "mixed-breaks", full + "\n" + full + "\r" + full + "\r\r\n\n");
+    Save(dir, "nul-ends-text", full + "\r\n" + std::string(1, '\0') + full);
+    Save(dir, "short-lines", "12|3\r\n|3\r\n\r\n|||||||||\r\n12|");
+    Save(dir, "eleven-fields", full + "|extra|more\r\n");
+    Save(dir, "resolutions", "1|1||||||x|\r\n1|1||||||704X576\r\n1|1||||||704x\r\n1|1||||||704x576x2\r\n");
+    Save(dir, "dates", "1|1||yesterday|1.1.2000|12:30|||\r\n1|1||31.02.2007 9:00|29.02.2000 23:59:59|\r\n");
+    Save(dir, "numbers", "2147483648|-2147483648| cam |||| 640x 480|+25|0x10|post\r\n");
+    std::string many;
+    for (int i = 0; i < 60; ++i)
+        many += std::to_string(1000 + i) + "|" + std::to_string(i) + "|Cam " + std::to_string(i) +
+                "|15.11.2007 9:00:00|15.11.2007 8:59:30|15.11.2007 9:00:30|704x576|25|1500|post\r\n";
+    Save(dir, "sixty-lines", many);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -295,6 +317,7 @@ int main(int argc, char** argv)
         MakeFragmentSeeds(root / "fuzz_fragment");
         MakeJPEGSeeds(root / "fuzz_jpeg");
         MakeTextSeeds(root / "fuzz_text");
+        MakeListAnswerSeeds(root / "fuzz_listanswer");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "fuzz_seeds: %s\n", e.what());
         return 1;

@@ -48,6 +48,12 @@ public:
     };
     virtual TPeek Peek(int64_t maxCount);
 
+    // A hint before writing about `count` bytes from the current position
+    // (a download whose length is announced): a stream that holds its bytes
+    // in memory makes room for all of them at once. Raises EOutOfMemory
+    // when that room cannot be had; other streams ignore it.
+    virtual void Reserve(int64_t count) { (void)count; }
+
 protected:
     // The message of the error WriteBuffer raises after a short write.
     virtual std::string WriteFailureText() const;
@@ -68,6 +74,7 @@ public:
     void SetSize(int64_t newSize) override;
     int64_t CopyFrom(TStream& source, int64_t count) override;
     TPeek Peek(int64_t maxCount) override;
+    void Reserve(int64_t count) override;
 
     void Clear();
     uint8_t* Memory() { return FMemory; }
@@ -80,6 +87,7 @@ public:
 
 private:
     void SetCapacity(int64_t capacity);
+    void AdviseLargeBlock();
 
     uint8_t* FMemory = nullptr;
     int64_t FSize = 0;

@@ -19,7 +19,9 @@ using TCurlList = std::unique_ptr<curl_slist, TListDeleter>;
 
 // What the callbacks of one transfer share with Get.
 struct TTransfer {
+    CURL* Easy = nullptr;
     TStream* Body = nullptr;
+    bool Reserved = false;
     int64_t Received = 0;
     int64_t MaxBodySize = 0;
     bool TooLarge = false;
@@ -39,6 +41,15 @@ size_t WriteBody(char* data, size_t size, size_t count, void* userdata)
         return 0;
     }
     try {
+        if (!t.Reserved) {
+            // The announced length, before the first block: a body in memory
+            // is then written into one block that never moves.
+            t.Reserved = true;
+            curl_off_t length = -1;
+            if (curl_easy_getinfo(t.Easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0 &&
+                length <= t.MaxBodySize)
+                t.Body->Reserve(length);
+        }
         const int64_t written = t.Body->Write(data, static_cast<int64_t>(n));
         if (written != static_cast<int64_t>(n)) {
             t.ShortWrite = true;
@@ -125,6 +136,7 @@ void THttpClient::Get(const std::string& url, TStream& body)
     FStatusLine.clear();
 
     TTransfer t;
+    t.Easy = FEasy;
     t.Body = &body;
     t.MaxBodySize = MaxBodySize;
     t.Abort = &FAbort;

@@ -111,6 +111,27 @@ TEST(MemoryStream, CopyFrom)
     EXPECT_EQ(Contents(whole), "0123456789");
 }
 
+TEST(MemoryStream, ReserveMakesRoomOnceForWhatFollows)
+{
+    for (const int64_t size : {int64_t(1000), int64_t(20) << 20}) { // a small block and one of huge pages
+        TMemoryStream m;
+        m.WriteString("head");
+        m.Reserve(size);
+        const uint8_t* block = m.Memory();
+        const std::string piece(997, 'x');
+        for (int64_t written = 0; written + 997 <= size; written += 997)
+            m.WriteString(piece);
+        EXPECT_EQ(m.Memory(), block) << "the block never moved while the reserved bytes came";
+        EXPECT_EQ(m.Size(), 4 + size / 997 * 997);
+        EXPECT_EQ(m.Memory()[0], 'h');
+        EXPECT_EQ(m.Memory()[m.Size() - 1], 'x');
+    }
+    TMemoryStream empty;
+    empty.Reserve(0);
+    empty.Reserve(-5);
+    EXPECT_EQ(empty.Size(), 0);
+}
+
 TEST(FileStream, WriteThenReadBack)
 {
     TempDir dir;

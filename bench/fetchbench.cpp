@@ -1,0 +1,213 @@
+// bench_fetch: fetching a large fragment from the archive server over
+// loopback with a video worker (the player's own path: HTTP client, body in
+// memory), against the curl program fetching the same URL from the same
+// server in the same run. Prints RATIO fetch_vs_curl (wall time, medians of
+// interleaved repetitions: curl runs in a child process, so its time is only
+// seen on the wall clock) and RATIO fetch_rss_vs_body (peak resident memory a
+// fetch adds, the copy into the fragment record included, over the body
+// size; median of fetches in fresh child processes).
+#include "archive/fragmentsaction.h"
+#include "archiveserverprocess.h"
+#include "benchsupport.h"
+#include "http/curllibrary.h"
+#include "manager/fragment.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <malloc.h>
+#include <memory>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+int gPort = 0;
+int64_t gBodySize = 0;
+std::string gCurl = "curl";
+
+std::string Url()
+{
+    return "http://127.0.0.1:" + std::to_string(gPort) + "/video?sn=1&issue=1";
+}
+
+// One fetch as the fragment manager starts it; the body stays with the
+// worker.
+std::unique_ptr<TFragmentsGetVideo> Fetch()
+{
+    auto worker = std::make_unique<TFragmentsGetVideo>();
+    worker->Host = "127.0.0.1";
+    worker->Port = gPort;
+    worker->SerialNumber = 1;
+    worker->Issue = 1;
+    worker->Start();
+    worker->WaitFor();
+    return worker;
+}
+
+void FetchWithWorker(benchmark::State& state)
+{
+    for (auto _ : state) {
+        auto worker = Fetch();
+        state.PauseTiming();
+        const bool ok = worker->ResultCode == 200 && worker->GetBody()->Size() == gBodySize;
+        worker.reset();
+        ::malloc_trim(0); // the next fetch writes into fresh memory, as curl's process does
+        state.ResumeTiming();
+        if (!ok) {
+            state.SkipWithError("the fetch failed");
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * gBodySize);
+}
+
+void FetchWithCurl(benchmark::State& state)
+{
+    const std::string url = Url();
+    std::vector<std::string> args = {gCurl, "--silent", "--show-error", "--fail", "--http1.0", "--noproxy", "*",
+                                     "--output", "/dev/null", url};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto _ : state) {
+        pid_t pid = 0;
+        if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+            state.SkipWithError("cannot start curl");
+            break;
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("curl failed");
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * gBodySize);
+}
+
+int64_t PeakResidentBytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atoll(line.c_str() + 6) * 1024;
+    return 0;
+}
+
+// A fetch and the copy into a fragment record in a fresh child: the peak
+// resident memory it adds over the body size; 0 when it failed.
+double RssRatioInChild()
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return 0;
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return 0;
+    if (pid == 0) {
+        ::close(fds[0]);
+        double ratio = 0;
+        // The peak starts from here, not from what the parent reached.
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const int64_t before = ResidentBytes();
+        {
+            auto worker = Fetch();
+            if (worker->ResultCode == 200 && worker->GetBody()->Size() == gBodySize) {
+                TFragment fragment;
+                fragment.Data->CopyFrom(*worker->GetBody(), 0);
+                if (fragment.Data->Size() == gBodySize)
+                    ratio = static_cast<double>(PeakResidentBytes() - before) / static_cast<double>(gBodySize);
+            }
+        }
+        const ssize_t n = ::write(fds[1], &ratio, sizeof ratio);
+        ::_exit(n == static_cast<ssize_t>(sizeof ratio) ? 0 : 1);
+    }
+    ::close(fds[1]);
+    double ratio = 0;
+    const ssize_t n = ::read(fds[0], &ratio, sizeof ratio);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return n == static_cast<ssize_t>(sizeof ratio) ? ratio : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string folder = TakeOption(argc, argv, "folder");
+    const int repetitions = std::atoi(TakeOption(argc, argv, "repetitions", "9").c_str());
+    gCurl = TakeOption(argc, argv, "curl", "curl");
+    if (folder.empty() || repetitions < 1) {
+        std::fprintf(stderr,
+                     "usage: bench_fetch --folder DIR (holding 1-1.mjpg) [--repetitions N] [--curl PROGRAM]"
+                     " [benchmark flags]\n");
+        return 2;
+    }
+    std::error_code error;
+    gBodySize = static_cast<int64_t>(std::filesystem::file_size(std::filesystem::path(folder) / "1-1.mjpg", error));
+    if (error || gBodySize <= 0) {
+        std::fprintf(stderr, "bench_fetch: no fragment 1-1.mjpg in %s\n", folder.c_str());
+        return 2;
+    }
+    InitCurlLibrary();
+    TArchiveServerProcess server(folder);
+    gPort = server.Port();
+
+    // The memory figure first, while this process has started no thread.
+    std::vector<double> ratios;
+    for (int i = 0; i < 5; ++i) {
+        const double ratio = RssRatioInChild();
+        if (ratio <= 0) {
+            std::fprintf(stderr, "bench_fetch: the fetch in a child process failed\n");
+            return 1;
+        }
+        ratios.push_back(ratio);
+        std::printf("fetch %d: body %.1f MB, peak resident +%.1f MB, ratio %.3f\n", i + 1, gBodySize / 1e6,
+                    ratio * gBodySize / 1e6, ratio);
+    }
+    std::sort(ratios.begin(), ratios.end());
+
+    // A warm-up: the server's page cache holds the file for both sides.
+    if (Fetch()->ResultCode != 200) {
+        std::fprintf(stderr, "bench_fetch: the fetch failed\n");
+        return 1;
+    }
+    benchmark::RegisterBenchmark("fetch_worker", FetchWithWorker)
+        ->Repetitions(repetitions)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("fetch_curl", FetchWithCurl)
+        ->Repetitions(repetitions)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    const auto medians = RunInterleaved(argc, argv);
+    const auto worker = medians.find("fetch_worker"), curl = medians.find("fetch_curl");
+    if (worker == medians.end() || curl == medians.end() || curl->second.Real <= 0) {
+        std::fprintf(stderr, "bench_fetch: no median for one side\n");
+        return 1;
+    }
+    char text[256];
+    std::snprintf(text, sizeof text, "fetch_vs_curl: worker %.1f ms, curl %.1f ms (wall, medians), body %.1f MB",
+                  worker->second.Real / 1e6, curl->second.Real / 1e6, gBodySize / 1e6);
+    PrintDetail(text);
+    PrintRatio("fetch_vs_curl", worker->second.Real / curl->second.Real);
+    PrintRatio("fetch_rss_vs_body", ratios[ratios.size() / 2]);
+    return 0;
+}
