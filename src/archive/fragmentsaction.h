@@ -41,7 +41,6 @@ public:
     // The answer body, positioned at 0 after a successful GET; null before
     // Execute made it.
     TEnhMemoryStream* GetBody() const { return Body.get(); }
-    THttpClient* GetClient() const { return Client.get(); }
 
     // The path-and-query of the request.
     virtual std::string GetQuery() const = 0;

@@ -90,6 +90,21 @@ TEST_F(WorkerTest, ListAnswerBecomesOneFragmentPerLine)
     EXPECT_TRUE(TFragment(SplitListAnswer(later.Body)[0]).Matches(7, 2));
 }
 
+TEST_F(WorkerTest, ALongListAnswerKeepsEveryLine)
+{
+    TArchiveServerProcess server(Folder.Path(), {"--list-lines", "60"});
+    const TWorkerOutcome outcome = RunWorker(ListWorker(server.Port()));
+    ASSERT_EQ(outcome.ResultCode, 200);
+    const std::vector<std::string> lines = SplitListAnswer(outcome.Body);
+    ASSERT_EQ(lines.size(), 60u);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const TFragment f(lines[i]);
+        EXPECT_TRUE(f.Matches(static_cast<int32_t>(1000 + i), static_cast<int32_t>(i + 1))) << lines[i];
+        EXPECT_NE(f.EventTime, 0) << lines[i];
+        EXPECT_EQ(f.GetResolution(), "704x576");
+    }
+}
+
 TEST_F(WorkerTest, VideoArrivesByteForBytePositionedAtItsStart)
 {
     TArchiveServerProcess server(Folder.Path());
