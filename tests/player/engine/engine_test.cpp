@@ -92,7 +92,7 @@ TEST_F(EngineTest, EachSliderNotificationMovesOneFrameWithData)
     Bar.SetPosition(9);
     EXPECT_EQ(Engine.FramePos.Index, 8);
     EXPECT_EQ(Engine.FramePos.CurrentFrame, nullptr);
-    EXPECT_FALSE(Bar.FEnabled);
+    EXPECT_FALSE(Bar.IsOn);
     Bar.SetPosition(0); // a disabled slider moves nothing
     EXPECT_EQ(Engine.FramePos.Index, 8);
 }
@@ -159,7 +159,7 @@ TEST_F(EngineTest, StateChangesMoveTheSlidersDisableCount)
     Load(AllWithData(3));
     EXPECT_EQ(Engine.State, psStopped);
     EXPECT_EQ(Engine.FramePos.DisableCount, 0);
-    EXPECT_TRUE(Bar.FEnabled);
+    EXPECT_TRUE(Bar.IsOn);
 
     struct Step {
         const char* What;

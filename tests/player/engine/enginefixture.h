@@ -23,12 +23,12 @@
 class TFakeTrackBar : public TTrackBar {
 public:
     TPlaybackEngine* Engine = nullptr;
-    bool FEnabled = true;
+    bool IsOn = true;
     int32_t Value = 0, Minimum = 0, Maximum = 99;
     int Notifications = 0;
 
-    bool Enabled() const override { return FEnabled; }
-    void SetEnabled(bool enabled) override { FEnabled = enabled; }
+    bool Enabled() const override { return IsOn; }
+    void SetEnabled(bool enabled) override { IsOn = enabled; }
     int32_t Position() const override { return Value; }
     void SetPosition(int32_t position) override { Move(position); }
     void SetMinimum(int32_t minimum) override
