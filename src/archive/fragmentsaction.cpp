@@ -14,11 +14,7 @@ TFragmentsAction::TFragmentsAction()
     }
 }
 
-TFragmentsAction::~TFragmentsAction()
-{
-    // Execute uses Body and Client: a worker still running stops first.
-    StopAndWait();
-}
+TFragmentsAction::~TFragmentsAction() = default;
 
 void TFragmentsAction::SetPassword(const std::string& plain)
 {
@@ -105,6 +101,16 @@ void TFragmentsAction::Execute()
         }
     }
     Done = true;
+}
+
+TFragmentsGetList::~TFragmentsGetList()
+{
+    StopAndWait();
+}
+
+TFragmentsGetVideo::~TFragmentsGetVideo()
+{
+    StopAndWait();
 }
 
 std::string TFragmentsGetList::GetQuery() const

@@ -62,8 +62,11 @@ private:
     void StopHandler(TStream* sender, const void* buffer, int64_t count, int64_t& result);
 };
 
+// The concrete workers stop a running request first thing in their
+// destructors (StopAndWait), while their GetQuery is still theirs.
 class TFragmentsGetList : public TFragmentsAction {
 public:
+    ~TFragmentsGetList() override;
     TDateTime BeginTime = 0;
     TDateTime EndTime = 0;
     std::string GetQuery() const override;
@@ -71,6 +74,7 @@ public:
 
 class TFragmentsGetVideo : public TFragmentsAction {
 public:
+    ~TFragmentsGetVideo() override;
     int32_t Issue = -1;
     std::string GetQuery() const override;
 };

@@ -55,8 +55,12 @@ protected:
     // Called by RequestStop after the flag is set (on the caller's thread),
     // for a worker that can end a wait of its own at once.
     virtual void StopRequestedHook() {}
-    // For the destructors of derived classes, whose members Execute uses: a
-    // running worker is asked to stop and waited for (without OnFinished).
+    // A running worker is asked to stop and waited for (without OnFinished);
+    // nothing happens for one never started or already finished. Every
+    // class that can be created calls it first thing in its destructor:
+    // until then Execute's virtual calls and the members it uses are still
+    // those of the whole object. (The base destructor calls it too, but by
+    // then the derived parts are gone.)
     void StopAndWait();
 
 private:

@@ -214,7 +214,11 @@ namespace {
 class TObservedWorker : public TFragmentsGetList {
 public:
     explicit TObservedWorker(bool& destroyed) : FDestroyed(destroyed) {}
-    ~TObservedWorker() override { FDestroyed = true; }
+    ~TObservedWorker() override
+    {
+        StopAndWait();
+        FDestroyed = true;
+    }
 
 private:
     bool& FDestroyed;
@@ -281,15 +285,19 @@ TEST_F(WorkerTest, AWorkerNeverStartedIsDestroyedWithoutFinishing)
 
 TEST_F(WorkerTest, DestroyingARunningWorkerStopsItFirst)
 {
+    // Destroyed at once, while its thread is starting, and while the
+    // transfer stalls.
     TArchiveServerProcess server(Folder.Path(), {"--stall"});
-    int finished = 0;
-    auto worker = VideoWorker(server.Port(), 12, 3);
-    worker->OnFinished = [&](TWorkerThread*) { ++finished; };
-    worker->Start();
-    EXPECT_FALSE(worker->Suspended());
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    worker.reset(); // stops and waits; its OnFinished is not run for an object being destroyed
-    EXPECT_EQ(finished, 0);
+    for (const int delayMs : {0, 0, 0, 100}) {
+        int finished = 0;
+        auto worker = VideoWorker(server.Port(), 12, 3);
+        worker->OnFinished = [&](TWorkerThread*) { ++finished; };
+        worker->Start();
+        EXPECT_FALSE(worker->Suspended());
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        worker.reset(); // stops and waits; its OnFinished is not run for an object being destroyed
+        EXPECT_EQ(finished, 0);
+    }
 }
 
 TEST(WorkerPassword, EmptyStaysEmptyAndOthersAreKeptScrambled)
