@@ -88,7 +88,7 @@ public:
     {
         CheckCurl(curl_multi_add_handle(multi, easy), "curl_multi_add_handle");
     }
-    ~TAttached() { curl_multi_remove_handle(FMulti, FEasy); } // nothing to do about a failure here
+    ~TAttached() { (void)curl_multi_remove_handle(FMulti, FEasy); } // nothing to do about a failure here
     TAttached(const TAttached&) = delete;
     TAttached& operator=(const TAttached&) = delete;
 
@@ -120,14 +120,16 @@ THttpClient::THttpClient()
 
 THttpClient::~THttpClient()
 {
-    curl_multi_cleanup(FMulti);
-    curl_easy_cleanup(FEasy);
+    // A handle that cannot be cleaned up leaves nothing to do about it here.
+    (void)curl_multi_cleanup(FMulti);
+    curl_easy_cleanup(FEasy); // returns nothing
 }
 
 void THttpClient::Abort()
 {
     FAbort.store(true);
-    curl_multi_wakeup(FMulti); // a failure leaves the poll to end within its second
+    // A failed wake-up still leaves the poll to end within its second.
+    (void)curl_multi_wakeup(FMulti);
 }
 
 void THttpClient::Get(const std::string& url, TStream& body)
