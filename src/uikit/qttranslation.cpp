@@ -39,22 +39,27 @@ QString QtTranslationFolder()
     return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 }
 
-QString QtTranslationFile()
+QString QtTranslationFile(const QString& folder)
 {
-    return QDir(QtTranslationFolder()).filePath(QStringLiteral("qtbase_ru.qm"));
+    return QDir(folder).filePath(QStringLiteral("qtbase_ru.qm"));
 }
 
 bool InstallQtTranslation(QString* problem)
 {
+    return InstallQtTranslationFrom(QtTranslationFolder(), problem);
+}
+
+bool InstallQtTranslationFrom(const QString& folder, QString* problem)
+{
     QLocale::setDefault(Russian);
     // Owned by the application, so it lives as long as the texts it serves.
     auto* translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(Russian, QStringLiteral("qtbase"), QStringLiteral("_"), QtTranslationFolder())) {
+    if (!translator->load(Russian, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
         delete translator;
         if (problem)
             *problem = QStringLiteral("нет перевода Qt на русский язык (%1); кнопки и стандартные диалоги Qt "
                                       "останутся на английском. Установите пакет qt6-translations-l10n.")
-                           .arg(QtTranslationFile());
+                           .arg(QtTranslationFile(folder));
         return false;
     }
     QCoreApplication::installTranslator(translator);

@@ -4,11 +4,13 @@
 
 #include <QString>
 
-// The folder and file Qt's Russian translation is read from.
+// The folder Qt's Russian translation is read from, and its file there.
 QString QtTranslationFolder();
-QString QtTranslationFile();
+QString QtTranslationFile(const QString& folder = QtTranslationFolder());
 
 // Loads Qt's Russian translation into the running application and makes
 // Russian the default locale. Returns false, with the reason in `problem`,
 // when the translation cannot be loaded; Qt's texts then stay English.
 bool InstallQtTranslation(QString* problem = nullptr);
+// The same from another folder.
+bool InstallQtTranslationFrom(const QString& folder, QString* problem = nullptr);

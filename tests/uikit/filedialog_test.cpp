@@ -4,9 +4,11 @@
 #include "modalprobe.h"
 #include "support/outsidetool.h"
 #include "uikit/dialogs.h"
+#include "uikit/qttranslation.h"
 
 #include <QAbstractFileIconProvider>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -184,6 +186,21 @@ TEST(FileDialog, QtsTextsReadInRussian)
     // The type column of the file list: Debian's translation lacks Qt 6's
     // name of its context, the program fills the gap.
     EXPECT_EQ(QAbstractFileIconProvider().type(QFileInfo(dir.path())), QStringLiteral("Папка"));
+}
+
+TEST(QtTranslation, AMissingTranslationIsExplained)
+{
+    QTemporaryDir empty;
+    ASSERT_TRUE(empty.isValid());
+    QString problem;
+    EXPECT_FALSE(InstallQtTranslationFrom(empty.path(), &problem));
+    // Says what is missing, what follows and which package brings it.
+    EXPECT_TRUE(problem.contains(QtTranslationFile(empty.path()))) << problem.toStdString();
+    EXPECT_TRUE(problem.contains(QStringLiteral("на английском"))) << problem.toStdString();
+    EXPECT_TRUE(problem.contains(QStringLiteral("qt6-translations-l10n"))) << problem.toStdString();
+    // The texts loaded at start-up stay.
+    REQUIRE_OUTSIDE_TOOL(QtTranslationLoaded, "Qt's Russian translation (qt6-translations-l10n)");
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
 }
 
 } // namespace
