@@ -84,10 +84,17 @@ struct TArchiveServer::TImpl {
         return req.has_header("Authorization") && req.get_header_value("Authorization") == expected;
     }
 
+    // Whether the misbehaviours asked for apply to this request.
+    bool Misbehaves(const httplib::Request& req) const
+    {
+        return !Options.Only || req.path == "/" + *Options.Only;
+    }
+
     void Answer(const httplib::Request& req, httplib::Response& res)
     {
         LogRequest(req);
-        if (Options.DelayMs > 0 && !Sleep(Options.DelayMs)) {
+        const bool misbehave = Misbehaves(req);
+        if (misbehave && Options.DelayMs > 0 && !Sleep(Options.DelayMs)) {
             res.status = 503;
             return;
         }
@@ -97,22 +104,22 @@ struct TArchiveServer::TImpl {
             res.set_content("authentication required\n", kText);
             return;
         }
-        if (Options.Status) {
+        if (misbehave && Options.Status) {
             res.status = *Options.Status;
             res.set_content("status " + std::to_string(*Options.Status) + "\n", kText);
             return;
         }
         if (req.path == "/list")
-            AnswerList(req, res);
+            AnswerList(req, res, misbehave);
         else if (req.path == "/video")
-            AnswerVideo(req, res);
+            AnswerVideo(req, res, misbehave);
         else {
             res.status = 404;
             res.set_content("not found\n", kText);
         }
     }
 
-    void AnswerList(const httplib::Request& req, httplib::Response& res)
+    void AnswerList(const httplib::Request& req, httplib::Response& res, bool misbehave)
     {
         TListFilter filter;
         for (const char* name : {"begin", "end"}) {
@@ -143,10 +150,10 @@ struct TArchiveServer::TImpl {
                 if (filter.Accepts(f))
                     body += ListLine(f) + "\r\n";
         }
-        Send(res, std::make_shared<std::string>(std::move(body)), kText);
+        Send(res, std::make_shared<std::string>(std::move(body)), kText, misbehave);
     }
 
-    void AnswerVideo(const httplib::Request& req, httplib::Response& res)
+    void AnswerVideo(const httplib::Request& req, httplib::Response& res, bool misbehave)
     {
         const std::optional<int32_t> sn = IntParam(req, "sn");
         const std::optional<int32_t> issue = IntParam(req, "issue");
@@ -165,7 +172,7 @@ struct TArchiveServer::TImpl {
                 res.set_content("cannot read the fragment\n", kText);
                 return;
             }
-            SendFile(res, file, size);
+            SendFile(res, file, size, misbehave);
             return;
         }
         res.status = 404;
@@ -173,30 +180,30 @@ struct TArchiveServer::TImpl {
     }
 
     // The body with its full length declared; Stall and CutBody apply.
-    void Send(httplib::Response& res, std::shared_ptr<std::string> body, const char* type)
+    void Send(httplib::Response& res, std::shared_ptr<std::string> body, const char* type, bool misbehave)
     {
         res.status = 200;
         const auto size = body->size();
-        if (size == 0 && !Options.Stall) {
+        if (size == 0 && !(misbehave && Options.Stall)) {
             res.set_content("", type); // a provider of length 0 would never be asked
             return;
         }
-        res.set_content_provider(size, type, [this, body](size_t offset, size_t length, httplib::DataSink& sink) {
+        res.set_content_provider(size, type, [this, body, misbehave](size_t offset, size_t length, httplib::DataSink& sink) {
             size_t n = length;
-            if (!Permit(offset, n))
+            if (misbehave && !Permit(offset, n))
                 return false;
             return sink.write(body->data() + offset, n);
         });
     }
 
-    void SendFile(httplib::Response& res, std::shared_ptr<std::ifstream> file, int64_t size)
+    void SendFile(httplib::Response& res, std::shared_ptr<std::ifstream> file, int64_t size, bool misbehave)
     {
         res.status = 200;
         auto buffer = std::make_shared<std::vector<char>>(1 << 20);
         res.set_content_provider(static_cast<size_t>(size), kBinary,
-                                 [this, file, buffer](size_t offset, size_t length, httplib::DataSink& sink) {
+                                 [this, file, buffer, misbehave](size_t offset, size_t length, httplib::DataSink& sink) {
                                      size_t n = std::min(length, buffer->size());
-                                     if (!Permit(offset, n))
+                                     if (misbehave && !Permit(offset, n))
                                          return false;
                                      file->seekg(static_cast<std::streamoff>(offset));
                                      file->read(buffer->data(), static_cast<std::streamsize>(n));

@@ -34,7 +34,8 @@ const char* const kUsage =
     "  --status N        answer every authenticated request with status N\n"
     "  --stall           send status and headers, then nothing until the server stops\n"
     "  --cut-body N      send only the first N bytes of a body, then close\n"
-    "  --list-lines N    answer \"list\" with N generated lines\n";
+    "  --list-lines N    answer \"list\" with N generated lines\n"
+    "  --only list|video the delay, status, stall and cut apply to that request only\n";
 
 int Usage(const std::string& problem)
 {
@@ -89,6 +90,9 @@ int main(int argc, char** argv)
             options.CutBody = n;
         } else if (arg == "--list-lines" && value(n) && n >= 0 && n <= 1000000) {
             options.ListLines = static_cast<int>(n);
+        } else if (arg == "--only" && i + 1 < argc &&
+                   (std::string(argv[i + 1]) == "list" || std::string(argv[i + 1]) == "video")) {
+            options.Only = argv[++i];
         } else if (!arg.empty() && arg[0] == '-') {
             return Usage("bad option or value: " + arg);
         } else if (options.Folder.empty()) {
