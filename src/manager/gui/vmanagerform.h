@@ -1,0 +1,138 @@
+// TVManagerForm: the fragment manager. It asks the archive server for the
+// fragments of an interval, lists them (one row each) with the properties
+// of the selected one, and fetches a fragment's video when asked. It owns the
+// fragments of the last answer and the request workers it created and has
+// not seen finish; it knows nothing of playing and tells its owner through
+// its events. Its members are defined over several files, one concern each:
+// vmanagerform.cpp (controls, the window's life, rows, opening),
+// managercells.cpp (cells by key, sorting) and managerrequests.cpp (the
+// workers).
+#pragma once
+
+#include "core/datetime.h"
+#include "manager/listcolumns.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+class QSplitter;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TFragment;
+class TFragmentsAction;
+class TFragmentsGetVideo;
+class TWorkerThread;
+
+// RequestState: what the manager is doing.
+enum : uint8_t {
+    rsIdle = 0,
+    rsListing = 1,  // a list request runs
+    rsFetching = 2, // video fetching has been started
+};
+
+class TVManagerForm : public QWidget {
+    Q_OBJECT
+public:
+    // A window of its own until its owner docks it.
+    explicit TVManagerForm(QWidget* owner = nullptr);
+    ~TVManagerForm() override;
+
+    // ---- Controls (owned through Qt parents) ----
+    QTreeWidget* lvFragmentsList = nullptr;
+    QSplitter* Splitter = nullptr; // between the list and the properties pane
+    QTreeWidget* lvProperties = nullptr;
+
+    // ---- Connection and behaviour settings, set by the owner ----
+    std::string Host;
+    std::string UserName; // code page 1251
+    // Plain, or scrambled ("#..."); every worker gets it scrambled afresh.
+    std::string Password;
+    int32_t Port = 80;
+    bool AutoLoadVideo = false;
+    int32_t FragmentLimit = 50;
+
+    uint8_t RequestState = rsIdle;
+    int32_t SortColumn = -1;
+    bool SortAscending = true;
+
+    // ---- Events (each optional; Sender is the manager) ----
+    std::function<void(TVManagerForm* sender, TFragment* fragment)> OnFragmentOpen;
+    std::function<void(TVManagerForm* sender, TFragment* fragment)> OnVideoRequest;
+    std::function<void(TVManagerForm* sender, TFragment* fragment)> OnVideoLoaded;
+    std::function<void(TVManagerForm* sender, int code, const std::string& message)> OnRequestError;
+    // Raised by Clear before it frees the fragments: whoever holds a pointer
+    // to one of them lets go of it now.
+    std::function<void(TVManagerForm* sender)> OnFragmentsClearing;
+
+    TListColumnsInfo ListColumns;  // columns of lvFragmentsList
+    TListColumnsInfo PropertyRows; // rows of lvProperties
+
+    // Every worker created and not yet seen finish or stopped, by address.
+    std::set<TFragmentsAction*> Requests;
+    // The fragments of the last list answer, in the answer's order.
+    std::vector<std::unique_ptr<TFragment>> Fragments;
+
+    // ---- Operations offered to the owner ----
+    void RequestList();
+    void RequestList(TDateTime begin, TDateTime end);
+    size_t FragmentCount() const { return Fragments.size(); }
+    TFragment* FragmentAt(int64_t index) const;
+    void FetchFragment(TFragment* fragment, bool wait);
+    TFragmentsGetVideo* FindVideoRequest(int32_t serialNumber, int32_t issue) const;
+    void StopRequest(TFragmentsAction* worker);
+    void ClearAndStop();
+
+    // ---- Inner operations ----
+    void Clear();
+    void StopAllRequests();
+    TFragmentsGetVideo* PrepareVideoRequest(int32_t serialNumber, int32_t issue);
+    TFragment* FindFragment(int32_t serialNumber, int32_t issue) const;
+    QTreeWidgetItem* AddFragmentRow(std::unique_ptr<TFragment> fragment);
+    QTreeWidgetItem* AddEmptyRow();
+    void ShowProperties(const TFragment* fragment);
+    void OpenSelected();
+    void ListRequestFinished(TWorkerThread* sender);
+    void VideoRequestFinished(TWorkerThread* sender);
+
+    // ---- Cells by key (managercells.cpp) ----
+    void BuildListColumns();
+    void BuildPropertyRows();
+    void SetCellText(const std::string& key, QTreeWidgetItem* row, const QString& text);
+    QString GetCellText(const std::string& key, const QTreeWidgetItem* row) const;
+    void SetPropertyText(const std::string& key, const QString& text);
+    // The fragment a row carries (its data pointer), null for none.
+    static TFragment* FragmentOf(const QTreeWidgetItem* row);
+    // The selected row, null for none.
+    QTreeWidgetItem* SelectedRow() const;
+
+    // ---- Window events and handlers ----
+    void FormCreate();
+    void FormDestroy();
+    void lvFragmentsListSelectItem(QTreeWidgetItem* item, bool selected);
+    void lvFragmentsListDblClick();
+    void lvFragmentsListKeyPress(int key);
+    void lvFragmentsListColumnClick(int column);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void connectHandlers();
+    // Gives a new worker the connection settings.
+    void SetUpWorker(TFragmentsAction& worker) const;
+    // Sizes the list's columns whose width is a sizing code.
+    void AutoSizeListColumns();
+    void AutoSizeProperties();
+
+    // The descriptions of lvFragmentsList's columns, in column order.
+    std::vector<const TListColumnInfo*> FBuiltColumns;
+};

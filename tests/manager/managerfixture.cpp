@@ -1,0 +1,82 @@
+#include "managerfixture.h"
+
+#include <QTest>
+#include <QTreeWidget>
+
+std::string Name(const TFragment* fragment)
+{
+    if (!fragment)
+        return "none";
+    return std::to_string(fragment->SerialNumber) + "-" + std::to_string(fragment->Issue);
+}
+
+void ManagerTest::SetUp()
+{
+    const auto note = [this](std::string event) {
+        if (const int rows = Rows())
+            event += " (rows " + std::to_string(rows) + ")";
+        Events.push_back(event);
+    };
+    Manager.OnFragmentOpen = [note](TVManagerForm*, TFragment* f) { note("open " + Name(f)); };
+    Manager.OnVideoRequest = [note](TVManagerForm*, TFragment* f) { note("request " + Name(f)); };
+    Manager.OnVideoLoaded = [note](TVManagerForm*, TFragment* f) { note("loaded " + Name(f)); };
+    Manager.OnRequestError = [note](TVManagerForm*, int code, const std::string& message) {
+        note("error " + std::to_string(code) + " " + message);
+    };
+}
+
+void ManagerTest::Serve(const std::vector<std::string>& options, const std::map<std::string, std::string>& environment)
+{
+    Server.reset();
+    Server = std::make_unique<TArchiveServerProcess>(Folder.Path(), options, environment);
+    Manager.Host = "127.0.0.1";
+    Manager.Port = Server->Port();
+}
+
+std::string ManagerTest::AddFragment(int32_t serialNumber, int32_t issue, const TSmallFragment& fragment)
+{
+    const std::string name = std::to_string(serialNumber) + "-" + std::to_string(issue) + ".mjpg";
+    return WriteSmallFragment(Folder.Path() / name, fragment);
+}
+
+bool ManagerTest::WaitUntil(const std::function<bool()>& condition)
+{
+    return QTest::qWaitFor(condition, 10000);
+}
+
+void ManagerTest::ListAndWait()
+{
+    Manager.RequestList();
+    ASSERT_TRUE(WaitUntil([this] { return Manager.RequestState == rsIdle; }));
+}
+
+int ManagerTest::Rows() const
+{
+    return Manager.lvFragmentsList->topLevelItemCount();
+}
+
+QString ManagerTest::Cell(const std::string& key, int row) const
+{
+    return Manager.GetCellText(key, Manager.lvFragmentsList->topLevelItem(row));
+}
+
+QStringList ManagerTest::Issues() const
+{
+    QStringList issues;
+    for (int row = 0; row < Rows(); ++row)
+        issues << Cell("ISSUE", row);
+    return issues;
+}
+
+QStringList ManagerTest::PropertyValues() const
+{
+    QStringList values;
+    for (int row = 0; row < Manager.lvProperties->topLevelItemCount(); ++row)
+        values << Manager.lvProperties->topLevelItem(row)->text(1);
+    return values;
+}
+
+TFragment* ManagerTest::RowFragment(int row) const
+{
+    return TVManagerForm::FragmentOf(Manager.lvFragmentsList->topLevelItem(row));
+}

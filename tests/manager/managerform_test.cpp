@@ -1,0 +1,376 @@
+// The manager window against the archive server on loopback: filling the
+// list and the properties pane, the fragment limit, opening and fetching
+// fragments, sorting, and stopping requests.
+#include "managerfixture.h"
+
+#include "archive/fragmentsaction.h"
+#include "archive/password.h"
+#include "core/cp1251.h"
+
+#include <QHeaderView>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+namespace {
+
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.rfind(prefix, 0) == 0;
+}
+
+// Four fragments whose orders differ by every column: listed (by event
+// time) as issues 7, 3, 12, 5.
+class SortTest : public ManagerTest {
+protected:
+    void SetUp() override
+    {
+        ManagerTest::SetUp();
+        AddFragment(1, 7, {.Camera = "Gate 2", .Event = EncodeDateTime(2007, 11, 15, 23, 0, 30)});
+        AddFragment(1, 3, {.Camera = Utf8ToCp1251("Вход"), .Event = EncodeDateTime(2007, 11, 16, 8, 0, 30)});
+        AddFragment(1, 12, {.Camera = "Gate 10", .Event = EncodeDateTime(2007, 11, 16, 9, 0, 30)});
+        AddFragment(1, 5, {.Camera = "Gate 10", .Event = EncodeDateTime(2007, 11, 16, 10, 0, 30)});
+        Serve();
+        ListAndWait();
+    }
+
+    // A click on a column header as the user makes it.
+    void ClickHeader(int column)
+    {
+        QHeaderView* header = Manager.lvFragmentsList->header();
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    // Every row carries the fragment its cells show.
+    void ExpectRowsCarryTheirFragments()
+    {
+        for (int row = 0; row < Rows(); ++row)
+            EXPECT_EQ(Name(RowFragment(row)), "1-" + Cell("ISSUE", row).toStdString()) << "row " << row;
+    }
+};
+
+} // namespace
+
+TEST_F(ManagerTest, TheWindowHasItsColumnsAndPropertyRows)
+{
+    EXPECT_EQ(Manager.windowTitle(), QStringLiteral("Менеджер видеофрагментов"));
+    QStringList captions;
+    for (int column = 0; column < Manager.lvFragmentsList->columnCount(); ++column)
+        captions << Manager.lvFragmentsList->headerItem()->text(column);
+    EXPECT_EQ(captions, QStringList({"Дата/Время", "Камера", "Фрагмент", "Начало записи", "Конец записи"}));
+    QStringList names;
+    for (int row = 0; row < Manager.lvProperties->topLevelItemCount(); ++row)
+        names << Manager.lvProperties->topLevelItem(row)->text(0);
+    EXPECT_EQ(names, QStringList({"Дата/Время", "Камера", "Фрагмент", "Начало записи", "Конец записи", "Разрешение",
+                                  "FPS", "Кол.кадров", "Серийный номер"}));
+    EXPECT_TRUE(Manager.lvProperties->isHeaderHidden());
+    EXPECT_EQ(PropertyValues(), QStringList(9, QString()));
+}
+
+TEST_F(ManagerTest, AnAnswerOverTheLimitWarnsOnceBeforeAnyRowAndListsTheFirstFifty)
+{
+    struct TCase {
+        const char* Lines;
+        std::vector<std::string> Events;
+    };
+    const TCase cases[] = {
+        {"60", {"error -200 Fragments limit exceeding."}},
+        {"50", {}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Lines);
+        Events.clear();
+        Serve({"--list-lines", c.Lines});
+        ListAndWait();
+        EXPECT_EQ(Events, c.Events); // an event raised with rows present would say so
+        EXPECT_EQ(Rows(), 50);
+        EXPECT_EQ(Manager.FragmentCount(), 50u);
+        EXPECT_EQ(Manager.Requests.size(), 50u); // one prepared video worker each
+        EXPECT_EQ(Manager.RequestState, rsIdle);
+        ASSERT_NE(Manager.SelectedRow(), nullptr);
+        EXPECT_EQ(Manager.lvFragmentsList->indexOfTopLevelItem(Manager.SelectedRow()), 0);
+        EXPECT_EQ(PropertyValues().value(8), QStringLiteral("1000")); // the first line's serial number
+        EXPECT_EQ(Name(Manager.FragmentAt(49)), "1049-50");
+    }
+}
+
+TEST_F(ManagerTest, AnEmptyAnswerEmptiesTheListAndThePropertyValues)
+{
+    AddFragment(12, 3);
+    Serve();
+    ListAndWait();
+    ASSERT_EQ(Rows(), 1);
+    ASSERT_NE(PropertyValues(), QStringList(9, QString()));
+
+    std::filesystem::remove(Folder.Path() / "12-3.mjpg");
+    ListAndWait();
+    EXPECT_EQ(Rows(), 0);
+    EXPECT_EQ(Manager.FragmentCount(), 0u);
+    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_EQ(PropertyValues(), QStringList(9, QString()));
+    EXPECT_TRUE(Events.empty());
+    EXPECT_EQ(Manager.RequestState, rsIdle);
+}
+
+TEST_F(ManagerTest, RowsShowTimesOfDayAndThePaneShowsFullDateTimes)
+{
+    AddFragment(12, 3, {.Frames = 4, .Camera = Utf8ToCp1251("Вход"), .Event = EncodeDateTime(2007, 11, 15, 14, 5, 39)});
+    Serve();
+    ListAndWait();
+    ASSERT_EQ(Rows(), 1);
+    EXPECT_EQ(Cell("EVENT", 0), QStringLiteral("15.11.2007 14:05:39"));
+    EXPECT_EQ(Cell("CAMERA", 0), QStringLiteral("Вход"));
+    EXPECT_EQ(Cell("ISSUE", 0), QStringLiteral("3"));
+    EXPECT_EQ(Cell("BEGIN", 0), QStringLiteral("14:05:09"));
+    EXPECT_EQ(Cell("END", 0), QStringLiteral("14:06:09"));
+    EXPECT_EQ(PropertyValues(), QStringList({"15.11.2007 14:05:39", "Вход", "3", "15.11.2007 14:05:09",
+                                             "15.11.2007 14:06:09", "32x24", "5", "4", "12"}));
+
+    // Keys without a column: nothing to read, nothing written.
+    QTreeWidgetItem* row = Manager.lvFragmentsList->topLevelItem(0);
+    EXPECT_EQ(Manager.GetCellText("SN", row), QString());
+    QStringList before;
+    for (int column = 0; column < row->columnCount(); ++column)
+        before << row->text(column);
+    Manager.SetCellText("TYPE", row, QStringLiteral("changed"));
+    Manager.SetCellText("CAMERA", nullptr, QStringLiteral("changed"));
+    for (int column = 0; column < row->columnCount(); ++column)
+        EXPECT_EQ(row->text(column), before[column]);
+}
+
+TEST_F(ManagerTest, DoubleClickAndEnterOpenTheSelectedFragmentFetchingItOnce)
+{
+    const std::string video = AddFragment(12, 3);
+    Serve();
+    ListAndWait();
+    Manager.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Manager));
+    QTreeWidget* list = Manager.lvFragmentsList;
+    const auto doubleClick = [&] {
+        const QRect row = list->visualItemRect(list->topLevelItem(0));
+        // As a mouse makes it: a click, then the second press as a double click.
+        const QPoint at(10, row.center().y());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    };
+    const auto enter = [&] { QTest::keyClick(list, Qt::Key_Return); };
+
+    for (const auto& [gesture, open] : {std::pair{"double click", std::function<void()>(doubleClick)},
+                                        std::pair{"Enter", std::function<void()>(enter)}}) {
+        SCOPED_TRACE(gesture);
+        Manager.RequestList(); // afresh: the fragment holds no video yet
+        ASSERT_TRUE(WaitUntil([&] { return Manager.RequestState == rsIdle && Rows() == 1; }));
+        Events.clear();
+        const size_t requestsBefore = Server->Requests().size();
+
+        open();
+        EXPECT_EQ(Events, std::vector<std::string>({"open 12-3 (rows 1)", "request 12-3 (rows 1)"}));
+        ASSERT_TRUE(WaitUntil([&] { return Events.size() == 3; }));
+        EXPECT_EQ(Events[2], "loaded 12-3 (rows 1)");
+        const TFragment* fragment = Manager.FragmentAt(0);
+        ASSERT_NE(fragment, nullptr);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(fragment->Data->Memory()),
+                              static_cast<size_t>(fragment->Data->Size())),
+                  video);
+        EXPECT_TRUE(Manager.Requests.empty());
+        EXPECT_EQ(Manager.RequestState, rsIdle);
+
+        // Fetched: opening it again only says so.
+        open();
+        EXPECT_EQ(Events.size(), 4u);
+        EXPECT_EQ(Events.back(), "open 12-3 (rows 1)");
+        QTest::qWait(50);
+        EXPECT_EQ(Server->Requests().size(), requestsBefore + 1); // one video request
+        EXPECT_EQ(Server->Requests().back().Line, "GET /video?sn=12&issue=3 HTTP/1.0");
+    }
+
+    // Other keys open nothing.
+    Events.clear();
+    QTest::keyClick(list, Qt::Key_Space);
+    QTest::keyClick(list, Qt::Key_A);
+    EXPECT_TRUE(Events.empty());
+}
+
+TEST_F(ManagerTest, FetchFragmentWaitingRaisesTheRequestAndHasTheVideoOnReturn)
+{
+    AddFragment(12, 3);
+    AddFragment(7, 2, {.Event = EncodeDateTime(2007, 11, 15, 10, 0, 0)});
+    Serve();
+    ListAndWait();
+    TFragment* fragment = Manager.FindFragment(12, 3);
+    ASSERT_NE(fragment, nullptr);
+    Manager.FetchFragment(fragment, true);
+    EXPECT_EQ(Events, std::vector<std::string>({"request 12-3 (rows 2)", "loaded 12-3 (rows 2)"}));
+    EXPECT_GT(fragment->Data->Size(), 0);
+    // The other fragment's prepared worker keeps the state at "fetching".
+    EXPECT_EQ(Manager.Requests.size(), 1u);
+    EXPECT_EQ(Manager.RequestState, rsFetching);
+    Manager.FetchFragment(nullptr, true);
+    EXPECT_EQ(Events.size(), 2u);
+}
+
+TEST_F(ManagerTest, AVideoArrivingAfterTheListWasClearedIsPassedOver)
+{
+    AddFragment(12, 3);
+    Serve({"--delay", "300", "--only", "video"});
+    ListAndWait();
+    Manager.lvFragmentsList->setCurrentItem(Manager.lvFragmentsList->topLevelItem(0));
+    Manager.OpenSelected();
+    ASSERT_NE(Manager.FindVideoRequest(12, 3), nullptr);
+    Manager.Clear();
+    ASSERT_TRUE(WaitUntil([&] { return Manager.FindVideoRequest(12, 3) == nullptr; }));
+    QTest::qWait(20);
+    EXPECT_EQ(Events, std::vector<std::string>({"open 12-3 (rows 1)", "request 12-3 (rows 1)"}));
+    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_EQ(Manager.RequestState, rsIdle);
+}
+
+TEST_F(ManagerTest, AFailedFetchIsReportedAndLeavesTheFragmentEmpty)
+{
+    AddFragment(12, 3);
+    Serve({"--status", "404", "--only", "video"});
+    ListAndWait();
+    Manager.lvFragmentsList->setCurrentItem(Manager.lvFragmentsList->topLevelItem(0));
+    Manager.OpenSelected();
+    ASSERT_TRUE(WaitUntil([&] { return Events.size() == 3; }));
+    EXPECT_TRUE(StartsWith(Events[2], "error 404 HTTP/1.")) << Events[2];
+    EXPECT_EQ(Manager.FragmentAt(0)->Data->Size(), 0);
+}
+
+TEST_F(ManagerTest, AutoLoadVideoFetchesEveryListedFragment)
+{
+    for (int issue = 1; issue <= 3; ++issue)
+        AddFragment(4, issue, {.Event = EncodeDateTime(2007, 11, 15, 9, issue, 0)});
+    Serve();
+    Manager.AutoLoadVideo = true;
+    Manager.RequestList();
+    ASSERT_TRUE(WaitUntil([&] { return Manager.RequestState == rsFetching; }));
+    ASSERT_TRUE(WaitUntil([&] { return Manager.RequestState == rsIdle; }));
+    EXPECT_EQ(std::count_if(Events.begin(), Events.end(), [](const std::string& e) { return StartsWith(e, "request"); }), 3);
+    EXPECT_EQ(std::count_if(Events.begin(), Events.end(), [](const std::string& e) { return StartsWith(e, "loaded"); }), 3);
+    for (size_t i = 0; i < Manager.FragmentCount(); ++i)
+        EXPECT_GT(Manager.FragmentAt(static_cast<int64_t>(i))->Data->Size(), 0) << i;
+    EXPECT_TRUE(Manager.Requests.empty());
+}
+
+TEST_F(ManagerTest, StopRequestFreesAPreparedWorkerWithoutRunningIt)
+{
+    AddFragment(12, 3);
+    AddFragment(7, 2, {.Event = EncodeDateTime(2007, 11, 15, 10, 0, 0)});
+    Serve();
+    ListAndWait();
+    ASSERT_EQ(Manager.Requests.size(), 2u);
+    Manager.StopRequest(nullptr);
+    EXPECT_EQ(Manager.Requests.size(), 2u);
+
+    Manager.StopRequest(Manager.FindVideoRequest(12, 3));
+    EXPECT_EQ(Manager.Requests.size(), 1u);
+    EXPECT_EQ(Manager.FindVideoRequest(12, 3), nullptr);
+    EXPECT_NE(Manager.FindVideoRequest(7, 2), nullptr);
+    QTest::qWait(50);
+    EXPECT_TRUE(Events.empty());
+    EXPECT_EQ(Server->Requests().size(), 1u); // the list alone
+
+    Manager.StopRequest(Manager.FindVideoRequest(7, 2));
+    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_EQ(Manager.RequestState, rsIdle);
+}
+
+TEST_F(ManagerTest, ClearAndStopWhileAListRequestRunsStopsItAndRunsItsCompletion)
+{
+    AddFragment(12, 3);
+    Serve({"--delay", "5000", "--only", "list"});
+    Manager.RequestList();
+    EXPECT_EQ(Manager.RequestState, rsListing);
+    ASSERT_TRUE(WaitUntil([&] { return Server->Requests().size() == 1; })); // the request is on its way
+    Manager.ClearAndStop();
+    ASSERT_EQ(Events.size(), 1u);
+    EXPECT_TRUE(StartsWith(Events[0], "error -101")) << Events[0];
+    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_EQ(Manager.RequestState, rsIdle);
+    EXPECT_EQ(Rows(), 0);
+}
+
+TEST_F(ManagerTest, ThePasswordReachesTheServerPlainOrScrambled)
+{
+    AddFragment(12, 3);
+    const std::string password = Utf8ToCp1251("пароль");
+    Serve({"--user", "operator"}, {{"MJPG_ARCHIVE_PASSWORD", "пароль"}});
+    Manager.UserName = "operator";
+    struct TCase {
+        std::string Password;
+        std::vector<std::string> Events;
+        int Rows;
+    };
+    const TCase cases[] = {
+        {password, {}, 1},
+        {ScramblePassword(password), {}, 1},
+        {Utf8ToCp1251("другой"), {"error 401 HTTP/1.1 401 Unauthorized"}, 0},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Password);
+        Events.clear();
+        Manager.Password = c.Password;
+        ListAndWait();
+        EXPECT_EQ(Rows(), c.Rows);
+        ASSERT_EQ(Events.size(), c.Events.size());
+        for (size_t i = 0; i < Events.size(); ++i)
+            EXPECT_TRUE(StartsWith(Events[i], "error 401")) << Events[i];
+    }
+}
+
+TEST_F(ManagerTest, AClickOnAnEmptyListChangesOnlyTheSortState)
+{
+    Manager.lvFragmentsListColumnClick(2);
+    EXPECT_EQ(Manager.SortColumn, 2);
+    EXPECT_TRUE(Manager.SortAscending);
+    Manager.lvFragmentsListColumnClick(2);
+    EXPECT_FALSE(Manager.SortAscending);
+    Manager.lvFragmentsListColumnClick(1);
+    EXPECT_EQ(Manager.SortColumn, 1);
+    EXPECT_TRUE(Manager.SortAscending);
+    EXPECT_EQ(PropertyValues(), QStringList(9, QString()));
+}
+
+TEST_F(SortTest, ColumnClicksSortByTypedKeysReversingOnASecondClick)
+{
+    Manager.resize(700, 400); // every header in view
+    Manager.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Manager));
+    ASSERT_EQ(Issues(), QStringList({"7", "3", "12", "5"}));
+    Manager.lvFragmentsList->setCurrentItem(Manager.lvFragmentsList->topLevelItem(1));
+
+    struct TStep {
+        int Column;
+        QStringList Issues;
+    };
+    const TStep steps[] = {
+        {2, {"3", "5", "7", "12"}},  // "Фрагмент" as numbers
+        {2, {"12", "7", "5", "3"}},  // again: descending
+        {1, {"12", "5", "7", "3"}},  // "Камера" by bytes: "Gate 10" twice (in their order), "Gate 2", "Вход"
+        {3, {"3", "12", "5", "7"}},  // "Начало записи" by time of day: 08:00, 09:00, 10:00, then 23:00
+        {0, {"7", "3", "12", "5"}},  // "Дата/Время" by date and time
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.Column);
+        ClickHeader(step.Column);
+        EXPECT_EQ(Issues(), step.Issues);
+        ExpectRowsCarryTheirFragments();
+        // The selection keeps its position; the pane shows what moved there.
+        EXPECT_EQ(Manager.lvFragmentsList->indexOfTopLevelItem(Manager.SelectedRow()), 1);
+        EXPECT_EQ(PropertyValues().value(2), step.Issues[1]);
+        // The answer's order is not the list's.
+        EXPECT_EQ(Name(Manager.FragmentAt(0)), "1-7");
+    }
+    EXPECT_EQ(Manager.FragmentAt(-1), nullptr);
+    EXPECT_EQ(Manager.FragmentAt(4), nullptr);
+
+    // The sort state outlives a refill: the next click on the last column
+    // sorts it the other way.
+    ListAndWait();
+    ClickHeader(0);
+    EXPECT_EQ(Issues(), QStringList({"5", "12", "3", "7"}));
+}
