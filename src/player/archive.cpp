@@ -1,39 +1,144 @@
-// The archive functions of the player: the fragment manager dock, the
-// interval request, the wait animation and cancelling a download.
+// The archive functions of the player: the fragment manager and its dock at
+// the window's right edge, and asking for the fragments of an interval.
 #include "vplayerform.h"
 
-void TVPlayerForm::actShowManagerExecute()
+#include "actionbutton.h"
+#include "archive/gui/dtintervalform.h"
+#include "archive/protocol.h"
+#include "manager/gui/vmanagerform.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLayout>
+#include <QSplitter>
+
+#include <exception>
+#include <memory>
+
+void TVPlayerForm::CreateManager()
 {
+    Manager = new TVManagerForm(nullptr);
+    Manager->OnFragmentOpen = [this](TVManagerForm* sender, TFragment* f) { FragmentOpened(sender, f); };
+    Manager->OnVideoRequest = [this](TVManagerForm* sender, TFragment* f) { VideoRequested(sender, f); };
+    Manager->OnVideoLoaded = [this](TVManagerForm* sender, TFragment* f) { VideoLoaded(sender, f); };
+    Manager->OnRequestError = [this](TVManagerForm* sender, int code, const std::string& text) {
+        RequestFailed(sender, code, text);
+    };
+    Manager->OnFragmentsClearing = [this](TVManagerForm* sender) { FragmentsClearing(sender); };
 }
 
-void TVPlayerForm::actHideManagerExecute()
+void TVPlayerForm::DestroyManager()
 {
-}
-
-void TVPlayerForm::actShowDTIntervalExecute()
-{
-}
-
-void TVPlayerForm::actCancelLoadExecute()
-{
-}
-
-void TVPlayerForm::tmrStartWaitTimer()
-{
-}
-
-void TVPlayerForm::tmrPauseAnimationTimer()
-{
-}
-
-void TVPlayerForm::Timer1Timer()
-{
+    // A window being destroyed answers no event of the manager's last
+    // stops; the manager frees its workers and fragments itself.
+    std::unique_ptr<TVManagerForm> manager(Manager);
+    Manager = nullptr;
+    PendingFragment = nullptr;
+    if (manager) {
+        manager->OnFragmentOpen = nullptr;
+        manager->OnVideoRequest = nullptr;
+        manager->OnVideoLoaded = nullptr;
+        manager->OnRequestError = nullptr;
+        manager->OnFragmentsClearing = nullptr;
+    }
 }
 
 void TVPlayerForm::SetManagerVisible(bool show)
 {
-    // Without a manager window (the file player) there is nothing to dock.
+    // Without a manager window there is nothing to dock.
     if (show == ManagerVisible || !Manager)
         return;
     ManagerVisible = show;
+    if (show) {
+        ShowDock(pnlRightDock);
+        if (Manager->parentWidget() != pnlRightDock) {
+            Manager->setParent(pnlRightDock, Qt::Widget);
+            pnlRightDock->layout()->addWidget(Manager);
+        }
+        Manager->show();
+        tbtnViewManager->SetAction(actHideManager);
+        tbtnViewManager->setDown(true);
+    } else {
+        HideDock(pnlRightDock);
+        Manager->hide();
+        tbtnViewManager->SetAction(actShowManager);
+        tbtnViewManager->setDown(false);
+    }
+}
+
+void TVPlayerForm::ShowDock(QWidget* panel)
+{
+    panel->show();
+    const int total = RightSplitter->width() - RightSplitter->handleWidth();
+    RightSplitter->setSizes({std::max(1, total - ManagerWidth), ManagerWidth});
+}
+
+void TVPlayerForm::HideDock(QWidget* panel)
+{
+    // A width the user set with the splitter is used again at the next showing.
+    ManagerWidth = panel->width();
+    panel->hide();
+}
+
+void TVPlayerForm::actShowManagerExecute()
+{
+    SetManagerVisible(true);
+}
+
+void TVPlayerForm::actHideManagerExecute()
+{
+    SetManagerVisible(false);
+}
+
+void TVPlayerForm::WaitForManager()
+{
+    // Completions of the workers arrive as events, so the loop rests in the
+    // event dispatcher between them instead of spinning.
+    while (Manager && Manager->RequestState != rsIdle)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TVPlayerForm::actShowDTIntervalExecute()
+{
+    // One interval request at a time: the command may be enabled again by
+    // the commands' update while its own wait runs.
+    if (!Manager || IntervalForm)
+        return;
+    std::unique_ptr<TDTIntervalForm> dialog;
+    try {
+        dialog = std::make_unique<TDTIntervalForm>(this);
+    } catch (const std::exception&) {
+        return;
+    }
+    IntervalForm = dialog.get();
+    actShowDTInterval->setEnabled(false);
+    try {
+        if (IsIntervalEndSet(IntervalBegin) || IsIntervalEndSet(IntervalEnd)) {
+            IntervalForm->SetBegin(IntervalBegin);
+            IntervalForm->SetEnd(IntervalEnd);
+        }
+        const int result = IntervalForm->ShowModal();
+        if (result == irApply) {
+            IntervalBegin = IntervalForm->GetBegin();
+            IntervalEnd = IntervalForm->GetEnd();
+            if (IsIntervalEndSet(IntervalBegin) || IsIntervalEndSet(IntervalEnd))
+                Manager->RequestList(IntervalBegin, IntervalEnd);
+            else
+                Manager->RequestList();
+        } else if (result == irClear) {
+            IntervalBegin = IntervalForm->GetBegin();
+            IntervalEnd = IntervalForm->GetEnd();
+            Manager->ClearAndStop();
+        }
+        if (result != irCancel) {
+            WaitForManager();
+            if (!ManagerVisible && Manager && Manager->FragmentCount() > 1)
+                SetManagerVisible(true);
+        }
+    } catch (const std::exception&) {
+        // Dropped: the command is only made available again.
+    }
+    actShowDTInterval->setEnabled(true);
+    IntervalForm = nullptr;
 }

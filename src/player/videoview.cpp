@@ -4,6 +4,7 @@
 #include "vplayerform.h"
 
 #include "actionbutton.h"
+#include "pausebox.h"
 #include "container/mjpgimage.h"
 #include "icons/playericons.h"
 #include "pictureview.h"

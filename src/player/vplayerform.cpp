@@ -5,6 +5,8 @@
 #include "actionbutton.h"
 #include "container/mjpgimage.h"
 #include "icons/playericons.h"
+#include "manager/gui/vmanagerform.h"
+#include "pausebox.h"
 #include "pictureview.h"
 #include "report/reportmodel.h"
 #include "report/templateloader.h"
@@ -93,6 +95,8 @@ void TVPlayerForm::createControls()
     pnlRightDock = new QWidget(RightSplitter);
     pnlRightDock->setObjectName(QStringLiteral("pnlRightDock"));
     pnlRightDock->setMinimumWidth(1);
+    auto* dock = new QVBoxLayout(pnlRightDock); // the docked manager fills it
+    dock->setContentsMargins(0, 0, 0, 0);
     RightSplitter->addWidget(pnlRightDock);
     RightSplitter->setStretchFactor(0, 1);
     RightSplitter->setStretchFactor(1, 0);
@@ -103,10 +107,9 @@ void TVPlayerForm::createControls()
     imgVideo->setGeometry(0, 0, 632, 480);
     imgVideo->SetStretch(true);
 
-    pbxPause = new QWidget(pnlVideo);
+    pbxPause = new TPauseBox(pnlVideo);
     pbxPause->setObjectName(QStringLiteral("pbxPause"));
     pbxPause->resize(PauseAnimationFrameSize, PauseAnimationFrameSize);
-    pbxPause->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     // The cool bar: the slider band, then a row with the three tool bars.
     CoolBar = new QWidget(this);
@@ -333,6 +336,7 @@ void TVPlayerForm::FormCreate()
     Engine.StateBeforePause = psEmpty;
     Engine.Chronometer = std::make_unique<TChronometer>();
     ManagerVisible = false;
+    CreateManager();
     ManagerWidth = 230;
     PendingFragment = nullptr;
     SerialNumber = -1;
@@ -361,6 +365,9 @@ void TVPlayerForm::FormShow()
 
 bool TVPlayerForm::FormCloseQuery()
 {
+    // A list request being waited for ends now, so that the wait returns.
+    if (IntervalForm && Manager)
+        Manager->ClearAndStop();
     if (Loading)
         actCancelLoad->trigger();
     if (IsPlaying(State))
@@ -371,7 +378,7 @@ bool TVPlayerForm::FormCloseQuery()
 void TVPlayerForm::FormDestroy()
 {
     CloseFragment();
-    Manager = nullptr;
+    DestroyManager();
 }
 
 void TVPlayerForm::actOpenFileExecute()
@@ -379,5 +386,12 @@ void TVPlayerForm::actOpenFileExecute()
     TFileDialogOptions options = OpenDialog;
     if (!Dialogs().OpenFileName(this, options))
         return;
-    LoadFile(options.FileName);
+    OpenFragmentFile(options.FileName);
+}
+
+void TVPlayerForm::OpenFragmentFile(const QString& path)
+{
+    if (Manager)
+        Manager->ClearAndStop();
+    LoadFile(path);
 }

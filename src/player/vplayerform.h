@@ -34,6 +34,7 @@ class QToolButton;
 class TActionButton;
 class TDTIntervalForm;
 class TFragment;
+class TPauseBox;
 class TPictureView;
 class TReport;
 class TStream;
@@ -55,7 +56,7 @@ public:
     QSplitter* RightSplitter = nullptr; // video panel | manager dock
     QWidget* pnlVideo = nullptr;
     TPictureView* imgVideo = nullptr;
-    QWidget* pbxPause = nullptr;
+    TPauseBox* pbxPause = nullptr;
     QWidget* pnlRightDock = nullptr;
     QWidget* CoolBar = nullptr;
     QSlider* trbFramePosition = nullptr;
@@ -129,6 +130,9 @@ public:
     // fragment number; null gives false and changes nothing.
     bool LoadFragment(TFragment* fragment);
     void CloseFragment();
+    // A fragment file from disk, as "Открыть" opens it: the manager's list
+    // emptied and its requests stopped, then LoadFile.
+    void OpenFragmentFile(const QString& path);
     // Writes the fragment without asking. A file that cannot be created
     // raises; a failed write is reported here and gives false.
     bool SaveFile(const QString& path);
@@ -184,15 +188,31 @@ public:
     void actSaveFrameExecute();
     void actSaveFileExecute();
     void actPrintReportExecute();
-    // Archive functions (archive.cpp).
+    // Archive functions: the interval and the manager's dock (archive.cpp),
+    // waiting for a fragment and cancelling (archivewait.cpp), the
+    // manager's events and the request messages (archiveevents.cpp).
     void SetManagerVisible(bool show);
+    void ShowDock(QWidget* panel);
+    void HideDock(QWidget* panel);
     void actShowManagerExecute();
     void actHideManagerExecute();
     void actShowDTIntervalExecute();
+    void BeginWait();
+    void EndWait();
     void actCancelLoadExecute();
     void tmrStartWaitTimer();
     void tmrPauseAnimationTimer();
     void Timer1Timer();
+    void FragmentOpened(TVManagerForm* sender, TFragment* fragment);
+    void VideoRequested(TVManagerForm* sender, TFragment* fragment);
+    void VideoLoaded(TVManagerForm* sender, TFragment* fragment);
+    void RequestFailed(TVManagerForm* sender, int code, const std::string& statusText);
+    // The manager is about to free its fragments: a wait for one of them
+    // ends as a cancel does.
+    void FragmentsClearing(TVManagerForm* sender);
+    // The message for a failed request: its first line, the result code's
+    // text and icon; nothing for -100 and -101.
+    void ReportRequestError(const QString& firstLine, int code, const std::string& statusText);
 
     // ---- Fields ----
     // Other windows read State and set OrganizationName; everything else is
@@ -242,6 +262,12 @@ private:
                        int imageIndex);
     // A load that failed: psEmpty, the picture cleared, the commands up to date.
     void EnterEmptyAfterFailedLoad();
+    // The fragment manager: created with its events wired to the archive
+    // handlers, and freed with them unwired.
+    void CreateManager();
+    void DestroyManager();
+    // Rests in the message loop until the manager's requests are done.
+    void WaitForManager();
 
     std::unique_ptr<TSliderTrackBar> FTrackBar; // trbFramePosition as the engine sees it
     TFramePictureCache FPictures;
@@ -249,3 +275,7 @@ private:
 
 // The one player window, set by the window that creates it.
 extern TVPlayerForm* VPlayerForm;
+
+// The number of the wait animation's next picture, one for the whole
+// program; a wait goes on from where the last one left it.
+extern int AnimationFrame;

@@ -6,6 +6,7 @@
 #include "fragmentfiles.h"
 #include "passobserver.h"
 #include "player/actionbutton.h"
+#include "player/pausebox.h"
 #include "player/pictureview.h"
 #include "player/vplayerform.h"
 

@@ -1,0 +1,100 @@
+// The player's answers to the fragment manager's events: opening a fetched
+// fragment, waiting for one being fetched, playing it when it arrives, and
+// the messages of failed requests.
+#include "vplayerform.h"
+
+#include "archive/resultcodes.h"
+#include "manager/fragment.h"
+#include "manager/gui/vmanagerform.h"
+
+namespace {
+
+TMsgIcon IconOf(TResultIcon icon)
+{
+    switch (icon) {
+    case TResultIcon::Information:
+        return TMsgIcon::Information;
+    case TResultIcon::Warning:
+        return TMsgIcon::Warning;
+    case TResultIcon::Error:
+        break;
+    }
+    return TMsgIcon::Error;
+}
+
+} // namespace
+
+void TVPlayerForm::FragmentOpened(TVManagerForm*, TFragment* fragment)
+{
+    // One without video is fetched by the manager, which says so.
+    if (!fragment || fragment->Data->Size() == 0)
+        return;
+    fragment->Data->SetPosition(0);
+    if (!LoadStream(fragment->Data.get()))
+        return;
+    SerialNumber = fragment->SerialNumber;
+    Issue = fragment->Issue;
+    StartPlay();
+}
+
+void TVPlayerForm::VideoRequested(TVManagerForm*, TFragment* fragment)
+{
+    // The player waits for one fragment at a time.
+    if (!fragment || PendingFragment)
+        return;
+    PendingFragment = fragment;
+    BeginWait();
+}
+
+void TVPlayerForm::VideoLoaded(TVManagerForm*, TFragment* fragment)
+{
+    // A video for another fragment stays in its record and is not played.
+    if (!fragment || fragment != PendingFragment)
+        return;
+    PendingFragment = nullptr;
+    fragment->Data->SetPosition(0);
+    const bool loaded = LoadStream(fragment->Data.get());
+    EndWait();
+    if (!loaded)
+        return;
+    SerialNumber = fragment->SerialNumber;
+    Issue = fragment->Issue;
+    StartPlay();
+}
+
+void TVPlayerForm::RequestFailed(TVManagerForm*, int code, const std::string& statusText)
+{
+    QString firstLine;
+    if (PendingFragment) {
+        firstLine = QString::fromUtf8(kVideoRequestFailed);
+        PendingFragment = nullptr;
+        CloseFragment();
+        ClearPicture();
+        EndWait();
+    } else {
+        firstLine = QString::fromUtf8(kListRequestFailed);
+    }
+    ReportRequestError(firstLine, code, statusText);
+}
+
+void TVPlayerForm::FragmentsClearing(TVManagerForm*)
+{
+    // The record is about to be freed: nothing may use it after this.
+    if (!PendingFragment)
+        return;
+    PendingFragment = nullptr;
+    CloseFragment();
+    ClearPicture();
+    LoadCancelled = true;
+    EndWait();
+}
+
+void TVPlayerForm::ReportRequestError(const QString& firstLine, int code, const std::string&)
+{
+    // The status text is not shown: the result code's own text says it.
+    const int limit = Manager ? Manager->FragmentLimit : 50;
+    const std::optional<TResultMessage> message = RequestErrorMessage(firstLine.toStdString(), code, limit);
+    if (!message)
+        return;
+    Dialogs().Message(this, windowTitle(), QString::fromStdString(message->Text), IconOf(message->Icon), mbOK);
+}

@@ -1,0 +1,84 @@
+// Waiting for a fragment the manager fetches: the loading condition, the
+// wait animation over the video panel (shown only when the fetch takes
+// longer than half a second) and cancelling with Esc.
+#include "vplayerform.h"
+
+#include "archive/fragmentsaction.h"
+#include "icons/playericons.h"
+#include "manager/fragment.h"
+#include "manager/gui/vmanagerform.h"
+#include "pausebox.h"
+
+#include <QAction>
+#include <QTimer>
+
+int AnimationFrame = 0;
+
+void TVPlayerForm::BeginWait()
+{
+    LoadCancelled = false;
+    SetLoading(true);
+    tmrStartWait->stop();
+    tmrPauseAnimation->stop();
+    pnlRightDock->setEnabled(false); // the docked manager takes no input meanwhile
+    tmrStartWait->start();
+    actCancelLoad->setVisible(true);
+    actCancelLoad->setEnabled(true);
+}
+
+void TVPlayerForm::tmrStartWaitTimer()
+{
+    tmrStartWait->stop();
+    tmrPauseAnimation->start();
+}
+
+void TVPlayerForm::tmrPauseAnimationTimer()
+{
+    tmrPauseAnimation->stop();
+    pbxPause->DrawPicture(PauseAnimationFrame(AnimationFrame));
+    ++AnimationFrame;
+    if (AnimationFrame >= PauseAnimationFrameCount)
+        AnimationFrame = 0;
+    tmrPauseAnimation->start(); // the next picture 100 ms after this one
+}
+
+void TVPlayerForm::EndWait()
+{
+    SetLoading(false);
+    LoadCancelled = false;
+    tmrStartWait->stop();
+    tmrPauseAnimation->stop();
+    actCancelLoad->setVisible(false);
+    actCancelLoad->setEnabled(false);
+    pnlRightDock->setEnabled(true);
+    pbxPause->Erase();
+    ShowFrame(FramePos.CurrentFrame);
+}
+
+void TVPlayerForm::actCancelLoadExecute()
+{
+    if (!Manager || !PendingFragment)
+        return;
+    // The stopped worker's completion runs during the stop, with -101:
+    // RequestFailed closes the fragment and ends the wait silently.
+    Manager->StopRequest(Manager->FindVideoRequest(PendingFragment->SerialNumber, PendingFragment->Issue));
+    PendingFragment = nullptr;
+    LoadCancelled = true;
+    EndWait();
+}
+
+void TVPlayerForm::Timer1Timer()
+{
+    Timer1->stop();
+    if (!Manager)
+        return;
+    TFragment* fragment = Manager->FragmentAt(0);
+    if (!fragment)
+        return;
+    if (fragment->Data->Size() != 0) {
+        LoadFragment(fragment);
+        StartPlay();
+    } else {
+        Manager->FetchFragment(fragment, false); // VideoLoaded plays it
+    }
+}

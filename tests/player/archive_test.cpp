@@ -1,0 +1,495 @@
+// The player's archive functions against the archive server on loopback:
+// the interval command with the real dialog, the manager's dock, waiting
+// for a fragment with its animation, cancelling, and the messages of failed
+// requests.
+#include "archive/gui/dtintervalform.h"
+#include "archive/gui/guicompletion.h"
+#include "archivefixtures.h"
+#include "archiveserverprocess.h"
+#include "core/cp1251.h"
+#include "player/icons/playericons.h"
+#include "manager/fragment.h"
+#include "manager/gui/vmanagerform.h"
+#include "modalprobe.h"
+#include "player/pausebox.h"
+#include "playerfixture.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+
+namespace {
+
+const QString Caption = QStringLiteral("Просмотр видеоархива");
+
+class ArchivePlayerTest : public testing::Test {
+protected:
+    TGuiCompletion Completion; // outlives the workers
+    TScratchFolder Folder;
+    std::unique_ptr<TArchiveServerProcess> Server;
+    TFakeDialogs Dialogs;
+    TVPlayerForm Form;
+    TVManagerForm& Manager = *Form.Manager;
+
+    void Serve(const std::vector<std::string>& options = {})
+    {
+        Server.reset();
+        Server = std::make_unique<TArchiveServerProcess>(Folder.Path(), options);
+        Manager.Host = "127.0.0.1";
+        Manager.Port = Server->Port();
+    }
+
+    void AddFragments(int count, int frames = 3)
+    {
+        for (int issue = 1; issue <= count; ++issue)
+            WriteSmallFragment(Folder.Path() / ("12-" + std::to_string(issue) + ".mjpg"),
+                               {.Frames = frames, .Event = EncodeDateTime(2007, 11, 15, 9, issue, 0)});
+    }
+
+    static bool WaitUntil(const std::function<bool()>& condition, int ms = 10000)
+    {
+        return QTest::qWaitFor(condition, ms);
+    }
+
+    // Runs the interval command; `answer` fills the real dialog and closes it.
+    void AskInterval(std::function<void(TDTIntervalForm&)> answer)
+    {
+        bool shown = false;
+        WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<TDTIntervalForm*>(modal);
+            ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
+            shown = true;
+            answer(*dialog);
+        });
+        Form.actShowDTInterval->trigger();
+        EXPECT_TRUE(shown);
+    }
+
+    // Lists the folder through the interval command (no interval).
+    void ListAll()
+    {
+        AskInterval([](TDTIntervalForm& d) { d.btnOk->click(); });
+        ASSERT_EQ(Manager.RequestState, rsIdle);
+    }
+
+    // Opens list row `row` as a double click does.
+    void OpenRow(int row)
+    {
+        Manager.lvFragmentsList->setCurrentItem(Manager.lvFragmentsList->topLevelItem(row));
+        Manager.OpenSelected();
+    }
+
+    std::vector<std::string> LoggedLines() const
+    {
+        std::vector<std::string> lines;
+        for (const TLoggedRequest& request : Server->Requests())
+            lines.push_back(request.Line);
+        return lines;
+    }
+
+    void ExpectIdleAndEmpty()
+    {
+        EXPECT_EQ(Form.PendingFragment, nullptr);
+        EXPECT_FALSE(Form.Image);
+        EXPECT_FALSE(Form.Loading);
+        EXPECT_FALSE(Form.actCancelLoad->isVisible());
+        EXPECT_FALSE(Form.actCancelLoad->isEnabled());
+        EXPECT_TRUE(Form.pnlRightDock->isEnabled());
+        EXPECT_FALSE(Form.tmrStartWait->isActive());
+        EXPECT_FALSE(Form.tmrPauseAnimation->isActive());
+    }
+};
+
+} // namespace
+
+TEST_F(ArchivePlayerTest, CancelInTheIntervalDialogChangesNothing)
+{
+    AddFragments(2);
+    Serve();
+    const TDateTime begin = EncodeDateTime(2007, 11, 15, 8, 0, 0);
+    Form.IntervalBegin = begin;
+    AskInterval([&](TDTIntervalForm& d) {
+        // The stored interval fills the dialog.
+        EXPECT_TRUE(d.ckbBegin->isChecked());
+        EXPECT_FALSE(d.ckbEnd->isChecked());
+        EXPECT_DOUBLE_EQ(d.GetBegin(), begin);
+        EXPECT_FALSE(Form.actShowDTInterval->isEnabled());
+        d.btnCancel->click();
+    });
+    EXPECT_TRUE(LoggedLines().empty());
+    EXPECT_DOUBLE_EQ(Form.IntervalBegin, begin);
+    EXPECT_EQ(Form.IntervalEnd, 0);
+    EXPECT_FALSE(Form.ManagerVisible);
+    EXPECT_TRUE(Form.actShowDTInterval->isEnabled());
+    EXPECT_EQ(Form.IntervalForm, nullptr);
+}
+
+TEST_F(ArchivePlayerTest, ApplyAsksForTheIntervalOrForAllAndStoresIt)
+{
+    AddFragments(1);
+    Serve();
+    AskInterval([](TDTIntervalForm& d) {
+        d.SetBegin(EncodeDateTime(2007, 11, 15, 8, 0, 0));
+        d.SetEnd(EncodeDateTime(2007, 11, 16, 8, 0, 0));
+        d.btnOk->click();
+    });
+    EXPECT_DOUBLE_EQ(Form.IntervalBegin, EncodeDateTime(2007, 11, 15, 8, 0, 0));
+    EXPECT_DOUBLE_EQ(Form.IntervalEnd, EncodeDateTime(2007, 11, 16, 8, 0, 0));
+
+    // Both ends unticked: the list without an interval, and 0 stored.
+    AskInterval([](TDTIntervalForm& d) {
+        EXPECT_TRUE(d.ckbBegin->isChecked() && d.ckbEnd->isChecked());
+        d.ckbBegin->click();
+        d.ckbEnd->click();
+        d.btnOk->click();
+    });
+    EXPECT_EQ(Form.IntervalBegin, 0);
+    EXPECT_EQ(Form.IntervalEnd, 0);
+    EXPECT_EQ(LoggedLines(), std::vector<std::string>({"GET /list?begin=20071115080000&end=20071116080000 HTTP/1.0",
+                                                       "GET /list HTTP/1.0"}));
+    EXPECT_EQ(Manager.FragmentCount(), 1u);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    EXPECT_TRUE(Form.actShowDTInterval->isEnabled());
+}
+
+TEST_F(ArchivePlayerTest, ClearEmptiesTheListStopsEveryRequestAndForgetsTheInterval)
+{
+    AddFragments(3);
+    Serve();
+    Form.IntervalEnd = EncodeDateTime(2007, 11, 16, 8, 0, 0);
+    AskInterval([](TDTIntervalForm& d) { d.btnOk->click(); });
+    ASSERT_EQ(Manager.FragmentCount(), 3u);
+    ASSERT_EQ(Manager.Requests.size(), 3u);
+
+    AskInterval([](TDTIntervalForm& d) { d.btnIgnore->click(); });
+    EXPECT_EQ(Manager.FragmentCount(), 0u);
+    EXPECT_EQ(Manager.lvFragmentsList->topLevelItemCount(), 0);
+    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_EQ(Form.IntervalBegin, 0);
+    EXPECT_EQ(Form.IntervalEnd, 0);
+    EXPECT_EQ(LoggedLines().size(), 1u);
+    AskInterval([](TDTIntervalForm& d) {
+        EXPECT_FALSE(d.ckbBegin->isChecked());
+        EXPECT_FALSE(d.ckbEnd->isChecked());
+        d.btnCancel->click();
+    });
+}
+
+TEST_F(ArchivePlayerTest, TheManagerIsShownForTwoFragmentsOrMoreOnly)
+{
+    AddFragments(1);
+    Serve();
+    ListAll();
+    EXPECT_EQ(Manager.FragmentCount(), 1u);
+    EXPECT_FALSE(Form.ManagerVisible);
+    EXPECT_TRUE(Form.pnlRightDock->isHidden());
+
+    AddFragments(2);
+    ListAll();
+    EXPECT_EQ(Manager.FragmentCount(), 2u);
+    EXPECT_TRUE(Form.ManagerVisible);
+    EXPECT_FALSE(Form.pnlRightDock->isHidden());
+    EXPECT_EQ(Manager.parentWidget(), Form.pnlRightDock);
+    EXPECT_EQ(Form.tbtnViewManager->Action(), Form.actHideManager);
+    EXPECT_TRUE(Form.tbtnViewManager->isDown());
+}
+
+TEST_F(ArchivePlayerTest, HidingAndShowingTheManagerKeepsTheDockWidth)
+{
+    Form.resize(900, 600);
+    Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    Form.actShowManager->trigger();
+    ASSERT_TRUE(Form.ManagerVisible);
+    QTest::qWait(0);
+    EXPECT_EQ(Form.pnlRightDock->width(), 230);
+
+    // The user drags the splitter; the button hides, then shows the dock.
+    const int total = Form.RightSplitter->width() - Form.RightSplitter->handleWidth();
+    Form.RightSplitter->setSizes({total - 310, 310});
+    Form.tbtnViewManager->click();
+    EXPECT_FALSE(Form.ManagerVisible);
+    EXPECT_TRUE(Form.pnlRightDock->isHidden());
+    EXPECT_FALSE(Manager.isVisible());
+    EXPECT_EQ(Form.ManagerWidth, 310);
+    EXPECT_EQ(Form.tbtnViewManager->Action(), Form.actShowManager);
+    EXPECT_FALSE(Form.tbtnViewManager->isDown());
+    Form.tbtnViewManager->click();
+    EXPECT_TRUE(Form.ManagerVisible);
+    EXPECT_TRUE(Manager.isVisible());
+    EXPECT_EQ(Form.pnlRightDock->width(), 310);
+}
+
+TEST_F(ArchivePlayerTest, AListOverTheLimitShowsTheWarningAloneAndIsStillFilled)
+{
+    Serve({"--list-lines", "60"});
+    ListAll();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Превышено максимально допустимое число запрашиваемых "
+                                                        "видеофрагментов!\nБудут загружены первые 50 фрагмент(а/ов)."));
+    EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Warning);
+    EXPECT_EQ(Dialogs.Messages[0].Title, Caption);
+    EXPECT_EQ(Manager.FragmentCount(), 50u);
+    EXPECT_TRUE(Form.ManagerVisible);
+}
+
+TEST_F(ArchivePlayerTest, AListRequestThatFailsOnTheWayShowsNothing)
+{
+    Manager.Host = "127.0.0.1";
+    Manager.Port = ClosedLoopbackPort();
+    ListAll();
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    EXPECT_EQ(Manager.FragmentCount(), 0u);
+}
+
+TEST_F(ArchivePlayerTest, AFetchAnsweredWith404IsReportedInTwoLinesAndEmptiesThePlayer)
+{
+    AddFragments(2);
+    Serve({"--status", "404", "--only", "video"});
+    ListAll();
+    // A fragment on screen before the fetch goes too.
+    ASSERT_TRUE(LoadInto(Form, Frames(3)));
+    OpenRow(0);
+    EXPECT_EQ(Form.PendingFragment, Manager.FragmentAt(0));
+    EXPECT_TRUE(Form.Loading);
+    ASSERT_TRUE(WaitUntil([&] { return !Form.Loading; }));
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Не могу загрузить видеофрагмент!\nНичего не найдено по запросу."));
+    EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Information);
+    EXPECT_EQ(Dialogs.Messages[0].Title, Caption);
+    EXPECT_EQ(Dialogs.Messages[0].Buttons, TMsgButtons(mbOK));
+    ExpectIdleAndEmpty();
+    EXPECT_EQ(Form.State, psStopped); // the wait ended without a cancel
+}
+
+TEST_F(ArchivePlayerTest, TheMessagesAppearAsRealMessageBoxes)
+{
+    SetDialogs(nullptr); // the real ones
+    AddFragments(1);
+    Serve({"--user", "operator"}); // the password is not given: 401
+    struct TShown {
+        QString Title, Text;
+        QMessageBox::Icon Icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons Buttons;
+    } shown;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<TDTIntervalForm*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->btnOk->click();
+        WhenModal([&](QWidget* box) {
+            auto* message = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(message, nullptr) << box->metaObject()->className();
+            shown = {message->windowTitle(), message->text(), message->icon(), message->standardButtons()};
+            message->button(QMessageBox::Ok)->click();
+        });
+    });
+    Form.actShowDTInterval->trigger();
+    EXPECT_EQ(shown.Title, Caption);
+    EXPECT_EQ(shown.Text, QStringLiteral("Не могу загрузить список видеофрагментов!\nТребуется аутентификация "
+                                         "пользователя или указаны неверные имя пользователя/пароль."));
+    EXPECT_EQ(shown.Icon, QMessageBox::Critical);
+    EXPECT_EQ(shown.Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    SetDialogs(&Dialogs);
+}
+
+TEST_F(ArchivePlayerTest, EscDuringAStalledFetchEndsTheWaitSilently)
+{
+    AddFragments(2);
+    Serve({"--stall", "--only", "video"});
+    ListAll();
+    Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    ASSERT_TRUE(LoadInto(Form, Frames(3)));
+    OpenRow(1);
+    ASSERT_TRUE(Form.Loading);
+    EXPECT_TRUE(Form.actCancelLoad->isVisible());
+    EXPECT_TRUE(Form.actCancelLoad->isEnabled());
+    EXPECT_FALSE(Form.pnlRightDock->isEnabled());
+    ASSERT_TRUE(WaitUntil([&] { return LoggedLines().size() == 2; })); // the fetch is on its way
+
+    QTest::keyClick(&Form, Qt::Key_Escape);
+    ExpectIdleAndEmpty();
+    EXPECT_EQ(Form.State, psEmpty);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    EXPECT_EQ(Manager.FindVideoRequest(12, 2), nullptr);
+    EXPECT_EQ(Manager.FragmentAt(1)->Data->Size(), 0);
+    // Esc with nothing pending does nothing.
+    Form.actCancelLoadExecute();
+    EXPECT_EQ(Form.State, psEmpty);
+}
+
+TEST_F(ArchivePlayerTest, ASecondRequestWhileOneIsPendingIsNotWaitedForNorPlayed)
+{
+    AddFragments(2);
+    Serve({"--delay", "300", "--only", "video"});
+    ListAll();
+    TFragment* first = Manager.FragmentAt(0);
+    TFragment* second = Manager.FragmentAt(1);
+    OpenRow(0);
+    ASSERT_EQ(Form.PendingFragment, first);
+    Manager.FetchFragment(second, false);
+    EXPECT_EQ(Form.PendingFragment, first);
+
+    ASSERT_TRUE(WaitUntil([&] { return first->Data->Size() > 0 && second->Data->Size() > 0; }));
+    QTest::qWait(20);
+    EXPECT_EQ(Form.Issue, first->Issue);
+    EXPECT_EQ(Form.SerialNumber, first->SerialNumber);
+    EXPECT_TRUE(Form.Image);
+    EXPECT_EQ(Form.PendingFragment, nullptr);
+    EXPECT_FALSE(Form.Loading);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(ArchivePlayerTest, AFetchedFragmentIsPlayedAndOpeningItAgainPlaysItWithoutARequest)
+{
+    AddFragments(2, 2);
+    Serve();
+    ListAll();
+    OpenRow(1);
+    ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading && !IsPlaying(Form.State); }));
+    EXPECT_EQ(Form.Issue, 2);
+    EXPECT_EQ(Form.SerialNumber, 12);
+    const size_t requests = LoggedLines().size();
+
+    Form.CloseFragment();
+    OpenRow(1); // fetched: played straight away
+    EXPECT_TRUE(Form.Image);
+    EXPECT_EQ(Form.Issue, 2);
+    EXPECT_EQ(LoggedLines().size(), requests);
+    EXPECT_EQ(Form.PendingFragment, nullptr);
+}
+
+TEST_F(ArchivePlayerTest, TheStartTimerFetchesAndPlaysTheFirstFragment)
+{
+    AddFragments(2, 2);
+    Serve();
+    ListAll();
+    Form.Timer1->start();
+    Form.Timer1Timer();
+    EXPECT_FALSE(Form.Timer1->isActive());
+    EXPECT_EQ(Form.PendingFragment, Manager.FragmentAt(0));
+    ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading; }));
+    EXPECT_EQ(Form.Issue, 1);
+}
+
+TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
+{
+    AnimationFrame = 0;
+    const auto shownPicture = [&] {
+        const QImage shown = Form.pbxPause->Picture().toImage();
+        for (int i = 0; i < PauseAnimationFrameCount; ++i)
+            if (shown == PauseAnimationFrame(i).toImage())
+                return i;
+        return -1;
+    };
+    std::vector<int> order;
+    for (int wait = 0; wait < 2; ++wait) {
+        Form.BeginWait();
+        EXPECT_TRUE(Form.tmrStartWait->isActive());
+        EXPECT_FALSE(Form.tmrPauseAnimation->isActive()); // nothing in the first half second
+        EXPECT_TRUE(Form.pbxPause->Picture().isNull());
+        Form.tmrStartWaitTimer();
+        EXPECT_FALSE(Form.tmrStartWait->isActive());
+        EXPECT_TRUE(Form.tmrPauseAnimation->isActive());
+        for (int step = 0; step < 5; ++step) {
+            Form.tmrPauseAnimationTimer();
+            order.push_back(shownPicture());
+        }
+        Form.EndWait();
+        EXPECT_TRUE(Form.pbxPause->Picture().isNull());
+    }
+    EXPECT_EQ(order, std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 0, 1}));
+}
+
+TEST_F(ArchivePlayerTest, TheAnimationRunsByItselfAfterHalfASecond)
+{
+    AnimationFrame = 0;
+    Form.BeginWait();
+    ASSERT_TRUE(WaitUntil([&] { return AnimationFrame >= 3; }, 3000));
+    EXPECT_FALSE(Form.pbxPause->Picture().isNull());
+    Form.EndWait();
+}
+
+TEST_F(ArchivePlayerTest, APendingFragmentFreedByANewListEndsTheWaitLikeACancel)
+{
+    AddFragments(2);
+    Serve({"--delay", "400", "--only", "video"});
+    ListAll();
+    ASSERT_TRUE(LoadInto(Form, Frames(3)));
+    // A list request runs (its answer is handled once the event loop runs);
+    // meanwhile a fragment of the old list is opened.
+    Manager.RequestList();
+    OpenRow(0);
+    ASSERT_NE(Form.PendingFragment, nullptr);
+    ASSERT_TRUE(Form.Loading);
+    ASSERT_TRUE(WaitUntil([&] { return Manager.RequestState == rsIdle && Manager.FragmentCount() == 2; }));
+    ExpectIdleAndEmpty();
+    EXPECT_EQ(Form.State, psEmpty);
+    // Its video lands in the new list's record and is not played.
+    ASSERT_TRUE(WaitUntil([&] { return Manager.FragmentAt(0)->Data->Size() > 0; }));
+    QTest::qWait(20);
+    EXPECT_FALSE(Form.Image);
+    EXPECT_EQ(Form.State, psEmpty);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    Form.actCancelLoadExecute(); // Esc now touches nothing
+    EXPECT_EQ(Form.State, psEmpty);
+}
+
+TEST_F(ArchivePlayerTest, ClosingWhileAFetchRunsCancelsIt)
+{
+    AddFragments(1);
+    Serve({"--stall", "--only", "video"});
+    ListAll();
+    OpenRow(0);
+    ASSERT_TRUE(Form.Loading);
+    EXPECT_TRUE(Form.FormCloseQuery());
+    ExpectIdleAndEmpty();
+    EXPECT_EQ(Form.State, psEmpty);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(ArchivePlayerTest, OpeningAFileFromDiskEmptiesTheManager)
+{
+    AddFragments(2);
+    Serve();
+    ListAll();
+    Dialogs.FileAnswers.push_back(WriteFragmentFile(QStringLiteral("from-disk.mjpg"), Frames(3)));
+    Form.actOpenFileExecute();
+    EXPECT_EQ(Manager.FragmentCount(), 0u);
+    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_TRUE(Form.Image);
+}
+
+TEST_F(ArchivePlayerTest, ClosingWhileAListIsWaitedForEndsTheWait)
+{
+    AddFragments(2);
+    Serve({"--stall", "--only", "list"});
+    bool closed = false;
+    WhenModal([&](QWidget* modal) {
+        qobject_cast<TDTIntervalForm*>(modal)->btnOk->click();
+        // Once the request is on its way, the window is closed.
+        auto* poll = new QTimer(&Form);
+        QObject::connect(poll, &QTimer::timeout, [&, poll] {
+            if (LoggedLines().size() == 1) {
+                poll->stop();
+                closed = Form.FormCloseQuery();
+            }
+        });
+        poll->start(10);
+    });
+    Form.actShowDTInterval->trigger();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(Manager.RequestState, rsIdle);
+    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_TRUE(Dialogs.Messages.empty()); // the stopped request says nothing
+    EXPECT_EQ(Form.IntervalForm, nullptr);
+}
