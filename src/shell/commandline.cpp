@@ -1,26 +1,123 @@
 // Reading the player's command line.
 #include "commandline.h"
 
-const char PlayerUsage[] = "использование: mjpgplayer [ФАЙЛ.mjpg]\n";
+const char PlayerUsage[] = "использование: mjpgplayer [ФАЙЛ.mjpg]\n"
+                           "       mjpgplayer --archive ХОСТ[:ПОРТ] [--user ИМЯ] [--limit N] [ФАЙЛ.mjpg]\n"
+                           "Пароль пользователя берётся из переменной MJPG_ARCHIVE_PASSWORD, "
+                           "а если она не задана, запрашивается при запуске.\n";
+
+namespace {
+
+bool ParseNumber(const QString& text, int lowest, int highest, int& value)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok, 10);
+    if (!ok || number < lowest || number > highest || text.startsWith(QLatin1Char('+')))
+        return false;
+    value = number;
+    return true;
+}
+
+// "host", "host:port", "[v6 address]" or "[v6 address]:port".
+bool ParseServer(const QString& text, TArchiveArguments& archive)
+{
+    QString host = text;
+    QString port;
+    if (text.startsWith(QLatin1Char('['))) {
+        const qsizetype close = text.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            return false;
+        host = text.mid(1, close - 1);
+        const QString rest = text.mid(close + 1);
+        if (!rest.isEmpty()) {
+            if (!rest.startsWith(QLatin1Char(':')))
+                return false;
+            port = rest.mid(1);
+            if (port.isEmpty())
+                return false;
+        }
+    } else if (text.count(QLatin1Char(':')) == 1) {
+        const qsizetype colon = text.indexOf(QLatin1Char(':'));
+        host = text.left(colon);
+        port = text.mid(colon + 1);
+        if (port.isEmpty())
+            return false;
+    }
+    if (host.isEmpty() || host.contains(QLatin1Char('/')) || host.contains(QLatin1Char(' ')))
+        return false;
+    archive.Host = host;
+    return port.isEmpty() || ParseNumber(port, 1, 65535, archive.Port);
+}
+
+} // namespace
 
 TPlayerArguments ParsePlayerArguments(const QStringList& arguments)
 {
     TPlayerArguments result;
     QStringList files;
+    TArchiveArguments archive;
+    bool archiveGiven = false;
+    bool userGiven = false;
+    bool limitGiven = false;
     bool options = true;
-    for (const QString& argument : arguments.mid(1)) {
-        if (options && argument == QStringLiteral("--")) {
+    const QStringList given = arguments.mid(1);
+    for (qsizetype i = 0; i < given.size(); ++i) {
+        const QString& argument = given[i];
+        if (!options || !argument.startsWith(QLatin1Char('-'))) {
+            files << argument;
+            continue;
+        }
+        if (argument == QStringLiteral("--")) {
             options = false; // a file name may now begin with a dash
-        } else if (options && argument.startsWith(QLatin1Char('-'))) {
+            continue;
+        }
+        QString name = argument;
+        std::optional<QString> value;
+        if (const qsizetype equals = argument.indexOf(QLatin1Char('=')); equals > 0) {
+            name = argument.left(equals);
+            value = argument.mid(equals + 1);
+        }
+        const bool known =
+            name == QStringLiteral("--archive") || name == QStringLiteral("--user") || name == QStringLiteral("--limit");
+        if (!known) {
             result.Problem = QStringLiteral("неизвестный параметр %1").arg(argument);
             return result;
+        }
+        if (!value) {
+            if (i + 1 >= given.size()) {
+                result.Problem = QStringLiteral("для параметра %1 не задано значение").arg(name);
+                return result;
+            }
+            value = given[++i];
+        }
+        if (name == QStringLiteral("--archive")) {
+            archiveGiven = true;
+            if (!ParseServer(*value, archive)) {
+                result.Problem = QStringLiteral("неверный адрес сервера %1 (нужно ХОСТ или ХОСТ:ПОРТ)").arg(*value);
+                return result;
+            }
+        } else if (name == QStringLiteral("--user")) {
+            userGiven = true;
+            archive.UserName = *value;
         } else {
-            files << argument;
+            limitGiven = true;
+            if (!ParseNumber(*value, 1, 1000000, archive.FragmentLimit)) {
+                result.Problem = QStringLiteral("неверное число фрагментов %1").arg(*value);
+                return result;
+            }
         }
     }
-    if (files.size() > 1)
+    if ((userGiven || limitGiven) && !archiveGiven) {
+        result.Problem = QStringLiteral("параметры --user и --limit задаются вместе с --archive");
+        return result;
+    }
+    if (files.size() > 1) {
         result.Problem = QStringLiteral("можно открыть только один файл");
-    else if (!files.isEmpty())
+        return result;
+    }
+    if (!files.isEmpty())
         result.File = files.first();
+    if (archiveGiven)
+        result.Archive = archive;
     return result;
 }

@@ -3,8 +3,10 @@
 #include "aboutform.h"
 #include "archive/gui/guicompletion.h"
 #include "commandline.h"
+#include "core/cp1251.h"
 #include "http/curllibrary.h"
 #include "mainform.h"
+#include "passwordform.h"
 #include "startup.h"
 #include "uikit/guarded.h"
 
@@ -13,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -25,6 +29,30 @@ bool HasDisplay()
     const char* x = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x && *x) || (wayland && *wayland);
+}
+
+// The archive settings of the command line, with the password from the
+// environment or, when that does not give one, asked for; none when the
+// user cancelled.
+std::optional<TArchiveSettings> ArchiveSettings(const TArchiveArguments& arguments)
+{
+    TArchiveSettings settings;
+    settings.Host = arguments.Host.toStdString();
+    settings.Port = arguments.Port;
+    settings.UserName = Utf8ToCp1251(arguments.UserName.toStdString());
+    settings.FragmentLimit = arguments.FragmentLimit;
+    if (qEnvironmentVariableIsSet("MJPG_ARCHIVE_PASSWORD")) {
+        settings.SetPassword(qgetenv("MJPG_ARCHIVE_PASSWORD").toStdString());
+    } else if (!arguments.UserName.isEmpty()) {
+        const QString server = arguments.Host.contains(QLatin1Char(':'))
+                                   ? QStringLiteral("[%1]:%2").arg(arguments.Host).arg(arguments.Port)
+                                   : QStringLiteral("%1:%2").arg(arguments.Host).arg(arguments.Port);
+        const std::optional<std::string> password = AskArchivePassword(arguments.UserName, server);
+        if (!password)
+            return std::nullopt;
+        settings.SetPassword(*password);
+    }
+    return settings;
 }
 
 } // namespace
@@ -55,7 +83,13 @@ int main(int argc, char** argv)
         const QString problem = SetUpApplication();
         if (!problem.isEmpty())
             std::fprintf(stderr, "%s: %s\n", ProgramName, problem.toLocal8Bit().constData());
-        TMainForm mainForm;
+        std::optional<TArchiveSettings> archive;
+        if (arguments.Archive) {
+            archive = ArchiveSettings(*arguments.Archive);
+            if (!archive)
+                return 0; // no password given: nothing to connect to
+        }
+        TMainForm mainForm = archive ? TMainForm(*archive) : TMainForm();
         TAboutForm aboutForm(&mainForm);
         AboutForm = &aboutForm;
         if (!mainForm.Terminated) {

@@ -35,6 +35,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     FormCreate();
 }
 
+TMainForm::TMainForm(const TArchiveSettings& archive, QWidget* parent) : QMainWindow(parent), FArchive(archive)
+{
+    createControls();
+    FormCreate();
+}
+
 TMainForm::~TMainForm()
 {
     // The player goes with its Qt parent; the global reference must not outlive it.
@@ -121,11 +127,16 @@ void TMainForm::FormCreate()
         QCoreApplication::quit();
         return;
     }
-    // A plain file player: no file band, no archive commands.
-    player->tbrFile->hide();
-    player->actShowManager->setVisible(false);
-    player->actHideManager->setVisible(false);
-    player->actShowDTInterval->setVisible(false);
+    if (FArchive && player->Manager) {
+        // For the archive: its commands and the band with the cancel button stay.
+        ApplyArchiveSettings(*FArchive, *player->Manager);
+    } else {
+        // A plain file player: no file band, no archive commands.
+        player->tbrFile->hide();
+        player->actShowManager->setVisible(false);
+        player->actHideManager->setVisible(false);
+        player->actShowDTInterval->setVisible(false);
+    }
     player->SetManagerVisible(false);
     player->OrganizationName = QStringLiteral("ОАО НПП \"Веларин\"");
 
@@ -166,7 +177,7 @@ void TMainForm::OpenFile(const QString& path)
         const TWaitCursor wait;
         // An open error escapes LoadFile and this handler; the path then
         // stays out of the status bar.
-        VPlayerForm->LoadFile(path);
+        VPlayerForm->OpenFragmentFile(path);
     }
     StatusPanel1->setText(path);
 }
@@ -216,8 +227,9 @@ void TMainForm::OpenAtStart(const QString& path)
 
 void TMainForm::actExitExecute()
 {
-    if (VPlayerForm && IsPlaying(VPlayerForm->State))
-        VPlayerForm->actStop->trigger();
+    // The player stops playing and ends what it waits for from the archive.
+    if (VPlayerForm)
+        VPlayerForm->FormCloseQuery();
     Terminated = true;
     // The message loop ends once a running playback loop (which sees the
     // stop) has returned to it.

@@ -3,9 +3,12 @@
 // the last file chosen in its status bar and ends the program.
 #pragma once
 
+#include "archivesettings.h"
 #include "uikit/dialogs.h"
 
 #include <QMainWindow>
+
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -16,7 +19,10 @@ class TVPlayerForm;
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
+    // A plain file player.
     explicit TMainForm(QWidget* parent = nullptr);
+    // With the player's archive functions shown and working with `archive`.
+    explicit TMainForm(const TArchiveSettings& archive, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     QWidget* pnlDock = nullptr;
@@ -57,6 +63,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Set: the program was started for the archive.
+    std::optional<TArchiveSettings> FArchive;
+
     void createControls();
     // The one local file a drag carries, when "Открыть" may take it now.
     QString DroppableFile(const QMimeData* data);

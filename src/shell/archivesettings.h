@@ -1,0 +1,25 @@
+// The archive server the player's archive functions work with, when the
+// program is started for the archive (mjpgplayer --archive ...): where it
+// is, who asks, and how many fragments one answer may list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class TVManagerForm;
+
+struct TArchiveSettings {
+    std::string Host; // host name or address
+    int32_t Port = 80;
+    std::string UserName; // code page 1251
+    // Scrambled (a text beginning with "#"), so it is not kept in plain
+    // view; a password too long for that form is kept as it is.
+    std::string Password;
+    int32_t FragmentLimit = 50;
+
+    // From the password as typed (UTF-8).
+    void SetPassword(const std::string& utf8);
+};
+
+// Gives the manager the connection settings.
+void ApplyArchiveSettings(const TArchiveSettings& settings, TVManagerForm& manager);

@@ -1,0 +1,159 @@
+// The program started for the archive: the command line's options, the
+// main window with the player's archive commands shown and the manager set
+// up, and the password dialog as it really appears.
+#include "archive/password.h"
+#include "core/cp1251.h"
+#include "fakedialogs.h"
+#include "manager/gui/vmanagerform.h"
+#include "modalprobe.h"
+#include "player/vplayerform.h"
+#include "shell/commandline.h"
+#include "shell/mainform.h"
+#include "shell/passwordform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+TEST(PlayerArguments, TheArchiveOptions)
+{
+    struct TRow {
+        QStringList Arguments;
+        bool Understood;
+        bool Archive = false;
+        QString Host = {};
+        int Port = 80;
+        QString User = {};
+        int Limit = 50;
+        QString File = {};
+    } rows[] = {
+        {{"--archive", "archive.local"}, true, true, "archive.local"},
+        {{"--archive=10.0.0.7:8080", "--user", "Оператор", "--limit", "20"}, true, true, "10.0.0.7", 8080, "Оператор", 20},
+        {{"a.mjpg", "--archive", "host:81", "--user=op"}, true, true, "host", 81, "op", 50, "a.mjpg"},
+        {{"--archive", "[::1]:8080"}, true, true, "::1", 8080},
+        {{"--archive", "::1"}, true, true, "::1"},
+        {{"--archive", "[::1]"}, true, true, "::1"},
+        {{"--archive"}, false},
+        {{"--archive", "host:"}, false},
+        {{"--archive", "host:0"}, false},
+        {{"--archive", "host:65536"}, false},
+        {{"--archive", "host:http"}, false},
+        {{"--archive", ":80"}, false},
+        {{"--archive", "[::1"}, false},
+        {{"--archive", "host", "--limit", "0"}, false},
+        {{"--archive", "host", "--limit", "many"}, false},
+        {{"--user", "op"}, false},            // without --archive
+        {{"--limit", "10"}, false},
+        {{"--archive", "host", "--password", "x"}, false}, // never on the command line
+        {{"--archive", "host", "a.mjpg", "b.mjpg"}, false},
+        {{"a.mjpg"}, true, false, {}, 80, {}, 50, "a.mjpg"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Arguments.join(QLatin1Char(' ')).toStdString());
+        const TPlayerArguments parsed = ParsePlayerArguments(QStringList{QStringLiteral("mjpgplayer")} + row.Arguments);
+        EXPECT_EQ(parsed.Problem.isEmpty(), row.Understood) << parsed.Problem.toStdString();
+        if (!row.Understood)
+            continue;
+        EXPECT_EQ(parsed.File, row.File);
+        ASSERT_EQ(parsed.Archive.has_value(), row.Archive);
+        if (!row.Archive)
+            continue;
+        EXPECT_EQ(parsed.Archive->Host, row.Host);
+        EXPECT_EQ(parsed.Archive->Port, row.Port);
+        EXPECT_EQ(parsed.Archive->UserName, row.User);
+        EXPECT_EQ(parsed.Archive->FragmentLimit, row.Limit);
+    }
+}
+
+TEST(ArchiveMode, TheArchiveCommandsAndTheirBandAreShownAndTheManagerIsSetUp)
+{
+    TFakeDialogs dialogs;
+    TArchiveSettings settings;
+    settings.Host = "archive.local";
+    settings.Port = 8080;
+    settings.UserName = Utf8ToCp1251("Оператор");
+    settings.SetPassword("пароль");
+    settings.FragmentLimit = 20;
+    TMainForm form(settings);
+    ASSERT_NE(VPlayerForm, nullptr);
+    EXPECT_FALSE(VPlayerForm->tbrFile->isHidden());
+    for (QAction* action : {VPlayerForm->actShowManager, VPlayerForm->actHideManager, VPlayerForm->actShowDTInterval})
+        EXPECT_TRUE(action->isVisible()) << action->objectName().toStdString();
+    EXPECT_FALSE(VPlayerForm->actCancelLoad->isVisible()); // until a fetch runs
+    EXPECT_FALSE(VPlayerForm->ManagerVisible);
+
+    TVManagerForm* manager = VPlayerForm->Manager;
+    ASSERT_NE(manager, nullptr);
+    EXPECT_EQ(manager->Host, "archive.local");
+    EXPECT_EQ(manager->Port, 8080);
+    EXPECT_EQ(manager->UserName, Utf8ToCp1251("Оператор"));
+    EXPECT_EQ(manager->FragmentLimit, 20);
+    // Not kept in plain view, and what the workers get is the password.
+    EXPECT_EQ(manager->Password.substr(0, 1), "#");
+    EXPECT_EQ(manager->Password.find(Utf8ToCp1251("пароль")), std::string::npos);
+    EXPECT_EQ(UnscramblePassword(manager->Password), Utf8ToCp1251("пароль"));
+}
+
+TEST(ArchiveMode, APasswordTooLongToScrambleIsKeptWhole)
+{
+    TArchiveSettings settings;
+    const std::string longPassword(200, 'p');
+    settings.SetPassword(longPassword);
+    EXPECT_EQ(UnscramblePassword(settings.Password), longPassword);
+    settings.SetPassword("");
+    EXPECT_EQ(settings.Password, "");
+}
+
+TEST(ArchiveMode, WithoutTheArchiveTheManagerKeepsItsDefaults)
+{
+    TFakeDialogs dialogs;
+    TMainForm form;
+    ASSERT_NE(VPlayerForm, nullptr);
+    ASSERT_NE(VPlayerForm->Manager, nullptr);
+    EXPECT_EQ(VPlayerForm->Manager->Host, "");
+    EXPECT_EQ(VPlayerForm->Manager->Port, 80);
+    EXPECT_EQ(VPlayerForm->Manager->FragmentLimit, 50);
+}
+
+TEST(PasswordDialog, AsksWithoutShowingWhatIsTyped)
+{
+    struct TCase {
+        const char* Name;
+        bool Accept;
+        std::optional<std::string> Result;
+    };
+    const TCase cases[] = {
+        {"Подключиться", true, std::string("пароль 1")},
+        {"Отмена", false, std::nullopt},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        bool looked = false;
+        WhenModal([&](QWidget* modal) {
+            auto* form = qobject_cast<TPasswordForm*>(modal);
+            ASSERT_NE(form, nullptr) << modal->metaObject()->className();
+            looked = true;
+            EXPECT_EQ(form->windowTitle(), QStringLiteral("Подключение к видеоархиву"));
+            EXPECT_EQ(form->lbPrompt->text(), QStringLiteral("Пароль пользователя «Оператор»\nна сервере archive:8080:"));
+            EXPECT_EQ(form->edPassword->echoMode(), QLineEdit::Password);
+            EXPECT_EQ(form->focusWidget(), form->edPassword);
+            EXPECT_EQ(form->btnOk->text(), QStringLiteral("Подключиться"));
+            EXPECT_EQ(form->btnCancel->text(), QStringLiteral("Отмена"));
+            for (const QChar c : QStringLiteral("пароль 1")) // typed key by key, Cyrillic included
+                QTest::sendKeyEvent(QTest::Click, form->edPassword, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            EXPECT_FALSE(form->edPassword->displayText().contains(QStringLiteral("пароль")));
+            if (c.Accept)
+                QTest::keyClick(form->edPassword, Qt::Key_Return); // the default button
+            else
+                form->btnCancel->click();
+        });
+        EXPECT_EQ(AskArchivePassword(QStringLiteral("Оператор"), QStringLiteral("archive:8080")), c.Result);
+        EXPECT_TRUE(looked);
+    }
+}
