@@ -94,8 +94,10 @@ void TVPlayerForm::actHideManagerExecute()
 void TVPlayerForm::WaitForManager()
 {
     // Completions of the workers arrive as events, so the loop rests in the
-    // event dispatcher between them instead of spinning.
-    while (Manager && Manager->RequestState != rsIdle)
+    // event dispatcher between them instead of spinning. Prepared workers
+    // alone never end a state of fetching: the wait ends with the last
+    // started one.
+    while (Manager && Manager->RequestState != rsIdle && Manager->RequestsRunning())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 

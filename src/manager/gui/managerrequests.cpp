@@ -63,7 +63,24 @@ void TVManagerForm::RequestList(TDateTime begin, TDateTime end)
     TFragmentsGetList* started = worker.release();
     Requests.insert(started);
     RequestState = rsListing;
-    started->Start();
+    try {
+        started->Start();
+    } catch (...) {
+        // No thread for it: no request runs, and none is waited for.
+        Requests.erase(started);
+        delete started;
+        if (Requests.empty())
+            RequestState = rsIdle;
+        throw;
+    }
+}
+
+bool TVManagerForm::RequestsRunning() const
+{
+    for (const TFragmentsAction* worker : Requests)
+        if (!worker->Suspended())
+            return true;
+    return false;
 }
 
 void TVManagerForm::ListRequestFinished(TWorkerThread* sender)

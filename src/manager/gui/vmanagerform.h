@@ -89,6 +89,9 @@ public:
     TFragmentsGetVideo* FindVideoRequest(int32_t serialNumber, int32_t issue) const;
     void StopRequest(TFragmentsAction* worker);
     void ClearAndStop();
+    // Whether a started worker has not finished yet: only such a worker can
+    // still change RequestState.
+    bool RequestsRunning() const;
 
     // ---- Inner operations ----
     void Clear();
