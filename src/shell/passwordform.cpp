@@ -1,7 +1,9 @@
 #include "passwordform.h"
 
+#include "uikit/dialogs.h"
 #include "uikit/placement.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,8 +11,8 @@
 #include <QVBoxLayout>
 
 TPasswordForm::TPasswordForm(const QString& userName, const QString& server, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint |
+                          Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("PasswordForm"));
     setWindowTitle(QStringLiteral("Подключение к видеоархиву"));
@@ -40,6 +42,11 @@ TPasswordForm::TPasswordForm(const QString& userName, const QString& server, QWi
     layout->addWidget(lbPrompt);
     layout->addWidget(edPassword);
     layout->addLayout(buttons);
+    // Room for the whole title in the bold face of title bars.
+    QFont bold = font();
+    bold.setBold(true);
+    layout->addItem(new QSpacerItem(QFontMetrics(bold).horizontalAdvance(windowTitle()) + TitleBarRoom, 0,
+                                    QSizePolicy::Fixed, QSizePolicy::Minimum));
     layout->setSizeConstraint(QLayout::SetFixedSize);
     edPassword->setFocus();
 }

@@ -59,12 +59,15 @@ TEST(IntervalFormTest, OpensWithBothEndsOpenAndFocusOnCancel)
         EXPECT_EQ(d.windowTitle(), QStringLiteral("Просмотр видеоархива"));
         EXPECT_EQ(d.GroupBox1->title(), QStringLiteral(" Временной интервал "));
         EXPECT_TRUE(d.GroupBox1->font().bold());
+        for (QWidget* control : {static_cast<QWidget*>(d.ckbBegin), static_cast<QWidget*>(d.dtpBeginDate),
+                                 static_cast<QWidget*>(d.dtpEndTime)})
+            EXPECT_FALSE(control->font().bold()) << control->objectName().toStdString(); // the caption alone
         EXPECT_EQ(d.ckbBegin->text(), QStringLiteral("Начало"));
         EXPECT_EQ(d.ckbEnd->text(), QStringLiteral("Конец"));
         EXPECT_EQ(d.btnOk->text(), QStringLiteral("Применить"));
         EXPECT_EQ(d.btnCancel->text(), QStringLiteral("Отмена"));
         EXPECT_EQ(d.btnIgnore->text(), QStringLiteral("Очистить"));
-        EXPECT_TRUE(HasFocus(d.btnCancel));
+        EXPECT_EQ(d.focusWidget(), d.btnCancel);
         EXPECT_FALSE(d.ckbBegin->isChecked());
         EXPECT_FALSE(d.ckbEnd->isChecked());
         for (QWidget* picker : {static_cast<QWidget*>(d.dtpBeginDate), static_cast<QWidget*>(d.dtpBeginTime),

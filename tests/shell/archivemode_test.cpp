@@ -10,9 +10,11 @@
 #include "shell/commandline.h"
 #include "shell/mainform.h"
 #include "shell/passwordform.h"
+#include "uikit/dialogs.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -145,6 +147,9 @@ TEST(PasswordDialog, AsksWithoutShowingWhatIsTyped)
             EXPECT_EQ(form->focusWidget(), form->edPassword);
             EXPECT_EQ(form->btnOk->text(), QStringLiteral("Подключиться"));
             EXPECT_EQ(form->btnCancel->text(), QStringLiteral("Отмена"));
+            QFont bold = form->font();
+            bold.setBold(true); // title bars' face: the whole title fits beside the bar's buttons
+            EXPECT_GE(form->width(), QFontMetrics(bold).horizontalAdvance(form->windowTitle()) + TitleBarRoom);
             for (const QChar c : QStringLiteral("пароль 1")) // typed key by key, Cyrillic included
                 QTest::sendKeyEvent(QTest::Click, form->edPassword, Qt::Key_unknown, QString(c), Qt::NoModifier);
             EXPECT_FALSE(form->edPassword->displayText().contains(QStringLiteral("пароль")));

@@ -56,8 +56,8 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption
 } // namespace
 
 TDTIntervalForm::TDTIntervalForm(QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                         Qt::WindowCloseButtonHint)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Просмотр видеоархива"));
     setModal(true);
@@ -72,18 +72,22 @@ void TDTIntervalForm::createControls()
     QFont bold = GroupBox1->font();
     bold.setBold(true);
     GroupBox1->setFont(bold);
+    // Only the group's caption is bold: its controls say so explicitly, or
+    // they would take the group's font.
+    QFont normal = bold;
+    normal.setBold(false);
 
-    const auto check = [this](const char* name, const QString& caption) {
+    const auto check = [this, normal](const char* name, const QString& caption) {
         auto* box = new QCheckBox(caption, GroupBox1);
         box->setObjectName(QLatin1String(name));
-        box->setFont(font()); // the group's caption alone is bold
+        box->setFont(normal);
         connect(box, &QCheckBox::toggled, this, [this, box] { Guarded([&] { EnableDateTime(box); }); });
         return box;
     };
-    const auto date = [this](const char* name) {
+    const auto date = [this, normal](const char* name) {
         auto* picker = new QDateEdit(GroupBox1);
         picker->setObjectName(QLatin1String(name));
-        picker->setFont(font());
+        picker->setFont(normal);
         picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
         picker->setCalendarPopup(true);
         picker->setMinimumDate(QDate(1900, 1, 1));
@@ -91,10 +95,10 @@ void TDTIntervalForm::createControls()
         SetPickerLook(picker, false);
         return picker;
     };
-    const auto time = [this](const char* name) {
+    const auto time = [this, normal](const char* name) {
         auto* picker = new QTimeEdit(GroupBox1);
         picker->setObjectName(QLatin1String(name));
-        picker->setFont(font());
+        picker->setFont(normal);
         picker->setDisplayFormat(QStringLiteral("H:mm:ss"));
         picker->setMinimumSize(kTimeWidth, kPickerHeight);
         SetPickerLook(picker, false);
