@@ -1,6 +1,7 @@
 // The window's side of the engine's reports.
 #include "enginehost.h"
 
+#include "pictureview.h"
 #include "vplayerform.h"
 
 #include <QAction>
@@ -31,6 +32,10 @@ void TPlayerEngineHost::Execute(TPlayerCommand command)
 
 void TPlayerEngineHost::StateChanged()
 {
+    // Smooth scaling costs about as much as decoding a frame: playback scales
+    // the quick way, a picture that stands still is drawn smoothly.
+    const bool playing = FForm.State == psPlaying || FForm.State == psPlayingBack;
+    FForm.imgVideo->SetSmoothScaling(!playing);
     emit FForm.StateChanged();
 }
 

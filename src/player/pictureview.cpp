@@ -34,6 +34,16 @@ void TPictureView::SetStretch(bool stretch)
     update();
 }
 
+void TPictureView::SetSmoothScaling(bool smooth)
+{
+    if (FSmoothScaling == smooth)
+        return;
+    FSmoothScaling = smooth;
+    // A picture left standing when playback ends is drawn again smoothly.
+    if (FStretch)
+        update();
+}
+
 void TPictureView::SetAlignClient(bool alignClient)
 {
     FAlignClient = alignClient;
@@ -47,7 +57,7 @@ void TPictureView::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     if (FStretch) {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, FSmoothScaling);
         painter.drawImage(rect(), FPicture);
     } else {
         const QPoint topLeft((width() - FPicture.width()) / 2, (height() - FPicture.height()) / 2);

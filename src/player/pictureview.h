@@ -1,5 +1,7 @@
 // TPictureView: the picture control of the video panel. It draws its picture
-// centred at its own size, or stretched over its bounds.
+// centred at its own size, or stretched over its bounds: smoothly for a
+// picture that stands still, with the cheaper nearest-pixel scaling while
+// frames follow each other in playback.
 #pragma once
 
 #include <QImage>
@@ -17,6 +19,10 @@ public:
     void SetStretch(bool stretch);
     bool Stretch() const { return FStretch; }
 
+    // Smooth scaling of a stretched picture (on at creation).
+    void SetSmoothScaling(bool smooth);
+    bool SmoothScaling() const { return FSmoothScaling; }
+
     // Aligned to the whole client area of its parent: the parent's resize
     // handler then gives it the parent's rectangle.
     void SetAlignClient(bool alignClient);
@@ -30,5 +36,6 @@ private:
 
     QImage FPicture;
     bool FStretch = true;
+    bool FSmoothScaling = true;
     bool FAlignClient = false;
 };

@@ -348,3 +348,20 @@ TEST_F(PlayerTest, StateChangesAreSignalled)
     Form.actPlay->trigger();
     EXPECT_EQ(states, (std::vector<TPlayerState>{psStopped, psPlaying, psStopped}));
 }
+
+TEST_F(PlayerTest, PlaybackScalesTheQuickWayAndAStillPictureSmoothly)
+{
+    ASSERT_TRUE(Load(Frames({true, true, true, true})));
+    EXPECT_TRUE(Form.imgVideo->SmoothScaling());
+    std::vector<bool> smooth;
+    TPassObserver observer(Form.actStop, [&](int pass) {
+        smooth.push_back(Form.imgVideo->SmoothScaling());
+        if (pass == 2)
+            Form.actPause->trigger();
+    });
+    Form.actPlay->trigger();
+    observer.Finish();
+    EXPECT_EQ(smooth, (std::vector<bool>{false, false}));
+    EXPECT_EQ(Form.State, psPaused);
+    EXPECT_TRUE(Form.imgVideo->SmoothScaling());
+}
