@@ -158,8 +158,9 @@ TEST(JPEGPicture, FourColourPicturesDecodeToColour)
             const TDecodedPicture p = DecodeJPEG(jpeg.data(), jpeg.size(), layout);
             EXPECT_EQ(p.Width, w);
             EXPECT_EQ(p.Height, h);
-            if (layout == TPixelLayout::Indexed8)
+            if (layout == TPixelLayout::Indexed8) {
                 EXPECT_EQ(p.Palette.size(), 236u);
+            }
             // A dithered grey mixes neighbouring palette greys.
             const int tolerance = layout == TPixelLayout::Indexed8 ? 16 : 6;
             for (int s = 0; s < 4; ++s) {

@@ -95,8 +95,9 @@ TEST_F(FramePictureTest, ViewSnapshotAndReportDecodeAlike)
         const QImage shown = Form.imgVideo->Picture();
         ASSERT_FALSE(shown.isNull()) << "the view shows no picture";
         EXPECT_EQ(shown.format(), row.Format);
-        if (row.Format == QImage::Format_Indexed8)
+        if (row.Format == QImage::Format_Indexed8) {
             EXPECT_LE(shown.colorCount(), 236);
+        }
 
         const QString path = Dir.filePath(QStringLiteral("%1.bmp").arg(row.Depth));
         Dialogs.FileAnswers.push_back(path);

@@ -119,9 +119,10 @@ TEST(AboutFormTest, EveryTextFitsInsideTheBox)
             EXPECT_GE(part->width(), part->sizeHint().width()); // not cut
             EXPECT_GE(part->height(), part->sizeHint().height());
             EXPECT_TRUE(box.contains(placed)) << "outside the box";
-            if (part != form.butClose)
+            if (part != form.butClose) {
                 EXPECT_TRUE(QRect(group->mapTo(&form, QPoint(0, 0)), group->size()).contains(placed))
                     << "outside the frame";
+            }
         }
         form.hide();
     }
