@@ -15,6 +15,29 @@ void FreePixels(void* pixels)
     std::free(pixels);
 }
 
+// BGRX32, or Indexed8 on a display of 8 bits per pixel or fewer.
+TPixelLayout DisplayPictureLayout()
+{
+    return DisplayDepth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGRX32;
+}
+
+// The decoded picture as a QImage that owns its pixel buffer.
+QImage PictureImage(TDecodedPicture&& picture)
+{
+    if (picture.Width <= 0 || picture.Height <= 0 || !picture.Pixels)
+        throw EJPEGError("JPEG error: empty picture");
+    const bool indexed = picture.Layout == TPixelLayout::Indexed8;
+    uint8_t* pixels = picture.Pixels.get();
+    QImage image(pixels, picture.Width, picture.Height, picture.BytesPerLine,
+                 indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32, FreePixels, pixels);
+    if (image.isNull())
+        throw EJPEGError("JPEG error: picture too large");
+    picture.Pixels.release(); // the image frees them now
+    if (indexed)
+        image.setColorTable(QList<QRgb>(picture.Palette.begin(), picture.Palette.end()));
+    return image;
+}
+
 } // namespace
 
 int DisplayDepth()
@@ -30,36 +53,9 @@ void SetDisplayDepthOverride(int depth)
     DepthOverride = depth;
 }
 
-TPixelLayout DisplayPictureLayout()
-{
-    return DisplayDepth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGRX32;
-}
-
 TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame)
 {
     return DecodeFramePicture(frame, DisplayPictureLayout());
-}
-
-QImage PictureImage(TDecodedPicture&& picture)
-{
-    if (picture.Width <= 0 || picture.Height <= 0 || !picture.Pixels)
-        throw EJPEGError("JPEG error: empty picture");
-    const bool indexed = picture.Layout == TPixelLayout::Indexed8;
-    if (picture.Layout == TPixelLayout::BGR24) {
-        // Not a layout the display uses; Qt's copy owns its own pixels.
-        return QImage(picture.Pixels.get(), picture.Width, picture.Height, picture.BytesPerLine,
-                      QImage::Format_BGR888)
-            .copy();
-    }
-    uint8_t* pixels = picture.Pixels.get();
-    QImage image(pixels, picture.Width, picture.Height, picture.BytesPerLine,
-                 indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32, FreePixels, pixels);
-    if (image.isNull())
-        throw EJPEGError("JPEG error: picture too large");
-    picture.Pixels.release(); // the image frees them now
-    if (indexed)
-        image.setColorTable(QList<QRgb>(picture.Palette.begin(), picture.Palette.end()));
-    return image;
 }
 
 QImage DecodeFrameImage(const TMJPGFrame& frame)

@@ -15,16 +15,9 @@ int DisplayDepth();
 // the rule for 8-bit displays can be tried on any machine.
 void SetDisplayDepthOverride(int depth);
 
-// BGRX32, or Indexed8 on a display of 8 bits per pixel or fewer.
-TPixelLayout DisplayPictureLayout();
-
 // The frame's picture decoded for the display. Raises EJPEGError.
 TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame);
 
-// The decoded picture as a QImage that owns its pixel buffer (no copy):
-// RGB32, or Indexed8 with the picture's palette. Raises EJPEGError for an
-// empty picture.
-QImage PictureImage(TDecodedPicture&& picture);
-
-// DecodeDisplayPicture as a QImage.
+// DecodeDisplayPicture as a QImage that owns the decoded pixels (no copy):
+// RGB32, or Indexed8 with the picture's palette.
 QImage DecodeFrameImage(const TMJPGFrame& frame);

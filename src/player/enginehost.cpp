@@ -34,7 +34,7 @@ void TPlayerEngineHost::StateChanged()
 {
     // Smooth scaling costs about as much as decoding a frame: playback scales
     // the quick way, a picture that stands still is drawn smoothly.
-    const bool playing = FForm.State == psPlaying || FForm.State == psPlayingBack;
+    const bool playing = IsPlaying(FForm.State);
     FForm.imgVideo->SetSmoothScaling(!playing);
     emit FForm.StateChanged();
 }
