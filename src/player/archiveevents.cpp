@@ -27,14 +27,8 @@ TMsgIcon IconOf(TResultIcon icon)
 void TVPlayerForm::FragmentOpened(TVManagerForm*, TFragment* fragment)
 {
     // One without video is fetched by the manager, which says so.
-    if (!fragment || fragment->Data->Size() == 0)
-        return;
-    fragment->Data->SetPosition(0);
-    if (!LoadStream(fragment->Data.get()))
-        return;
-    SerialNumber = fragment->SerialNumber;
-    Issue = fragment->Issue;
-    StartPlay();
+    if (fragment && fragment->Data->Size() != 0 && LoadFragment(fragment))
+        StartPlay();
 }
 
 void TVPlayerForm::VideoRequested(TVManagerForm*, TFragment* fragment)
@@ -52,14 +46,10 @@ void TVPlayerForm::VideoLoaded(TVManagerForm*, TFragment* fragment)
     if (!fragment || fragment != PendingFragment)
         return;
     PendingFragment = nullptr;
-    fragment->Data->SetPosition(0);
-    const bool loaded = LoadStream(fragment->Data.get());
+    const bool loaded = LoadFragment(fragment);
     EndWait();
-    if (!loaded)
-        return;
-    SerialNumber = fragment->SerialNumber;
-    Issue = fragment->Issue;
-    StartPlay();
+    if (loaded)
+        StartPlay();
 }
 
 void TVPlayerForm::RequestFailed(TVManagerForm*, int code, const std::string& statusText)
