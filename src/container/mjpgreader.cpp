@@ -145,6 +145,13 @@ std::string WholeLine(const std::string& key, const std::string& value)
 
 int32_t MJPGIntValue(const std::string& text)
 {
+    int32_t value = 0;
+    TryMJPGIntValue(text, value);
+    return value;
+}
+
+bool TryMJPGIntValue(const std::string& text, int32_t& value)
+{
     size_t i = 0;
     while (i < text.size() && text[i] == ' ')
         ++i;
@@ -154,19 +161,20 @@ int32_t MJPGIntValue(const std::string& text)
         ++i;
     }
     if (i == text.size())
-        return 0;
-    int64_t value = 0;
+        return false;
+    int64_t parsed = 0;
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c < '0' || c > '9')
-            return 0;
-        value = value * 10 + (c - '0');
-        if (value > 2147483648LL)
-            return 0;
+            return false;
+        parsed = parsed * 10 + (c - '0');
+        if (parsed > 2147483648LL)
+            return false;
     }
     if (negative)
-        value = -value;
-    if (value > INT32_MAX || value < INT32_MIN)
-        return 0;
-    return static_cast<int32_t>(value);
+        parsed = -parsed;
+    if (parsed > INT32_MAX || parsed < INT32_MIN)
+        return false;
+    value = static_cast<int32_t>(parsed);
+    return true;
 }

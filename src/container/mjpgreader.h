@@ -39,3 +39,6 @@ std::string WholeLine(const std::string& key, const std::string& value);
 // Leading blanks, then an optional sign and decimal digits up to the end of
 // the text, within the 32-bit signed range; anything else gives 0.
 int32_t MJPGIntValue(const std::string& text);
+// The same reading; false (value untouched) where MJPGIntValue gives 0 for
+// a text that is not such a number.
+bool TryMJPGIntValue(const std::string& text, int32_t& value);

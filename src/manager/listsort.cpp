@@ -1,9 +1,9 @@
 #include "listsort.h"
 
+#include "container/mjpgreader.h"
 #include "core/datetime.h"
 
 #include <algorithm>
-#include <charconv>
 #include <numeric>
 #include <optional>
 
@@ -22,7 +22,7 @@ std::optional<TRowKey> KeyOf(size_t row, const std::string& cell, TSortKeyType t
     switch (type) {
     case TSortKeyType::Integer: {
         int32_t value = 0;
-        if (!TryTextToInt(cell, value))
+        if (!TryMJPGIntValue(cell, value))
             return std::nullopt;
         key.Number = value;
         return key;
@@ -55,37 +55,9 @@ TSortKeyType SortKeyTypeOf(const std::string& key)
 
 int CompareCp1251(std::string_view a, std::string_view b)
 {
-    const size_t common = std::min(a.size(), b.size());
-    for (size_t i = 0; i < common; ++i) {
-        const auto x = static_cast<unsigned char>(a[i]);
-        const auto y = static_cast<unsigned char>(b[i]);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
-bool TryTextToInt(const std::string& text, int32_t& value)
-{
-    size_t start = text.find_first_not_of(' ');
-    if (start == std::string::npos)
-        return false;
-    if (text[start] == '+')
-        ++start;
-    const char* first = text.data() + start;
-    const char* last = text.data() + text.size();
-    // from_chars takes a '-' itself but no '+' (taken above), and no blanks
-    // after the sign.
-    if (first == last || *first == ' ' || *first == '+')
-        return false;
-    int32_t parsed = 0;
-    const auto [end, error] = std::from_chars(first, last, parsed);
-    if (error != std::errc() || end != last)
-        return false;
-    value = parsed;
-    return true;
+    // char_traits<char> compares characters as unsigned bytes, a shorter
+    // text before a longer one with the same start.
+    return a.compare(b);
 }
 
 std::vector<size_t> SortedRowOrder(const std::vector<std::string>& cells, TSortKeyType type, bool ascending)

@@ -23,10 +23,6 @@ TSortKeyType SortKeyTypeOf(const std::string& key);
 // and "ё" before "А", and "K10" before "K2".
 int CompareCp1251(std::string_view a, std::string_view b);
 
-// Leading blanks, an optional sign and decimal digits to the end, within
-// the 32-bit range.
-bool TryTextToInt(const std::string& text, int32_t& value);
-
 // The rows' order after a sort by their cell texts (code page 1251):
 // entry i is the current position of the row that moves to position i.
 // Rows with equal keys keep their order; rows whose text does not convert

@@ -1,5 +1,6 @@
 // The column model (sets found by position and by key) and the order the
 // list takes when sorted by a column.
+#include "container/mjpgreader.h"
 #include "core/cp1251.h"
 #include "manager/listcolumns.h"
 #include "manager/listsort.h"
@@ -102,11 +103,11 @@ TEST(ListSortTest, IntegerTexts)
         {"12", true, 12},       {"  7", true, 7},       {"-3", true, -3},        {"+4", true, 4},
         {"2147483647", true, INT32_MAX},                {"2147483648", false, 0}, {"", false, 0},
         {"12a", false, 0},      {"1 2", false, 0},      {"- 1", false, 0},       {"x", false, 0},
-        {"7 ", false, 0},
+        {"7 ", false, 0},       {"+-5", false, 0},      {"-2147483648", true, INT32_MIN},
     };
     for (const TCase& c : cases) {
         int32_t value = -99;
-        EXPECT_EQ(TryTextToInt(c.Text, value), c.Ok) << '"' << c.Text << '"';
+        EXPECT_EQ(TryMJPGIntValue(c.Text, value), c.Ok) << '"' << c.Text << '"';
         if (c.Ok) {
             EXPECT_EQ(value, c.Value) << c.Text;
         }
