@@ -8,6 +8,7 @@
 #include "archive/password.h"
 #include "archive/resultcodes.h"
 #include "manager/fragment.h"
+#include "raiseevent.h"
 #include "updatelock.h"
 
 #include <QTreeWidget>
@@ -15,19 +16,6 @@
 #include <exception>
 
 namespace {
-
-// An owner's handler may fail; the manager drops the failure at the call
-// and goes on.
-template <class Event, class... Args>
-void Raise(const Event& event, Args&&... args)
-{
-    if (!event)
-        return;
-    try {
-        event(std::forward<Args>(args)...);
-    } catch (const std::exception&) {
-    }
-}
 
 const char* const kFragmentLimitText = "Fragments limit exceeding.";
 
@@ -92,7 +80,7 @@ void TVManagerForm::ListRequestFinished(TWorkerThread* sender)
     Clear();
     Requests.erase(worker);
     if (worker->ResultCode != rrOK) {
-        Raise(OnRequestError, this, worker->ResultCode, worker->ResponseText);
+        RaiseEvent(OnRequestError, this, worker->ResultCode, worker->ResponseText);
         return;
     }
     try {
@@ -104,7 +92,7 @@ void TVManagerForm::ListRequestFinished(TWorkerThread* sender)
         size_t count = lines.size();
         const size_t limit = FragmentLimit > 0 ? static_cast<size_t>(FragmentLimit) : 0;
         if (count > limit) {
-            Raise(OnRequestError, this, static_cast<int>(rrFragmentLimit), std::string(kFragmentLimitText));
+            RaiseEvent(OnRequestError, this, static_cast<int>(rrFragmentLimit), std::string(kFragmentLimitText));
             count = limit;
         }
         const TUpdateLock lock(lvFragmentsList);
@@ -112,15 +100,13 @@ void TVManagerForm::ListRequestFinished(TWorkerThread* sender)
             auto owned = std::make_unique<TFragment>(lines[i]);
             TFragment* fragment = owned.get();
             QTreeWidgetItem* row = AddFragmentRow(std::move(owned));
-            if (!row)
-                continue;
             if (i == 0) {
                 lvFragmentsList->setCurrentItem(row); // selects it: the pane shows it
                 lvFragmentsList->scrollToItem(row);
             }
             TFragmentsGetVideo* video = PrepareVideoRequest(fragment->SerialNumber, fragment->Issue);
             if (video && AutoLoadVideo) {
-                Raise(OnVideoRequest, this, fragment);
+                RaiseEvent(OnVideoRequest, this, fragment);
                 RequestState = rsFetching;
                 video->Start();
             }
@@ -159,17 +145,22 @@ TFragmentsGetVideo* TVManagerForm::FindVideoRequest(int32_t serialNumber, int32_
     return nullptr;
 }
 
+TFragmentsGetVideo* TVManagerForm::VideoRequestFor(const TFragment& fragment)
+{
+    if (TFragmentsGetVideo* worker = FindVideoRequest(fragment.SerialNumber, fragment.Issue))
+        return worker;
+    return PrepareVideoRequest(fragment.SerialNumber, fragment.Issue);
+}
+
 void TVManagerForm::FetchFragment(TFragment* fragment, bool wait)
 {
     if (!fragment)
         return;
-    TFragmentsGetVideo* worker = FindVideoRequest(fragment->SerialNumber, fragment->Issue);
-    if (!worker)
-        worker = PrepareVideoRequest(fragment->SerialNumber, fragment->Issue);
+    TFragmentsGetVideo* worker = VideoRequestFor(*fragment);
     if (!worker)
         return;
     RequestState = rsFetching;
-    Raise(OnVideoRequest, this, fragment);
+    RaiseEvent(OnVideoRequest, this, fragment);
     worker->Start();
     if (wait)
         worker->WaitFor();
@@ -187,9 +178,7 @@ void TVManagerForm::OpenSelected()
         // A fragment fetched before is played by the owner's open handler.
         if (!fragment || fragment->Data->Size() != 0)
             return;
-        TFragmentsGetVideo* worker = FindVideoRequest(fragment->SerialNumber, fragment->Issue);
-        if (!worker)
-            worker = PrepareVideoRequest(fragment->SerialNumber, fragment->Issue);
+        TFragmentsGetVideo* worker = VideoRequestFor(*fragment);
         if (!worker)
             return;
         if (OnVideoRequest)
@@ -208,7 +197,7 @@ void TVManagerForm::VideoRequestFinished(TWorkerThread* sender)
     if (Requests.empty())
         RequestState = rsIdle;
     if (worker->ResultCode != rrOK) {
-        Raise(OnRequestError, this, worker->ResultCode, worker->ResponseText);
+        RaiseEvent(OnRequestError, this, worker->ResultCode, worker->ResponseText);
         return;
     }
     // A fragment no longer listed is passed over.
@@ -221,7 +210,7 @@ void TVManagerForm::VideoRequestFinished(TWorkerThread* sender)
     } catch (const std::exception&) {
         return;
     }
-    Raise(OnVideoLoaded, this, fragment);
+    RaiseEvent(OnVideoLoaded, this, fragment);
 }
 
 void TVManagerForm::StopRequest(TFragmentsAction* worker)

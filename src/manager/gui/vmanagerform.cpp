@@ -5,6 +5,7 @@
 #include "core/cp1251.h"
 #include "gridlinedelegate.h"
 #include "manager/fragment.h"
+#include "raiseevent.h"
 #include "uikit/guarded.h"
 #include "updatelock.h"
 
@@ -16,7 +17,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <exception>
+#include <vector>
 
 namespace {
 
@@ -42,6 +43,30 @@ QString TimeOfDayText(TDateTime value)
 QString AlarmTypeText(const TFragment& fragment)
 {
     return fragment.PreAlarm ? QStringLiteral("pre") : QStringLiteral("post");
+}
+
+struct TKeyedText {
+    const char* Key;
+    QString Text;
+};
+
+// The fragment's values under their column keys. The list shows the
+// recording's begin and end as times of day, the properties pane in full.
+std::vector<TKeyedText> FragmentTexts(const TFragment& fragment, bool recordingAsTimeOfDay)
+{
+    const auto recording = recordingAsTimeOfDay ? TimeOfDayText : DateTimeText;
+    return {
+        {"SN", QString::number(fragment.SerialNumber)},
+        {"ISSUE", QString::number(fragment.Issue)},
+        {"CAMERA", Text(Cp1251ToUtf8(fragment.Camera))},
+        {"EVENT", DateTimeText(fragment.EventTime)},
+        {"BEGIN", recording(fragment.BeginTime)},
+        {"END", recording(fragment.EndTime)},
+        {"RESOLUTION", Text(fragment.GetResolution())},
+        {"FPS", QString::number(fragment.FPS)},
+        {"FRAMES", QString::number(fragment.Frames)},
+        {"TYPE", AlarmTypeText(fragment)},
+    };
 }
 
 QTreeWidget* NewListView(QWidget* parent, const char* name)
@@ -168,12 +193,7 @@ TFragment* TVManagerForm::FindFragment(int32_t serialNumber, int32_t issue) cons
 
 void TVManagerForm::Clear()
 {
-    if (OnFragmentsClearing) {
-        try {
-            OnFragmentsClearing(this);
-        } catch (const std::exception&) {
-        }
-    }
+    RaiseEvent(OnFragmentsClearing, this);
     // The rows go before the fragments they point to.
     lvFragmentsList->clear();
     Fragments.clear();
@@ -198,19 +218,9 @@ QTreeWidgetItem* TVManagerForm::AddFragmentRow(std::unique_ptr<TFragment> owned)
     TFragment* fragment = owned.get();
     Fragments.push_back(std::move(owned));
     QTreeWidgetItem* row = AddEmptyRow();
-    if (!row)
-        return nullptr;
     row->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<void*>(fragment)));
-    SetCellText("SN", row, QString::number(fragment->SerialNumber));
-    SetCellText("ISSUE", row, QString::number(fragment->Issue));
-    SetCellText("CAMERA", row, Text(Cp1251ToUtf8(fragment->Camera)));
-    SetCellText("EVENT", row, DateTimeText(fragment->EventTime));
-    SetCellText("BEGIN", row, TimeOfDayText(fragment->BeginTime));
-    SetCellText("END", row, TimeOfDayText(fragment->EndTime));
-    SetCellText("RESOLUTION", row, Text(fragment->GetResolution()));
-    SetCellText("FPS", row, QString::number(fragment->FPS));
-    SetCellText("FRAMES", row, QString::number(fragment->Frames));
-    SetCellText("TYPE", row, AlarmTypeText(*fragment));
+    for (const TKeyedText& cell : FragmentTexts(*fragment, true))
+        SetCellText(cell.Key, row, cell.Text);
     return row;
 }
 
@@ -218,16 +228,8 @@ void TVManagerForm::ShowProperties(const TFragment* fragment)
 {
     if (!fragment)
         return;
-    SetPropertyText("SN", QString::number(fragment->SerialNumber));
-    SetPropertyText("ISSUE", QString::number(fragment->Issue));
-    SetPropertyText("CAMERA", Text(Cp1251ToUtf8(fragment->Camera)));
-    SetPropertyText("EVENT", DateTimeText(fragment->EventTime));
-    SetPropertyText("BEGIN", DateTimeText(fragment->BeginTime));
-    SetPropertyText("END", DateTimeText(fragment->EndTime));
-    SetPropertyText("RESOLUTION", Text(fragment->GetResolution()));
-    SetPropertyText("FPS", QString::number(fragment->FPS));
-    SetPropertyText("FRAMES", QString::number(fragment->Frames));
-    SetPropertyText("TYPE", AlarmTypeText(*fragment));
+    for (const TKeyedText& property : FragmentTexts(*fragment, false))
+        SetPropertyText(property.Key, property.Text);
     AutoSizeProperties();
 }
 

@@ -97,6 +97,8 @@ public:
     void Clear();
     void StopAllRequests();
     TFragmentsGetVideo* PrepareVideoRequest(int32_t serialNumber, int32_t issue);
+    // The fragment's worker: the one already there, or a newly prepared one.
+    TFragmentsGetVideo* VideoRequestFor(const TFragment& fragment);
     TFragment* FindFragment(int32_t serialNumber, int32_t issue) const;
     QTreeWidgetItem* AddFragmentRow(std::unique_ptr<TFragment> fragment);
     QTreeWidgetItem* AddEmptyRow();
