@@ -9,7 +9,6 @@
 #include "uikit/apptitle.h"
 #include "uikit/dialogs.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QEventLoop>
@@ -27,11 +26,6 @@
 
 namespace {
 const QString Group = QStringLiteral("ReportMailExport");
-
-QString Title(QWidget* parent)
-{
-    return parent ? parent->window()->windowTitle() : ApplicationTitle();
-}
 } // namespace
 
 TMailExportSettings LoadMailExportSettings()
@@ -180,7 +174,7 @@ bool SendReportByMail(const TPreparedReport& report, const TMailExportSettings& 
     QProgressDialog progress(QStringLiteral("Отправка письма на сервер %1...").arg(settings.Server),
                              QStringLiteral("Отмена"), 0, 0, parent);
     progress.setObjectName(QStringLiteral("MailProgress"));
-    progress.setWindowTitle(Title(parent));
+    progress.setWindowTitle(MessageTitle(parent));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(0);
     QObject::connect(&progress, &QProgressDialog::canceled, [shared] { shared->Cancel = true; });
@@ -197,13 +191,13 @@ bool SendReportByMail(const TPreparedReport& report, const TMailExportSettings& 
 
     const TMailResult& result = shared->Result;
     if (result.Ok) {
-        Dialogs().Message(parent, Title(parent), QStringLiteral("Письмо отправлено: %1.").arg(settings.To),
+        Dialogs().Message(parent, MessageTitle(parent), QStringLiteral("Письмо отправлено: %1.").arg(settings.To),
                           TMsgIcon::Information, mbOK);
         return true;
     }
     if (result.Cancelled)
         return false;
-    Dialogs().Message(parent, Title(parent),
+    Dialogs().Message(parent, MessageTitle(parent),
                       QStringLiteral("Не удалось отправить письмо через сервер %1:%2.\n%3")
                           .arg(settings.Server)
                           .arg(settings.Port)

@@ -7,7 +7,6 @@
 #include "uikit/dialogs.h"
 #include "uikit/waitcursor.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -22,17 +21,13 @@ QPageLayout PrinterLayout(const TPreparedPage& page)
                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-QString Title(QWidget* parent)
-{
-    return parent ? parent->window()->windowTitle() : ApplicationTitle();
-}
 } // namespace
 
 bool PrintReport(const TPreparedReport& report, QWidget* parent)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
-        Dialogs().Message(parent, Title(parent),
+        Dialogs().Message(parent, MessageTitle(parent),
                           QStringLiteral("Принтер не установлен. Установите принтер в системе, чтобы печатать "
                                          "отчёты, или экспортируйте отчёт в файл."),
                           TMsgIcon::Warning, mbOK);
@@ -46,7 +41,7 @@ bool PrintReport(const TPreparedReport& report, QWidget* parent)
     printer.setPageLayout(PrinterLayout(report.Pages.front()));
     QPainter painter;
     if (!painter.begin(&printer)) {
-        Dialogs().Message(parent, Title(parent),
+        Dialogs().Message(parent, MessageTitle(parent),
                           QStringLiteral("Не удаётся начать печать на принтере \"%1\".").arg(info.printerName()),
                           TMsgIcon::Error, mbOK);
         return false;

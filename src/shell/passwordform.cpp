@@ -43,10 +43,7 @@ TPasswordForm::TPasswordForm(const QString& userName, const QString& server, QWi
     layout->addWidget(edPassword);
     layout->addLayout(buttons);
     // Room for the whole title in the bold face of title bars.
-    QFont bold = font();
-    bold.setBold(true);
-    layout->addItem(new QSpacerItem(QFontMetrics(bold).horizontalAdvance(windowTitle()) + TitleBarRoom, 0,
-                                    QSizePolicy::Fixed, QSizePolicy::Minimum));
+    layout->addItem(new QSpacerItem(TitleBarWidth(*this), 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
     layout->setSizeConstraint(QLayout::SetFixedSize);
     edPassword->setFocus();
 }

@@ -1,6 +1,8 @@
 // The application's title, set once by the entry point.
 #include "apptitle.h"
 
+#include <QWidget>
+
 namespace {
 QString& Title()
 {
@@ -17,4 +19,9 @@ void SetApplicationTitle(const QString& title)
 QString ApplicationTitle()
 {
     return Title();
+}
+
+QString MessageTitle(const QWidget* parent)
+{
+    return parent ? parent->window()->windowTitle() : ApplicationTitle();
 }

@@ -6,6 +6,11 @@
 
 #include <QString>
 
+class QWidget;
+
 void SetApplicationTitle(const QString& title);
 // The title set at start-up; empty before.
 QString ApplicationTitle();
+// The title of a message shown over `parent`: the title of its window, or
+// the application's title when no window owns the message.
+QString MessageTitle(const QWidget* parent);

@@ -11,6 +11,13 @@
 #include <QRegularExpression>
 #include <QSpacerItem>
 
+int TitleBarWidth(const QWidget& window)
+{
+    QFont bold = window.font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(window.windowTitle()) + TitleBarRoom;
+}
+
 namespace {
 
 QMessageBox::Icon QtIcon(TMsgIcon icon)
@@ -57,9 +64,7 @@ TModalResult Answer(QMessageBox::StandardButton button)
 // title in the bold face title bars use, beside the bar's icon and buttons.
 void KeepTitleWhole(QMessageBox& box)
 {
-    QFont bold = box.font();
-    bold.setBold(true);
-    const int width = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + TitleBarRoom;
+    const int width = TitleBarWidth(box);
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
                       grid->columnCount());

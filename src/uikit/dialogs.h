@@ -68,6 +68,9 @@ public:
 
 // Room a title bar takes beside its title: the window's icon and its buttons.
 constexpr int TitleBarRoom = 110;
+// The width a window needs to show its whole title in a title bar: the
+// title in the bold face title bars use, and the bar's room beside it.
+int TitleBarWidth(const QWidget& window);
 
 // The dialogs in use: the real Qt dialogs unless a test installed others.
 TDialogs& Dialogs();
