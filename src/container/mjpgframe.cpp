@@ -41,7 +41,7 @@ void TMJPGFrame::ReadFromStream(TStream* stream)
         std::string().swap(Line);
         throw;
     } catch (const EInOutError&) {
-        // Neither is a failing disk: the rest of the fragment cannot be had.
+        // Nor does a failing disk: the rest of the fragment cannot be had.
         Clear();
         std::string().swap(Line);
         throw;
