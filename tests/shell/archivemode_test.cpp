@@ -48,6 +48,7 @@ TEST(PlayerArguments, TheArchiveOptions)
         {{"--archive", "host:http"}, false},
         {{"--archive", ":80"}, false},
         {{"--archive", "[::1"}, false},
+        {{"--archive", "user@host"}, false},
         {{"--archive", "host", "--limit", "0"}, false},
         {{"--archive", "host", "--limit", "many"}, false},
         {{"--user", "op"}, false},            // without --archive
