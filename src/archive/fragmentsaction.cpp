@@ -76,23 +76,17 @@ void TFragmentsAction::Execute()
 
     bool failed = false;
     try {
-        const std::string url = GetUrl();
-        try {
-            Client->Get(url, *Body);
-            Body->SetPosition(0);
-        } catch (...) {
-            ResultCode = Client->StatusCode();
-            ResponseText = Client->StatusLine();
-            throw;
-        }
+        Client->Get(GetUrl(), *Body);
+        Body->SetPosition(0);
         ResultCode = Client->StatusCode();
-        ResponseText = Client->StatusLine();
     } catch (const std::exception& e) {
         failed = true;
         FailureText = e.what();
     } catch (...) {
         failed = true;
     }
+    // Whether the GET succeeded or failed (empty when it never started).
+    ResponseText = Client->StatusLine();
     if (failed) {
         ResultCode = -101;
         try {

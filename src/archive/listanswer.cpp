@@ -1,7 +1,5 @@
 #include "listanswer.h"
 
-#include <cstring>
-
 std::vector<std::string> SplitListAnswer(std::string_view text)
 {
     const size_t nul = text.find('\0');

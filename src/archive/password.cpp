@@ -50,11 +50,9 @@ std::string UnscramblePassword(const std::string& text)
 {
     if (text.empty() || text[0] != '#')
         return text;
-    size_t pairs = (text.size() - 1) / 2;
+    const size_t pairs = (text.size() - 1) / 2;
     if (pairs == 0)
         return {};
-    if (pairs > 128)
-        pairs = 128;
     auto byteAt = [&](size_t i) {
         return static_cast<uint8_t>(HexDigit(text[1 + 2 * i]) * 16 + HexDigit(text[2 + 2 * i]));
     };

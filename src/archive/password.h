@@ -1,7 +1,7 @@
 // The scrambled form a worker keeps its password in: "#", a key in 1..254
 // and every character XOR the key, all as pairs of upper-case hexadecimal
 // digits. It keeps the password out of plain view in memory; it is not a
-// cipher. The empty password stays empty.
+// cipher. It holds a password of any length; the empty password stays empty.
 #pragma once
 
 #include <string>
@@ -12,6 +12,6 @@ std::string ScramblePassword(const std::string& plain);
 std::string ScramblePassword(const std::string& plain, int key);
 
 // A text not beginning with "#" comes back unchanged; otherwise the pairs
-// are read (an odd last digit ignored, at most 128 pairs, so at most 127
-// characters) and every one after the key XOR the key is a character.
+// are read (an odd last digit ignored) and every one after the key XOR the
+// key is a character, however many there are.
 std::string UnscramblePassword(const std::string& text);

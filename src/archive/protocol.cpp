@@ -1,12 +1,58 @@
 #include "protocol.h"
 
+#include <algorithm>
 #include <cctype>
+#include <optional>
+
+namespace {
+
+bool TryParsePort(const std::string& text, int& port)
+{
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const int number = std::stoi(text);
+    if (number < 1 || number > 65535)
+        return false;
+    port = number;
+    return true;
+}
+
+} // namespace
 
 std::string ArchiveUrl(const std::string& host, int port, const std::string& pathAndQuery)
 {
     const bool ipv6 = host.find(':') != std::string::npos && !(host.size() > 1 && host.front() == '[');
     const std::string hostPart = ipv6 ? "[" + host + "]" : host;
     return "http://" + hostPart + ":" + std::to_string(port) + "/" + pathAndQuery;
+}
+
+bool TryParseServerAddress(const std::string& text, std::string& host, int& port)
+{
+    std::string name = text;
+    std::optional<std::string> portText;
+    if (!text.empty() && text[0] == '[') {
+        const size_t close = text.find(']');
+        if (close == std::string::npos)
+            return false;
+        name = text.substr(1, close - 1);
+        const std::string rest = text.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest[0] != ':')
+                return false;
+            portText = rest.substr(1);
+        }
+    } else if (std::count(text.begin(), text.end(), ':') == 1) {
+        const size_t colon = text.find(':');
+        name = text.substr(0, colon);
+        portText = text.substr(colon + 1);
+    }
+    int number = port;
+    if (name.empty() || name.find_first_of(" \t/?#@") != std::string::npos ||
+        (portText && !TryParsePort(*portText, number)))
+        return false;
+    host = name;
+    port = number;
+    return true;
 }
 
 bool IsIntervalEndSet(TDateTime value)

@@ -1,5 +1,6 @@
-// The archive server's requests: the URL, and the path-and-query of the list
-// and video requests; the date-time form both sides of the protocol use.
+// The archive server's requests: the server address as typed, the URL, and
+// the path-and-query of the list and video requests; the date-time form both
+// sides of the protocol use.
 #pragma once
 
 #include "core/datetime.h"
@@ -11,6 +12,13 @@
 // included. A host that is an IPv6 address (it holds a ":") is put in
 // brackets, as a URL needs it.
 std::string ArchiveUrl(const std::string& host, int port, const std::string& pathAndQuery);
+
+// A server address as a user types it: "HOST", "HOST:PORT", "[IPv6]" or
+// "[IPv6]:PORT", the port 1..65535 in decimal digits; a bare IPv6 address
+// (two colons or more) is a host alone. The host is not empty and holds no
+// blank, tab, "/", "?", "#" or "@". False for anything else, and host and
+// port stay as they were; a port not given leaves `port` as it was.
+bool TryParseServerAddress(const std::string& text, std::string& host, int& port);
 
 // An interval end counts as set when its whole-day part, truncated toward
 // zero, is not 0.

@@ -211,9 +211,7 @@ int64_t TMemoryStream::CopyFrom(TStream& source, int64_t count)
         return 0;
     // Read straight into our own block: one copy, no bounce buffer.
     const int64_t start = FPosition;
-    const int64_t end = start + count;
-    if (end > FCapacity)
-        SetCapacity(end);
+    TMemoryStream::Reserve(count); // room in this very block, whatever an override makes of the hint
     if (start > FSize)
         std::memset(FMemory + FSize, 0, static_cast<size_t>(start - FSize));
     const int64_t got = source.Read(FMemory + start, count);

@@ -16,9 +16,10 @@ public:
     using EError::EError;
 };
 
-// curl_global_init, once per program whoever calls first (thread-safe). Each
-// program's main calls it before any thread starts; every user of libcurl
-// calls it again, which costs nothing. Raises EHttpError when it failed.
+// curl_global_init, once per program whoever calls first (thread-safe). A
+// program calls it before it starts any thread (the player in main,
+// mjpgtool when an archive command starts); every user of libcurl calls it
+// again, which costs nothing. Raises EHttpError when it failed.
 void InitCurlLibrary();
 
 // Raise EHttpError naming what was being done ("CURLOPT_URL") and libcurl's

@@ -8,6 +8,7 @@
 
 #include <curl/curl.h>
 
+#include <exception>
 #include <memory>
 
 namespace {

@@ -10,8 +10,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <exception>
-#include <memory>
 #include <string>
 
 typedef void CURL;

@@ -12,8 +12,7 @@ struct TArchiveSettings {
     std::string Host; // host name or address
     int32_t Port = 80;
     std::string UserName; // code page 1251
-    // Scrambled (a text beginning with "#"), so it is not kept in plain
-    // view; a password too long for that form is kept as it is.
+    // Scrambled (ScramblePassword), so it is not kept in plain view.
     std::string Password;
     int32_t FragmentLimit = 50;
 

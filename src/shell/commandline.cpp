@@ -1,6 +1,10 @@
 // Reading the player's command line.
 #include "commandline.h"
 
+#include "archive/protocol.h"
+
+#include <string>
+
 const char PlayerUsage[] = "использование: mjpgplayer [ФАЙЛ.mjpg]\n"
                            "       mjpgplayer --archive ХОСТ[:ПОРТ] [--user ИМЯ] [--limit N] [ФАЙЛ.mjpg]\n"
                            "Пароль пользователя берётся из переменной MJPG_ARCHIVE_PASSWORD, "
@@ -16,37 +20,6 @@ bool ParseNumber(const QString& text, int lowest, int highest, int& value)
         return false;
     value = number;
     return true;
-}
-
-// "host", "host:port", "[v6 address]" or "[v6 address]:port".
-bool ParseServer(const QString& text, TArchiveArguments& archive)
-{
-    QString host = text;
-    QString port;
-    if (text.startsWith(QLatin1Char('['))) {
-        const qsizetype close = text.indexOf(QLatin1Char(']'));
-        if (close < 0)
-            return false;
-        host = text.mid(1, close - 1);
-        const QString rest = text.mid(close + 1);
-        if (!rest.isEmpty()) {
-            if (!rest.startsWith(QLatin1Char(':')))
-                return false;
-            port = rest.mid(1);
-            if (port.isEmpty())
-                return false;
-        }
-    } else if (text.count(QLatin1Char(':')) == 1) {
-        const qsizetype colon = text.indexOf(QLatin1Char(':'));
-        host = text.left(colon);
-        port = text.mid(colon + 1);
-        if (port.isEmpty())
-            return false;
-    }
-    if (host.isEmpty() || host.contains(QLatin1Char('/')) || host.contains(QLatin1Char(' ')))
-        return false;
-    archive.Host = host;
-    return port.isEmpty() || ParseNumber(port, 1, 65535, archive.Port);
 }
 
 } // namespace
@@ -92,10 +65,12 @@ TPlayerArguments ParsePlayerArguments(const QStringList& arguments)
         }
         if (name == QStringLiteral("--archive")) {
             archiveGiven = true;
-            if (!ParseServer(*value, archive)) {
+            std::string host;
+            if (!TryParseServerAddress(value->toStdString(), host, archive.Port)) {
                 result.Problem = QStringLiteral("неверный адрес сервера %1 (нужно ХОСТ или ХОСТ:ПОРТ)").arg(*value);
                 return result;
             }
+            archive.Host = QString::fromStdString(host);
         } else if (name == QStringLiteral("--user")) {
             userGiven = true;
             archive.UserName = *value;

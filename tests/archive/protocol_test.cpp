@@ -19,6 +19,48 @@ TEST(ArchiveUrl, WritesThePortAlwaysAndBracketsIPv6Hosts)
     EXPECT_EQ(ArchiveUrl("[::1]", 81, "list"), "http://[::1]:81/list");
 }
 
+TEST(TryParseServerAddress, TheFormsAUserTypes)
+{
+    const struct {
+        const char* Text;
+        bool Understood;
+        const char* Host = "";
+        int Port = 80;
+    } cases[] = {
+        {"archive.local", true, "archive.local"},
+        {"10.0.0.7:8080", true, "10.0.0.7", 8080},
+        {"[::1]:8080", true, "::1", 8080},
+        {"[::1]", true, "::1"},
+        {"::1", true, "::1"},
+        {"fe80::1:81", true, "fe80::1:81"}, // bare: every colon belongs to the address
+        {"", false},
+        {":80", false},
+        {"[]:80", false},
+        {"[::1", false},
+        {"[::1]80", false},
+        {"[::1]:", false},
+        {"host:", false},
+        {"host:0", false},
+        {"host:65536", false},
+        {"host:+80", false},
+        {"host:http", false},
+        {"a host", false},
+        {"a\thost", false},
+        {"host/list", false},
+        {"host?x", false},
+        {"host#x", false},
+        {"user@host", false},
+        {"[user@::1]", false},
+    };
+    for (const auto& c : cases) {
+        std::string host = "unchanged";
+        int port = 80;
+        EXPECT_EQ(TryParseServerAddress(c.Text, host, port), c.Understood) << c.Text;
+        EXPECT_EQ(host, c.Understood ? c.Host : "unchanged") << c.Text;
+        EXPECT_EQ(port, c.Port) << c.Text;
+    }
+}
+
 TEST(ListQuery, ParametersInOrderEachOnlyWhenPresent)
 {
     const TDateTime nov15 = EncodeDateTime(2007, 11, 15, 8, 0, 0);

@@ -48,6 +48,7 @@ TEST(PlayerArguments, TheArchiveOptions)
         {{"--archive", "host:http"}, false},
         {{"--archive", ":80"}, false},
         {{"--archive", "[::1"}, false},
+        {{"--archive", "user@host"}, false},
         {{"--archive", "host", "--limit", "0"}, false},
         {{"--archive", "host", "--limit", "many"}, false},
         {{"--user", "op"}, false},            // without --archive
@@ -102,12 +103,15 @@ TEST(ArchiveMode, TheArchiveCommandsAndTheirBandAreShownAndTheManagerIsSetUp)
     EXPECT_EQ(UnscramblePassword(manager->Password), Utf8ToCp1251("пароль"));
 }
 
-TEST(ArchiveMode, APasswordTooLongToScrambleIsKeptWhole)
+TEST(ArchiveMode, ALongPasswordIsKeptScrambledAndWhole)
 {
     TArchiveSettings settings;
-    const std::string longPassword(200, 'p');
-    settings.SetPassword(longPassword);
-    EXPECT_EQ(UnscramblePassword(settings.Password), longPassword);
+    // The second begins like the scrambled form, with "#" and hexadecimal digits.
+    for (const std::string& longPassword : {std::string(200, 'p'), "#" + std::string(199, 'A')}) {
+        settings.SetPassword(longPassword);
+        EXPECT_EQ(settings.Password.find(longPassword), std::string::npos);
+        EXPECT_EQ(UnscramblePassword(settings.Password), longPassword); // what the manager hands its workers
+    }
     settings.SetPassword("");
     EXPECT_EQ(settings.Password, "");
 }

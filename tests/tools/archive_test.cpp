@@ -150,6 +150,16 @@ TEST_F(ArchiveTool, CredentialsComeFromTheOptionAndTheEnvironmentOnly)
     EXPECT_EQ(RunTool({"archive", "list", server.HostPort(), "--password", "x"}).Status, 2);
 }
 
+TEST_F(ArchiveTool, APasswordOfAnyLengthIsSentWhole)
+{
+    const std::string password = "#" + std::string(199, 'A'); // longer than 127 characters
+    TArchiveServerProcess server(Folder.Path(), {"--user", "op"}, {{"MJPG_ARCHIVE_PASSWORD", password}});
+    const TToolResult r = RunTool({"archive", "list", server.HostPort(), "--user", "op"},
+                                  TToolRun{.Environment = {{"MJPG_ARCHIVE_PASSWORD", password}}});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(server.Requests().back().Authorization, "Basic " + Base64Encode("op:" + password));
+}
+
 TEST_F(ArchiveTool, CtrlCStopsAStalledFetchAndLeavesNoFile)
 {
     TArchiveServerProcess server(Folder.Path(), {"--stall"});

@@ -40,10 +40,19 @@ std::optional<int32_t> IntParam(const httplib::Request& req, const char* name)
 // A generated list line for the tests that need many.
 std::string GeneratedLine(int i)
 {
-    const TDateTime event = EncodeDateTime(2007, 11, 15, 9, 0, 0) + i / 86400.0;
-    return std::to_string(1000 + i) + "|" + std::to_string(i + 1) + "|" + Utf8ToCp1251("Камера ") +
-           std::to_string(i % 8 + 1) + "|" + DateTimeToStr(event) + "|" + DateTimeToStr(event - 30 / 86400.0) + "|" +
-           DateTimeToStr(event + 30 / 86400.0) + "|704x576|25|1500|" + (i % 2 ? "pre" : "post");
+    TServedFragment f;
+    f.SerialNumber = 1000 + i;
+    f.Issue = i + 1;
+    f.Camera = Utf8ToCp1251("Камера ") + std::to_string(i % 8 + 1);
+    f.EventTime = EncodeDateTime(2007, 11, 15, 9, 0, 0) + i / 86400.0;
+    f.BeginTime = f.EventTime - 30 / 86400.0;
+    f.EndTime = f.EventTime + 30 / 86400.0;
+    f.Width = 704;
+    f.Height = 576;
+    f.FPS = 25;
+    f.Frames = 1500;
+    f.PreAlarm = i % 2 != 0;
+    return ListLine(f);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "texts.h"
 
 #include "archive/listanswer.h"
+#include "archive/protocol.h"
 #include "archive/resultcodes.h"
 #include "container/mjpgheader.h"
 #include "container/mjpgimage.h"
@@ -25,7 +26,7 @@ TDateTime ParseDateTimeOption(const TCommandLine& cl, const char* name)
     if (!text)
         return 0;
     TDateTime value = 0;
-    if (!TryStrToDateTime(*text, value) || DateTimeDays(value) == 0)
+    if (!TryStrToDateTime(*text, value) || !IsIntervalEndSet(value))
         throw EUsageError(std::string("неверная дата --") + name + " \"" + *text +
                           "\" (нужно \"дд.мм.гггг чч:мм:сс\")");
     return value;
@@ -117,7 +118,7 @@ int RunFetch(const TArguments& args)
     TEnhMemoryStream& body = *worker.GetBody();
     {
         TOutputFile out(path);
-        out.Stream().WriteBuffer(body.Memory(), body.Size());
+        body.SaveToStream(out.Stream());
         if (Interrupted())
             return ReportFailure(worker, kVideoRequestFailed);
         out.Commit();

@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "texts.h"
 
+#include "archive/protocol.h"
 #include "archive/resultcodes.h"
 #include "core/cp1251.h"
 
@@ -18,42 +19,12 @@ namespace {
 
 std::atomic<bool> gInterrupted{false};
 
-int ParsePort(const std::string& text)
-{
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
-        throw EUsageError("неверный порт \"" + text + "\"");
-    const int port = std::stoi(text);
-    if (port < 1 || port > 65535)
-        throw EUsageError("неверный порт \"" + text + "\"");
-    return port;
-}
-
 } // namespace
 
 TServerAddress ParseServerAddress(const std::string& text)
 {
     TServerAddress address;
-    if (!text.empty() && text[0] == '[') {
-        const size_t close = text.find(']');
-        if (close == std::string::npos || close == 1)
-            throw EUsageError("неверный адрес сервера \"" + text + "\"");
-        address.Host = text.substr(1, close - 1);
-        const std::string rest = text.substr(close + 1);
-        if (!rest.empty()) {
-            if (rest[0] != ':')
-                throw EUsageError("неверный адрес сервера \"" + text + "\"");
-            address.Port = ParsePort(rest.substr(1));
-        }
-    } else {
-        const size_t colon = text.find(':');
-        if (colon != std::string::npos && text.find(':', colon + 1) == std::string::npos) {
-            address.Host = text.substr(0, colon);
-            address.Port = ParsePort(text.substr(colon + 1));
-        } else {
-            address.Host = text; // a name, an IPv4 address or a bare IPv6 address
-        }
-    }
-    if (address.Host.empty() || address.Host.find_first_of(" /?#@\t") != std::string::npos)
+    if (!TryParseServerAddress(text, address.Host, address.Port))
         throw EUsageError("неверный адрес сервера \"" + text + "\"");
     return address;
 }

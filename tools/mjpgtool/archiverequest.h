@@ -15,8 +15,8 @@ struct TServerAddress {
     int Port = 80;
 };
 
-// "HOST", "HOST:PORT", "[IPv6]" or "[IPv6]:PORT"; a bare IPv6 address (two
-// colons or more) takes port 80. Raises EUsageError.
+// TryParseServerAddress (archive/protocol.h); a port not given is 80.
+// Raises EUsageError.
 TServerAddress ParseServerAddress(const std::string& text);
 
 // Puts address, user name (UTF-8 from the command line, sent as code page

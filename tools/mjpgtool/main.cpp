@@ -3,8 +3,6 @@
 #include "commandline.h"
 #include "commands.h"
 
-#include "http/curllibrary.h"
-
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -89,12 +87,6 @@ int Fail(int status, const char* message)
 
 int main(int argc, char** argv)
 {
-    // libcurl's set-up, before any thread starts; the archive commands raise
-    // its failure again when they need it.
-    try {
-        InitCurlLibrary();
-    } catch (const EError&) {
-    }
     int status;
     try {
         status = Dispatch(argc, argv);

@@ -13,8 +13,6 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include <cmath>
-
 namespace {
 
 // Sizes of the design; the dialog grows where the font in use needs more.
@@ -23,18 +21,6 @@ constexpr int kTimeWidth = 73;
 constexpr int kPickerHeight = 21;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
-
-QDate DateOf(TDateTime value)
-{
-    const TDateTimeParts parts = DecodeDateTime(std::trunc(value));
-    return QDate(parts.Year, parts.Month, parts.Day);
-}
-
-QTime TimeOf(TDateTime value)
-{
-    const TDateTimeParts parts = DecodeDateTime(std::fabs(value - std::trunc(value)));
-    return QTime(parts.Hour, parts.Minute, parts.Second, parts.MilliSecond);
-}
 
 void SetPickerLook(QWidget* picker, bool enabled)
 {
@@ -203,8 +189,9 @@ void TDTIntervalForm::FillEnd(TDateTime value, QCheckBox* box, QDateEdit* date, 
         box->setChecked(false);
         return;
     }
-    date->setDate(DateOf(value));
-    time->setTime(TimeOf(value));
+    const TDateTimeParts parts = DecodeDateTime(value);
+    date->setDate(QDate(parts.Year, parts.Month, parts.Day));
+    time->setTime(QTime(parts.Hour, parts.Minute, parts.Second, parts.MilliSecond));
     box->setChecked(true);
 }
 
@@ -214,8 +201,8 @@ TDateTime TDTIntervalForm::ReadEnd(const QCheckBox* box, const QDateEdit* date, 
         return 0;
     const QDate day = date->date();
     const QTime clock = time->time();
-    return EncodeDate(day.year(), day.month(), day.day()) +
-           EncodeTime(clock.hour(), clock.minute(), clock.second(), clock.msec());
+    return EncodeDateTime(day.year(), day.month(), day.day(), clock.hour(), clock.minute(), clock.second(),
+                          clock.msec());
 }
 
 void TDTIntervalForm::SetBegin(TDateTime value)
