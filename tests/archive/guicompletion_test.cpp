@@ -16,7 +16,7 @@ namespace {
 
 class GuiCompletionTest : public ::testing::Test {
 protected:
-    TScratchFolder Folder;
+    fixture::TScratchFolder Folder;
     TGuiCompletion Completion;
 
     void SetUp() override { WriteSmallFragment(Folder.Path() / "12-3.mjpg"); }

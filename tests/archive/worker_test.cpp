@@ -19,7 +19,7 @@ namespace {
 
 class WorkerTest : public ::testing::Test {
 protected:
-    TScratchFolder Folder;
+    fixture::TScratchFolder Folder;
     std::string Video12_3;
 
     void SetUp() override

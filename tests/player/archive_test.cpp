@@ -34,7 +34,7 @@ const QString Caption = QStringLiteral("Просмотр видеоархива"
 class ArchivePlayerTest : public testing::Test {
 protected:
     TGuiCompletion Completion; // outlives the workers
-    TScratchFolder Folder;
+    fixture::TScratchFolder Folder;
     std::unique_ptr<TArchiveServerProcess> Server;
     TFakeDialogs Dialogs;
     TVPlayerForm Form;

@@ -3,25 +3,9 @@
 #include "fixtures/fragmentbuilder.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <stdexcept>
 #include <thread>
 
 namespace fs = std::filesystem;
-
-TScratchFolder::TScratchFolder()
-{
-    char name[] = "/tmp/archive-test.XXXXXX";
-    if (!::mkdtemp(name))
-        throw std::runtime_error("cannot make a scratch folder");
-    FPath = name;
-}
-
-TScratchFolder::~TScratchFolder()
-{
-    std::error_code ignored;
-    fs::remove_all(FPath, ignored);
-}
 
 std::string WriteSmallFragment(const fs::path& path, const TSmallFragment& fragment)
 {

@@ -17,8 +17,8 @@ namespace {
 
 class ArchiveTool : public ::testing::Test {
 protected:
-    TScratchFolder Folder;
-    TTempDir Out;
+    fixture::TScratchFolder Folder;
+    fixture::TScratchFolder Out;
     std::string Video12_3;
 
     void SetUp() override
