@@ -15,11 +15,10 @@
 
 std::string FragmentBytes(const TFragmentFixture& plan)
 {
-    const char* const pattern = "dd.mm.yyyy hh:nn:ss";
     fixture::TFragmentBuilder fragment({.Camera = plan.Camera,
-                                        .Event = FormatDateTime(pattern, plan.EventTime),
-                                        .Begin = FormatDateTime(pattern, plan.BeginTime),
-                                        .End = FormatDateTime(pattern, plan.EndTime),
+                                        .Event = fixture::HeaderTime(plan.EventTime),
+                                        .Begin = fixture::HeaderTime(plan.BeginTime),
+                                        .End = fixture::HeaderTime(plan.EndTime),
                                         .Width = plan.Width,
                                         .Height = plan.Height,
                                         .FPS = plan.FPS,

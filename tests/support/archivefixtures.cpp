@@ -11,9 +11,9 @@ std::string WriteSmallFragment(const fs::path& path, const TSmallFragment& fragm
 {
     fixture::THeaderLines header;
     header.Camera = fragment.Camera;
-    header.Event = FormatDateTime("dd.mm.yyyy hh:nn:ss", fragment.Event);
-    header.Begin = FormatDateTime("dd.mm.yyyy hh:nn:ss", fragment.Event - 30 / 86400.0);
-    header.End = FormatDateTime("dd.mm.yyyy hh:nn:ss", fragment.Event + 30 / 86400.0);
+    header.Event = fixture::HeaderTime(fragment.Event);
+    header.Begin = fixture::HeaderTime(fragment.Event - 30 / 86400.0);
+    header.End = fixture::HeaderTime(fragment.Event + 30 / 86400.0);
     header.Width = 32;
     header.Height = 24;
     header.FPS = 5;
