@@ -85,7 +85,7 @@ protected:
 
         Report = LoadFrameReportTemplate();
         ASSERT_TRUE(FillFrameReport(*Report, FrameReportInput(*LoadFragment({}), 0)));
-        Report->Build(EncodeDateTime(2024, 3, 1, 12, 0, 0));
+        Report->Build(Now);
     }
 
     void TearDown() override
