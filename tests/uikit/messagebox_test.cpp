@@ -21,7 +21,6 @@ namespace {
 const QString Title = QStringLiteral("Проигрыватель видеофайлов MJPG");
 
 struct TShownBox {
-    int Width = 0;
     QString Title;
     QString Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
@@ -42,7 +41,6 @@ TModalResult ShowAndAnswer(const QString& text, TMsgIcon icon, TMsgButtons butto
             return;
         }
         shown.Title = box->windowTitle();
-        shown.Width = box->width();
         shown.Text = box->text();
         shown.Icon = box->icon();
         shown.Buttons = box->standardButtons();
@@ -159,12 +157,13 @@ TEST(MessageBox, ButtonSetsAndAnswersStayApart)
         EXPECT_EQ(ShowAndAnswer(QStringLiteral("?"), TMsgIcon::Question, row.Buttons, QMessageBox::NoButton, shown),
                   row.Escape);
     }
-    // The answers keep the toolkit's modal results.
-    EXPECT_EQ(static_cast<int>(mrOK), 1);
-    EXPECT_EQ(static_cast<int>(mrCancel), 2);
-    EXPECT_EQ(static_cast<int>(mrYes), 6);
-    EXPECT_EQ(static_cast<int>(mrNo), 7);
 }
+
+// The answers keep the toolkit's modal results.
+static_assert(static_cast<int>(mrOK) == 1);
+static_assert(static_cast<int>(mrCancel) == 2);
+static_assert(static_cast<int>(mrYes) == 6);
+static_assert(static_cast<int>(mrNo) == 7);
 
 TEST(MessageBox, QtsButtonsReadInRussian)
 {
@@ -181,16 +180,16 @@ TEST(MessageBox, WideEnoughForItsWholeTitle)
 {
     // A short text under the player window's caption: the title bar must not
     // elide the title.
-    TShownBox shown;
+    int width = 0;
     WhenModal([&](QWidget* modal) {
-        shown.Width = modal->width();
+        width = modal->width();
         QTest::keyClick(modal, Qt::Key_Escape);
     });
     const QString title = QStringLiteral("Просмотр видеоархива");
     QtDialogs().Message(nullptr, title, QStringLiteral("Снимок успешно сохранен."), TMsgIcon::Information, mbOK);
     QFont bold = QApplication::font();
     bold.setBold(true);
-    EXPECT_GE(shown.Width, QFontMetrics(bold).horizontalAdvance(title) + TitleBarRoom);
+    EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(title) + TitleBarRoom);
 }
 
 Qt::CursorShape OverrideShape()
