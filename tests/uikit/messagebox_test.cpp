@@ -4,6 +4,7 @@
 // wrong buttons.
 #include "modalprobe.h"
 #include "support/outsidetool.h"
+#include "support/overridecursor.h"
 #include "uikit/dialogs.h"
 #include "uikit/waitcursor.h"
 
@@ -192,25 +193,19 @@ TEST(MessageBox, WideEnoughForItsWholeTitle)
     EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(title) + TitleBarRoom);
 }
 
-Qt::CursorShape OverrideShape()
-{
-    const QCursor* cursor = QGuiApplication::overrideCursor();
-    return cursor ? cursor->shape() : Qt::ArrowCursor;
-}
-
 TEST(MessageBox, AsksWithTheArrowDuringLongWork)
 {
     {
         const TWaitCursor wait;
-        ASSERT_EQ(OverrideShape(), Qt::WaitCursor);
+        ASSERT_EQ(OverrideCursorShape(), Qt::WaitCursor);
         Qt::CursorShape asked = Qt::WaitCursor;
         WhenModal([&](QWidget* modal) {
-            asked = OverrideShape();
+            asked = OverrideCursorShape();
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QtDialogs().Message(nullptr, Title, QStringLiteral("Не могу сохранить снимок!"), TMsgIcon::Error, mbOK);
         EXPECT_EQ(asked, Qt::ArrowCursor);
-        EXPECT_EQ(OverrideShape(), Qt::WaitCursor); // the work goes on
+        EXPECT_EQ(OverrideCursorShape(), Qt::WaitCursor); // the work goes on
     }
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
