@@ -3,6 +3,7 @@
 // in for them everywhere else, which once hid that every box showed the
 // wrong buttons.
 #include "modalprobe.h"
+#include "qttranslationloaded.h"
 #include "support/outsidetool.h"
 #include "support/overridecursor.h"
 #include "uikit/dialogs.h"
