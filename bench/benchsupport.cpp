@@ -1,4 +1,5 @@
-// Interleaved runs, medians and ratio lines over Google Benchmark.
+// Interleaved runs, medians and ratio lines over Google Benchmark; memory
+// figures from /proc; fork and a pipe for a measurement in a child.
 #include "benchsupport.h"
 
 #include <benchmark/benchmark.h>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -99,14 +101,44 @@ double MedianRatio(const std::map<std::string, TMedianTime>& medians, const std:
     return cpu;
 }
 
-int64_t ResidentBytes()
+int64_t StatusBytes(const std::string& key)
 {
+    const std::string prefix = key + ":";
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atoll(line.c_str() + 6) * 1024; // the value is in kB
+        if (line.rfind(prefix, 0) == 0)
+            return std::atoll(line.c_str() + prefix.size()) * 1024; // the value is in kB
     return 0;
+}
+
+bool RunInChild(void* result, size_t size, const std::function<void()>& work)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return false;
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return false;
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        work();
+        const ssize_t n = ::write(fds[1], result, size);
+        ::_exit(n == static_cast<ssize_t>(size) ? 0 : 1);
+    }
+    ::close(fds[1]);
+    const ssize_t n = ::read(fds[0], result, size);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (n == static_cast<ssize_t>(size) && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return true;
+    std::fprintf(stderr, "the child process failed (wait status %d)\n", status);
+    return false;
 }
 
 std::string TakeOption(int& argc, char** argv, const std::string& name, const std::string& fallback)

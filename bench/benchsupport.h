@@ -1,11 +1,15 @@
 // What the benchmark programs share: running Google Benchmark with the
 // repetitions of all benchmarks interleaved, taking medians, printing the
-// ratios the bench script collects, and reading the resident memory.
+// ratios the bench script collects, reading the resident memory, and
+// measuring in a fresh child process.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
+#include <type_traits>
 
 struct TMedianTime {
     double Real = 0; // wall clock per iteration, nanoseconds
@@ -30,8 +34,25 @@ void PrintDetail(const std::string& text);
 double MedianRatio(const std::map<std::string, TMedianTime>& medians, const std::string& name,
                    const std::string& measured, const std::string& reference);
 
-// VmRSS of this process in bytes, from /proc/self/status (0 when unknown).
-int64_t ResidentBytes();
+// A "Vm..." figure of this process from /proc/self/status in bytes (the
+// file gives kB); 0 when unknown.
+int64_t StatusBytes(const std::string& key);
+// VmRSS: the resident memory now.
+inline int64_t ResidentBytes() { return StatusBytes("VmRSS"); }
+// VmHWM: the peak of the resident memory.
+inline int64_t PeakResidentBytes() { return StatusBytes("VmHWM"); }
+
+// Runs `work` in a fresh child process (fork); the `size` bytes at `result`
+// as `work` leaves them in the child come back here through a pipe. False,
+// with the child's wait status on stderr, when the child did not hand them
+// all back and exit normally.
+bool RunInChild(void* result, size_t size, const std::function<void()>& work);
+template <typename T>
+bool RunInChild(T& result, const std::function<void()>& work)
+{
+    static_assert(std::is_trivially_copyable_v<T>);
+    return RunInChild(&result, sizeof result, work);
+}
 
 // Removes "--name=value" or "--name value" from argv and returns the value
 // (fallback when absent).

@@ -121,52 +121,24 @@ std::string MemoryFilePath()
     return std::string(tmp && *tmp ? tmp : "/tmp") + name;
 }
 
-int64_t PeakResidentBytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atoll(line.c_str() + 6) * 1024;
-    return 0;
-}
-
 // A fetch and the copy into a fragment record in a fresh child: the peak
 // resident memory it adds over the body size; 0 when it failed.
 double RssRatioInChild()
 {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return 0;
-    std::fflush(stdout);
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return 0;
-    if (pid == 0) {
-        ::close(fds[0]);
-        double ratio = 0;
+    double ratio = 0;
+    const bool ran = RunInChild(ratio, [&] {
         // The peak starts from here, not from what the parent reached.
         std::ofstream("/proc/self/clear_refs") << "5";
         const int64_t before = ResidentBytes();
-        {
-            auto worker = Fetch();
-            if (worker->ResultCode == 200 && worker->GetBody()->Size() == gBodySize) {
-                TFragment fragment;
-                fragment.Data->CopyFrom(*worker->GetBody(), 0);
-                if (fragment.Data->Size() == gBodySize)
-                    ratio = static_cast<double>(PeakResidentBytes() - before) / static_cast<double>(gBodySize);
-            }
+        auto worker = Fetch();
+        if (worker->ResultCode == 200 && worker->GetBody()->Size() == gBodySize) {
+            TFragment fragment;
+            fragment.Data->CopyFrom(*worker->GetBody(), 0);
+            if (fragment.Data->Size() == gBodySize)
+                ratio = static_cast<double>(PeakResidentBytes() - before) / static_cast<double>(gBodySize);
         }
-        const ssize_t n = ::write(fds[1], &ratio, sizeof ratio);
-        ::_exit(n == static_cast<ssize_t>(sizeof ratio) ? 0 : 1);
-    }
-    ::close(fds[1]);
-    double ratio = 0;
-    const ssize_t n = ::read(fds[0], &ratio, sizeof ratio);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return n == static_cast<ssize_t>(sizeof ratio) ? ratio : 0;
+    });
+    return ran ? ratio : 0;
 }
 
 } // namespace

@@ -12,8 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -44,32 +42,16 @@ TLoadResult LoadHere(const std::string& path)
 // The load in a child; a child that dies (out of memory included) gives !ok.
 TLoadResult LoadInChild(const std::string& path)
 {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return {};
-    std::fflush(stdout);
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return {};
-    if (pid == 0) {
-        ::close(fds[0]);
-        TLoadResult r;
+    TLoadResult r;
+    const bool ran = RunInChild(r, [&] {
         try {
             r = LoadHere(path);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "bench_memory: %s\n", e.what());
         }
-        const ssize_t n = ::write(fds[1], &r, sizeof r);
-        ::_exit(n == static_cast<ssize_t>(sizeof r) ? 0 : 1);
-    }
-    ::close(fds[1]);
-    TLoadResult r;
-    const ssize_t n = ::read(fds[0], &r, sizeof r);
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (n != static_cast<ssize_t>(sizeof r) || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "bench_memory: loading %s failed in the child (status %d)\n", path.c_str(), status);
+    });
+    if (!ran) {
+        std::fprintf(stderr, "bench_memory: loading %s failed in the child\n", path.c_str());
         return {};
     }
     return r;

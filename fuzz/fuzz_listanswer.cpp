@@ -8,9 +8,9 @@
 //    after the last line adds no line), and no line holds CR, LF or NUL.
 //    ReadListAnswer over a stream of the bytes gives the same lines.
 //
-// 2. Every line is one record: each line builds a TFragment without
-//    failing, with an empty Data stream, Matches its own serial number and
-//    fragment number, and GetResolution writes its width and height.
+// 2. Records: each line builds a TFragment without failing, with an empty
+//    Data stream; it Matches its own serial number and fragment number, and
+//    GetResolution writes its width and height.
 //
 // 3. Fields: SplitFragmentLine gives at most ten fields, none holding "|";
 //    the camera is the third field exactly (empty when the line has fewer),
@@ -65,10 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     body.SetPosition(0);
     FUZZ_CHECK(ReadListAnswer(body) == lines, "the stream reads as the text");
 
-    size_t records = 0;
     for (const std::string& line : lines) {
         const TFragment f(line);
-        ++records;
         FUZZ_CHECK(f.Data && f.Data->Size() == 0, "Data empty");
         FUZZ_CHECK(f.Matches(f.SerialNumber, f.Issue), "matches itself");
         FUZZ_CHECK(f.GetResolution() == std::to_string(f.Width) + "x" + std::to_string(f.Height), "resolution text");
@@ -85,6 +83,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                        "no field: every default");
         }
     }
-    FUZZ_CHECK(records == lines.size(), "one record per line");
     return 0;
 }

@@ -16,7 +16,7 @@ namespace {
 
 class GuiCompletionTest : public ::testing::Test {
 protected:
-    TScratchFolder Folder;
+    fixture::TScratchFolder Folder;
     TGuiCompletion Completion;
 
     void SetUp() override { WriteSmallFragment(Folder.Path() / "12-3.mjpg"); }
@@ -70,6 +70,11 @@ TEST_F(GuiCompletionTest, AHandlerThatStopsAndWaitsForAnotherWorkerDoesNotBlock)
     second->OnFinished = [&](TWorkerThread* sender) { order.push_back("second " + std::to_string(sender->ResultCode)); };
     TFragmentsAction* running = second.release();
     running->Start();
+    // Its request is out before the first worker's handler stops it; stopped
+    // earlier, it would end with -100, never having sent one.
+    for (int i = 0; i < 1000 && stalled.Requests().empty(); ++i)
+        QThread::msleep(10);
+    EXPECT_EQ(stalled.Requests().size(), 1u);
 
     auto first = ListWorker(server.Port());
     first->FreeOnFinish = true;

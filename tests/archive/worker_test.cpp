@@ -6,6 +6,7 @@
 #include "archiveserverprocess.h"
 #include "archivefixtures.h"
 #include "core/cp1251.h"
+#include "fixtures/loopback.h"
 #include "http/base64.h"
 #include "manager/fragment.h"
 
@@ -19,7 +20,7 @@ namespace {
 
 class WorkerTest : public ::testing::Test {
 protected:
-    TScratchFolder Folder;
+    fixture::TScratchFolder Folder;
     std::string Video12_3;
 
     void SetUp() override
@@ -155,7 +156,7 @@ TEST_F(WorkerTest, RightCredentialsPassAuthentication)
 TEST_F(WorkerTest, FailedTransfersEndWithMinus101AndAnEmptyBody)
 {
     {
-        const TWorkerOutcome closed = RunWorker(ListWorker(ClosedLoopbackPort()));
+        const TWorkerOutcome closed = RunWorker(ListWorker(fixture::FreeLoopbackPort()));
         EXPECT_EQ(closed.ResultCode, -101);
         EXPECT_EQ(closed.ResponseText, "");
         EXPECT_TRUE(closed.HasBody);
@@ -276,7 +277,7 @@ TEST_F(WorkerTest, AWorkerNeverStartedIsDestroyedWithoutFinishing)
 {
     int finished = 0;
     {
-        auto worker = ListWorker(ClosedLoopbackPort());
+        auto worker = ListWorker(fixture::FreeLoopbackPort());
         worker->OnFinished = [&](TWorkerThread*) { ++finished; };
         EXPECT_TRUE(worker->Suspended());
     }

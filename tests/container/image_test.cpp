@@ -176,7 +176,7 @@ void PrintTo(TKind k, std::ostream* os)
     *os << KindName(k);
 }
 
-std::unique_ptr<TStream> MakeStream(TKind kind, const std::string& bytes, TTempDir& dir, const std::string& name)
+std::unique_ptr<TStream> MakeStream(TKind kind, const std::string& bytes, const TScratchFolder& dir, const std::string& name)
 {
     switch (kind) {
     case TKind::Memory: {
@@ -187,7 +187,7 @@ std::unique_ptr<TStream> MakeStream(TKind kind, const std::string& bytes, TTempD
     case TKind::NoPeek:
         return std::make_unique<TNoPeekStream>(bytes);
     case TKind::File:
-        return std::make_unique<TFileStream>(dir.Write(name, bytes), TFileMode::fmOpenRead);
+        return std::make_unique<TFileStream>(WriteInFolder(dir, name, bytes), TFileMode::fmOpenRead);
     case TKind::ShortPeek: {
         auto m = std::make_unique<TShortPeekStream>(1000);
         LoadBytes(*m, bytes);
@@ -201,7 +201,7 @@ class ImageTable : public testing::TestWithParam<TKind> {};
 
 TEST_P(ImageTable, Cases)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     int n = 0;
     for (const TImageCase& c : ImageCases()) {
         SCOPED_TRACE(c.name);
@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(Streams, ImageTable, testing::Values(TKind::Memory, TKi
 TEST(Image, AllStreamKindsReadRandomFragmentsAlike)
 {
     std::mt19937 rng(4242);
-    TTempDir dir;
+    TScratchFolder dir;
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
     for (int n = 0; n < 60; ++n) {
         std::string bytes = HeaderText();
@@ -406,14 +406,14 @@ TEST(Frame, ReadsOnePartAndClearKeepsTheBoundary)
 // A frame's Data holds its own bytes: the source may go away.
 TEST(Image, FramesOutliveTheirFileStream)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     std::vector<std::string> data;
     std::string bytes = HeaderText();
     for (int i = 0; i < 20; ++i) {
         data.push_back(NoisyData(1000 + i * 3777, static_cast<char>('A' + i)));
         bytes += PartText(data.back());
     }
-    const std::string path = dir.Write("f.mjpg", bytes);
+    const std::string path = WriteInFolder(dir, "f.mjpg", bytes);
     std::unique_ptr<TMJPGImage> img;
     {
         TFileStream file(path, TFileMode::fmOpenRead);

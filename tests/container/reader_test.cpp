@@ -50,12 +50,12 @@ struct TSource {
             break;
         }
         case TKind::File:
-            dir = std::make_unique<TTempDir>();
-            stream = std::make_unique<TFileStream>(dir->Write("s.bin", bytes), TFileMode::fmOpenRead);
+            dir = std::make_unique<fixture::TScratchFolder>();
+            stream = std::make_unique<TFileStream>(WriteInFolder(*dir, "s.bin", bytes), TFileMode::fmOpenRead);
             break;
         }
     }
-    std::unique_ptr<TTempDir> dir;
+    std::unique_ptr<fixture::TScratchFolder> dir;
     std::unique_ptr<TStream> stream;
 };
 

@@ -1,10 +1,12 @@
 // Test-only streams: a stream over a byte string that cannot Peek (so the
 // line reader takes its plain block path), one whose writes fail after a
-// number of bytes, and helpers to load byte strings into memory streams.
+// number of bytes, and helpers to load byte strings into memory streams and
+// write them into files.
 #pragma once
 
 #include "core/errors.h"
 #include "core/streams.h"
+#include "fixtures/files.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -143,38 +145,11 @@ inline std::string StreamBytes(TMemoryStream& m)
     return std::string(reinterpret_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
 }
 
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
-
-// A folder of its own under the system's temp folder, removed at the end.
-class TTempDir {
-public:
-    TTempDir()
-    {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "mjpg-test-XXXXXX").string();
-        if (!mkdtemp(tmpl.data()))
-            throw std::runtime_error("mkdtemp failed");
-        Path = tmpl;
-    }
-    ~TTempDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(Path, ec);
-    }
-    std::string File(const std::string& name) const { return (Path / name).string(); }
-    std::string Write(const std::string& name, const std::string& bytes) const
-    {
-        const std::string path = File(name);
-        std::ofstream f(path, std::ios::binary);
-        f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return path;
-    }
-    std::filesystem::path Path;
-};
-
-inline std::string ReadFileBytes(const std::string& path)
+// Writes the bytes into the file `name` of the folder and returns its path.
+inline std::string WriteInFolder(const fixture::TScratchFolder& folder, const std::string& name,
+                                 const std::string& bytes)
 {
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
+    const std::string path = folder / name;
+    fixture::WriteFileBytes(path, bytes);
+    return path;
 }

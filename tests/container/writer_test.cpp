@@ -250,10 +250,10 @@ TEST(Writer, NullStreamsAndFramesWithoutData)
 
 TEST(Writer, SaveToAFileAndLoadItBack)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     const std::string bytes = HeaderText() + PartText(NoisyData(5000, 'A')) + PartText(NoisyData(70000, 'B'));
     auto img = Loaded(bytes);
-    const std::string path = dir.File("out.mjpg");
+    const std::string path = dir / "out.mjpg";
     {
         TFileStream f(path, TFileMode::fmCreate);
         EXPECT_EQ(img->SaveToStream(&f), 2);

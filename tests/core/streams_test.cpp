@@ -1,46 +1,19 @@
 // Streams: memory and file streams, and the failures they must report.
 #include "core/errors.h"
 #include "core/streams.h"
+#include "fixtures/files.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
-namespace fs = std::filesystem;
-
 namespace {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "mjpg-core-XXXXXX").string();
-        if (!mkdtemp(tmpl.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path = tmpl;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string File(const std::string& name) const { return (path / name).string(); }
-    fs::path path;
-};
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
 
 std::string Contents(TMemoryStream& m)
 {
@@ -134,8 +107,8 @@ TEST(MemoryStream, ReserveMakesRoomOnceForWhatFollows)
 
 TEST(FileStream, WriteThenReadBack)
 {
-    TempDir dir;
-    const std::string path = dir.File("a.bin");
+    fixture::TScratchFolder dir;
+    const std::string path = dir / "a.bin";
     std::string data(100000, '\0');
     std::mt19937 rng(7);
     for (char& c : data)
@@ -145,7 +118,7 @@ TEST(FileStream, WriteThenReadBack)
         f.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
         EXPECT_EQ(f.Size(), static_cast<int64_t>(data.size()));
     }
-    EXPECT_EQ(ReadAll(path), data);
+    EXPECT_EQ(fixture::ReadFileBytes(path), data);
     TFileStream f(path, TFileMode::fmOpenRead);
     EXPECT_EQ(f.Size(), static_cast<int64_t>(data.size()));
     // Small and large reads, seeks back and forth, peeks: all see the file.
@@ -176,8 +149,8 @@ TEST(FileStream, WriteThenReadBack)
 
 TEST(FileStream, CopyFromAnotherStream)
 {
-    TempDir dir;
-    const std::string path = dir.File("copy.bin");
+    fixture::TScratchFolder dir;
+    const std::string path = dir / "copy.bin";
     TMemoryStream src;
     src.WriteString(std::string(100000, 'q') + "tail");
     src.SetPosition(50);
@@ -188,13 +161,13 @@ TEST(FileStream, CopyFromAnotherStream)
         EXPECT_EQ(f.CopyFrom(src, 4), 4);
         EXPECT_THROW(f.CopyFrom(src, 1), EReadError) << "the source is at its end";
     }
-    EXPECT_EQ(ReadAll(path), std::string(100000, 'q') + "tail" + "tail");
+    EXPECT_EQ(fixture::ReadFileBytes(path), std::string(100000, 'q') + "tail" + "tail");
 }
 
 TEST(FileStream, OpeningAMissingFileNamesThePathAndTheReason)
 {
-    TempDir dir;
-    const std::string path = dir.File("no such file.mjpg");
+    fixture::TScratchFolder dir;
+    const std::string path = dir / "no such file.mjpg";
     try {
         TFileStream f(path, TFileMode::fmOpenRead);
         FAIL() << "opened a missing file";
@@ -208,15 +181,15 @@ TEST(FileStream, OpeningAMissingFileNamesThePathAndTheReason)
 
 TEST(FileStream, OpeningAFolderFails)
 {
-    TempDir dir;
-    EXPECT_THROW(TFileStream(dir.path.string(), TFileMode::fmOpenRead), EFOpenError);
-    EXPECT_THROW(TFileStream(dir.path.string(), TFileMode::fmCreate), EFCreateError);
+    fixture::TScratchFolder dir;
+    EXPECT_THROW(TFileStream(dir.Path().string(), TFileMode::fmOpenRead), EFOpenError);
+    EXPECT_THROW(TFileStream(dir.Path().string(), TFileMode::fmCreate), EFCreateError);
 }
 
 TEST(FileStream, CreatingInAMissingFolderNamesThePathAndTheReason)
 {
-    TempDir dir;
-    const std::string path = dir.File("missing/sub/out.mjpg");
+    fixture::TScratchFolder dir;
+    const std::string path = dir / "missing/sub/out.mjpg";
     try {
         TFileStream f(path, TFileMode::fmCreate);
         FAIL() << "created a file in a missing folder";
@@ -250,14 +223,14 @@ TEST(FileStream, AWriteToAFullDiskRaises)
 // shows through.
 TEST(FileStream, RandomOperationsMatchAMemoryStream)
 {
-    TempDir dir;
+    fixture::TScratchFolder dir;
     std::mt19937 rng(1234);
     for (int round = 0; round < 6; ++round) {
         const bool writes = round >= 3;
         std::string data(static_cast<size_t>(50000 + rng() % 250000), '\0');
         for (char& c : data)
             c = static_cast<char>(rng());
-        const std::string path = dir.File("r" + std::to_string(round));
+        const std::string path = dir / ("r" + std::to_string(round));
         {
             std::ofstream f(path, std::ios::binary);
             f.write(data.data(), static_cast<std::streamsize>(data.size()));

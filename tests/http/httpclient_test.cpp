@@ -25,7 +25,7 @@ public:
 
 class HttpClientTest : public ::testing::Test {
 protected:
-    TScratchFolder Folder;
+    fixture::TScratchFolder Folder;
     std::string Video;
     void SetUp() override { Video = WriteSmallFragment(Folder.Path() / "1-1.mjpg", {.Frames = 20}); }
 };

@@ -23,7 +23,7 @@
 class ManagerTest : public testing::Test {
 protected:
     TGuiCompletion Completion; // outlives every worker the manager starts
-    TScratchFolder Folder;
+    fixture::TScratchFolder Folder;
     std::unique_ptr<TArchiveServerProcess> Server;
     TVManagerForm Manager;
     // "open SN-ISSUE", "request SN-ISSUE", "loaded SN-ISSUE", "error CODE MESSAGE";

@@ -7,6 +7,7 @@
 #include "archivefixtures.h"
 #include "archiveserverprocess.h"
 #include "core/cp1251.h"
+#include "fixtures/loopback.h"
 #include "player/icons/playericons.h"
 #include "manager/fragment.h"
 #include "manager/gui/vmanagerform.h"
@@ -34,7 +35,7 @@ const QString Caption = QStringLiteral("Просмотр видеоархива"
 class ArchivePlayerTest : public testing::Test {
 protected:
     TGuiCompletion Completion; // outlives the workers
-    TScratchFolder Folder;
+    fixture::TScratchFolder Folder;
     std::unique_ptr<TArchiveServerProcess> Server;
     TFakeDialogs Dialogs;
     TVPlayerForm Form;
@@ -245,7 +246,7 @@ TEST_F(ArchivePlayerTest, AListOverTheLimitShowsTheWarningAloneAndIsStillFilled)
 TEST_F(ArchivePlayerTest, AListRequestThatFailsOnTheWayShowsNothing)
 {
     Manager.Host = "127.0.0.1";
-    Manager.Port = ClosedLoopbackPort();
+    Manager.Port = fixture::FreeLoopbackPort();
     ListAll();
     EXPECT_TRUE(Dialogs.Messages.empty());
     EXPECT_EQ(Manager.FragmentCount(), 0u);

@@ -26,12 +26,11 @@ struct TSavedFragment {
 
 std::unique_ptr<TMemoryStream> BuildNamedFragment(const TSavedFragment& plan)
 {
-    const char* const pattern = "dd.mm.yyyy hh:nn:ss";
     fixture::TFragmentBuilder fragment({.First = "MJPG/1.3 Multipart JPEG stream",
                                         .Camera = plan.Camera,
-                                        .Event = FormatDateTime(pattern, plan.Event),
-                                        .Begin = FormatDateTime(pattern, plan.Event - 1.0 / 1440),
-                                        .End = FormatDateTime(pattern, plan.Event + 1.0 / 1440),
+                                        .Event = fixture::HeaderTime(plan.Event),
+                                        .Begin = fixture::HeaderTime(plan.Event - 1.0 / 1440),
+                                        .End = fixture::HeaderTime(plan.Event + 1.0 / 1440),
                                         .Width = 32,
                                         .Height = 24,
                                         .FPS = 25,

@@ -24,8 +24,6 @@
 
 namespace {
 
-const TDateTime Now = EncodeDateTime(2024, 3, 1, 12, 0, 0);
-
 class ExportTest : public testing::Test {
 protected:
     void SetUp() override

@@ -11,8 +11,6 @@
 
 namespace {
 
-const TDateTime Now = EncodeDateTime(2024, 3, 1, 12, 0, 0);
-
 struct TBuilt {
     std::unique_ptr<TReport> Report;
     const TPreparedPage* Page = nullptr;
@@ -25,9 +23,7 @@ struct TBuilt {
 
 TBuilt Build(const TFrameReportInput& input, std::unique_ptr<TReport> report = LoadFrameReportTemplate())
 {
-    TBuilt built{std::move(report)};
-    EXPECT_TRUE(FillFrameReport(*built.Report, input));
-    built.Report->Build(Now);
+    TBuilt built{BuildFrameReport(input, std::move(report))};
     built.Page = &built.Report->Prepared()->Pages.front();
     return built;
 }

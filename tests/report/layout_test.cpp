@@ -1,6 +1,7 @@
 // Laying out the frame report's page: bands in order, the page footer at the
 // foot of the page, the master band stretching with its picture, auto width
 // and growing texts, and pictures too large for the page scaled down.
+#include "reportfixtures.h"
 #include "report/layout.h"
 #include "report/reportmodel.h"
 #include "report/templateloader.h"
@@ -9,8 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const TDateTime Now = EncodeDateTime(2024, 3, 1, 12, 0, 0);
 
 QImage Picture(int width, int height)
 {

@@ -1,6 +1,7 @@
 // The e-mail export against a real SMTP server on loopback (aiosmtpd, saving
 // what it receives into a maildir), its settings and its dialog.
 #include "reportfixtures.h"
+#include "fixtures/loopback.h"
 #include "support/outsidetool.h"
 #include "support/fakedialogs.h"
 #include "report/exportsettings.h"
@@ -30,20 +31,6 @@
 namespace {
 
 const QString Python = QStringLiteral("/usr/bin/python3");
-
-// A port on loopback that nothing listens on at this moment.
-int FreePort()
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 bool Accepts(int port)
 {
@@ -83,7 +70,7 @@ protected:
         RunTool(Python, {QStringLiteral("-c"), QStringLiteral("import aiosmtpd")}, &code);
         REQUIRE_OUTSIDE_TOOL(code == 0, "python3-aiosmtpd");
         ASSERT_TRUE(Dir.isValid());
-        Port = FreePort();
+        Port = fixture::FreeLoopbackPort();
         Server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         Server.start(Python, {QStringLiteral("-m"), QStringLiteral("aiosmtpd"), QStringLiteral("-n"),
                               QStringLiteral("-l"), QStringLiteral("127.0.0.1:%1").arg(Port), QStringLiteral("-c"),
@@ -98,7 +85,7 @@ protected:
 
         Report = LoadFrameReportTemplate();
         ASSERT_TRUE(FillFrameReport(*Report, FrameReportInput(*LoadFragment({}), 0)));
-        Report->Build(EncodeDateTime(2024, 3, 1, 12, 0, 0));
+        Report->Build(Now);
     }
 
     void TearDown() override
@@ -198,7 +185,7 @@ TEST_F(SmtpTest, CancelledBeforeTheServerAnswers)
 
 TEST(MailExport, ClosedPortGivesAClearError)
 {
-    const int port = FreePort();
+    const int port = fixture::FreeLoopbackPort();
     TMailExportSettings s = LoadMailExportSettings();
     s.To = QStringLiteral("guard@example.test");
     s.From = QStringLiteral("player@example.test");

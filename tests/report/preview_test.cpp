@@ -29,7 +29,7 @@ protected:
     {
         Report = LoadFrameReportTemplate();
         ASSERT_TRUE(FillFrameReport(*Report, FrameReportInput(*LoadFragment({}), 0)));
-        Report->Build(EncodeDateTime(2024, 3, 1, 12, 0, 0));
+        Report->Build(Now);
     }
     std::unique_ptr<TReport> Report;
     TFakeDialogs Dialogs;

@@ -5,6 +5,8 @@
 #include "fixtures/fragmentbuilder.h"
 #include "report/templateloader.h"
 
+#include <gtest/gtest.h>
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -15,11 +17,10 @@
 
 std::string FragmentBytes(const TFragmentFixture& plan)
 {
-    const char* const pattern = "dd.mm.yyyy hh:nn:ss";
     fixture::TFragmentBuilder fragment({.Camera = plan.Camera,
-                                        .Event = FormatDateTime(pattern, plan.EventTime),
-                                        .Begin = FormatDateTime(pattern, plan.BeginTime),
-                                        .End = FormatDateTime(pattern, plan.EndTime),
+                                        .Event = fixture::HeaderTime(plan.EventTime),
+                                        .Begin = fixture::HeaderTime(plan.BeginTime),
+                                        .End = fixture::HeaderTime(plan.EndTime),
                                         .Width = plan.Width,
                                         .Height = plan.Height,
                                         .FPS = plan.FPS,
@@ -38,6 +39,13 @@ std::unique_ptr<TMJPGImage> LoadFragment(const TFragmentFixture& plan)
 void WriteFragmentFile(const TFragmentFixture& plan, const QString& path)
 {
     fixture::WriteFileBytes(QFile::encodeName(path).toStdString(), FragmentBytes(plan));
+}
+
+std::unique_ptr<TReport> BuildFrameReport(const TFrameReportInput& input, std::unique_ptr<TReport> report)
+{
+    EXPECT_TRUE(FillFrameReport(*report, input)) << "the template does not take the frame";
+    report->Build(Now);
+    return report;
 }
 
 QByteArray FrameReportTemplateJson()

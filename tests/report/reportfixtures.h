@@ -1,9 +1,11 @@
 // Fixtures of the report tests: fragments made from generated JPEG frames,
-// the frame report's template, and a scratch folder.
+// the frame report's template, and the frame report built from a fragment.
 #pragma once
 
 #include "container/mjpgimage.h"
 #include "core/datetime.h"
+#include "report/framereport.h"
+#include "report/templateloader.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,6 +31,15 @@ std::string FragmentBytes(const TFragmentFixture& fixture);
 // The fragment read back from those bytes, as the player opens a file.
 std::unique_ptr<TMJPGImage> LoadFragment(const TFragmentFixture& fixture);
 void WriteFragmentFile(const TFragmentFixture& fixture, const QString& path);
+
+// The time the report tests build their reports at; the page prints it.
+inline const TDateTime Now = EncodeDateTime(2024, 3, 1, 12, 0, 0);
+
+// Fills the report (the frame report's template unless another is given)
+// from `input` and builds it at Now. A template that does not take the
+// frame fails the test; the report is built all the same.
+std::unique_ptr<TReport> BuildFrameReport(const TFrameReportInput& input,
+                                          std::unique_ptr<TReport> report = LoadFrameReportTemplate());
 
 // The frame report's template text from the resource, for variants.
 QByteArray FrameReportTemplateJson();

@@ -2,6 +2,7 @@
 // of "Открыть" and "О программе..." during playback, and ending the program.
 #include "fakedialogs.h"
 #include "fragmentfiles.h"
+#include "overridecursor.h"
 #include "passobserver.h"
 #include "player/vplayerform.h"
 #include "shell/commandline.h"
@@ -305,10 +306,8 @@ TEST(DesktopEntry, HandsTheFileToThePlayer)
 TEST_F(MainFormTest, AWaitCursorWhileAFragmentLoads)
 {
     std::vector<Qt::CursorShape> during;
-    QObject::connect(VPlayerForm, &TVPlayerForm::StateChanged, &Form, [&] {
-        const QCursor* cursor = QGuiApplication::overrideCursor();
-        during.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
-    });
+    QObject::connect(VPlayerForm, &TVPlayerForm::StateChanged, &Form,
+                     [&] { during.push_back(OverrideCursorShape()); });
     Open(WriteFragmentFile(QStringLiteral("wait.mjpg"), PlayableFragment()));
     ASSERT_FALSE(during.empty());
     for (Qt::CursorShape shape : during)

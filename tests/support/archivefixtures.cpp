@@ -3,33 +3,17 @@
 #include "fixtures/fragmentbuilder.h"
 
 #include <chrono>
-#include <cstdlib>
-#include <stdexcept>
 #include <thread>
 
 namespace fs = std::filesystem;
-
-TScratchFolder::TScratchFolder()
-{
-    char name[] = "/tmp/archive-test.XXXXXX";
-    if (!::mkdtemp(name))
-        throw std::runtime_error("cannot make a scratch folder");
-    FPath = name;
-}
-
-TScratchFolder::~TScratchFolder()
-{
-    std::error_code ignored;
-    fs::remove_all(FPath, ignored);
-}
 
 std::string WriteSmallFragment(const fs::path& path, const TSmallFragment& fragment)
 {
     fixture::THeaderLines header;
     header.Camera = fragment.Camera;
-    header.Event = FormatDateTime("dd.mm.yyyy hh:nn:ss", fragment.Event);
-    header.Begin = FormatDateTime("dd.mm.yyyy hh:nn:ss", fragment.Event - 30 / 86400.0);
-    header.End = FormatDateTime("dd.mm.yyyy hh:nn:ss", fragment.Event + 30 / 86400.0);
+    header.Event = fixture::HeaderTime(fragment.Event);
+    header.Begin = fixture::HeaderTime(fragment.Event - 30 / 86400.0);
+    header.End = fixture::HeaderTime(fragment.Event + 30 / 86400.0);
     header.Width = 32;
     header.Height = 24;
     header.FPS = 5;

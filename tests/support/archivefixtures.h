@@ -1,25 +1,13 @@
-// Fixtures of the archive tests: a scratch folder of fragment files for the
-// archive server, and running a request worker to its end.
+// Fixtures of the archive tests: fragment files for the archive server to
+// serve from a scratch folder, and running a request worker to its end.
 #pragma once
 
 #include "archive/fragmentsaction.h"
+#include "fixtures/files.h"
 
 #include <filesystem>
 #include <memory>
 #include <string>
-
-// A fresh folder, removed with everything in it.
-class TScratchFolder {
-public:
-    TScratchFolder();
-    ~TScratchFolder();
-    TScratchFolder(const TScratchFolder&) = delete;
-    TScratchFolder& operator=(const TScratchFolder&) = delete;
-    const std::filesystem::path& Path() const { return FPath; }
-
-private:
-    std::filesystem::path FPath;
-};
 
 struct TSmallFragment {
     int Frames = 3;

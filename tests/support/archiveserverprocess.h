@@ -36,6 +36,3 @@ private:
     int FPort = 0;
     std::filesystem::path FLog;
 };
-
-// A loopback port on which nothing listens (it was free a moment ago).
-int ClosedLoopbackPort();

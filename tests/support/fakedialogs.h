@@ -2,10 +2,9 @@
 // dialog, answers from queues the test fills, and never blocks.
 #pragma once
 
+#include "overridecursor.h"
 #include "uikit/dialogs.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QString>
 #include <deque>
 #include <vector>
@@ -39,8 +38,7 @@ public:
     TModalResult Message(QWidget*, const QString& title, const QString& text, TMsgIcon icon,
                          TMsgButtons buttons) override
     {
-        const QCursor* cursor = QGuiApplication::overrideCursor();
-        Messages.push_back({title, text, icon, buttons, cursor ? cursor->shape() : Qt::ArrowCursor});
+        Messages.push_back({title, text, icon, buttons, OverrideCursorShape()});
         if (!MessageAnswers.empty()) {
             const TModalResult answer = MessageAnswers.front();
             MessageAnswers.pop_front();

@@ -1,6 +1,7 @@
 // The window tests' fragments, built with the fixture library.
 #include "fragmentfiles.h"
 
+#include "fixtures/files.h"
 #include "fixtures/fragmentbuilder.h"
 
 #include <QDir>
@@ -53,9 +54,7 @@ QString WriteFragmentFile(const QString& name, const TFragmentPlan& plan)
 QString WriteTextFile(const QString& name, const std::string& text)
 {
     const QString path = QDir(TestFolder()).filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(text.data(), static_cast<qint64>(text.size()));
+    fixture::WriteFileBytes(QFile::encodeName(path).toStdString(), text);
     return path;
 }
 

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-bool QtTranslationLoaded = false;
-
 void WhenModal(std::function<void(QWidget*)> inspect)
 {
     auto* timer = new QTimer;

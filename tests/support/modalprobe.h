@@ -5,9 +5,6 @@
 #include <QWidget>
 #include <functional>
 
-// Whether Qt's Russian translation was loaded at start-up.
-extern bool QtTranslationLoaded;
-
 // Calls `inspect` with the active modal window once one is up, from inside
 // the modal loop that the code under test runs next. `inspect` must close it
 // (press a button, accept, reject); a window still open after a few seconds

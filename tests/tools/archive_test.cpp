@@ -4,6 +4,7 @@
 #include "archivefixtures.h"
 #include "archiveserverprocess.h"
 #include "fixtures/files.h"
+#include "fixtures/loopback.h"
 #include "http/base64.h"
 #include "toolrunner.h"
 
@@ -17,8 +18,8 @@ namespace {
 
 class ArchiveTool : public ::testing::Test {
 protected:
-    TScratchFolder Folder;
-    TTempDir Out;
+    fixture::TScratchFolder Folder;
+    fixture::TScratchFolder Out;
     std::string Video12_3;
 
     void SetUp() override
@@ -125,7 +126,7 @@ TEST_F(ArchiveTool, EveryResultHasItsMessageAndExitStatus)
         EXPECT_FALSE(std::filesystem::exists(path)) << c.Message;
     }
     const TToolResult closed =
-        RunTool({"archive", "list", "127.0.0.1:" + std::to_string(ClosedLoopbackPort())});
+        RunTool({"archive", "list", "127.0.0.1:" + std::to_string(fixture::FreeLoopbackPort())});
     EXPECT_EQ(closed.Status, 16);
     EXPECT_NE(closed.Err.find("Не могу загрузить список видеофрагментов!\n"), std::string::npos) << closed.Err;
 }

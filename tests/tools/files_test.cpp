@@ -14,7 +14,7 @@ namespace {
 
 // Three different pictures in files p0.jpg, p1.jpg, p2.jpg.
 struct TPictures {
-    explicit TPictures(const TTempDir& dir)
+    explicit TPictures(const TScratchFolder& dir)
     {
         for (int i = 0; i < 3; ++i) {
             Bytes.push_back(MakeFrame({.Index = i, .Width = 48 - 8 * i, .Height = 32 + 8 * i}));
@@ -71,7 +71,7 @@ TEST(MjpgtoolPack, WritesTheWritersFormWithTheOptionsGiven)
              h.Boundary = "--\xE3\xF0\xE0\xED\xE8\xF6\xE0";
          })},
     };
-    TTempDir dir;
+    TScratchFolder dir;
     const TPictures pictures(dir);
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -95,7 +95,7 @@ TEST(MjpgtoolPack, WritesTheWritersFormWithTheOptionsGiven)
 
 TEST(MjpgtoolExtract, WritesEveryPictureOfAPackedFragmentByteForByte)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     const TPictures pictures(dir);
     std::vector<std::string> args = {"pack", dir / "f.mjpg"};
     args.insert(args.end(), pictures.Paths.begin(), pictures.Paths.end());
@@ -111,7 +111,7 @@ TEST(MjpgtoolExtract, WritesEveryPictureOfAPackedFragmentByteForByte)
 
 TEST(MjpgtoolExtract, SkipsFramesWithoutDataAndKeepsEachFramesIndex)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     const std::string a = MakeFrame({.Index = 1, .Width = 8, .Height = 8}), b = MakeFrame({.Index = 2, .Width = 8, .Height = 8});
     // Delimiters that differ from the boundary are no concern of the reader.
     WriteFileBytes(dir / "f.mjpg", PackDefaults().Text() + PartText(a, "--x", "image/jpeg") +
@@ -126,7 +126,7 @@ TEST(MjpgtoolExtract, SkipsFramesWithoutDataAndKeepsEachFramesIndex)
 
 TEST(MjpgtoolRewrite, KeepsTheWritersFormAndNormalisesAnyOther)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     const std::string a = MakeFrame({.Index = 1, .Width = 8, .Height = 8}), b = MakeFrame({.Index = 2, .Width = 16, .Height = 8});
     THeaderLines header = PackDefaults();
     header.Camera = "\xCA\xE0\xEC\xE5\xF0\xE0";

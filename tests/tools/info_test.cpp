@@ -43,7 +43,7 @@ std::pair<int, TJson> InfoJson(const std::string& path)
 
 TEST(MjpgtoolInfo, JsonOfAPackedFragmentHoldsEveryValueAndEveryDigest)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     // The first picture sets the fragment's size; the others differ on purpose.
     const std::vector<std::string> jpegs = {MakeFrame({.Index = 1, .Width = 64, .Height = 48}), MakeFrame({.Index = 2, .Width = 32, .Height = 16}), MakeFrame({.Index = 3, .Width = 40, .Height = 40})};
     std::vector<std::string> args = {"pack",    "--camera", "Камера \"Вход\" №2", "--event", "05.03.2007 14:02:09",
@@ -88,7 +88,7 @@ TEST(MjpgtoolInfo, JsonOfAPackedFragmentHoldsEveryValueAndEveryDigest)
 
 TEST(MjpgtoolInfo, JsonListsFramesWithoutDataAsTheyWereRead)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     const std::string jpeg = MakeFrame({.Index = 4, .Width = 16, .Height = 16});
     THeaderLines header = PackDefaults();
     header.Boundary = "b";
@@ -116,7 +116,7 @@ TEST(MjpgtoolInfo, JsonListsFramesWithoutDataAsTheyWereRead)
 
 TEST(MjpgtoolInfo, JsonEscapesAndConvertsEveryTextTakenFromTheFile)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     THeaderLines header = PackDefaults();
     // Code page 1251 bytes with a quote, a backslash, control characters and
     // 0x98, the one byte without a character.
@@ -152,7 +152,7 @@ TEST(MjpgtoolInfo, InvalidFragmentStillGivesItsJsonAndStatusOne)
         {"date that does not exist clears the header", badEvent + PartText("abc", "mjpgboundary", "image/jpeg"), ""},
         {"signature bytes outside ASCII", "\xCF\xF0\x01MJPG/1.0\r\n\r\n", "П\xD1\x80\x01MJPG"},
     };
-    TTempDir dir;
+    TScratchFolder dir;
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         WriteFileBytes(dir / "f.mjpg", c.Bytes);
@@ -168,7 +168,7 @@ TEST(MjpgtoolInfo, InvalidFragmentStillGivesItsJsonAndStatusOne)
 
 TEST(MjpgtoolInfo, TextShowsTheHeaderAndOneLinePerFrame)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     THeaderLines header = PackDefaults();
     header.Camera = "\xCA\xE0\xEC\xE5\xF0\xE0 7"; // "Камера 7"
     header.Width = 704;
@@ -190,7 +190,7 @@ TEST(MjpgtoolInfo, TextShowsTheHeaderAndOneLinePerFrame)
 // quotes, backslashes and every control character, an empty list.
 TEST(MjpgtoolInfo, JsonTextIsExactlyTheToolsForm)
 {
-    TTempDir dir;
+    TScratchFolder dir;
     THeaderLines header = PackDefaults();
     header.Camera = "\xCA\"\\\x01\t\x1F\x7F" "b\x0C\x08" "c";
     header.Boundary = "b";

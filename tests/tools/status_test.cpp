@@ -14,7 +14,7 @@ namespace {
 
 // "{d}" in an argument stands for the test's folder, which holds valid.mjpg,
 // invalid.mjpg, a.jpg, b.jpg, not.jpg and a plain file named "file".
-std::string Expand(std::string text, const TTempDir& dir)
+std::string Expand(std::string text, const TScratchFolder& dir)
 {
     for (size_t at; (at = text.find("{d}")) != std::string::npos;)
         text.replace(at, 3, dir.Path().string());
@@ -75,7 +75,7 @@ TEST(MjpgtoolStatus, EachFailureHasItsStatusMessageAndLeavesNoOutput)
 
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        TTempDir dir;
+        TScratchFolder dir;
         const std::string a = MakeFrame({.Index = 1, .Width = 16, .Height = 16});
         WriteFileBytes(dir / "a.jpg", a);
         WriteFileBytes(dir / "b.jpg", MakeFrame({.Index = 2, .Width = 16, .Height = 16}));

@@ -30,7 +30,7 @@ TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run)
 
 static TToolResult Spawn(const std::vector<std::string>& args, const std::string& stdoutPath, const TToolRun& run)
 {
-    TTempDir capture;
+    const fixture::TScratchFolder capture;
     const std::string outPath = stdoutPath.empty() ? capture / "stdout" : stdoutPath;
     const std::string errPath = capture / "stderr";
 
@@ -80,18 +80,4 @@ static TToolResult Spawn(const std::vector<std::string>& args, const std::string
         result.Out = fixture::ReadFileBytes(outPath);
     result.Err = fixture::ReadFileBytes(errPath);
     return result;
-}
-
-TTempDir::TTempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "mjpgtool-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::system_error(errno, std::generic_category(), "mkdtemp");
-    FPath = pattern;
-}
-
-TTempDir::~TTempDir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(FPath, ec);
 }

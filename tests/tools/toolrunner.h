@@ -1,8 +1,7 @@
 // Running the built mjpgtool as a child process and collecting its exit
-// status and output; temporary folders for the files it works on.
+// status and output.
 #pragma once
 
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,18 +21,3 @@ struct TToolRun {
     int InterruptAfterMs = -1;                      // >= 0: SIGINT to the program this long after its start
 };
 TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run);
-
-// A fresh folder that is removed with everything in it.
-class TTempDir {
-public:
-    TTempDir();
-    ~TTempDir();
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-
-    const std::filesystem::path& Path() const { return FPath; }
-    std::string operator/(const std::string& name) const { return (FPath / name).string(); }
-
-private:
-    std::filesystem::path FPath;
-};

@@ -2,6 +2,7 @@
 // entries, the name proposed with the extension of the type chosen, the
 // answer, and Qt's own texts in Russian.
 #include "modalprobe.h"
+#include "qttranslationloaded.h"
 #include "support/outsidetool.h"
 #include "uikit/dialogs.h"
 #include "uikit/qttranslation.h"

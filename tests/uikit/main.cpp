@@ -1,11 +1,13 @@
 // Runs the dialog tests in one QApplication with Qt's Russian translation
 // installed the way the program installs it.
-#include "modalprobe.h"
+#include "qttranslationloaded.h"
 #include "uikit/qttranslation.h"
 
 #include <QApplication>
 
 #include <gtest/gtest.h>
+
+bool QtTranslationLoaded = false;
 
 int main(int argc, char** argv)
 {

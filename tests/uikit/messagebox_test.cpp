@@ -3,7 +3,9 @@
 // in for them everywhere else, which once hid that every box showed the
 // wrong buttons.
 #include "modalprobe.h"
+#include "qttranslationloaded.h"
 #include "support/outsidetool.h"
+#include "support/overridecursor.h"
 #include "uikit/dialogs.h"
 #include "uikit/waitcursor.h"
 
@@ -21,7 +23,6 @@ namespace {
 const QString Title = QStringLiteral("Проигрыватель видеофайлов MJPG");
 
 struct TShownBox {
-    int Width = 0;
     QString Title;
     QString Text;
     QMessageBox::Icon Icon = QMessageBox::NoIcon;
@@ -42,7 +43,6 @@ TModalResult ShowAndAnswer(const QString& text, TMsgIcon icon, TMsgButtons butto
             return;
         }
         shown.Title = box->windowTitle();
-        shown.Width = box->width();
         shown.Text = box->text();
         shown.Icon = box->icon();
         shown.Buttons = box->standardButtons();
@@ -159,12 +159,13 @@ TEST(MessageBox, ButtonSetsAndAnswersStayApart)
         EXPECT_EQ(ShowAndAnswer(QStringLiteral("?"), TMsgIcon::Question, row.Buttons, QMessageBox::NoButton, shown),
                   row.Escape);
     }
-    // The answers keep the toolkit's modal results.
-    EXPECT_EQ(static_cast<int>(mrOK), 1);
-    EXPECT_EQ(static_cast<int>(mrCancel), 2);
-    EXPECT_EQ(static_cast<int>(mrYes), 6);
-    EXPECT_EQ(static_cast<int>(mrNo), 7);
 }
+
+// The answers keep the toolkit's modal results.
+static_assert(static_cast<int>(mrOK) == 1);
+static_assert(static_cast<int>(mrCancel) == 2);
+static_assert(static_cast<int>(mrYes) == 6);
+static_assert(static_cast<int>(mrNo) == 7);
 
 TEST(MessageBox, QtsButtonsReadInRussian)
 {
@@ -181,37 +182,31 @@ TEST(MessageBox, WideEnoughForItsWholeTitle)
 {
     // A short text under the player window's caption: the title bar must not
     // elide the title.
-    TShownBox shown;
+    int width = 0;
     WhenModal([&](QWidget* modal) {
-        shown.Width = modal->width();
+        width = modal->width();
         QTest::keyClick(modal, Qt::Key_Escape);
     });
     const QString title = QStringLiteral("Просмотр видеоархива");
     QtDialogs().Message(nullptr, title, QStringLiteral("Снимок успешно сохранен."), TMsgIcon::Information, mbOK);
     QFont bold = QApplication::font();
     bold.setBold(true);
-    EXPECT_GE(shown.Width, QFontMetrics(bold).horizontalAdvance(title) + TitleBarRoom);
-}
-
-Qt::CursorShape OverrideShape()
-{
-    const QCursor* cursor = QGuiApplication::overrideCursor();
-    return cursor ? cursor->shape() : Qt::ArrowCursor;
+    EXPECT_GE(width, QFontMetrics(bold).horizontalAdvance(title) + TitleBarRoom);
 }
 
 TEST(MessageBox, AsksWithTheArrowDuringLongWork)
 {
     {
         const TWaitCursor wait;
-        ASSERT_EQ(OverrideShape(), Qt::WaitCursor);
+        ASSERT_EQ(OverrideCursorShape(), Qt::WaitCursor);
         Qt::CursorShape asked = Qt::WaitCursor;
         WhenModal([&](QWidget* modal) {
-            asked = OverrideShape();
+            asked = OverrideCursorShape();
             QTest::keyClick(modal, Qt::Key_Escape);
         });
         QtDialogs().Message(nullptr, Title, QStringLiteral("Не могу сохранить снимок!"), TMsgIcon::Error, mbOK);
         EXPECT_EQ(asked, Qt::ArrowCursor);
-        EXPECT_EQ(OverrideShape(), Qt::WaitCursor); // the work goes on
+        EXPECT_EQ(OverrideCursorShape(), Qt::WaitCursor); // the work goes on
     }
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }

@@ -1,0 +1,4 @@
+// Whether Qt's Russian translation was loaded at start-up (tests/uikit/main.cpp).
+#pragma once
+
+extern bool QtTranslationLoaded;
