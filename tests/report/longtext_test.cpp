@@ -151,8 +151,9 @@ TEST(LongTexts, HtmlBoxesWrapInsideThePage)
                                  2 * match.captured(5).toDouble();
             EXPECT_LE(right, PrintRight + 0.01);
             if ((match.captured(1) == QStringLiteral("CameraName") && texts.Camera.size() > 40) ||
-                (match.captured(1) == QStringLiteral("OrganizationName") && texts.Organization.size() > 40))
+                (match.captured(1) == QStringLiteral("OrganizationName") && texts.Organization.size() > 40)) {
                 EXPECT_EQ(match.captured(4), QStringLiteral("pre-wrap")); // a browser may wrap it too
+            }
         }
         EXPECT_GT(boxes, 15);
     }
