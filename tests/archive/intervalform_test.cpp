@@ -134,6 +134,62 @@ TEST(IntervalFormTest, ButtonsAndClosingGiveTheirResults)
     }
 }
 
+TEST(IntervalFormTest, EnterPressesOnlyAFocusedButton)
+{
+    // No default button: Enter in a picker or on a box leaves the dialog
+    // open with what was typed; a focused button is pressed by Enter or Space.
+    struct TCase {
+        const char* Name;
+        std::function<QPushButton*(TDTIntervalForm&)> Button;
+        Qt::Key Key;
+        int Result;
+    };
+    const TCase cases[] = {
+        {"Enter on Применить", [](TDTIntervalForm& d) { return d.btnOk; }, Qt::Key_Return, irApply},
+        {"Enter (keypad) on Применить", [](TDTIntervalForm& d) { return d.btnOk; }, Qt::Key_Enter, irApply},
+        {"Space on Применить", [](TDTIntervalForm& d) { return d.btnOk; }, Qt::Key_Space, irApply},
+        {"Enter on Отмена", [](TDTIntervalForm& d) { return d.btnCancel; }, Qt::Key_Return, irCancel},
+        {"Enter on Очистить", [](TDTIntervalForm& d) { return d.btnIgnore; }, Qt::Key_Return, irClear},
+        {"Space on Очистить", [](TDTIntervalForm& d) { return d.btnIgnore; }, Qt::Key_Space, irClear},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDTIntervalForm dialog;
+        bool looked = false;
+        const int result = ShowAndAct(dialog, [&](TDTIntervalForm& d) {
+            looked = true;
+            for (QPushButton* button : {d.btnOk, d.btnCancel, d.btnIgnore}) {
+                EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+                EXPECT_FALSE(button->autoDefault()) << button->objectName().toStdString();
+            }
+            d.ckbBegin->setFocus();
+            QTest::keyClick(d.ckbBegin, Qt::Key_Space); // ticks it
+            d.dtpBeginDate->setDate(QDate(2007, 11, 15));
+            d.dtpBeginTime->setTime(QTime(8, 30, 0));
+            for (QWidget* control : {static_cast<QWidget*>(d.ckbBegin), static_cast<QWidget*>(d.dtpBeginDate),
+                                     static_cast<QWidget*>(d.dtpBeginTime), static_cast<QWidget*>(d.ckbEnd)}) {
+                control->setFocus();
+                for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+                    QTest::keyClick(control, key);
+                    EXPECT_TRUE(d.isVisible()) << control->objectName().toStdString();
+                    EXPECT_EQ(d.result(), 0) << control->objectName().toStdString();
+                }
+            }
+            QPushButton* button = c.Button(d);
+            button->setFocus();
+            QTest::keyClick(button, c.Key);
+            if (d.isVisible())
+                d.done(-1); // not pressed: close it so that the check below fails
+        });
+        EXPECT_TRUE(looked);
+        EXPECT_EQ(result, c.Result);
+        if (c.Result == irApply) {
+            EXPECT_DOUBLE_EQ(dialog.GetBegin(), EncodeDateTime(2007, 11, 15, 8, 30, 0));
+            EXPECT_EQ(dialog.GetEnd(), 0);
+        }
+    }
+}
+
 TEST(IntervalFormTest, TickingABoxEnablesItsPickersAndUntickingKeepsTheirValues)
 {
     TDTIntervalForm dialog;

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyle>
@@ -36,6 +37,10 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& caption
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setMinimumSize(kButtonWidth, kButtonHeight);
+    // No button of the dialog is its default: Enter in a picker or on a box
+    // must not close it (see keyPressEvent).
+    button->setAutoDefault(false);
+    button->setDefault(false);
     return button;
 }
 
@@ -155,8 +160,24 @@ void TDTIntervalForm::FormCreate()
 void TDTIntervalForm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    btnCancel->setDefault(true);
     btnCancel->setFocus(Qt::OtherFocusReason);
+}
+
+void TDTIntervalForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // Enter presses the focused button, as Space does; anywhere else it does
+    // nothing (there is no default button to press).
+    event->accept();
+    if (event->isAutoRepeat())
+        return;
+    QWidget* focus = focusWidget();
+    for (QPushButton* button : {btnOk, btnCancel, btnIgnore})
+        if (focus == button && button->isEnabled())
+            button->click();
 }
 
 void TDTIntervalForm::EnableDateTime(QObject* sender)
