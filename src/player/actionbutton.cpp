@@ -32,6 +32,23 @@ void TActionButton::SetButtonVisible(bool visible)
     SyncVisibility();
 }
 
+void TActionButton::SetHeldDown(bool held)
+{
+    FHeldDown = held;
+    setDown(held);
+}
+
+bool TActionButton::event(QEvent* event)
+{
+    const bool handled = QToolButton::event(event);
+    // The button lets itself up on a release off it, a drag off it, a click
+    // that leaves the held state as it was, losing the focus or being
+    // disabled; a held button goes down again at once.
+    if (FHeldDown && !isDown())
+        setDown(true);
+    return handled;
+}
+
 void TActionButton::actionEvent(QActionEvent* event)
 {
     QToolButton::actionEvent(event);

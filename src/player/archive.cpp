@@ -58,12 +58,12 @@ void TVPlayerForm::SetManagerVisible(bool show)
         }
         Manager->show();
         tbtnViewManager->SetAction(actHideManager);
-        tbtnViewManager->setDown(true);
+        tbtnViewManager->SetHeldDown(true);
     } else {
         HideDock(pnlRightDock);
         Manager->hide();
         tbtnViewManager->SetAction(actShowManager);
-        tbtnViewManager->setDown(false);
+        tbtnViewManager->SetHeldDown(false);
     }
 }
 

@@ -12,10 +12,13 @@
 #include "manager/fragment.h"
 #include "manager/gui/vmanagerform.h"
 #include "modalprobe.h"
+#include "player/actionbutton.h"
 #include "player/pausebox.h"
 #include "playerfixture.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
@@ -228,6 +231,50 @@ TEST_F(ArchivePlayerTest, HidingAndShowingTheManagerKeepsTheDockWidth)
     EXPECT_TRUE(Form.ManagerVisible);
     EXPECT_TRUE(Manager.isVisible());
     EXPECT_EQ(Form.pnlRightDock->width(), 310);
+}
+
+TEST_F(ArchivePlayerTest, TheManagerButtonLooksPressedWhileTheManagerIsShown)
+{
+    Form.resize(900, 600);
+    Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    TActionButton* button = Form.tbtnViewManager;
+    const QImage released = button->grab().toImage();
+    Form.actShowManager->trigger();
+    ASSERT_TRUE(Form.ManagerVisible);
+    ASSERT_TRUE(button->isDown());
+    const QImage pressed = button->grab().toImage();
+    ASSERT_NE(pressed, released);
+
+    // A press dragged off the button and let go there clicks nothing.
+    const auto pressAndDragOff = [button] {
+        const QPoint inside = button->rect().center();
+        const QPoint outside(button->width() + 20, inside.y());
+        QTest::mousePress(button, Qt::LeftButton, {}, inside);
+        QMouseEvent move(QEvent::MouseMove, QPointF(outside), QPointF(button->mapToGlobal(outside)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(button, &move);
+        QTest::mouseRelease(button, Qt::LeftButton, {}, outside);
+    };
+    pressAndDragOff();
+    EXPECT_TRUE(Form.ManagerVisible);
+    EXPECT_EQ(button->Action(), Form.actHideManager);
+    EXPECT_TRUE(button->isDown());
+    EXPECT_EQ(button->grab().toImage(), pressed);
+
+    // Disabled and enabled again, it is still down.
+    Form.actHideManager->setEnabled(false);
+    Form.actHideManager->setEnabled(true);
+    EXPECT_TRUE(button->isDown());
+
+    // Hidden, the same gesture leaves it up.
+    button->click();
+    ASSERT_FALSE(Form.ManagerVisible);
+    EXPECT_FALSE(button->isDown());
+    pressAndDragOff();
+    EXPECT_FALSE(Form.ManagerVisible);
+    EXPECT_FALSE(button->isDown());
+    EXPECT_EQ(button->grab().toImage(), released);
 }
 
 TEST_F(ArchivePlayerTest, AListOverTheLimitShowsTheWarningAloneAndIsStillFilled)
