@@ -322,6 +322,33 @@ TEST_F(ManagerTest, ThePasswordReachesTheServerPlainOrScrambled)
     }
 }
 
+TEST_F(SortTest, TextColumnsSortByTheBytesTheServerSent)
+{
+    // 0x98 has no character in code page 1251; it shows as U+FFFD, yet
+    // sorts by its byte between 0x97 and 0x99, after "?" (0x3F).
+    const std::pair<int, std::string> cameras[] = {{21, "K\x99"}, {22, "K\x98"}, {23, "K\x97"}, {24, "K?"}};
+    for (const auto& [issue, camera] : cameras)
+        AddFragment(1, issue, {.Camera = camera, .Event = EncodeDateTime(2007, 11, 17, 8, issue, 0)});
+    ListAndWait();
+    Manager.resize(700, 400);
+    Manager.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Manager));
+    ASSERT_EQ(Issues(), QStringList({"7", "3", "12", "5", "21", "22", "23", "24"}));
+    EXPECT_EQ(Cell("CAMERA", 5), QStringLiteral("K\uFFFD"));
+    EXPECT_EQ(Manager.GetCellBytes("CAMERA", Manager.lvFragmentsList->topLevelItem(5)), "K\x98");
+
+    ClickHeader(1);
+    EXPECT_EQ(Issues(), QStringList({"12", "5", "7", "24", "23", "22", "21", "3"}));
+    ExpectRowsCarryTheirFragments();
+    EXPECT_EQ(Manager.GetCellBytes("CAMERA", Manager.lvFragmentsList->topLevelItem(5)), "K\x98");
+    ClickHeader(1);
+    EXPECT_EQ(Issues(), QStringList({"3", "21", "22", "23", "24", "7", "12", "5"}));
+    ExpectRowsCarryTheirFragments();
+    for (int row = 0; row < Rows(); ++row)
+        EXPECT_EQ(Manager.GetCellBytes("CAMERA", Manager.lvFragmentsList->topLevelItem(row)),
+                  RowFragment(row)->Camera) << "row " << row;
+}
+
 TEST_F(ManagerTest, AClickOnAnEmptyListChangesOnlyTheSortState)
 {
     Manager.lvFragmentsListColumnClick(2);

@@ -13,6 +13,9 @@
 
 namespace {
 
+// Per column of a row: the code page 1251 bytes of a text given as such.
+constexpr int kCellBytesRole = Qt::UserRole + 1;
+
 QString Caption(const TListColumnInfo& info)
 {
     return QString::fromStdString(info.Caption);
@@ -22,14 +25,17 @@ QString Caption(const TListColumnInfo& info)
 // data pointer.
 struct TRowContent {
     QStringList Texts;
+    QList<QVariant> Bytes;
     QVariant Data;
 };
 
 TRowContent ContentOf(const QTreeWidgetItem* row)
 {
     TRowContent content;
-    for (int column = 0; column < row->columnCount(); ++column)
+    for (int column = 0; column < row->columnCount(); ++column) {
         content.Texts << row->text(column);
+        content.Bytes << row->data(column, kCellBytesRole);
+    }
     content.Data = row->data(0, Qt::UserRole);
     return content;
 }
@@ -37,8 +43,10 @@ TRowContent ContentOf(const QTreeWidgetItem* row)
 void WriteContent(QTreeWidgetItem* row, const TRowContent& content)
 {
     const int columns = std::max<int>(row->columnCount(), static_cast<int>(content.Texts.size()));
-    for (int column = 0; column < columns; ++column)
+    for (int column = 0; column < columns; ++column) {
         row->setText(column, column < content.Texts.size() ? content.Texts[column] : QString());
+        row->setData(column, kCellBytesRole, column < content.Bytes.size() ? content.Bytes[column] : QVariant());
+    }
     row->setData(0, Qt::UserRole, content.Data);
 }
 
@@ -100,24 +108,50 @@ void TVManagerForm::AutoSizeProperties()
     lvProperties->resizeColumnToContents(1);
 }
 
-void TVManagerForm::SetCellText(const std::string& key, QTreeWidgetItem* row, const QString& text)
+int TVManagerForm::CellColumn(const std::string& key, const QTreeWidgetItem* row) const
 {
     const TListColumnInfo* info = ListColumns.ByKey(key);
     if (!row || !info || info->Index < 0 || info->Index >= lvFragmentsList->columnCount())
-        return;
-    // Index k > 0 is sub-item k - 1, written only when the row has it.
+        return -1;
+    // Index k > 0 is sub-item k - 1, there only when the row has it.
     if (info->Index == 0 || row->columnCount() > info->Index)
-        row->setText(info->Index, text);
+        return info->Index;
+    return -1;
+}
+
+void TVManagerForm::SetCellText(const std::string& key, QTreeWidgetItem* row, const QString& text)
+{
+    const int column = CellColumn(key, row);
+    if (column < 0)
+        return;
+    row->setText(column, text);
+    row->setData(column, kCellBytesRole, QVariant());
 }
 
 QString TVManagerForm::GetCellText(const std::string& key, const QTreeWidgetItem* row) const
 {
-    const TListColumnInfo* info = ListColumns.ByKey(key);
-    if (!row || !info || info->Index < 0 || info->Index >= lvFragmentsList->columnCount())
+    const int column = CellColumn(key, row);
+    return column < 0 ? QString() : row->text(column);
+}
+
+void TVManagerForm::SetCellBytes(const std::string& key, QTreeWidgetItem* row, const std::string& cp1251)
+{
+    const int column = CellColumn(key, row);
+    if (column < 0)
+        return;
+    row->setText(column, QString::fromStdString(Cp1251ToUtf8(cp1251)));
+    row->setData(column, kCellBytesRole, QByteArray::fromStdString(cp1251));
+}
+
+std::string TVManagerForm::GetCellBytes(const std::string& key, const QTreeWidgetItem* row) const
+{
+    const int column = CellColumn(key, row);
+    if (column < 0)
         return {};
-    if (info->Index == 0 || row->columnCount() > info->Index)
-        return row->text(info->Index);
-    return {};
+    const QVariant bytes = row->data(column, kCellBytesRole);
+    if (bytes.isValid())
+        return bytes.toByteArray().toStdString();
+    return Utf8ToCp1251(row->text(column).toStdString());
 }
 
 void TVManagerForm::SetPropertyText(const std::string& key, const QString& text)
@@ -157,7 +191,7 @@ void TVManagerForm::lvFragmentsListColumnClick(int column)
     std::vector<TRowContent> contents;
     for (int row = 0; row < count; ++row) {
         const QTreeWidgetItem* item = lvFragmentsList->topLevelItem(row);
-        cells.push_back(Utf8ToCp1251(GetCellText(info->Key, item).toStdString()));
+        cells.push_back(GetCellBytes(info->Key, item));
         contents.push_back(ContentOf(item));
     }
     const std::vector<size_t> order = SortedRowOrder(cells, type, SortAscending);

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -48,6 +49,7 @@ QString AlarmTypeText(const TFragment& fragment)
 struct TKeyedText {
     const char* Key;
     QString Text;
+    std::optional<std::string> Cp1251 = std::nullopt; // the bytes of a text that came as code page 1251
 };
 
 // The fragment's values under their column keys. The list shows the
@@ -58,7 +60,7 @@ std::vector<TKeyedText> FragmentTexts(const TFragment& fragment, bool recordingA
     return {
         {"SN", QString::number(fragment.SerialNumber)},
         {"ISSUE", QString::number(fragment.Issue)},
-        {"CAMERA", Text(Cp1251ToUtf8(fragment.Camera))},
+        {"CAMERA", Text(Cp1251ToUtf8(fragment.Camera)), fragment.Camera},
         {"EVENT", DateTimeText(fragment.EventTime)},
         {"BEGIN", recording(fragment.BeginTime)},
         {"END", recording(fragment.EndTime)},
@@ -219,8 +221,12 @@ QTreeWidgetItem* TVManagerForm::AddFragmentRow(std::unique_ptr<TFragment> owned)
     Fragments.push_back(std::move(owned));
     QTreeWidgetItem* row = AddEmptyRow();
     row->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<void*>(fragment)));
-    for (const TKeyedText& cell : FragmentTexts(*fragment, true))
-        SetCellText(cell.Key, row, cell.Text);
+    for (const TKeyedText& cell : FragmentTexts(*fragment, true)) {
+        if (cell.Cp1251)
+            SetCellBytes(cell.Key, row, *cell.Cp1251);
+        else
+            SetCellText(cell.Key, row, cell.Text);
+    }
     return row;
 }
 

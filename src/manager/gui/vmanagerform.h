@@ -112,7 +112,16 @@ public:
     void BuildPropertyRows();
     void SetCellText(const std::string& key, QTreeWidgetItem* row, const QString& text);
     QString GetCellText(const std::string& key, const QTreeWidgetItem* row) const;
+    // A cell given as code page 1251 bytes: it shows their text and keeps the
+    // bytes themselves (a byte without a character, 0x98, included), which
+    // the sort compares.
+    void SetCellBytes(const std::string& key, QTreeWidgetItem* row, const std::string& cp1251);
+    // The bytes a cell was given, or its text in code page 1251.
+    std::string GetCellBytes(const std::string& key, const QTreeWidgetItem* row) const;
     void SetPropertyText(const std::string& key, const QString& text);
+    // The list column of a row's cell for the key; -1 when the key has no
+    // column or the row no such cell.
+    int CellColumn(const std::string& key, const QTreeWidgetItem* row) const;
     // The fragment a row carries (its data pointer), null for none.
     static TFragment* FragmentOf(const QTreeWidgetItem* row);
     // The selected row, null for none.
