@@ -248,6 +248,7 @@ void TMemoryStream::SaveToFile(const std::string& path) const
 {
     TFileStream file(path, TFileMode::fmCreate);
     SaveToStream(file);
+    file.Close();
 }
 
 // ------------------------------------------------------------ TFileStream
@@ -294,6 +295,22 @@ TFileStream::~TFileStream()
 {
     if (FHandle >= 0)
         ::close(FHandle);
+}
+
+void TFileStream::Close()
+{
+    if (FHandle < 0)
+        return;
+    const int handle = FHandle;
+    FHandle = -1;
+    DropBuffer();
+    // On this system the descriptor is released even when close fails; an
+    // interrupted close says nothing about the data, so only a reported
+    // error fails it.
+    if (::close(handle) != 0 && errno != EINTR) {
+        FWriteError = SystemErrorText(errno);
+        throw EWriteError(WriteFailureText());
+    }
 }
 
 void TFileStream::DropBuffer()

@@ -101,13 +101,20 @@ enum class TFileMode { fmOpenRead, fmCreate, fmOpenReadWrite };
 // the file is being read, that the line reader's read-ahead and seek-back use
 // without system calls); large reads go straight into the caller's memory.
 // Writes are not buffered, so a failing write is reported by the call that
-// made it.
+// made it; what the system reports only when the file is closed (a full
+// quota, a network file system) a writer learns from Close.
 class TFileStream : public TStream {
 public:
     // Raises EFOpenError (fmOpenRead, fmOpenReadWrite) or EFCreateError
     // (fmCreate) with the path and the system's reason.
     TFileStream(const std::string& path, TFileMode mode);
+    // Closes the file unless Close did; a failure there goes unreported.
     ~TFileStream() override;
+
+    // Closes the file. Raises EWriteError naming the file and the system's
+    // reason when the close fails: what was written may not have reached
+    // the file. The stream is closed afterwards either way.
+    void Close();
 
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;

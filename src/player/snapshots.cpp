@@ -43,9 +43,11 @@ void TVPlayerForm::actSaveFrameExecute()
             const TDecodedPicture picture = DecodeDisplayPicture(*frame);
             TFileStream file(NativePath(path), TFileMode::fmCreate);
             WriteBitmapFile(file, picture);
+            file.Close();
         } else {
             TFileStream file(NativePath(path), TFileMode::fmCreate);
             file.WriteBuffer(frame->Data->Memory(), frame->Data->Size());
+            file.Close();
         }
     } catch (...) {
         LogCurrentFailure(QStringLiteral("Не могу сохранить снимок \"%1\"").arg(path));
@@ -88,6 +90,7 @@ bool TVPlayerForm::SaveFile(const QString& path)
     TFileStream file(NativePath(path), TFileMode::fmCreate);
     try {
         Image->SaveToStream(&file);
+        file.Close(); // a failed close loses what was written
     } catch (...) {
         LogCurrentFailure(QStringLiteral("Не могу сохранить данные в файл \"%1\"").arg(path));
         Dialogs().Message(this, windowTitle(),

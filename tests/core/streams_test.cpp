@@ -1,6 +1,7 @@
 // Streams: memory and file streams, and the failures they must report.
 #include "core/errors.h"
 #include "core/streams.h"
+#include "failingclose.h"
 #include "fixtures/files.h"
 
 #include <gtest/gtest.h>
@@ -215,6 +216,33 @@ TEST(FileStream, AWriteToAFullDiskRaises)
         EXPECT_NE(text.find("/dev/full"), std::string::npos) << text;
         EXPECT_NE(text.find(SystemErrorText(ENOSPC)), std::string::npos) << text;
     }
+}
+
+TEST(FileStream, AFailedCloseRaisesNamingTheFile)
+{
+    const fixture::TScratchFolder folder;
+    const std::string path = folder / "closing.bin";
+    const int before = FailedCloses();
+    FailClosesOf(path);
+    TFileStream f(path, TFileMode::fmCreate);
+    f.WriteString("every byte written");
+    try {
+        f.Close();
+        FailClosesOf({});
+        FAIL() << "a failed close passed";
+    } catch (const EWriteError& e) {
+        FailClosesOf({});
+        const std::string text = e.what();
+        EXPECT_NE(text.find(path), std::string::npos) << text;
+        EXPECT_NE(text.find(SystemErrorText(EIO)), std::string::npos) << text;
+    }
+    EXPECT_EQ(FailedCloses(), before + 1);
+    f.Close(); // closed already: nothing more to do
+    EXPECT_EQ(FailedCloses(), before + 1);
+
+    // A close that succeeds says nothing.
+    TFileStream g(path, TFileMode::fmOpenRead);
+    EXPECT_NO_THROW(g.Close());
 }
 
 // Random reads (from one byte to well past the read-ahead), peeks, seeks

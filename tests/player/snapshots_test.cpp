@@ -4,6 +4,7 @@
 #include "playerfixture.h"
 
 #include "capturedlog.h"
+#include "failingclose.h"
 
 #include "container/mjpgimage.h"
 #include "core/cp1251.h"
@@ -162,6 +163,48 @@ TEST_F(SnapshotTest, FailedSnapshotWritesReportFailure)
         // The message is fixed; what went wrong is kept in the log.
         EXPECT_TRUE(log.Has({path, QString::fromStdString(SystemErrorText(reason))})) << log.Lines.join('\n').toStdString();
     }
+}
+
+TEST_F(SnapshotTest, AFailedCloseFailsTheSave)
+{
+    // Every byte written, then the close reports the loss (a full quota, a
+    // network file system): the save fails with its message, never success.
+    LoadNamed();
+    struct TCase {
+        QString Name;
+        bool Fragment;
+        QString Message;
+    };
+    const TCase cases[] = {
+        {QStringLiteral("shot.jpg"), false, QStringLiteral("Не могу сохранить снимок!")},
+        {QStringLiteral("shot.bmp"), false, QStringLiteral("Не могу сохранить снимок!")},
+        {QStringLiteral("clip.mjpg"), true, QStringLiteral("Не могу сохранить данные в файл\n\"%1\"")},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name.toStdString());
+        const QString path = PathOf(c.Name);
+        Dialogs.Messages.clear();
+        const int before = FailedCloses();
+        TCapturedLog log;
+        FailClosesOf(QFile::encodeName(path).toStdString());
+        if (c.Fragment)
+            SaveFragmentAs(path);
+        else
+            SaveFrameAs(path);
+        FailClosesOf({});
+        EXPECT_EQ(FailedCloses(), before + 1);
+        ASSERT_EQ(Dialogs.Messages.size(), 1u);
+        EXPECT_EQ(Dialogs.Messages[0].Text, c.Fragment ? c.Message.arg(path) : c.Message);
+        EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+        EXPECT_TRUE(log.Has({path, QString::fromStdString(SystemErrorText(EIO))})) << log.Lines.join('\n').toStdString();
+    }
+    // The same saves with a close that succeeds.
+    Dialogs.Messages.clear();
+    SaveFrameAs(PathOf(QStringLiteral("shot.jpg")));
+    SaveFragmentAs(PathOf(QStringLiteral("clip2.mjpg")));
+    ASSERT_EQ(Dialogs.Messages.size(), 2u);
+    EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Information);
+    EXPECT_EQ(Dialogs.Messages[1].Icon, TMsgIcon::Information);
 }
 
 TEST_F(SnapshotTest, ProposedNames)

@@ -88,6 +88,17 @@ TEST_F(ArchiveTool, ListAsJsonHoldsEveryFragmentField)
     EXPECT_EQ(list[1]["pre_alarm"], false);
 }
 
+TEST_F(ArchiveTool, AFetchWhoseFileFailsToCloseFailsAndLeavesNoFile)
+{
+    TArchiveServerProcess server(Folder.Path());
+    const std::string path = Out / "fragment.mjpg";
+    const TToolResult r = RunTool({"archive", "fetch", server.HostPort(), "12", "3", path}, FailingCloseOf(path));
+    EXPECT_EQ(r.Status, 3) << r.Err;
+    EXPECT_NE(r.Err.find(path), std::string::npos) << r.Err;
+    EXPECT_EQ(r.Out.find("Сохранено"), std::string::npos) << r.Out;
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
 TEST_F(ArchiveTool, FetchSavesTheVideoByteForByteAndCountsItsFrames)
 {
     TArchiveServerProcess server(Folder.Path());

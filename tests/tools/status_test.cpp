@@ -103,3 +103,36 @@ TEST(MjpgtoolStatus, EachFailureHasItsStatusMessageAndLeavesNoOutput)
         EXPECT_EQ(ReadFileBytes(dir / "b.jpg"), MakeFrame({.Index = 2, .Width = 16, .Height = 16}));
     }
 }
+
+TEST(MjpgtoolStatus, AFailedCloseFailsTheWriteAndLeavesNothing)
+{
+    // Every byte written, then the close reports the loss: status 3 with the
+    // file named, and no file that looks whole.
+    const struct {
+        const char* Name;
+        std::vector<std::string> Args;
+        std::string Failing;
+    } cases[] = {
+        {"rewrite", {"rewrite", "{d}/valid.mjpg", "{d}/out.mjpg"}, "{d}/out.mjpg"},
+        {"pack", {"pack", "{d}/out.mjpg", "{d}/a.jpg"}, "{d}/out.mjpg"},
+        {"extract", {"extract", "{d}/valid.mjpg", "{d}/out"}, "{d}/out/000000.jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TScratchFolder dir;
+        const std::string a = MakeFrame({.Index = 1, .Width = 16, .Height = 16});
+        WriteFileBytes(dir / "a.jpg", a);
+        WriteFileBytes(dir / "valid.mjpg", PackDefaults().Text() + PartText(a, "mjpgboundary", "image/jpeg"));
+        std::vector<std::string> args;
+        for (const std::string& arg : c.Args)
+            args.push_back(Expand(arg, dir));
+        const std::string failing = Expand(c.Failing, dir);
+        const TToolResult r = RunTool(args, FailingCloseOf(failing));
+        EXPECT_EQ(r.Status, 3) << r.Err;
+        EXPECT_NE(r.Err.find(failing), std::string::npos) << r.Err;
+        EXPECT_FALSE(std::filesystem::exists(failing));
+        // Without the failure the same command writes the file.
+        EXPECT_EQ(RunTool(args).Status, 0);
+        EXPECT_TRUE(std::filesystem::exists(failing));
+    }
+}

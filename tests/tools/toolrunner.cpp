@@ -28,6 +28,18 @@ TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run)
     return Spawn(args, {}, run);
 }
 
+TToolRun FailingCloseOf(const std::string& path)
+{
+    TToolRun run;
+    run.Environment["LD_PRELOAD"] = FAILING_CLOSE_PRELOAD;
+    run.Environment["MJPG_FAIL_CLOSE_OF"] = path;
+    // A sanitized program wants its runtime first among the loaded libraries.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    run.Environment["ASAN_OPTIONS"] = std::string(asan ? asan : "") + (asan && *asan ? ":" : "") +
+                                      "verify_asan_link_order=0";
+    return run;
+}
+
 static TToolResult Spawn(const std::vector<std::string>& args, const std::string& stdoutPath, const TToolRun& run)
 {
     const fixture::TScratchFolder capture;

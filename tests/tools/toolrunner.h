@@ -21,3 +21,7 @@ struct TToolRun {
     int InterruptAfterMs = -1;                      // >= 0: SIGINT to the program this long after its start
 };
 TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run);
+
+// A run in which the program's close of `path` fails (EIO) after every
+// write went through, as on a network file system or over a full quota.
+TToolRun FailingCloseOf(const std::string& path);

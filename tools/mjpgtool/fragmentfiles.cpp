@@ -57,5 +57,7 @@ TOutputFile::~TOutputFile()
 
 void TOutputFile::Commit()
 {
+    // A failed close raises with the stream still held: the file is removed.
+    FStream->Close();
     FStream.reset();
 }

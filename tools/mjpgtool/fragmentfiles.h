@@ -28,7 +28,8 @@ public:
     TOutputFile& operator=(const TOutputFile&) = delete;
 
     TStream& Stream() { return *FStream; }
-    // Closes the file and keeps it.
+    // Closes the file and keeps it. Raises EWriteError naming the file when
+    // the close fails; the file is then removed like an unfinished one.
     void Commit();
 
 private:

@@ -96,6 +96,7 @@ int main(int argc, char** argv)
         {
             TFileStream file(part, TFileMode::fmCreate);
             image->SaveToStream(&file);
+            file.Close();
         }
         if (std::rename(part.c_str(), out.c_str()) != 0)
             throw EStreamError("Не могу переименовать \"" + part + "\" в \"" + out + "\"");
