@@ -1,5 +1,7 @@
 #include "password.h"
 
+#include "core/cp1251.h"
+
 #include <cstdint>
 #include <random>
 
@@ -62,4 +64,19 @@ std::string UnscramblePassword(const std::string& text)
     for (size_t i = 1; i < pairs; ++i)
         plain += static_cast<char>(byteAt(i) ^ key);
     return plain;
+}
+
+const char* const kUserNameNotCp1251 =
+    "Имя пользователя содержит символы, которых нет в кодовой странице 1251, и не может быть передано серверу.";
+const char* const kPasswordNotCp1251 =
+    "Пароль содержит символы, которых нет в кодовой странице 1251, и не может быть передан серверу.";
+
+std::optional<std::string> CredentialToCp1251(const std::string& utf8)
+{
+    std::string cp1251 = Utf8ToCp1251(utf8);
+    // Every character of code page 1251 comes back as it went; one without a
+    // place there (or a byte that is no UTF-8) comes back as "?".
+    if (Cp1251ToUtf8(cp1251) != utf8)
+        return std::nullopt;
+    return cp1251;
 }

@@ -4,6 +4,7 @@
 // cipher. It holds a password of any length; the empty password stays empty.
 #pragma once
 
+#include <optional>
 #include <string>
 
 // A fresh key from the system's random source on every call.
@@ -15,3 +16,14 @@ std::string ScramblePassword(const std::string& plain, int key);
 // are read (an odd last digit ignored) and every one after the key XOR the
 // key is a character, however many there are.
 std::string UnscramblePassword(const std::string& text);
+
+// A user name or password as given (UTF-8: a command line, the environment,
+// a dialog) in code page 1251, the bytes the server receives. None when it
+// holds a character code page 1251 has no place for, or is no UTF-8: such a
+// character would go out as "?", so different passwords would become the
+// same bytes. Refuse it with the message below before any request.
+std::optional<std::string> CredentialToCp1251(const std::string& utf8);
+
+// The messages that refuse such a user name or password.
+extern const char* const kUserNameNotCp1251;
+extern const char* const kPasswordNotCp1251;

@@ -1,12 +1,24 @@
 #include "archivesettings.h"
 
 #include "archive/password.h"
-#include "core/cp1251.h"
 #include "manager/gui/vmanagerform.h"
 
-void TArchiveSettings::SetPassword(const std::string& utf8)
+bool TArchiveSettings::SetUserName(const std::string& utf8)
 {
-    Password = ScramblePassword(Utf8ToCp1251(utf8));
+    const std::optional<std::string> cp1251 = CredentialToCp1251(utf8);
+    if (!cp1251)
+        return false;
+    UserName = *cp1251;
+    return true;
+}
+
+bool TArchiveSettings::SetPassword(const std::string& utf8)
+{
+    const std::optional<std::string> cp1251 = CredentialToCp1251(utf8);
+    if (!cp1251)
+        return false;
+    Password = ScramblePassword(*cp1251);
+    return true;
 }
 
 void ApplyArchiveSettings(const TArchiveSettings& settings, TVManagerForm& manager)

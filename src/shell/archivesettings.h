@@ -16,8 +16,11 @@ struct TArchiveSettings {
     std::string Password;
     int32_t FragmentLimit = 50;
 
-    // From the password as typed (UTF-8).
-    void SetPassword(const std::string& utf8);
+    // From the user name and the password as given (UTF-8). False, and
+    // nothing set, when the text holds a character code page 1251 lacks
+    // (kUserNameNotCp1251, kPasswordNotCp1251 of archive/password.h say so).
+    bool SetUserName(const std::string& utf8);
+    bool SetPassword(const std::string& utf8);
 };
 
 // Gives the manager the connection settings.

@@ -1,9 +1,9 @@
 // The entry point: the application, its title, the main window and the about
 // box, then the message loop.
 #include "aboutform.h"
+#include "archive/password.h"
 #include "archive/gui/guicompletion.h"
 #include "commandline.h"
-#include "core/cp1251.h"
 #include "http/curllibrary.h"
 #include "mainform.h"
 #include "passwordform.h"
@@ -33,20 +33,28 @@ bool HasDisplay()
 
 // The archive settings of the command line, with the password from the
 // environment or, when that does not give one, asked for; none when the
-// user cancelled.
-std::optional<TArchiveSettings> ArchiveSettings(const TArchiveArguments& arguments)
+// user cancelled, or when the user name or the environment's password
+// cannot be sent (then `problem` says why).
+std::optional<TArchiveSettings> ArchiveSettings(const TArchiveArguments& arguments, QString& problem)
 {
     TArchiveSettings settings;
     settings.Host = arguments.Host.toStdString();
     settings.Port = arguments.Port;
-    settings.UserName = Utf8ToCp1251(arguments.UserName.toStdString());
+    if (!settings.SetUserName(arguments.UserName.toStdString())) {
+        problem = QString::fromUtf8(kUserNameNotCp1251);
+        return std::nullopt;
+    }
     settings.FragmentLimit = arguments.FragmentLimit;
     if (qEnvironmentVariableIsSet("MJPG_ARCHIVE_PASSWORD")) {
-        settings.SetPassword(qgetenv("MJPG_ARCHIVE_PASSWORD").toStdString());
+        if (!settings.SetPassword(qgetenv("MJPG_ARCHIVE_PASSWORD").toStdString())) {
+            problem = QString::fromUtf8(kPasswordNotCp1251) + QStringLiteral(" (MJPG_ARCHIVE_PASSWORD)");
+            return std::nullopt;
+        }
     } else if (!arguments.UserName.isEmpty()) {
         const QString server = arguments.Host.contains(QLatin1Char(':'))
                                    ? QStringLiteral("[%1]:%2").arg(arguments.Host).arg(arguments.Port)
                                    : QStringLiteral("%1:%2").arg(arguments.Host).arg(arguments.Port);
+        // The dialog takes only a password that can be sent.
         const std::optional<std::string> password = AskArchivePassword(arguments.UserName, server);
         if (!password)
             return std::nullopt;
@@ -85,7 +93,12 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s: %s\n", ProgramName, problem.toLocal8Bit().constData());
         std::optional<TArchiveSettings> archive;
         if (arguments.Archive) {
-            archive = ArchiveSettings(*arguments.Archive);
+            QString refused;
+            archive = ArchiveSettings(*arguments.Archive, refused);
+            if (!archive && !refused.isEmpty()) {
+                std::fprintf(stderr, "%s: %s\n", ProgramName, refused.toLocal8Bit().constData());
+                return 2;
+            }
             if (!archive)
                 return 0; // no password given: nothing to connect to
         }

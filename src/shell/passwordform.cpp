@@ -1,5 +1,6 @@
 #include "passwordform.h"
 
+#include "archive/password.h"
 #include "uikit/dialogs.h"
 #include "uikit/placement.h"
 
@@ -46,6 +47,17 @@ TPasswordForm::TPasswordForm(const QString& userName, const QString& server, QWi
     layout->addItem(new QSpacerItem(TitleBarWidth(*this), 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
     layout->setSizeConstraint(QLayout::SetFixedSize);
     edPassword->setFocus();
+}
+
+void TPasswordForm::accept()
+{
+    if (!CredentialToCp1251(edPassword->text().toStdString())) {
+        Dialogs().Message(this, windowTitle(), QString::fromUtf8(kPasswordNotCp1251), TMsgIcon::Error, mbOK);
+        edPassword->selectAll();
+        edPassword->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 std::string TPasswordForm::TakePassword()

@@ -23,7 +23,12 @@ public:
 
     // The password typed (UTF-8), emptied from the dialog as it is read.
     std::string TakePassword();
+
+    // "Подключиться": a password with a character code page 1251 lacks is
+    // refused with a message, and the dialog stays for another one.
+    void accept() override;
 };
 
-// Shows the dialog; the password, or none when the user cancelled.
+// Shows the dialog; the password (one that code page 1251 can express), or
+// none when the user cancelled.
 std::optional<std::string> AskArchivePassword(const QString& userName, const QString& server);

@@ -2,6 +2,8 @@
 // main window with the player's archive commands shown and the manager set
 // up, and the password dialog as it really appears.
 #include "archive/password.h"
+#include "archiveserverprocess.h"
+#include "fixtures/files.h"
 #include "core/cp1251.h"
 #include "fakedialogs.h"
 #include "manager/gui/vmanagerform.h"
@@ -13,6 +15,8 @@
 #include "uikit/dialogs.h"
 
 #include <QAction>
+#include <QMessageBox>
+#include <QProcess>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -165,4 +169,82 @@ TEST(PasswordDialog, AsksWithoutShowingWhatIsTyped)
         EXPECT_EQ(AskArchivePassword(QStringLiteral("Оператор"), QStringLiteral("archive:8080")), c.Result);
         EXPECT_TRUE(looked);
     }
+}
+
+TEST(ArchiveMode, AUserNameOrPasswordOutsideCodePage1251IsRefused)
+{
+    TArchiveSettings settings;
+    ASSERT_TRUE(settings.SetUserName("оператор"));
+    ASSERT_TRUE(settings.SetPassword("пароль"));
+    const std::string password = settings.Password;
+    for (const std::string text : {"ä", "密码", "op\xff", "\xef\xbf\xbd"}) { // the last: U+FFFD
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(settings.SetUserName(text));
+        EXPECT_FALSE(settings.SetPassword(text));
+        EXPECT_EQ(settings.UserName, Utf8ToCp1251("оператор")); // nothing set
+        EXPECT_EQ(settings.Password, password);
+    }
+}
+
+TEST(ArchiveMode, TheProgramRefusesSuchCredentialsBeforeAnyRequest)
+{
+    fixture::TScratchFolder folder;
+    TArchiveServerProcess server(folder.Path());
+    const struct {
+        QStringList Arguments;
+        QString Password; // null: not in the environment
+        QString Message;
+    } cases[] = {
+        {{"--user", "ä"}, "пароль", "Имя пользователя содержит символы, которых нет в кодовой странице 1251"},
+        {{"--user", "操作员"}, {}, "Имя пользователя содержит символы, которых нет в кодовой странице 1251"},
+        {{"--user", "оператор"}, "密码", "Пароль содержит символы, которых нет в кодовой странице 1251"},
+        {{}, "ä", "Пароль содержит символы, которых нет в кодовой странице 1251"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.Arguments.join(' ') + " / " + c.Password).toStdString());
+        QProcess player;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.remove(QStringLiteral("MJPG_ARCHIVE_PASSWORD"));
+        if (!c.Password.isNull())
+            environment.insert(QStringLiteral("MJPG_ARCHIVE_PASSWORD"), c.Password);
+        player.setProcessEnvironment(environment);
+        player.start(QStringLiteral(MJPG_PLAYER_PATH),
+                     QStringList{"--archive", QString::fromStdString(server.HostPort())} + c.Arguments);
+        ASSERT_TRUE(player.waitForFinished(60000));
+        EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(player.exitCode(), 2);
+        const QString errors = QString::fromLocal8Bit(player.readAllStandardError());
+        EXPECT_TRUE(errors.contains(c.Message)) << errors.toStdString();
+    }
+    EXPECT_TRUE(server.Requests().empty());
+}
+
+TEST(PasswordDialog, RefusesAPasswordOutsideCodePage1251AndAsksAgain)
+{
+    bool refused = false;
+    WhenModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TPasswordForm*>(modal);
+        ASSERT_NE(form, nullptr) << modal->metaObject()->className();
+        for (const QChar c : QStringLiteral("密码"))
+            QTest::sendKeyEvent(QTest::Click, form->edPassword, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        WhenModal([&](QWidget* box) {
+            auto* message = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(message, nullptr) << box->metaObject()->className();
+            refused = true;
+            EXPECT_EQ(message->windowTitle(), QStringLiteral("Подключение к видеоархиву"));
+            EXPECT_EQ(message->text(), QString::fromUtf8(kPasswordNotCp1251));
+            EXPECT_EQ(message->icon(), QMessageBox::Critical);
+            message->button(QMessageBox::Ok)->click();
+        });
+        QTest::keyClick(form->edPassword, Qt::Key_Return);
+        EXPECT_TRUE(refused);
+        EXPECT_TRUE(form->isVisible()); // asks again, with what was typed selected
+        EXPECT_EQ(form->edPassword->selectedText(), QStringLiteral("密码"));
+        for (const QChar c : QStringLiteral("пароль"))
+            QTest::sendKeyEvent(QTest::Click, form->edPassword, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::keyClick(form->edPassword, Qt::Key_Return);
+    });
+    EXPECT_EQ(AskArchivePassword(QStringLiteral("Оператор"), QStringLiteral("archive:8080")), std::string("пароль"));
+    EXPECT_TRUE(refused);
 }

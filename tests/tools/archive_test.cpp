@@ -162,6 +162,37 @@ TEST_F(ArchiveTool, CredentialsComeFromTheOptionAndTheEnvironmentOnly)
     EXPECT_EQ(RunTool({"archive", "list", server.HostPort(), "--password", "x"}).Status, 2);
 }
 
+TEST_F(ArchiveTool, CredentialsOutsideCodePage1251AreRefusedBeforeAnyRequest)
+{
+    // Sent as "?", different passwords would become the same bytes.
+    TArchiveServerProcess server(Folder.Path());
+    const struct {
+        std::vector<std::string> Args;
+        std::string Password;
+        const char* Message;
+    } cases[] = {
+        {{"archive", "list", server.HostPort(), "--user", "ä"}, "", "Имя пользователя"},
+        {{"archive", "list", server.HostPort(), "--user", "操作员"}, "пароль", "Имя пользователя"},
+        {{"archive", "fetch", server.HostPort(), "12", "3", Out / "f.mjpg", "--user", "opä"}, "", "Имя пользователя"},
+        {{"archive", "list", server.HostPort(), "--user", "оператор"}, "密码", "Пароль"},
+        {{"archive", "list", server.HostPort()}, "ä", "Пароль"},
+        {{"archive", "fetch", server.HostPort(), "12", "3", Out / "f.mjpg"}, "x\xff", "Пароль"}, // no UTF-8
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Args.back() + " / " + c.Password);
+        const TToolResult r = RunTool(c.Args, TToolRun{.Environment = {{"MJPG_ARCHIVE_PASSWORD", c.Password}}});
+        EXPECT_EQ(r.Status, 2) << r.Err;
+        EXPECT_NE(r.Err.find(std::string(c.Message) + " содержит символы, которых нет в кодовой странице 1251"),
+                  std::string::npos)
+            << r.Err;
+        EXPECT_FALSE(std::filesystem::exists(Out / "f.mjpg"));
+    }
+    // The first request the server sees is the one made after them.
+    EXPECT_EQ(RunTool({"archive", "list", server.HostPort()}).Status, 0);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].Authorization, "Basic Og==");
+}
+
 TEST_F(ArchiveTool, APasswordOfAnyLengthIsSentWhole)
 {
     const std::string password = "#" + std::string(199, 'A'); // longer than 127 characters

@@ -3,15 +3,16 @@
 #include "commandline.h"
 #include "texts.h"
 
+#include "archive/password.h"
 #include "archive/protocol.h"
 #include "archive/resultcodes.h"
-#include "core/cp1251.h"
 
 #include <atomic>
 #include <functional>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <pthread.h>
 #include <thread>
 
@@ -33,9 +34,17 @@ void SetConnection(TFragmentsAction& worker, const TServerAddress& address, cons
 {
     worker.Host = address.Host;
     worker.Port = address.Port;
-    worker.UserName = Utf8ToCp1251(userUtf8);
-    const char* password = std::getenv("MJPG_ARCHIVE_PASSWORD");
-    worker.SetPassword(Utf8ToCp1251(password ? password : ""));
+    // Refused before any request: a character code page 1251 lacks would go
+    // out as "?".
+    const std::optional<std::string> user = CredentialToCp1251(userUtf8);
+    if (!user)
+        throw EUsageError(kUserNameNotCp1251);
+    const char* passwordUtf8 = std::getenv("MJPG_ARCHIVE_PASSWORD");
+    const std::optional<std::string> password = CredentialToCp1251(passwordUtf8 ? passwordUtf8 : "");
+    if (!password)
+        throw EUsageError(kPasswordNotCp1251);
+    worker.UserName = *user;
+    worker.SetPassword(*password);
 }
 
 TInterruptWatch::TInterruptWatch(std::function<void()> onInterrupt) : FOnInterrupt(std::move(onInterrupt))

@@ -20,7 +20,8 @@ struct TServerAddress {
 TServerAddress ParseServerAddress(const std::string& text);
 
 // Puts address, user name (UTF-8 from the command line, sent as code page
-// 1251) and the password from MJPG_ARCHIVE_PASSWORD into the worker.
+// 1251) and the password from MJPG_ARCHIVE_PASSWORD into the worker. Raises
+// EUsageError when either holds a character code page 1251 lacks.
 void SetConnection(TFragmentsAction& worker, const TServerAddress& address, const std::string& userUtf8);
 
 // While it lives, SIGINT and SIGTERM do not end the process: one thread
