@@ -47,7 +47,7 @@ std::optional<TArchiveSettings> ArchiveSettings(const TArchiveArguments& argumen
     settings.FragmentLimit = arguments.FragmentLimit;
     if (qEnvironmentVariableIsSet("MJPG_ARCHIVE_PASSWORD")) {
         if (!settings.SetPassword(qgetenv("MJPG_ARCHIVE_PASSWORD").toStdString())) {
-            problem = QString::fromUtf8(kPasswordNotCp1251) + QStringLiteral(" (MJPG_ARCHIVE_PASSWORD)");
+            problem = QStringLiteral("MJPG_ARCHIVE_PASSWORD: ") + QString::fromUtf8(kPasswordNotCp1251);
             return std::nullopt;
         }
     } else if (!arguments.UserName.isEmpty()) {
