@@ -6,6 +6,12 @@
 //       playing 704 x 576 at 25 fps / the bare libjpeg-turbo decode time of
 //       those frames per second of the fragment (how much the player costs
 //       beyond decoding; a busy loop gives about 1 / decode share)
+//   RATIO speed16_1080p30, speed16_back_1080p30   frames advanced per second
+//       of wall time at x16, forwards and backwards / 16 * 30
+//   RATIO speed16_cpu_1080p30         process CPU seconds per second while
+//       playing 1080p forwards at x16 (frames passed over cost nothing)
+//   RATIO speed_quarter_704x576_25    pictures shown per second at x1/4 /
+//       6.25, and 0 unless every frame was shown
 // Each figure is the median over the repetitions. Frames are seen through
 // the paints of the picture control (an event filter), which adds nothing to
 // the loop's passes, so the loop runs as it does for a user.
@@ -23,6 +29,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -130,6 +137,129 @@ double BareDecodeMs(const TMJPGImage& image)
     return Median(passes);
 }
 
+// Where the position stood at each paint of the picture control.
+class TPositionClock : public QObject {
+public:
+    explicit TPositionClock(const TVPlayerForm& form) : FForm(form) {}
+    std::vector<std::pair<TClock::time_point, int32_t>> Paints;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            Paints.emplace_back(TClock::now(), FForm.FramePos.Index);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const TVPlayerForm& FForm;
+};
+
+struct TSpeedRun {
+    double FramesPerSecond = 0; // advanced on the slider per second of wall time
+    double ShownPerSecond = 0;  // pictures
+    double CpuPerSecond = 0;
+    bool EveryFrame = true;     // consecutive pictures one frame apart
+};
+
+// Plays at `speed` for `seconds` from the first frame (or the last one,
+// backwards), then stops.
+TSpeedRun PlayAtSpeed(TVPlayerForm& form, TPlaybackSpeed speed, bool backwards, double seconds)
+{
+    form.SetSpeed(speed);
+    (backwards ? form.actLastFrame : form.actFirstFrame)->trigger();
+    QCoreApplication::processEvents();
+    TPositionClock clock(form);
+    form.imgVideo->installEventFilter(&clock);
+    QTimer::singleShot(static_cast<int>(seconds * 1000), form.actStop, &QAction::trigger);
+    const double cpuBefore = ProcessCpuSeconds();
+    const auto started = TClock::now();
+    (backwards ? form.actPlayBack : form.actPlay)->trigger();
+    const double wall = std::chrono::duration<double>(TClock::now() - started).count();
+    const double cpu = ProcessCpuSeconds() - cpuBefore;
+    form.imgVideo->removeEventFilter(&clock);
+    form.SetSpeed(TPlaybackSpeed::Normal);
+
+    TSpeedRun run;
+    run.CpuPerSecond = cpu / wall;
+    auto& paints = clock.Paints;
+    if (!paints.empty())
+        paints.pop_back(); // Stop's first frame
+    if (paints.size() < 3)
+        return run;
+    const double span = std::chrono::duration<double>(paints.back().first - paints.front().first).count();
+    run.FramesPerSecond = std::abs(paints.back().second - paints.front().second) / span;
+    run.ShownPerSecond = static_cast<double>(paints.size() - 1) / span;
+    for (size_t i = 1; i < paints.size(); ++i)
+        run.EveryFrame = run.EveryFrame && std::abs(paints[i].second - paints[i - 1].second) == 1;
+    return run;
+}
+
+// A long 1080p fragment for x16: 30 camera-like pictures over and over.
+std::unique_ptr<TMemoryStream> BuildLongFragment(int width, int height, int fps, int frames)
+{
+    std::vector<std::string> pictures;
+    for (int i = 0; i < fps; ++i)
+        pictures.push_back(fixture::MakeFrame({.Index = i, .Width = width, .Height = height, .Quality = 85,
+                                               .Look = fixture::TFrameLook::Scene, .FPS = fps}));
+    fixture::TFragmentBuilder fragment({.Width = width, .Height = height, .FPS = fps, .Frames = frames});
+    for (int i = 0; i < frames; ++i)
+        fragment.Part(pictures[static_cast<size_t>(i % fps)]);
+    return fragment.Stream();
+}
+
+void MeasureSpeeds(int repetitions)
+{
+    constexpr double SpeedSeconds = 2.0;
+    {
+        // x16 at 30 fps: 480 frames a second, and a second to spare.
+        auto stream = BuildLongFragment(1920, 1080, 30, static_cast<int>(480 * (SpeedSeconds + 1)));
+        TVPlayerForm form;
+        form.resize(640, 534);
+        form.show();
+        QCoreApplication::processEvents();
+        if (!form.LoadStream(stream.get())) {
+            std::fprintf(stderr, "speed16: the fragment did not load\n");
+            return;
+        }
+        std::vector<double> forwards, backwards, cpu, shown;
+        for (int i = 0; i < repetitions; ++i) {
+            const TSpeedRun run = PlayAtSpeed(form, TPlaybackSpeed::Times16, false, SpeedSeconds);
+            forwards.push_back(run.FramesPerSecond);
+            cpu.push_back(run.CpuPerSecond);
+            shown.push_back(run.ShownPerSecond);
+            backwards.push_back(PlayAtSpeed(form, TPlaybackSpeed::Times16, true, SpeedSeconds).FramesPerSecond);
+        }
+        PrintDetail("speed16_1080p30: " + std::to_string(Median(forwards)) + " frames/s advanced forwards, " +
+                    std::to_string(Median(backwards)) + " backwards, of 480; " + std::to_string(Median(shown)) +
+                    " pictures/s; CPU " + std::to_string(Median(cpu)) + " s/s");
+        PrintRatio("speed16_1080p30", Median(forwards) / 480);
+        PrintRatio("speed16_back_1080p30", Median(backwards) / 480);
+        PrintRatio("speed16_cpu_1080p30", Median(cpu));
+    }
+    {
+        auto stream = BuildFragment(704, 576, 25);
+        TVPlayerForm form;
+        form.resize(640, 534);
+        form.show();
+        QCoreApplication::processEvents();
+        if (!form.LoadStream(stream.get())) {
+            std::fprintf(stderr, "speed_quarter: the fragment did not load\n");
+            return;
+        }
+        std::vector<double> shown;
+        bool everyFrame = true;
+        for (int i = 0; i < repetitions; ++i) {
+            const TSpeedRun run = PlayAtSpeed(form, TPlaybackSpeed::Quarter, false, PlaySeconds);
+            shown.push_back(run.ShownPerSecond);
+            everyFrame = everyFrame && run.EveryFrame;
+        }
+        PrintDetail("speed_quarter_704x576_25: " + std::to_string(Median(shown)) + " pictures/s of 6.25, " +
+                    (everyFrame ? "every frame shown" : "FRAMES PASSED OVER"));
+        PrintRatio("speed_quarter_704x576_25", everyFrame ? Median(shown) / 6.25 : 0.0);
+    }
+}
+
 struct TMeasured {
     double ShownFps = 0;
     double CpuPerSecond = 0;
@@ -187,5 +317,6 @@ int main(int argc, char** argv)
     PrintDetail("play_cpu_vs_decode: " + std::to_string(sd.CpuPerSecond) + " CPU s/s against " +
                 std::to_string(decodePerSecond) + " s/s of bare decoding");
     PrintRatio("play_cpu_vs_decode", sd.CpuPerSecond / decodePerSecond);
+    MeasureSpeeds(repetitions);
     return 0;
 }

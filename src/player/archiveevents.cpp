@@ -75,7 +75,7 @@ void TVPlayerForm::FragmentsClearing(TVManagerForm*)
     PendingFragment = nullptr;
     CloseFragment();
     ClearPicture();
-    LoadCancelled = true;
+    SetLoadCancelled(true);
     EndWait();
 }
 

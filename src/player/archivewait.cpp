@@ -16,7 +16,7 @@ int AnimationFrame = 0;
 
 void TVPlayerForm::BeginWait()
 {
-    LoadCancelled = false;
+    SetLoadCancelled(false);
     SetLoading(true);
     tmrStartWait->stop();
     tmrPauseAnimation->stop();
@@ -45,7 +45,7 @@ void TVPlayerForm::tmrPauseAnimationTimer()
 void TVPlayerForm::EndWait()
 {
     SetLoading(false);
-    LoadCancelled = false;
+    SetLoadCancelled(false);
     tmrStartWait->stop();
     tmrPauseAnimation->stop();
     actCancelLoad->setVisible(false);
@@ -63,7 +63,7 @@ void TVPlayerForm::actCancelLoadExecute()
     // RequestFailed closes the fragment and ends the wait silently.
     Manager->StopRequest(Manager->FindVideoRequest(PendingFragment->SerialNumber, PendingFragment->Issue));
     PendingFragment = nullptr;
-    LoadCancelled = true;
+    SetLoadCancelled(true);
     EndWait();
 }
 

@@ -20,14 +20,14 @@ void TPlayerEngineHost::ApplyAvailability(const TCommandAvailability& availabili
 {
     for (size_t i = 0; i < PlayerCommandCount; ++i) {
         if (const std::optional<bool> enabled = availability.Get(static_cast<TPlayerCommand>(i)))
-            FForm.ActionList[i]->setEnabled(*enabled);
+            FForm.CommandActions[i]->setEnabled(*enabled);
     }
 }
 
 void TPlayerEngineHost::Execute(TPlayerCommand command)
 {
     // QAction::trigger runs the handler only while the action is enabled.
-    FForm.ActionList[static_cast<size_t>(command)]->trigger();
+    FForm.CommandActions[static_cast<size_t>(command)]->trigger();
 }
 
 void TPlayerEngineHost::StateChanged()

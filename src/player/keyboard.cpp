@@ -1,5 +1,5 @@
 // Keyboard habits of desktop players on top of the window's commands: every
-// key executes a command, so a key does nothing while its command is not
+// key executes a command (Space the one that fits), so a key does nothing while its command is not
 // available (no fragment, playing, at the first or last frame).
 #include "vplayerform.h"
 
@@ -10,10 +10,8 @@
 
 void TVPlayerForm::createKeyboard()
 {
-    actFirstFrame->setShortcut(QKeySequence(Qt::Key_Home));
-    actLastFrame->setShortcut(QKeySequence(Qt::Key_End));
-    actPriorFrame->setShortcut(QKeySequence(Qt::Key_Left));
-    actNextFrame->setShortcut(QKeySequence(Qt::Key_Right));
+    // The commands' own keys (Home, End, Left, Right, "]", "[", Backspace)
+    // come from the command table.
     PlayPauseShortcut = new QShortcut(QKeySequence(Qt::Key_Space), this);
     PlayPauseShortcut->setObjectName(QStringLiteral("PlayPauseShortcut"));
     ConnectGuarded(PlayPauseShortcut, &QShortcut::activated, this, &TVPlayerForm::PlayPauseShortcutActivated);

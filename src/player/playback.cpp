@@ -1,11 +1,13 @@
 // The playback engine's wiring: the window's names for the engine's
-// operations and command handlers, and showing a frame's picture.
+// operations and command handlers, the playback speed, and showing a
+// frame's picture.
 #include "vplayerform.h"
 
 #include "pictureview.h"
 #include "uikit/failurelog.h"
 
 #include <QAction>
+#include <QToolButton>
 
 bool TVPlayerForm::SeekFirstFrame()
 {
@@ -134,4 +136,57 @@ void TVPlayerForm::UpdateActions()
 void TVPlayerForm::UpdateCommonActions()
 {
     Engine.UpdateCommonActions();
+}
+
+void TVPlayerForm::SetSpeed(TPlaybackSpeed speed)
+{
+    Engine.SetSpeed(speed);
+    QAction* choice = CommandActions[static_cast<size_t>(TPlayerCommand::SpeedQuarter) + static_cast<size_t>(speed)];
+    CheckCategoryAction(QStringLiteral("Speed"), choice);
+    tbtnSpeed->setText(choice->text());
+}
+
+void TVPlayerForm::actSpeedQuarterExecute()
+{
+    SetSpeed(TPlaybackSpeed::Quarter);
+}
+
+void TVPlayerForm::actSpeedHalfExecute()
+{
+    SetSpeed(TPlaybackSpeed::Half);
+}
+
+void TVPlayerForm::actSpeedNormalExecute()
+{
+    SetSpeed(TPlaybackSpeed::Normal);
+}
+
+void TVPlayerForm::actSpeedDoubleExecute()
+{
+    SetSpeed(TPlaybackSpeed::Double);
+}
+
+void TVPlayerForm::actSpeed4Execute()
+{
+    SetSpeed(TPlaybackSpeed::Times4);
+}
+
+void TVPlayerForm::actSpeed8Execute()
+{
+    SetSpeed(TPlaybackSpeed::Times8);
+}
+
+void TVPlayerForm::actSpeed16Execute()
+{
+    SetSpeed(TPlaybackSpeed::Times16);
+}
+
+void TVPlayerForm::actSpeedUpExecute()
+{
+    SetSpeed(FasterSpeed(Speed()));
+}
+
+void TVPlayerForm::actSpeedDownExecute()
+{
+    SetSpeed(SlowerSpeed(Speed()));
 }

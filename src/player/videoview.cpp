@@ -35,7 +35,7 @@ void TVPlayerForm::pnlVideoResize()
 
 void TVPlayerForm::CheckCategoryAction(const QString& category, const QAction* action)
 {
-    for (QAction* each : ActionList) {
+    for (QAction* each : CommandActions) {
         if (each->property("category").toString() == category)
             each->setChecked(each == action);
     }

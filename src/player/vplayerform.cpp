@@ -3,6 +3,7 @@
 #include "vplayerform.h"
 
 #include "actionbutton.h"
+#include "commandtable.h"
 #include "container/mjpgimage.h"
 #include "icons/playericons.h"
 #include "manager/gui/vmanagerform.h"
@@ -22,6 +23,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstring>
 
 TVPlayerForm* VPlayerForm = nullptr;
 
@@ -143,6 +147,8 @@ void TVPlayerForm::createControls()
 
     pmFrameZoom = new QMenu(this);
     pmFrameZoom->setObjectName(QStringLiteral("pmFrameZoom"));
+    pmSpeed = new QMenu(this);
+    pmSpeed->setObjectName(QStringLiteral("pmSpeed"));
 
     tmrStartWait = new QTimer(this);
     tmrStartWait->setObjectName(QStringLiteral("tmrStartWait"));
@@ -160,134 +166,145 @@ void TVPlayerForm::createControls()
     OpenDialog.DefaultExt = QStringLiteral("mjpg");
 }
 
-QAction* TVPlayerForm::NewAction(const char* name, const char* category, const QString& caption,
-                                 const QString& hint, int imageIndex)
+QAction* TVPlayerForm::NewAction(TPlayerCommand command)
 {
+    const TCommandRow& row = CommandRow(command);
     auto* action = new QAction(this);
-    action->setObjectName(QLatin1String(name));
-    action->setProperty("category", QString::fromLatin1(category));
-    action->setText(caption);
-    action->setToolTip(hint);
-    if (imageIndex >= 0)
-        action->setIcon(ToolButtonIcon(imageIndex));
+    action->setObjectName(QLatin1String(ActionName(command)));
+    action->setProperty("category", QString::fromLatin1(row.Category));
+    action->setText(QString::fromUtf8(row.Caption));
+    action->setToolTip(QString::fromUtf8(row.Hint));
+    if (row.Image >= 0)
+        action->setIcon(ToolButtonIcon(row.Image));
+    if (*row.ShortCut)
+        action->setShortcut(QKeySequence(QString::fromLatin1(row.ShortCut), QKeySequence::PortableText));
     addAction(action); // so that its short-cut works wherever the window is
-    ActionList.push_back(action);
+    this->*row.Action = action;
     return action;
 }
 
 void TVPlayerForm::createActions()
 {
-    actFirstFrame = NewAction("actFirstFrame", "Video", QStringLiteral("Начало"), QStringLiteral("Первый кадр"), 0);
-    actPriorFrame = NewAction("actPriorFrame", "Video", QStringLiteral("Кадр назад"), QStringLiteral("Кадр назад"), 1);
-    actPlayBack = NewAction("actPlayBack", "Video", QStringLiteral("Обратный просмотр"),
-                            QStringLiteral("Проиграть назад"), 2);
-    actPause = NewAction("actPause", "Video", QStringLiteral("Пауза"), QStringLiteral("Пауза"), 3);
-    actStop = NewAction("actStop", "Video", QStringLiteral("Остановить"), QStringLiteral("Остановить"), 4);
-    actPlay = NewAction("actPlay", "Video", QStringLiteral("Просмотр"), QStringLiteral("Проиграть"), 5);
-    actNextFrame = NewAction("actNextFrame", "Video", QStringLiteral("Кадр вперед"), QStringLiteral("Кадр вперед"), 6);
-    actLastFrame = NewAction("actLastFrame", "Video", QStringLiteral("Конец"), QStringLiteral("Последний кадр"), 7);
-    actSaveFrame = NewAction("actSaveFrame", "Video", QStringLiteral("Снимок"), QStringLiteral("Сохранить кадр"), 8);
-    actOpenFile = NewAction("actOpenFile", "File", QStringLiteral("Открыть"),
-                            QStringLiteral("Загрузить видео из файла"), 9);
-    actSaveFile = NewAction("actSaveFile", "File", QStringLiteral("Сохранить"),
-                            QStringLiteral("Сохранить видео в файл"), 10);
-    actPrintReport = NewAction("actPrintReport", "Video", QStringLiteral("Печать"), QStringLiteral("Печатать кадр"), 11);
-    actStretch = NewAction("actStretch", "View", QStringLiteral("Растянуть"),
-                           QStringLiteral("Растянуть до размеров окна"), 12);
-    actNormalSize = NewAction("actNormalSize", "View", QStringLiteral("Исходный размер"),
-                              QStringLiteral("Сохранять пропорции"), 13);
-    actShowManager = NewAction("actShowManager", "View", QStringLiteral("Менеджер видеофрагментов"),
-                               QStringLiteral("Показать менеджер видеофрагментов"), 14);
-    actHideManager = NewAction("actHideManager", "View", QStringLiteral("Менеджер видеофрагментов"),
-                               QStringLiteral("Скрыть менеджер видеофрагментов"), 14);
-    actShowDTInterval = NewAction("actShowDTInterval", "View", QStringLiteral("Получить видеофрагменты"),
-                                  QStringLiteral("Получить список видеофрагментов"), 15);
-    actZoom50 = NewAction("actZoom50", "Zoom", QStringLiteral("50%"),
-                          QStringLiteral("Уменьшить исходный размер в 2-а раза"), -1);
-    actZoom100 = NewAction("actZoom100", "Zoom", QStringLiteral("100%"),
-                           QStringLiteral("Исходный размер изображения"), -1);
-    actZoom200 = NewAction("actZoom200", "Zoom", QStringLiteral("200%"),
-                           QStringLiteral("Увеличить исходный размер в 2-а раза"), -1);
-    actZoomFree = NewAction("actZoomFree", "Zoom", QStringLiteral("По размеру окна"),
-                            QStringLiteral("Вписать видео в размеры окна"), -1);
-    actCancelLoad = NewAction("actCancelLoad", "File", QStringLiteral("Отменить"),
-                              QStringLiteral("Отменить загрузку видеофрагмента"), 16);
-    actCancelLoad->setShortcut(QKeySequence(Qt::Key_Escape));
+    for (size_t i = 0; i < PlayerCommandCount; ++i) {
+        QAction* action = NewAction(static_cast<TPlayerCommand>(i));
+        CommandActions.push_back(action);
+        if (i < DesignCommandCount)
+            ActionList.push_back(action);
+    }
     actCancelLoad->setVisible(false);
 
-    // The zoom choices carry a check mark that CheckCategoryAction sets.
-    for (QAction* zoom : {actZoom50, actZoom100, actZoom200, actZoomFree})
-        zoom->setCheckable(true);
+    // The zoom and speed choices carry a check mark that CheckCategoryAction sets.
+    for (QAction* choice : CommandActions) {
+        const QString category = choice->property("category").toString();
+        if (category == QLatin1String("Zoom") || category == QLatin1String("Speed"))
+            choice->setCheckable(true);
+    }
+    createToolBars();
+}
 
-    tbnFirstFrame = new TActionButton(tbrVideoActions, "tbnFirstFrame", actFirstFrame);
-    tbtnPriorFrame = new TActionButton(tbrVideoActions, "tbtnPriorFrame", actPriorFrame);
-    tbtnPlayBack = new TActionButton(tbrVideoActions, "tbtnPlayBack", actPlayBack);
-    tbrVideoActions->addSeparator();
-    tbtnPause = new TActionButton(tbrVideoActions, "tbtnPause", actPause);
-    tbtnStop = new TActionButton(tbrVideoActions, "tbtnStop", actStop);
-    tbrVideoActions->addSeparator();
-    tbtnPlay = new TActionButton(tbrVideoActions, "tbtnPlay", actPlay);
-    tbtnNextFrame = new TActionButton(tbrVideoActions, "tbtnNextFrame", actNextFrame);
-    tbtnLastFrame = new TActionButton(tbrVideoActions, "tbtnLastFrame", actLastFrame);
-    tbrVideoActions->addSeparator();
-    tbtnSaveFrame = new TActionButton(tbrVideoActions, "tbtnSaveFrame", actSaveFrame);
-    tbtnPrintReport = new TActionButton(tbrVideoActions, "tbtnPrintReport", actPrintReport);
+void TVPlayerForm::createToolBars()
+{
+    // Each bar's buttons in the order of their places; commands that share
+    // a button make one drop-down button.
+    struct TButton {
+        int Place = 0;
+        const char* Name = nullptr;
+        bool SeparatorBefore = false;
+        bool Hidden = false;
+        std::vector<TPlayerCommand> Commands;
+    };
+    const std::pair<TCommandBar, QToolBar*> bars[] = {
+        {TCommandBar::VideoActions, tbrVideoActions}, {TCommandBar::View, tbrView}, {TCommandBar::File, tbrFile}};
+    for (const auto& [id, bar] : bars) {
+        std::vector<TButton> buttons;
+        for (size_t i = 0; i < PlayerCommandCount; ++i) {
+            const auto command = static_cast<TPlayerCommand>(i);
+            const TCommandRow& row = CommandRow(command);
+            if (row.Bar != id)
+                continue;
+            auto same = std::find_if(buttons.begin(), buttons.end(),
+                                     [&](const TButton& b) { return std::strcmp(b.Name, row.Button) == 0; });
+            if (same == buttons.end())
+                same = buttons.insert(buttons.end(), {row.Place, row.Button, false, row.ButtonHidden, {}});
+            if (same->Commands.empty())
+                same->SeparatorBefore = row.SeparatorBefore;
+            same->Commands.push_back(command);
+        }
+        std::stable_sort(buttons.begin(), buttons.end(),
+                         [](const TButton& a, const TButton& b) { return a.Place < b.Place; });
+        for (const TButton& button : buttons) {
+            if (button.SeparatorBefore)
+                bar->addSeparator();
+            if (button.Commands.size() > 1) {
+                NewDropDownButton(bar, button.Name, button.Commands);
+                continue;
+            }
+            auto* single = new TActionButton(bar, button.Name, CommandActions[static_cast<size_t>(button.Commands[0])]);
+            if (button.Hidden)
+                single->SetButtonVisible(false);
+        }
+    }
+    tbnFirstFrame = findChild<TActionButton*>(QStringLiteral("tbnFirstFrame"));
+    tbtnPriorFrame = findChild<TActionButton*>(QStringLiteral("tbtnPriorFrame"));
+    tbtnPlayBack = findChild<TActionButton*>(QStringLiteral("tbtnPlayBack"));
+    tbtnPause = findChild<TActionButton*>(QStringLiteral("tbtnPause"));
+    tbtnStop = findChild<TActionButton*>(QStringLiteral("tbtnStop"));
+    tbtnPlay = findChild<TActionButton*>(QStringLiteral("tbtnPlay"));
+    tbtnNextFrame = findChild<TActionButton*>(QStringLiteral("tbtnNextFrame"));
+    tbtnLastFrame = findChild<TActionButton*>(QStringLiteral("tbtnLastFrame"));
+    tbtnSaveFrame = findChild<TActionButton*>(QStringLiteral("tbtnSaveFrame"));
+    tbtnPrintReport = findChild<TActionButton*>(QStringLiteral("tbtnPrintReport"));
+    tbtnResizeFrame = findChild<TActionButton*>(QStringLiteral("tbtnResizeFrame"));
+    tbtnViewManager = findChild<TActionButton*>(QStringLiteral("tbtnViewManager"));
+    ToolButton4 = findChild<TActionButton*>(QStringLiteral("ToolButton4"));
+    tbtnOpenFile = findChild<TActionButton*>(QStringLiteral("tbtnOpenFile"));
+    tbtnSaveFile = findChild<TActionButton*>(QStringLiteral("tbtnSaveFile"));
+    tbtnCancelLoading = findChild<TActionButton*>(QStringLiteral("tbtnCancelLoading"));
+}
 
-    tbtnResizeFrame = new TActionButton(tbrView, "tbtnResizeFrame", actStretch);
-    tbtnResizeFrame->SetButtonVisible(false);
-
-    pmFrameZoom->addAction(actZoom50);
-    pmFrameZoom->addAction(actZoom100);
-    pmFrameZoom->addAction(actZoom200);
-    pmFrameZoom->addSeparator()->setObjectName(QStringLiteral("N1"));
-    pmFrameZoom->addAction(actZoomFree);
-    tbtnZoomFragment = new QToolButton(tbrView);
-    tbtnZoomFragment->setObjectName(QStringLiteral("tbtnZoomFragment"));
-    tbtnZoomFragment->setAutoRaise(true);
-    tbtnZoomFragment->setFocusPolicy(Qt::NoFocus);
-    tbtnZoomFragment->setIconSize(tbrView->iconSize());
-    tbtnZoomFragment->setIcon(ToolButtonIcon(12));
-    tbtnZoomFragment->setMenu(pmFrameZoom);
-    // A click beside the arrow does nothing; the arrow opens the menu.
-    tbtnZoomFragment->setPopupMode(QToolButton::MenuButtonPopup);
-    tbrView->addWidget(tbtnZoomFragment);
-    tbtnViewManager = new TActionButton(tbrView, "tbtnViewManager", actShowManager);
-    ToolButton4 = new TActionButton(tbrView, "ToolButton4", actShowDTInterval);
-
-    tbtnOpenFile = new TActionButton(tbrFile, "tbtnOpenFile", actOpenFile);
-    tbtnSaveFile = new TActionButton(tbrFile, "tbtnSaveFile", actSaveFile);
-    tbtnCancelLoading = new TActionButton(tbrFile, "tbtnCancelLoading", actCancelLoad);
+QToolButton* TVPlayerForm::NewDropDownButton(QToolBar* bar, const char* name,
+                                             const std::vector<TPlayerCommand>& commands)
+{
+    const bool zoom = std::strcmp(name, "tbtnZoomFragment") == 0;
+    QMenu* menu = zoom ? pmFrameZoom : pmSpeed;
+    for (TPlayerCommand command : commands) {
+        if (CommandRow(command).SeparatorBefore) {
+            QAction* separator = menu->addSeparator();
+            if (zoom)
+                separator->setObjectName(QStringLiteral("N1"));
+        }
+        menu->addAction(CommandActions[static_cast<size_t>(command)]);
+    }
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QLatin1String(name));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setIconSize(bar->iconSize());
+    button->setMenu(menu);
+    if (zoom) {
+        button->setIcon(ToolButtonIcon(12));
+        // A click beside the arrow does nothing; the arrow opens the menu.
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+        tbtnZoomFragment = button;
+    } else {
+        // The caption is the speed; a click anywhere opens the choices.
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setToolTip(QStringLiteral("Скорость воспроизведения"));
+        button->setPopupMode(QToolButton::InstantPopup);
+        tbtnSpeed = button;
+    }
+    bar->addWidget(button);
+    return button;
 }
 
 void TVPlayerForm::connectHandlers()
 {
     using F = TVPlayerForm;
-    const std::pair<QAction*, void (F::*)()> commands[] = {
-        {actFirstFrame, &F::actFirstFrameExecute},
-        {actPriorFrame, &F::actPriorFrameExecute},
-        {actPlayBack, &F::actPlayBackExecute},
-        {actPause, &F::actPauseExecute},
-        {actStop, &F::actStopExecute},
-        {actPlay, &F::actPlayExecute},
-        {actNextFrame, &F::actNextFrameExecute},
-        {actLastFrame, &F::actLastFrameExecute},
-        {actSaveFrame, &F::actSaveFrameExecute},
-        {actOpenFile, &F::actOpenFileExecute},
-        {actSaveFile, &F::actSaveFileExecute},
-        {actPrintReport, &F::actPrintReportExecute},
-        {actStretch, &F::actStretchExecute},
-        {actNormalSize, &F::actNormalSizeExecute},
-        {actShowManager, &F::actShowManagerExecute},
-        {actHideManager, &F::actHideManagerExecute},
-        {actShowDTInterval, &F::actShowDTIntervalExecute},
-        {actZoom50, &F::actZoom50Execute},
-        {actZoom100, &F::actZoom100Execute},
-        {actZoom200, &F::actZoom200Execute},
-        {actZoomFree, &F::actZoomFreeExecute},
-        {actCancelLoad, &F::actCancelLoadExecute},
-    };
-    for (const auto& [action, handler] : commands)
-        ConnectGuarded(action, &QAction::triggered, this, handler);
+    for (size_t i = 0; i < PlayerCommandCount; ++i)
+        ConnectGuarded(CommandActions[i], &QAction::triggered, this, CommandRow(static_cast<TPlayerCommand>(i)).Handler);
+    // The speed button is available with its choices.
+    tbtnSpeed->setEnabled(actSpeedNormal->isEnabled());
+    connect(actSpeedNormal, &QAction::enabledChanged, tbtnSpeed, &QWidget::setEnabled);
 
     ConnectGuarded(trbFramePosition, &QSlider::valueChanged, this, &F::trbFramePositionChange);
     ConnectGuarded(tmrStartWait, &QTimer::timeout, this, &F::tmrStartWaitTimer);
@@ -328,13 +345,10 @@ void TVPlayerForm::closeEvent(QCloseEvent* event)
 
 void TVPlayerForm::FormCreate()
 {
-    Engine.Image.reset();
-    Engine.State = psEmpty;
+    // No fragment, psEmpty, the slider bound and disabled, the chronometer,
+    // no download.
     FTrackBar = std::make_unique<TSliderTrackBar>(trbFramePosition);
-    FramePos.SetTrackBar(FTrackBar.get());
-    FramePos.DisableTrackBar();
-    Engine.StateBeforePause = psEmpty;
-    Engine.Chronometer = std::make_unique<TChronometer>();
+    Engine.Create(FTrackBar.get());
     ManagerVisible = false;
     CreateManager();
     ManagerWidth = 230;
@@ -349,9 +363,8 @@ void TVPlayerForm::FormCreate()
     IntervalForm = nullptr;
     IntervalBegin = 0;
     IntervalEnd = 0;
-    Engine.Loading = false;
-    LoadCancelled = false;
     CenterPauseBox();
+    SetSpeed(Engine.Speed());
     UpdateActions();
 }
 

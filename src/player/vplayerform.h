@@ -76,6 +76,8 @@ public:
     TActionButton* tbtnPrintReport = nullptr;
     TActionButton* tbtnResizeFrame = nullptr;
     QToolButton* tbtnZoomFragment = nullptr;
+    // Drop-down button of the speed choices; its caption shows the speed.
+    QToolButton* tbtnSpeed = nullptr;
     TActionButton* tbtnViewManager = nullptr;
     TActionButton* ToolButton4 = nullptr;
     TActionButton* tbtnOpenFile = nullptr;
@@ -83,6 +85,7 @@ public:
     TActionButton* tbtnCancelLoading = nullptr;
 
     QMenu* pmFrameZoom = nullptr;
+    QMenu* pmSpeed = nullptr;
     QTimer* tmrStartWait = nullptr;
     QTimer* tmrPauseAnimation = nullptr;
     QTimer* Timer1 = nullptr;
@@ -90,8 +93,12 @@ public:
     TFileDialogOptions SaveDialog; // configured afresh by each save command
     std::unique_ptr<TReport> frxReport; // the frame report's template
 
-    // ---- Actions, in the order of the action list ----
+    // ---- Actions, built from the command table (commandtable.h) ----
+    // The design's action list, in its order.
     std::vector<QAction*> ActionList;
+    // Every command's action, indexed by TPlayerCommand: the design's list,
+    // then the speed commands.
+    std::vector<QAction*> CommandActions;
     QAction* actFirstFrame = nullptr;
     QAction* actPriorFrame = nullptr;
     QAction* actPlayBack = nullptr;
@@ -114,6 +121,15 @@ public:
     QAction* actZoom200 = nullptr;
     QAction* actZoomFree = nullptr;
     QAction* actCancelLoad = nullptr;
+    QAction* actSpeedQuarter = nullptr;
+    QAction* actSpeedHalf = nullptr;
+    QAction* actSpeedNormal = nullptr; // Backspace
+    QAction* actSpeedDouble = nullptr;
+    QAction* actSpeed4 = nullptr;
+    QAction* actSpeed8 = nullptr;
+    QAction* actSpeed16 = nullptr;
+    QAction* actSpeedUp = nullptr;   // "]"
+    QAction* actSpeedDown = nullptr; // "["
     // Space: "Просмотр" or "Пауза", whichever fits (keyboard.cpp).
     QShortcut* PlayPauseShortcut = nullptr;
 
@@ -152,6 +168,10 @@ public:
     void UpdateActions();
     void UpdateCommonActions();
     void StartPlay();
+    // The playback speed: x1 at creation, kept when another fragment is
+    // opened; the check mark in the speed menu and the button's caption follow.
+    TPlaybackSpeed Speed() const { return Engine.Speed(); }
+    void SetSpeed(TPlaybackSpeed speed);
 
     // ---- View (videoview.cpp) ----
     void LayoutVideo(const TMJPGImage* image);
@@ -184,6 +204,15 @@ public:
     void actStretchExecute();
     void actNormalSizeExecute();
     void actOpenFileExecute();
+    void actSpeedQuarterExecute();
+    void actSpeedHalfExecute();
+    void actSpeedNormalExecute();
+    void actSpeedDoubleExecute();
+    void actSpeed4Execute();
+    void actSpeed8Execute();
+    void actSpeed16Execute();
+    void actSpeedUpExecute();
+    void actSpeedDownExecute();
     // Snapshots and saving (snapshots.cpp), the frame report (framereport.cpp).
     void actSaveFrameExecute();
     void actSaveFileExecute();
@@ -217,14 +246,14 @@ public:
     // ---- Fields ----
     // Other windows read State and set OrganizationName; everything else is
     // changed only by the window's own members. The engine's fields appear
-    // here under their own names; only the engine assigns the constant ones.
-    const std::unique_ptr<TMJPGImage>& Image = Engine.Image;
-    TFramePosition& FramePos = Engine.FramePos;
+    // here under their own names, read-only; only the engine assigns them.
+    const std::unique_ptr<TMJPGImage>& Image = Engine.Image();
+    const TFramePosition& FramePos = Engine.FramePos();
     int32_t SerialNumber = -1;
     int32_t Issue = -1;
-    const TPlayerState& State = Engine.State;
-    const TPlayerState& StateBeforePause = Engine.StateBeforePause;
-    const std::unique_ptr<TChronometer>& Chronometer = Engine.Chronometer;
+    const TPlayerState& State = Engine.State();
+    const TPlayerState& StateBeforePause = Engine.StateBeforePause();
+    const std::unique_ptr<TChronometer>& Chronometer = Engine.Chronometer();
     TVManagerForm* Manager = nullptr;
     TDTIntervalForm* IntervalForm = nullptr;
     TFragment* PendingFragment = nullptr;
@@ -238,8 +267,9 @@ public:
     TDateTime IntervalEnd = 0;
     bool FixedZoom = false;
     double ZoomFactor = 0.0;
-    const bool& Loading = Engine.Loading;
-    bool& LoadCancelled = Engine.LoadCancelled;
+    const bool& Loading = Engine.Loading();
+    const bool& LoadCancelled = Engine.LoadCancelled();
+    void SetLoadCancelled(bool cancelled) { Engine.SetLoadCancelled(cancelled); }
 
 signals:
     // State or Loading changed: whatever follows the player's availability
@@ -258,8 +288,10 @@ private:
     void createActions();
     void createKeyboard();
     void connectHandlers();
-    QAction* NewAction(const char* name, const char* category, const QString& caption, const QString& hint,
-                       int imageIndex);
+    QAction* NewAction(TPlayerCommand command);
+    void createToolBars();
+    // The button of a command group that shares a button name.
+    QToolButton* NewDropDownButton(QToolBar* bar, const char* name, const std::vector<TPlayerCommand>& commands);
     // A load that failed: psEmpty, the picture cleared, the commands up to date.
     void EnterEmptyAfterFailedLoad();
     // The fragment manager: created with its events wired to the archive

@@ -139,7 +139,7 @@ TEST_F(PlayerTest, SetLoadingCountsEveryCall)
     EXPECT_EQ(Form.State, psStopped);
     EXPECT_FALSE(Form.trbFramePosition->isEnabled());
     // After a cancelled download the player stays empty.
-    Form.LoadCancelled = true;
+    Form.SetLoadCancelled(true);
     Form.SetLoading(false);
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_EQ(Form.FramePos.DisableCount, before + 2);

@@ -144,7 +144,8 @@ TEST_F(PlayerTest, ToolBarsHoldTheirButtonsInOrder)
     EXPECT_EQ(ButtonNames(Form.tbrVideoActions),
               (Names{"tbnFirstFrame", "tbtnPriorFrame", "tbtnPlayBack", "|", "tbtnPause", "tbtnStop", "|", "tbtnPlay",
                      "tbtnNextFrame", "tbtnLastFrame", "|", "tbtnSaveFrame", "tbtnPrintReport"}));
-    EXPECT_EQ(ButtonNames(Form.tbrView), (Names{"tbtnResizeFrame", "tbtnZoomFragment", "tbtnViewManager", "ToolButton4"}));
+    EXPECT_EQ(ButtonNames(Form.tbrView),
+              (Names{"tbtnResizeFrame", "tbtnZoomFragment", "tbtnSpeed", "tbtnViewManager", "ToolButton4"}));
     EXPECT_EQ(ButtonNames(Form.tbrFile), (Names{"tbtnOpenFile", "tbtnSaveFile", "tbtnCancelLoading"}));
 
     const std::pair<TActionButton*, QAction*> bound[] = {

@@ -49,8 +49,8 @@ public:
 
     void ShowFrame(TMJPGFrame* frame) override
     {
-        for (int32_t i = 0; frame && i < Engine->Image->FrameCount(); ++i)
-            if (Engine->Image->GetFrame(i) == frame)
+        for (int32_t i = 0; frame && i < Engine->Image()->FrameCount(); ++i)
+            if (Engine->Image()->GetFrame(i) == frame)
                 Shown.push_back(i);
         ShownAt.push_back(TClock::now());
     }
@@ -106,7 +106,7 @@ TEST(MessagePumpTest, PlaybackOverThePumpKeepsTheIntervalAndTheOrder)
     TTimedHost host;
     TPlaybackEngine engine(host);
     host.Engine = &engine;
-    engine.Chronometer = std::make_unique<TChronometer>();
+    engine.CreateChronometer();
     engine.SetImage(std::make_unique<TMJPGImage>(fragment.Stream().get()));
     engine.ShowLoaded();
     host.Shown.clear();
@@ -120,5 +120,5 @@ TEST(MessagePumpTest, PlaybackOverThePumpKeepsTheIntervalAndTheOrder)
     }
     // Resting, not spinning: a few passes a frame.
     EXPECT_LE(host.Passes, 4 * static_cast<int>(host.Shown.size() + 1));
-    EXPECT_EQ(engine.State, psStopped);
+    EXPECT_EQ(engine.State(), psStopped);
 }

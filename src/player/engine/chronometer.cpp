@@ -1,5 +1,5 @@
-// The stopwatch over std::chrono::steady_clock (its tick count plays the part
-// of a high-resolution performance counter).
+// The stopwatch over a tick counter; the system's is std::chrono::steady_clock
+// (its tick count plays the part of a high-resolution performance counter).
 #include "chronometer.h"
 
 #include <chrono>
@@ -28,20 +28,35 @@ uint32_t MksToS(uint32_t mks)
 }
 
 namespace {
-using TClock = std::chrono::steady_clock;
-constexpr int64_t ClockTicksPerSecond = TClock::period::den / TClock::period::num;
-static_assert(ClockTicksPerSecond >= 1000000, "the clock must tick at least once a microsecond");
+
+using TSteadyClock = std::chrono::steady_clock;
+constexpr int64_t SteadyTicksPerSecond = TSteadyClock::period::den / TSteadyClock::period::num;
+static_assert(SteadyTicksPerSecond >= 1000000, "the clock must tick at least once a microsecond");
+
+class TSystemClock final : public TTickClock {
+public:
+    int64_t TicksPerSecond() const override { return SteadyTicksPerSecond; }
+    int64_t Ticks() const override { return static_cast<int64_t>(TSteadyClock::now().time_since_epoch().count()); }
+};
+
 } // namespace
 
-TChronometer::TChronometer()
-    : MksPerTick(::MksPerTick(ClockTicksPerSecond))
+const TTickClock& SystemClock()
+{
+    static const TSystemClock clock;
+    return clock;
+}
+
+TChronometer::TChronometer(const TTickClock& clock)
+    : FClock(clock)
+    , MksPerTick(::MksPerTick(clock.TicksPerSecond()))
 {
     Reset();
 }
 
-int64_t TChronometer::ReadCounter()
+int64_t TChronometer::ReadCounter() const
 {
-    return static_cast<int64_t>(TClock::now().time_since_epoch().count());
+    return FClock.Ticks();
 }
 
 void TChronometer::Reset()

@@ -1,5 +1,8 @@
-// The player's commands as the engine knows them (one per action of the
-// window's action list, in its order) and which of them are available.
+// The player's commands as the engine knows them and which of them are
+// available. The design's commands come first, in the order of the window's
+// action list; the speed commands follow them. The window builds its
+// actions, menus and tool bars from one table indexed by these commands
+// (commandtable.h).
 #pragma once
 
 #include <array>
@@ -30,9 +33,21 @@ enum class TPlayerCommand : uint8_t {
     Zoom200,
     ZoomFree,
     CancelLoad,
+    // The speed choices, slowest first, and a step faster or slower.
+    SpeedQuarter,
+    SpeedHalf,
+    SpeedNormal,
+    SpeedDouble,
+    Speed4,
+    Speed8,
+    Speed16,
+    SpeedUp,
+    SpeedDown,
 };
 
-inline constexpr size_t PlayerCommandCount = static_cast<size_t>(TPlayerCommand::CancelLoad) + 1;
+// The commands of the design's action list: the window's ActionList.
+inline constexpr size_t DesignCommandCount = static_cast<size_t>(TPlayerCommand::CancelLoad) + 1;
+inline constexpr size_t PlayerCommandCount = static_cast<size_t>(TPlayerCommand::SpeedDown) + 1;
 
 // The name of the command's action ("actPlay").
 const char* ActionName(TPlayerCommand command);

@@ -1,8 +1,10 @@
 // TPlaybackHost: what the playback engine asks of the window that shows it.
 // The engine decides; the host shows pictures, applies availability to its
-// actions, runs actions and pumps its message queue.
+// actions, runs actions, pumps its message queue and supplies the clock
+// that paces playback.
 #pragma once
 
+#include "chronometer.h"
 #include "commands.h"
 
 #include <cstdint>
@@ -27,6 +29,8 @@ public:
     // Rests until a message arrives or `mks` microseconds have passed,
     // whichever comes first; handles what arrived. Returning early is fine.
     virtual void WaitForMessages(uint32_t mks) = 0;
+    // The clock the engine's chronometer reads; it must outlive the engine.
+    virtual const TTickClock& Clock() { return SystemClock(); }
 
 protected:
     ~TPlaybackHost() = default;

@@ -64,3 +64,32 @@ TEST(ChronometerTest, RunsFromConstruction)
     const uint32_t first = chronometer->FTime_mks();
     EXPECT_GE(chronometer->FTime_mks(), first);
 }
+
+namespace {
+
+// Ten ticks a microsecond, moved by hand.
+class TTenMegahertzClock : public TTickClock {
+public:
+    int64_t Now = 123'456'789;
+    int64_t TicksPerSecond() const override { return 10'000'000; }
+    int64_t Ticks() const override { return Now; }
+};
+
+} // namespace
+
+TEST(ChronometerTest, ReadsTheClockItIsGiven)
+{
+    TTenMegahertzClock clock;
+    TChronometer chronometer(clock);
+    EXPECT_EQ(chronometer.FTime_mks(), 0u);
+    clock.Now += 29; // 2.9 microseconds
+    EXPECT_EQ(chronometer.FTime_mks(), 2u);
+    clock.Now += 19'999'971; // two seconds since the reading before
+    EXPECT_EQ(chronometer.FTime_mks(), 2'000'000u);
+    EXPECT_EQ(chronometer.FTime_ms(), 2'000u);
+    EXPECT_EQ(chronometer.FTime_s(), 2u);
+    chronometer.Reset();
+    EXPECT_EQ(chronometer.FTime_mks(), 0u);
+    clock.Now += 10'000;
+    EXPECT_EQ(chronometer.FTime_ms(), 1u);
+}

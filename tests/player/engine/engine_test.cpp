@@ -46,10 +46,10 @@ TEST_F(EngineTest, SearchesStopAtFramesWithData)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         Load(c.Frames);
-        Engine.FramePos.SetCurrent(c.StartIndex, Engine.Image->GetFrame(c.StartIndex));
+        Engine.SetCurrent(c.StartIndex, Engine.Image()->GetFrame(c.StartIndex));
         EXPECT_EQ(c.Search(Engine), c.Found);
-        EXPECT_EQ(Engine.FramePos.Index, c.Index);
-        EXPECT_EQ(Engine.FramePos.CurrentFrame, Engine.Image->GetFrame(c.Index));
+        EXPECT_EQ(Engine.FramePos().Index, c.Index);
+        EXPECT_EQ(Engine.FramePos().CurrentFrame, Engine.Image()->GetFrame(c.Index));
         EXPECT_EQ(Bar.Value, std::clamp(c.Index, Bar.Minimum, Bar.Maximum));
     }
 }
@@ -58,43 +58,43 @@ TEST_F(EngineTest, StepsMoveTheCallersIndexOnly)
 {
     Load({true, false, false, true});
     int32_t index = 0;
-    EXPECT_EQ(Engine.StepForward(index), Engine.Image->GetFrame(3));
+    EXPECT_EQ(Engine.StepForward(index), Engine.Image()->GetFrame(3));
     EXPECT_EQ(index, 3);
     EXPECT_EQ(Engine.StepForward(index), nullptr);
     EXPECT_EQ(index, 4); // written back even when nothing is found
-    EXPECT_EQ(Engine.StepBackward(index), Engine.Image->GetFrame(3));
+    EXPECT_EQ(Engine.StepBackward(index), Engine.Image()->GetFrame(3));
     index = 0;
     EXPECT_EQ(Engine.StepBackward(index), nullptr);
     EXPECT_EQ(index, -1);
-    EXPECT_EQ(Engine.FramePos.Index, 0);
+    EXPECT_EQ(Engine.FramePos().Index, 0);
 }
 
 TEST_F(EngineTest, EachSliderNotificationMovesOneFrameWithData)
 {
     Load({true, false, true, true, false, false, true, true});
-    ASSERT_EQ(Engine.FramePos.Index, 0);
+    ASSERT_EQ(Engine.FramePos().Index, 0);
     Host.Shown.clear();
     // A drag to 6 arrives as one notification; the engine moves one frame
     // with data and puts the slider there, whose own notification finds
     // them equal.
     Bar.SetPosition(6);
-    EXPECT_EQ(Engine.FramePos.Index, 2);
+    EXPECT_EQ(Engine.FramePos().Index, 2);
     EXPECT_EQ(Bar.Value, 2);
     Bar.SetPosition(6);
     Bar.SetPosition(6);
-    EXPECT_EQ(Engine.FramePos.Index, 6);
+    EXPECT_EQ(Engine.FramePos().Index, 6);
     EXPECT_EQ(Host.Shown, (std::vector<int32_t>{2, 3, 6}));
     // Past the last frame with data: no frame, the slider disabled.
     Bar.SetPosition(7);
     Bar.SetPosition(7);
-    EXPECT_EQ(Engine.FramePos.Index, 7);
+    EXPECT_EQ(Engine.FramePos().Index, 7);
     Bar.Maximum = 9;
     Bar.SetPosition(9);
-    EXPECT_EQ(Engine.FramePos.Index, 8);
-    EXPECT_EQ(Engine.FramePos.CurrentFrame, nullptr);
+    EXPECT_EQ(Engine.FramePos().Index, 8);
+    EXPECT_EQ(Engine.FramePos().CurrentFrame, nullptr);
     EXPECT_FALSE(Bar.IsOn);
     Bar.SetPosition(0); // a disabled slider moves nothing
-    EXPECT_EQ(Engine.FramePos.Index, 8);
+    EXPECT_EQ(Engine.FramePos().Index, 8);
 }
 
 TEST_F(EngineTest, CommandsFollowTheTablesOfAvailability)
@@ -155,10 +155,10 @@ TEST_F(EngineTest, WithAFragmentTheCancelCommandIsLeftToTheArchiveFunctions)
 
 TEST_F(EngineTest, StateChangesMoveTheSlidersDisableCount)
 {
-    EXPECT_EQ(Engine.FramePos.DisableCount, 1); // as the window is created
+    EXPECT_EQ(Engine.FramePos().DisableCount, 1); // as the window is created
     Load(AllWithData(3));
-    EXPECT_EQ(Engine.State, psStopped);
-    EXPECT_EQ(Engine.FramePos.DisableCount, 0);
+    EXPECT_EQ(Engine.State(), psStopped);
+    EXPECT_EQ(Engine.FramePos().DisableCount, 0);
     EXPECT_TRUE(Bar.IsOn);
 
     struct Step {
@@ -175,14 +175,14 @@ TEST_F(EngineTest, StateChangesMoveTheSlidersDisableCount)
         {"loading disables once per call", [&] { Engine.SetLoading(true); Engine.SetLoading(true); }, psEmpty, 2, 2},
         {"loaded enables once", [&] { Engine.SetLoading(false); }, psStopped, 1, 1},
         {"after a cancel the player stays empty",
-         [&] { Engine.LoadCancelled = true; Engine.SetLoading(false); }, psEmpty, 2, 1},
+         [&] { Engine.SetLoadCancelled(true); Engine.SetLoading(false); }, psEmpty, 2, 1},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.What);
         const int before = Host.StateChanges;
         step.Do();
-        EXPECT_EQ(Engine.State, step.State);
-        EXPECT_EQ(Engine.FramePos.DisableCount, step.Count);
+        EXPECT_EQ(Engine.State(), step.State);
+        EXPECT_EQ(Engine.FramePos().DisableCount, step.Count);
         EXPECT_EQ(Host.StateChanges - before, step.StateChanges);
     }
 }

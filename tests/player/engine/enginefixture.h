@@ -1,8 +1,9 @@
 // The playback engine under test without a window: a slider that behaves as
 // the window's does (clamps, notifies the engine when its position changes),
 // a host that records what the engine shows and enables, runs a script on
-// every pass of the loop and rests for real, and fragments whose frames carry
-// a few bytes or none.
+// every pass of the loop and supplies a clock that moves only when the loop
+// rests (or the test moves it), and fragments whose frames carry a few bytes
+// or none.
 #pragma once
 
 #include "fixtures/fragmentbuilder.h"
@@ -12,12 +13,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 class TFakeTrackBar : public TTrackBar {
@@ -57,27 +56,42 @@ private:
     }
 };
 
+// A microsecond clock that moves only when told.
+class TManualClock : public TTickClock {
+public:
+    uint64_t NowMks = 1'000'000;
+
+    int64_t TicksPerSecond() const override { return 1'000'000; }
+    int64_t Ticks() const override { return static_cast<int64_t>(NowMks); }
+    void Advance(uint64_t mks) { NowMks += mks; }
+};
+
 class TFakeHost : public TPlaybackHost {
 public:
-    using TClock = std::chrono::steady_clock;
-
     TPlaybackEngine* Engine = nullptr;
+    TManualClock Time;
     std::vector<int32_t> Shown;                 // frame index of each ShowFrame, -1 for none
-    std::vector<TClock::time_point> ShownAt;
+    std::vector<uint64_t> ShownAt;              // the clock's microseconds at each ShowFrame
     std::vector<uint32_t> Rests;                // the microseconds of each WaitForMessages
+    std::vector<TMJPGFrame*> Prepared;          // each PrepareFrame
     std::map<TPlayerCommand, bool> Enabled;     // as the window's actions would be
     int Passes = 0;                             // ProcessMessages calls
     int StateChanges = 0;
-    bool SleepWhenResting = true;
+    // A rest lets the time asked for pass on the clock.
+    bool AdvanceWhenResting = true;
+    // What showing a picture costs on the clock (decoding, painting).
+    uint64_t ShowCostMks = 0;
     // Runs on every pass of the loop (the messages a user's input would bring).
     std::function<void(int pass)> OnPass;
 
+    const TTickClock& Clock() override { return Time; }
     void ShowFrame(TMJPGFrame* frame) override
     {
         Shown.push_back(IndexOf(frame));
-        ShownAt.push_back(TClock::now());
+        ShownAt.push_back(Time.NowMks);
+        Time.Advance(ShowCostMks);
     }
-    void PrepareFrame(TMJPGFrame*) override {}
+    void PrepareFrame(TMJPGFrame* frame) override { Prepared.push_back(frame); }
     void ApplyAvailability(const TCommandAvailability& availability) override
     {
         for (size_t i = 0; i < PlayerCommandCount; ++i)
@@ -104,28 +118,28 @@ public:
     void WaitForMessages(uint32_t mks) override
     {
         Rests.push_back(mks);
-        if (SleepWhenResting)
-            std::this_thread::sleep_for(std::chrono::microseconds(mks));
+        if (AdvanceWhenResting)
+            Time.Advance(mks);
     }
 
+    // The enabled commands of the design's action list.
     std::set<std::string> EnabledNames() const
     {
         std::set<std::string> names;
         for (const auto& [command, enabled] : Enabled)
-            if (enabled)
+            if (enabled && static_cast<size_t>(command) < DesignCommandCount)
                 names.insert(ActionName(command));
         return names;
     }
 
     std::map<TPlayerCommand, int> Executed;
 
-private:
     int32_t IndexOf(const TMJPGFrame* frame) const
     {
-        if (!frame || !Engine->Image)
+        if (!frame || !Engine->Image())
             return -1;
-        for (int32_t i = 0; i < Engine->Image->FrameCount(); ++i)
-            if (Engine->Image->GetFrame(i) == frame)
+        for (int32_t i = 0; i < Engine->Image()->FrameCount(); ++i)
+            if (Engine->Image()->GetFrame(i) == frame)
                 return i;
         return -2; // not a frame of the fragment
     }
@@ -157,9 +171,7 @@ protected:
     {
         Host.Engine = &Engine;
         Bar.Engine = &Engine;
-        Engine.FramePos.SetTrackBar(&Bar);
-        Engine.FramePos.DisableTrackBar();
-        Engine.Chronometer = std::make_unique<TChronometer>();
+        Engine.Create(&Bar);
         Engine.UpdateActions();
     }
 

@@ -1,15 +1,15 @@
-// The playback loop without a window: every frame with data in order, one
-// per interval and never sooner, rests between frames instead of spinning,
-// Pause and resume through the commands, and the rates that never advance.
+// The playback loop without a window, on a clock the test drives: every
+// frame with data in order, one per interval and never sooner, rests between
+// frames instead of spinning, Pause and resume through the commands, and the
+// rates that never advance.
 #include "enginefixture.h"
 
 namespace {
 
-using TClock = TFakeHost::TClock;
-
-double MsBetween(TClock::time_point a, TClock::time_point b)
+// Milliseconds between two readings of the test's clock.
+double MsBetween(uint64_t a, uint64_t b)
 {
-    return std::chrono::duration<double, std::milli>(b - a).count();
+    return static_cast<double>(b - a) / 1000.0;
 }
 
 } // namespace
@@ -20,8 +20,8 @@ TEST_F(EngineTest, PlayShowsEveryFrameWithDataInOrderThenStops)
     Host.Shown.clear();
     Engine.Play();
     EXPECT_EQ(Host.Shown, (std::vector<int32_t>{2, 3, 5}));
-    EXPECT_EQ(Engine.State, psStopped);
-    EXPECT_EQ(Engine.FramePos.Index, 5);
+    EXPECT_EQ(Engine.State(), psStopped);
+    EXPECT_EQ(Engine.FramePos().Index, 5);
     // Above 1000 fps a frame is due on every pass: nothing to rest for.
     EXPECT_TRUE(Host.Rests.empty());
 
@@ -29,9 +29,9 @@ TEST_F(EngineTest, PlayShowsEveryFrameWithDataInOrderThenStops)
     // is not shown until the loop advances past it.
     Engine.LastFrame();
     Engine.SetState(psStopped);
-    ASSERT_EQ(Engine.FramePos.Index, 5);
+    ASSERT_EQ(Engine.FramePos().Index, 5);
     Host.Shown.clear();
-    Engine.FramePos.SetCurrent(6, nullptr);
+    Engine.SetCurrent(6, nullptr);
     Engine.Play();
     EXPECT_EQ(Host.Shown, (std::vector<int32_t>{2, 3, 5}));
 }
@@ -60,7 +60,7 @@ TEST_F(EngineTest, FramesComeNoSoonerThanTheIntervalAndTheLoopRests)
         Host.ShownAt.clear();
         Host.Rests.clear();
         Host.Passes = 0;
-        const auto started = TClock::now();
+        const uint64_t started = Host.Time.NowMks;
         c.Play();
         // Stepping to the last frame shows it before the loop starts.
         if (!Host.Shown.empty() && Host.Shown.front() == 9 && c.Expected.front() != 9) {
@@ -77,7 +77,7 @@ TEST_F(EngineTest, FramesComeNoSoonerThanTheIntervalAndTheLoopRests)
         ASSERT_FALSE(Host.Rests.empty());
         for (uint32_t rest : Host.Rests)
             EXPECT_LE(rest, 1000000u / Fps);
-        EXPECT_EQ(Engine.State, psStopped);
+        EXPECT_EQ(Engine.State(), psStopped);
     }
 }
 
@@ -91,7 +91,7 @@ TEST_F(EngineTest, PauseEndsTheLoopAndPauseAgainResumesThroughTheCommand)
     };
     const Case cases[] = {
         {"forwards", TPlayerCommand::Play, [&] { Engine.Play(); }, {1, 2, 3, 4, 5}},
-        {"backwards", TPlayerCommand::PlayBack, [&] { Engine.FramePos.SetCurrent(5, Engine.Image->GetFrame(5)); Engine.PlayBack(); },
+        {"backwards", TPlayerCommand::PlayBack, [&] { Engine.SetCurrent(5, Engine.Image()->GetFrame(5)); Engine.PlayBack(); },
          {4, 3, 2, 1, 0}},
     };
     for (const Case& c : cases) {
@@ -102,15 +102,15 @@ TEST_F(EngineTest, PauseEndsTheLoopAndPauseAgainResumesThroughTheCommand)
         Host.Passes = 0;
         OnPass(2, [&] { Engine.Pause(); });
         c.Play();
-        EXPECT_EQ(Engine.State, psPaused);
-        EXPECT_EQ(Engine.FramePos.DisableCount, 0);
+        EXPECT_EQ(Engine.State(), psPaused);
+        EXPECT_EQ(Engine.FramePos().DisableCount, 0);
         EXPECT_EQ(Host.Shown.size(), 2u);
 
         Host.OnPass = nullptr;
         Engine.Pause(); // resumes in the same direction from the paused frame
         EXPECT_EQ(Host.Executed[c.Resume], 1);
         EXPECT_EQ(Host.Shown, c.Expected);
-        EXPECT_EQ(Engine.State, psStopped);
+        EXPECT_EQ(Engine.State(), psStopped);
     }
 }
 
@@ -119,7 +119,7 @@ TEST_F(EngineTest, ResumingNeedsTheCommandToBeAvailable)
     Load(AllWithData(4));
     OnPass(1, [&] { Engine.Pause(); });
     Engine.Play();
-    ASSERT_EQ(Engine.State, psPaused);
+    ASSERT_EQ(Engine.State(), psPaused);
     Engine.SetLoading(true); // a download makes Play unavailable
     Engine.SetState(psPaused);
     Host.Shown.clear();
@@ -131,13 +131,13 @@ TEST_F(EngineTest, ResumingNeedsTheCommandToBeAvailable)
 TEST_F(EngineTest, StopDuringPlaybackShowsTheFirstFrameWithData)
 {
     Load({false, true, true, true, true});
-    Engine.FramePos.SetCurrent(2, Engine.Image->GetFrame(2));
+    Engine.SetCurrent(2, Engine.Image()->GetFrame(2));
     OnPass(2, [&] { Engine.Stop(); });
     Host.Shown.clear();
     Engine.Play();
     EXPECT_EQ(Host.Shown, (std::vector<int32_t>{3, 4, 1}));
-    EXPECT_EQ(Engine.State, psStopped);
-    EXPECT_EQ(Engine.FramePos.Index, 1);
+    EXPECT_EQ(Engine.State(), psStopped);
+    EXPECT_EQ(Engine.FramePos().Index, 1);
 }
 
 TEST_F(EngineTest, RatesWithoutAUsableIntervalNeverAdvance)
@@ -148,12 +148,12 @@ TEST_F(EngineTest, RatesWithoutAUsableIntervalNeverAdvance)
     Engine.Play();
     EXPECT_TRUE(Host.Shown.empty());
     EXPECT_EQ(Host.Passes, 0);
-    EXPECT_EQ(Engine.State, psStopped);
+    EXPECT_EQ(Engine.State(), psStopped);
 
     // A negative rate is never due: the loop rests (a bounded while at a
     // time) until Stop comes.
     Load(AllWithData(3), -25);
-    Host.SleepWhenResting = false;
+    Host.AdvanceWhenResting = false;
     Host.Shown.clear();
     OnPass(5, [&] { Engine.Stop(); });
     Engine.Play();
@@ -166,13 +166,13 @@ TEST_F(EngineTest, NoCurrentFrameMeansNoPlayback)
     Load({false, false});
     Host.Enabled.clear();
     Engine.Play();
-    EXPECT_EQ(Engine.State, psStopped);
+    EXPECT_EQ(Engine.State(), psStopped);
     EXPECT_EQ(Host.Passes, 0);
     EXPECT_FALSE(Host.Enabled[TPlayerCommand::Pause]); // the commands were refreshed
     EXPECT_TRUE(Host.Enabled[TPlayerCommand::FirstFrame]);
 
     Load(AllWithData(2));
-    Engine.Chronometer.reset();
+    Engine.FreeChronometer();
     Engine.Play();
     EXPECT_EQ(Host.Passes, 0);
 }
