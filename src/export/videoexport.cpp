@@ -149,11 +149,11 @@ public:
     int Handle() const { return FHandle; }
     const std::string& Path() const { return FPath; }
 
-    // Everything on the disk, the file closed.
+    // The file closed; a failure to close is a failed write. The data is
+    // left to the system to put on the disk, as a copy with cp is: waiting
+    // for it (fsync) made an export take 2.6 times as long as cp.
     void Finish()
     {
-        if (::fsync(FHandle) != 0 && errno != EINVAL && errno != EROFS)
-            Fail(errno);
         const int fd = FHandle;
         FHandle = -1;
         if (::close(fd) != 0)
@@ -425,7 +425,14 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
             file.Fail(sink.Error);
         throw EExportError("Ошибка записи в файл " + Quoted(path) + ". " + AvErrorText(code));
     };
-    check(avformat_write_header(context.get(), nullptr));
+    // Matroska's CRC-32 elements cost a pass over every byte and prove
+    // nothing the manifest's digests do not.
+    AVDictionary* muxerOptions = nullptr;
+    if (options.Container == TExportContainer::Matroska)
+        SetMetadata(&muxerOptions, "write_crc32", "0");
+    const int opened = avformat_write_header(context.get(), &muxerOptions);
+    av_dict_free(&muxerOptions);
+    check(opened);
 
     // Frame i of the range stands at (i - from) / FPS seconds, in whatever
     // time base the container keeps.
