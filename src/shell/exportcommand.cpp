@@ -112,11 +112,13 @@ void TMainForm::actFileExportExecute()
                                                      QStringLiteral("Отмена"), 0, options.To - options.From + 1,
                                                      this);
         progress->setObjectName(QStringLiteral("ExportProgress"));
-        progress->setWindowTitle(windowTitle());
+        progress->setWindowTitle(QStringLiteral("Экспорт видеофрагмента"));
         progress->setWindowModality(Qt::WindowModal);
         progress->setMinimumDuration(0);
         progress->setAutoClose(false);
         progress->setAutoReset(false);
+        // Wide enough for its title in a title bar.
+        progress->setMinimumWidth(TitleBarWidth(*progress));
         progress->setValue(0);
         options.Progress = [&](int32_t done, int32_t) {
             progress->setValue(done); // a modal progress window lets events in

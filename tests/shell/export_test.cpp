@@ -269,7 +269,9 @@ TEST_F(ExportCommandTest, LongExportShowsProgressAndCancelLeavesNoFile)
     int maximum = -1;
     AnswerParameters(0, 199, true);
     // Cancel as soon as the progress window is up.
+    QString progressTitle;
     struct TCancelOnShow : QObject {
+        QString* Title;
         QString* Label;
         QString* Cancel;
         int* Maximum;
@@ -277,6 +279,7 @@ TEST_F(ExportCommandTest, LongExportShowsProgressAndCancelLeavesNoFile)
         {
             auto* progress = qobject_cast<QProgressDialog*>(watched);
             if (progress && event->type() == QEvent::Show) {
+                *Title = progress->windowTitle();
                 *Label = progress->labelText();
                 *Maximum = progress->maximum();
                 if (auto* button = progress->findChild<QPushButton*>())
@@ -286,6 +289,7 @@ TEST_F(ExportCommandTest, LongExportShowsProgressAndCancelLeavesNoFile)
             return false;
         }
     } filter;
+    filter.Title = &progressTitle;
     filter.Label = &label;
     filter.Cancel = &cancelCaption;
     filter.Maximum = &maximum;
@@ -293,6 +297,7 @@ TEST_F(ExportCommandTest, LongExportShowsProgressAndCancelLeavesNoFile)
     Form.actFileExport->trigger();
     qApp->removeEventFilter(&filter);
 
+    EXPECT_EQ(progressTitle, QStringLiteral("Экспорт видеофрагмента"));
     EXPECT_EQ(label, QStringLiteral("Экспорт видеофрагмента..."));
     EXPECT_EQ(cancelCaption, QStringLiteral("Отмена"));
     EXPECT_EQ(maximum, 200);
