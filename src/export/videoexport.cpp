@@ -259,6 +259,18 @@ void SetMetadata(AVDictionary** dict, const char* key, const std::string& value)
         throw EExportError("Недостаточно памяти");
 }
 
+// A line "sha256sum -c" reads: a name holding a backslash or a line feed is
+// written escaped, the line then opening with a backslash.
+std::string ChecksumLine(const std::string& digest, const std::string& name)
+{
+    if (name.find_first_of("\\\n") == std::string::npos)
+        return digest + "  " + name + "\n";
+    std::string escaped;
+    for (const char c : name)
+        escaped += c == '\\' ? std::string("\\\\") : c == '\n' ? std::string("\\n") : std::string(1, c);
+    return "\\" + digest + "  " + escaped + "\n";
+}
+
 // The manifest: the digests of the export and of the fragment as
 // "sha256sum -c" reads them, then one comment line per exported frame.
 std::string ManifestText(const std::string& exportName, const std::string& exportDigest,
@@ -266,7 +278,7 @@ std::string ManifestText(const std::string& exportName, const std::string& expor
                          const std::vector<std::pair<int32_t, std::string>>& frames, const TMJPGImage& image,
                          int32_t from, int32_t to)
 {
-    std::string text = exportDigest + "  " + exportName + "\n";
+    std::string text = ChecksumLine(exportDigest, exportName);
     if (!options.SourcePath.empty()) {
         // Named relative to the manifest's folder when it can be, so that
         // "sha256sum -c" run there finds the fragment too.
@@ -278,7 +290,7 @@ std::string ManifestText(const std::string& exportName, const std::string& expor
             if (!ec && !relative.empty())
                 shown = relative;
         }
-        text += Sha256OfFile(options.SourcePath) + "  " + shown.string() + "\n";
+        text += ChecksumLine(Sha256OfFile(options.SourcePath), shown.string());
     } else if (options.SourceBytes) {
         text += "# fragment (no file): sha256 " +
                 Sha256OfBytes(options.SourceBytes, static_cast<size_t>(options.SourceSize)) + "\n";

@@ -527,3 +527,16 @@ TEST(Export, FfprobeSeesMjpegAtTheFrameRateWithEveryFrame)
         }
     }
 }
+
+TEST(Export, ManifestOfANameSha256sumMustEscape)
+{
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("sha256sum"), "sha256sum (Debian package coreutils)");
+    TScratchFolder dir;
+    const auto image = Fragment({true, true});
+    TExportOptions options;
+    options.Manifest = true;
+    ExportFragment(*image, dir / "a\\b\nc.mkv", options);
+    const auto [status, text] = Shell("cd '" + dir.Path().string() + "' && sha256sum -c *.sha256");
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_EQ(ReadFileBytes(dir / "a\\b\nc.mkv.sha256").substr(0, 1), "\\");
+}
