@@ -27,6 +27,7 @@ void TVPlayerForm::CloseFragment()
     Engine.CloseImage();
     SerialNumber = -1;
     Issue = -1;
+    FileName.clear();
 }
 
 bool TVPlayerForm::LoadFile(const QString& path)
@@ -68,6 +69,7 @@ bool TVPlayerForm::LoadFile(const QString& path)
         return false;
     }
     Engine.SetImage(std::move(image));
+    FileName = path;
     LayoutVideo(Image.get());
     Engine.ShowLoaded();
     return true;

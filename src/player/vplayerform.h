@@ -251,6 +251,8 @@ public:
     const TFramePosition& FramePos = Engine.FramePos();
     int32_t SerialNumber = -1;
     int32_t Issue = -1;
+    // The file the loaded fragment came from; empty for one from the archive.
+    QString FileName;
     const TPlayerState& State = Engine.State();
     const TPlayerState& StateBeforePause = Engine.StateBeforePause();
     const std::unique_ptr<TChronometer>& Chronometer = Engine.Chronometer();

@@ -80,6 +80,11 @@ void TMainForm::createControls()
     actFileOpen->setToolTip(QStringLiteral("Открыть файл для просмотра"));
     actFileOpen->setStatusTip(actFileOpen->toolTip());
     actFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    actFileExport = new QAction(QStringLiteral("Экспорт видео..."), this);
+    actFileExport->setObjectName(QStringLiteral("actFileExport"));
+    actFileExport->setToolTip(QStringLiteral("Сохранить видеофрагмент в формате, который откроет любой проигрыватель"));
+    actFileExport->setStatusTip(actFileExport->toolTip());
+    actFileExport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     actExit = new QAction(QStringLiteral("Выход"), this);
     actExit->setObjectName(QStringLiteral("actExit"));
     actExit->setToolTip(QStringLiteral("Завершить работу с программой"));
@@ -95,6 +100,7 @@ void TMainForm::createControls()
     mmFile = menu->addMenu(QStringLiteral("Файл"));
     mmFile->setObjectName(QStringLiteral("mmFile"));
     mmFile->addAction(actFileOpen);
+    mmFile->addAction(actFileExport);
     mmFile->addSeparator()->setObjectName(QStringLiteral("N1"));
     mmFile->addAction(actExit);
     mmHelp = menu->addMenu(QStringLiteral("?"));
@@ -106,6 +112,7 @@ void TMainForm::createControls()
     OpenDialog.DefaultExt = QStringLiteral("mjpg");
 
     ConnectGuarded(actFileOpen, &QAction::triggered, this, &TMainForm::actFileOpenExecute);
+    ConnectGuarded(actFileExport, &QAction::triggered, this, &TMainForm::actFileExportExecute);
     ConnectGuarded(actExit, &QAction::triggered, this, &TMainForm::actExitExecute);
     ConnectGuarded(actAbout, &QAction::triggered, this, &TMainForm::actAboutExecute);
     ConnectGuarded(mmFile, &QMenu::aboutToShow, this, &TMainForm::UpdateActions);
@@ -162,6 +169,7 @@ void TMainForm::UpdateActions()
 {
     actFileOpenUpdate();
     actAboutUpdate();
+    actFileExportUpdate();
 }
 
 void TMainForm::actFileOpenExecute()
@@ -180,6 +188,8 @@ void TMainForm::OpenFile(const QString& path)
         VPlayerForm->OpenFragmentFile(path);
     }
     StatusPanel1->setText(path);
+    // A fragment that follows another in the same state changes no state.
+    UpdateActions();
 }
 
 QString TMainForm::DroppableFile(const QMimeData* data)

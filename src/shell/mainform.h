@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 
+#include <cstdint>
 #include <optional>
 
 class QAction;
@@ -31,9 +32,14 @@ public:
     QMenu* mmFile = nullptr;
     QMenu* mmHelp = nullptr;
     QAction* actFileOpen = nullptr;
+    QAction* actFileExport = nullptr; // "Экспорт видео..." (exportcommand.cpp)
     QAction* actExit = nullptr;
     QAction* actAbout = nullptr;
     TFileDialogOptions OpenDialog;
+    TFileDialogOptions ExportDialog;
+    // An export of more picture bytes than this shows a progress window with
+    // a cancel button; a smaller one the wait cursor.
+    int64_t ExportProgressBytes = 64LL << 20;
 
     // True once the program has been asked to end (actExitExecute).
     bool Terminated = false;
@@ -48,12 +54,14 @@ public:
     // Opens the file given on the command line once the message loop runs
     // (nothing when the path is empty).
     void OpenAtStart(const QString& path);
+    void actFileExportExecute();
     void actExitExecute();
     void actAboutExecute();
     // The update handlers: recomputed whenever the player's state changes
     // and before a menu opens.
     void actFileOpenUpdate();
     void actAboutUpdate();
+    void actFileExportUpdate();
     void UpdateActions();
 
 protected:

@@ -13,3 +13,4 @@ int RunExtract(const TArguments& args);
 int RunPack(const TArguments& args);
 int RunRewrite(const TArguments& args);
 int RunArchive(const TArguments& args);
+int RunExport(const TArguments& args);

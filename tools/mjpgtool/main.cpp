@@ -22,6 +22,7 @@ constexpr TCommand kCommands[] = {
     {"pack", RunPack},
     {"rewrite", RunRewrite},
     {"archive", RunArchive},
+    {"export", RunExport},
 };
 
 const char* const kUsage =
@@ -53,6 +54,9 @@ const char* const kUsage =
     "  mjpgtool archive fetch СЕРВЕР[:ПОРТ] SN НОМЕР OUT [--user ИМЯ]\n"
     "      видео фрагмента в файл OUT, байт в байт как его прислал сервер\n"
     "      Пароль берётся из переменной окружения MJPG_ARCHIVE_PASSWORD.\n"
+    "  mjpgtool export IN OUT.mkv|OUT.avi [--from N] [--to M] [--manifest]\n"
+    "      кадры N..M (по умолчанию все) в Matroska или AVI, байт в байт; --manifest:\n"
+    "      контрольные суммы SHA-256 в OUT.sha256 (проверка: sha256sum -c)\n"
     "\n"
     "Коды завершения: 0 - успех, 1 - недействительный фрагмент или не JPEG,\n"
     "2 - ошибка в командной строке, 3 - ошибка ввода-вывода;\n"

@@ -1,0 +1,86 @@
+// Exporting a fragment to a container any player opens (Matroska, AVI with
+// the OpenDML extension) by stream copy: every frame with data becomes one
+// packet holding its JPEG bytes unchanged, at the frame's own time. Plain
+// C++ over libavformat; nothing is decoded or encoded.
+#pragma once
+
+#include "core/errors.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+class TMJPGImage;
+
+enum class TExportContainer { Matroska, Avi };
+
+// From the path's extension, ".mkv" or ".avi" in any case; none otherwise.
+std::optional<TExportContainer> ContainerForPath(const std::string& path);
+
+// An export that cannot be carried out as asked (no frame with data, a
+// range outside the fragment, no frame rate): nothing was written.
+class EExportInputError : public EError {
+public:
+    using EError::EError;
+};
+
+// An export that failed while the file was written (the system's reason in
+// the text); no file was left behind and an existing one is untouched.
+class EExportError : public EError {
+public:
+    using EError::EError;
+};
+
+// An export the caller cancelled through its progress callback.
+class EExportCancelled : public EError {
+public:
+    using EError::EError;
+};
+
+struct TExportOptions {
+    TExportContainer Container = TExportContainer::Matroska;
+    // Frame indices as the player counts them, both included; -1 for To is
+    // the last frame of the fragment.
+    int32_t From = 0;
+    int32_t To = -1;
+    // Writes OUT.sha256 beside the export as well.
+    bool Manifest = false;
+    // The fragment's file, named in the manifest with its digest; empty for
+    // a fragment that has no file (one fetched from the archive): the
+    // manifest then gives the digest of SourceBytes, when set, in a comment.
+    std::string SourcePath;
+    const uint8_t* SourceBytes = nullptr;
+    int64_t SourceSize = 0;
+    // Called after every frame of the range with the frames done and the
+    // frames in the range; returning false cancels the export.
+    std::function<bool(int32_t done, int32_t total)> Progress;
+    // Writes bytes to the temporary file; ::write unless a test replaces it
+    // (a full disk). Returns what write(2) returns and sets errno.
+    std::function<long(int fd, const void* data, unsigned long size)> Write;
+};
+
+struct TExportResult {
+    int32_t Packets = 0;     // frames with data written
+    int32_t Frames = 0;      // frames in the range
+    std::string ManifestPath; // empty without a manifest
+};
+
+// The frames From..To checked against the fragment: raises
+// EExportInputError when the range is outside it, empty, or holds no frame
+// with data, or when the fragment is invalid or has no frame rate.
+void CheckExportRange(const TMJPGImage& image, int32_t from, int32_t to);
+
+// Writes the export (and the manifest) to temporary files in the target's
+// folder and gives them their names only when both are complete. Raises
+// EExportInputError, EExportError or EExportCancelled, leaving no file.
+TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, const TExportOptions& options);
+
+// The manifest's path for an export: OUT with ".sha256" appended.
+std::string ManifestPathFor(const std::string& path);
+
+// The metadata written with the export (UTF-8).
+std::string ExportTitle(const TMJPGImage& image);
+std::string ExportComment(const TMJPGImage& image);
+// The event time as an ISO 8601 creation time ("2007-03-05T14:02:09.000000Z").
+std::string ExportCreationTime(const TMJPGImage& image);

@@ -1,0 +1,103 @@
+#include "exportform.h"
+
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+TExportForm::TExportForm(int32_t frameCount, int32_t current, QWidget* parent)
+    : QDialog(parent), FLast(frameCount > 0 ? frameCount - 1 : 0), FCurrent(current)
+{
+    setObjectName(QStringLiteral("ExportForm"));
+    setWindowTitle(QStringLiteral("Параметры экспорта"));
+
+    auto* range = new QGridLayout;
+    auto* fromLabel = new QLabel(QStringLiteral("С кадра:"), this);
+    edtFrom = new QSpinBox(this);
+    edtFrom->setObjectName(QStringLiteral("edtFrom"));
+    auto* toLabel = new QLabel(QStringLiteral("По кадр:"), this);
+    edtTo = new QSpinBox(this);
+    edtTo->setObjectName(QStringLiteral("edtTo"));
+    for (QSpinBox* box : {edtFrom, edtTo})
+        box->setRange(0, FLast);
+    edtFrom->setValue(0);
+    edtTo->setValue(FLast);
+    fromLabel->setBuddy(edtFrom);
+    toLabel->setBuddy(edtTo);
+    btnFromCurrent = new QPushButton(QStringLiteral("С текущего кадра"), this);
+    btnFromCurrent->setObjectName(QStringLiteral("btnFromCurrent"));
+    btnToCurrent = new QPushButton(QStringLiteral("По текущий кадр"), this);
+    btnToCurrent->setObjectName(QStringLiteral("btnToCurrent"));
+    btnWhole = new QPushButton(QStringLiteral("Весь фрагмент"), this);
+    btnWhole->setObjectName(QStringLiteral("btnWhole"));
+    for (QPushButton* button : {btnFromCurrent, btnToCurrent, btnWhole})
+        button->setAutoDefault(false);
+    btnFromCurrent->setEnabled(current >= 0);
+    btnToCurrent->setEnabled(current >= 0);
+    range->addWidget(fromLabel, 0, 0);
+    range->addWidget(edtFrom, 0, 1);
+    range->addWidget(btnFromCurrent, 0, 2);
+    range->addWidget(toLabel, 1, 0);
+    range->addWidget(edtTo, 1, 1);
+    range->addWidget(btnToCurrent, 1, 2);
+    range->addWidget(btnWhole, 2, 2);
+    auto* count = new QLabel(QStringLiteral("Кадров во фрагменте: %1 (0..%2)").arg(frameCount).arg(FLast), this);
+
+    ckbManifest = new QCheckBox(QStringLiteral("Контрольные суммы SHA-256 в файле .sha256"), this);
+    ckbManifest->setObjectName(QStringLiteral("ckbManifest"));
+    ckbManifest->setChecked(true);
+
+    btnOK = new QPushButton(QStringLiteral("Экспортировать"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setDefault(true);
+    btnCancel = new QPushButton(QStringLiteral("Отмена"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOK);
+    buttons->addWidget(btnCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(count);
+    layout->addLayout(range);
+    layout->addWidget(ckbManifest);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // The range never turns round: moving one end past the other takes it along.
+    connect(edtFrom, &QSpinBox::valueChanged, this, [this](int value) {
+        if (edtTo->value() < value)
+            edtTo->setValue(value);
+    });
+    connect(edtTo, &QSpinBox::valueChanged, this, [this](int value) {
+        if (edtFrom->value() > value)
+            edtFrom->setValue(value);
+    });
+    connect(btnFromCurrent, &QPushButton::clicked, this, [this] { edtFrom->setValue(FCurrent); });
+    connect(btnToCurrent, &QPushButton::clicked, this, [this] { edtTo->setValue(FCurrent); });
+    connect(btnWhole, &QPushButton::clicked, this, [this] {
+        edtFrom->setValue(0);
+        edtTo->setValue(FLast);
+    });
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+int32_t TExportForm::From() const
+{
+    return edtFrom->value();
+}
+
+int32_t TExportForm::To() const
+{
+    return edtTo->value();
+}
+
+bool TExportForm::Manifest() const
+{
+    return ckbManifest->isChecked();
+}

@@ -1,0 +1,542 @@
+// Exports read back with libavformat's demuxer: every packet is its frame's
+// JPEG bytes at its frame's time, the metadata as written; ffprobe and
+// sha256sum check the files as outside tools see them; failures and cancels
+// leave no file and an existing one untouched.
+#include "export/videoexport.h"
+
+#include "container/mjpgimage.h"
+#include "fixtures/files.h"
+#include "fixtures/fragmentbuilder.h"
+#include "fixtures/framemaker.h"
+
+#include "../support/outsidetool.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+}
+
+#include <openssl/evp.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace fixture;
+
+namespace {
+
+// A fragment whose frames have data (true) or not (false), each picture
+// distinct.
+std::unique_ptr<TMJPGImage> Fragment(const std::vector<bool>& frames, int fps = 5, int width = 32, int height = 24)
+{
+    THeaderLines header;
+    header.Camera = "\xC2\xF5\xEE\xE4 1"; // "Вход 1" in code page 1251
+    header.FPS = fps;
+    header.Width = width;
+    header.Height = height;
+    header.Frames = static_cast<int64_t>(frames.size());
+    header.PreAlarm = true;
+    TFragmentBuilder builder(header);
+    for (size_t i = 0; i < frames.size(); ++i) {
+        if (frames[i])
+            builder.Part(MakeFrame({.Index = static_cast<int>(i % 25), .Width = 32, .Height = 24,
+                                    .Quality = 50 + static_cast<int>(i / 25) % 40}));
+        else
+            builder.EmptyParts(1);
+    }
+    auto stream = builder.Stream();
+    return std::make_unique<TMJPGImage>(stream.get());
+}
+
+std::string Bytes(const TMJPGFrame& frame)
+{
+    return {reinterpret_cast<const char*>(frame.Data->Memory()), static_cast<size_t>(frame.Data->Size())};
+}
+
+struct TPacket {
+    std::string Data;
+    double Time = 0; // seconds
+    double Duration = 0;
+};
+
+struct TReadBack {
+    std::vector<TPacket> Packets;
+    double Duration = 0; // seconds
+    AVCodecID Codec = AV_CODEC_ID_NONE;
+    int Width = 0;
+    int Height = 0;
+    std::map<std::string, std::string> Metadata;
+};
+
+TReadBack ReadBack(const std::string& path)
+{
+    av_log_set_level(AV_LOG_ERROR);
+    TReadBack result;
+    AVFormatContext* context = nullptr;
+    if (avformat_open_input(&context, path.c_str(), nullptr, nullptr) < 0)
+        throw std::runtime_error("the demuxer cannot open " + path);
+    avformat_find_stream_info(context, nullptr);
+    const AVStream* stream = context->streams[0];
+    result.Codec = stream->codecpar->codec_id;
+    result.Width = stream->codecpar->width;
+    result.Height = stream->codecpar->height;
+    result.Duration = context->duration / double(AV_TIME_BASE);
+    const AVDictionaryEntry* entry = nullptr;
+    while ((entry = av_dict_get(context->metadata, "", entry, AV_DICT_IGNORE_SUFFIX)))
+        result.Metadata[entry->key] = entry->value;
+    AVPacket* packet = av_packet_alloc();
+    while (av_read_frame(context, packet) >= 0) {
+        if (packet->size > 0) // an AVI's empty chunks keep slots of frames without data
+            result.Packets.push_back({std::string(reinterpret_cast<const char*>(packet->data), packet->size),
+                                      packet->pts * av_q2d(stream->time_base),
+                                      packet->duration * av_q2d(stream->time_base)});
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    avformat_close_input(&context);
+    return result;
+}
+
+std::string Sha256(const std::string& bytes)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr);
+    std::string text;
+    char hex[3];
+    for (unsigned int i = 0; i < length; ++i) {
+        std::snprintf(hex, sizeof hex, "%02x", digest[i]);
+        text += hex;
+    }
+    return text;
+}
+
+std::vector<std::string> Entries(const fs::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Runs a shell command; its exit status and standard output.
+std::pair<int, std::string> Shell(const std::string& command)
+{
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return {-1, out};
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        out.append(buffer, n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+bool HaveProgram(const char* name)
+{
+    return Shell(std::string("command -v ") + name + " >/dev/null 2>&1").first == 0;
+}
+
+struct TCase {
+    const char* Name;
+    TExportContainer Container;
+    std::vector<bool> Frames;
+    int32_t From;
+    int32_t To; // -1: the last
+    int FPS;
+};
+
+std::string Extension(TExportContainer container)
+{
+    return container == TExportContainer::Matroska ? ".mkv" : ".avi";
+}
+
+class ExportCases : public testing::TestWithParam<TCase> {};
+
+} // namespace
+
+TEST_P(ExportCases, PacketsAreTheFramesBytesAtTheirTimes)
+{
+    const TCase& c = GetParam();
+    const auto image = Fragment(c.Frames, c.FPS);
+    TScratchFolder dir;
+    const std::string path = dir / (std::string("export") + Extension(c.Container));
+    TExportOptions options;
+    options.Container = c.Container;
+    options.From = c.From;
+    options.To = c.To;
+    const TExportResult result = ExportFragment(*image, path, options);
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{fs::path(path).filename().string()});
+
+    const int32_t to = c.To < 0 ? image->FrameCount() - 1 : c.To;
+    std::vector<int32_t> withData;
+    for (int32_t i = c.From; i <= to; ++i)
+        if (c.Frames[i])
+            withData.push_back(i);
+    EXPECT_EQ(result.Packets, static_cast<int32_t>(withData.size()));
+    EXPECT_EQ(result.Frames, to - c.From + 1);
+
+    TReadBack back = ReadBack(path);
+    EXPECT_EQ(back.Codec, AV_CODEC_ID_MJPEG);
+    EXPECT_EQ(back.Width, 32);
+    EXPECT_EQ(back.Height, 24);
+    ASSERT_EQ(back.Packets.size(), withData.size());
+    // Matroska keeps milliseconds, AVI the frame rate's own ticks.
+    const double tolerance = c.Container == TExportContainer::Matroska ? 0.0005 : 1e-9;
+    for (size_t k = 0; k < withData.size(); ++k) {
+        EXPECT_EQ(back.Packets[k].Data, Bytes(*image->GetFrame(withData[k]))) << "packet " << k;
+        EXPECT_NEAR(back.Packets[k].Time, double(withData[k] - c.From) / c.FPS, tolerance) << "packet " << k;
+    }
+    EXPECT_NEAR(back.Duration, double(to - c.From + 1) / c.FPS, 0.0015);
+
+    EXPECT_EQ(back.Metadata["title"], "Вход 1 05.03.2007 14:02:09");
+    const std::string comment = back.Metadata.count("comment") ? back.Metadata["comment"] : back.Metadata["COMMENT"];
+    EXPECT_EQ(comment, "Камера: Вход 1; событие: 05.03.2007 14:02:09; запись: 05.03.2007 14:02:00 - "
+                       "05.03.2007 14:02:20; тревога: pre");
+    if (c.Container == TExportContainer::Matroska)
+        EXPECT_EQ(back.Metadata["creation_time"].substr(0, 19), "2007-03-05T14:02:09");
+    else
+        EXPECT_EQ(back.Metadata["date"].substr(0, 10), "2007-03-05");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothContainers, ExportCases,
+    testing::Values(
+        TCase{"MatroskaWhole", TExportContainer::Matroska, std::vector<bool>(12, true), 0, -1, 5},
+        TCase{"AviWhole", TExportContainer::Avi, std::vector<bool>(12, true), 0, -1, 5},
+        TCase{"MatroskaRange", TExportContainer::Matroska, std::vector<bool>(30, true), 7, 19, 25},
+        TCase{"AviRange", TExportContainer::Avi, std::vector<bool>(30, true), 7, 19, 25},
+        // Frames without data keep their time: at the start, inside, at the end.
+        TCase{"MatroskaGaps", TExportContainer::Matroska, {false, true, true, false, false, true, false}, 0, -1, 3},
+        TCase{"AviGaps", TExportContainer::Avi, {false, true, true, false, false, true, false}, 0, -1, 3},
+        TCase{"MatroskaGapsInRange", TExportContainer::Matroska, {true, false, true, false, true, false}, 1, 3, 30},
+        TCase{"AviGapsInRange", TExportContainer::Avi, {true, false, true, false, true, false}, 1, 3, 30}),
+    [](const testing::TestParamInfo<TCase>& info) { return std::string(info.param.Name); });
+
+TEST(Export, ContainerFollowsTheExtension)
+{
+    EXPECT_EQ(ContainerForPath("a/b.mkv"), TExportContainer::Matroska);
+    EXPECT_EQ(ContainerForPath("b.MKV"), TExportContainer::Matroska);
+    EXPECT_EQ(ContainerForPath("b.Avi"), TExportContainer::Avi);
+    EXPECT_EQ(ContainerForPath("b.mp4"), std::nullopt);
+    EXPECT_EQ(ContainerForPath("mkv"), std::nullopt);
+    EXPECT_EQ(ContainerForPath("dir.mkv/b"), std::nullopt);
+}
+
+TEST(Export, PictureSizeFromTheFirstPictureWhenTheHeaderHasNone)
+{
+    const auto image = Fragment({false, true, true}, 5, 0, 0);
+    TScratchFolder dir;
+    ExportFragment(*image, dir / "a.mkv", {});
+    const TReadBack back = ReadBack(dir / "a.mkv");
+    EXPECT_EQ(back.Width, 32);
+    EXPECT_EQ(back.Height, 24);
+}
+
+TEST(Export, InputsThatCannotBeExportedLeaveNoFile)
+{
+    struct TBad {
+        std::vector<bool> Frames;
+        int32_t From, To;
+        int FPS;
+        const char* Message;
+    };
+    const TBad cases[] = {
+        {{false, false, false}, 0, -1, 5, "нет ни одного кадра с данными"},
+        {{true, false, false}, 1, 2, 5, "нет ни одного кадра с данными"},
+        {{true, true}, 0, 2, 5, "вне фрагмента"},
+        {{true, true}, -1, 1, 5, "вне фрагмента"},
+        {{true, true}, 1, 0, 5, "после последнего"},
+        {{true, true}, 0, 1, 0, "частота кадров"},
+        {{}, 0, -1, 5, "нет кадров"},
+    };
+    for (const TBad& c : cases) {
+        const auto image = Fragment(c.Frames, c.FPS);
+        TScratchFolder dir;
+        TExportOptions options;
+        options.From = c.From;
+        options.To = c.To;
+        options.Manifest = true;
+        try {
+            ExportFragment(*image, dir / "a.mkv", options);
+            ADD_FAILURE() << c.Message << ": no error";
+        } catch (const EExportInputError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
+        }
+        EXPECT_TRUE(Entries(dir.Path()).empty()) << c.Message;
+    }
+}
+
+namespace {
+
+// A folder with a file "a.mkv" already in it, which must survive a failed export.
+struct TFolderWithOldFile {
+    explicit TFolderWithOldFile(const fs::path& dir) : Dir(dir) { WriteFileBytes((Dir / "a.mkv").string(), "old"); }
+    void ExpectOnlyTheOldFile() const { ExpectOnlyOldFile(Dir); }
+    static void ExpectOnlyOldFile(const fs::path& dir)
+    {
+        EXPECT_EQ(Entries(dir), std::vector<std::string>{"a.mkv"});
+        EXPECT_EQ(ReadFileBytes((dir / "a.mkv").string()), "old");
+    }
+    fs::path Dir;
+};
+
+// A small tmpfs, for a disk that really fills up (needs root).
+class TSmallDisk {
+public:
+    TSmallDisk(const fs::path& at, const char* options) : FPath(at)
+    {
+        fs::create_directories(at);
+        FMounted = ::mount("tmpfs", at.c_str(), "tmpfs", 0, options) == 0;
+    }
+    ~TSmallDisk()
+    {
+        if (FMounted)
+            ::umount(FPath.c_str());
+    }
+    bool Mounted() const { return FMounted; }
+
+private:
+    fs::path FPath;
+    bool FMounted = false;
+};
+
+std::vector<bool> ManyFrames(int count)
+{
+    return std::vector<bool>(static_cast<size_t>(count), true);
+}
+
+} // namespace
+
+TEST(Export, AFullDiskLeavesNoFileAndTheOldOneUntouched)
+{
+    const auto image = Fragment(ManyFrames(200), 25);
+    for (const TExportContainer container : {TExportContainer::Matroska, TExportContainer::Avi}) {
+        // Every write past the first 20000 bytes finds the disk full.
+        TScratchFolder dir;
+        const TFolderWithOldFile folder(dir.Path());
+        TExportOptions options;
+        options.Container = container;
+        options.Manifest = true;
+        long written = 0;
+        options.Write = [&](int fd, const void* data, unsigned long size) -> long {
+            if (written + static_cast<long>(size) > 20000) {
+                errno = ENOSPC;
+                return -1;
+            }
+            written += static_cast<long>(size);
+            return ::write(fd, data, size);
+        };
+        try {
+            ExportFragment(*image, dir / "a.mkv", options);
+            ADD_FAILURE() << "no error";
+        } catch (const EExportError& e) {
+            EXPECT_NE(std::string(e.what()).find("a.mkv"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(SystemErrorText(ENOSPC)), std::string::npos) << e.what();
+        }
+        folder.ExpectOnlyTheOldFile();
+    }
+}
+
+TEST(Export, ARealFullDiskLeavesNoFile)
+{
+    TScratchFolder dir;
+    // 64 KiB of tmpfs; the export needs more than that.
+    const TSmallDisk disk(dir.Path() / "disk", "size=64k");
+    if (!disk.Mounted()) {
+        if (geteuid() == 0)
+            FAIL() << "a tmpfs could not be mounted as root";
+        GTEST_SKIP() << "mounting a small tmpfs needs root (the injected full disk above runs everywhere)";
+    }
+    const TFolderWithOldFile folder(dir.Path() / "disk");
+    const auto image = Fragment(ManyFrames(200), 25);
+    try {
+        ExportFragment(*image, (dir.Path() / "disk" / "a.mkv").string(), {});
+        ADD_FAILURE() << "no error";
+    } catch (const EExportError& e) {
+        EXPECT_NE(std::string(e.what()).find(SystemErrorText(ENOSPC)), std::string::npos) << e.what();
+    }
+    folder.ExpectOnlyTheOldFile();
+}
+
+TEST(Export, AnUnwritableFolderIsAClearError)
+{
+    TScratchFolder dir;
+    const fs::path target = dir.Path() / "locked";
+    // Root writes anywhere it may; a read-only tmpfs stops it too.
+    const TSmallDisk disk(target, "size=64k");
+    if (disk.Mounted()) {
+        WriteFileBytes((target / "a.mkv").string(), "old");
+        ASSERT_EQ(::mount("tmpfs", target.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
+    } else {
+        fs::create_directories(target);
+        WriteFileBytes((target / "a.mkv").string(), "old");
+        fs::permissions(target, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    const auto image = Fragment(ManyFrames(3));
+    try {
+        ExportFragment(*image, (target / "a.mkv").string(), {});
+        ADD_FAILURE() << "no error";
+    } catch (const EExportError& e) {
+        EXPECT_NE(std::string(e.what()).find(target.string()), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("Не могу создать файл"), std::string::npos) << e.what();
+    }
+    TFolderWithOldFile::ExpectOnlyOldFile(target);
+    if (disk.Mounted())
+        ::mount("tmpfs", target.c_str(), "tmpfs", MS_REMOUNT, "size=64k");
+    else
+        fs::permissions(target, fs::perms::owner_all);
+}
+
+TEST(Export, CancelLeavesNoFileAndTheOldOneUntouched)
+{
+    const auto image = Fragment(ManyFrames(20));
+    for (const bool manifest : {false, true}) {
+        TScratchFolder dir;
+        const TFolderWithOldFile folder(dir.Path());
+        TExportOptions options;
+        options.Manifest = manifest;
+        int32_t seen = 0;
+        options.Progress = [&](int32_t done, int32_t total) {
+            EXPECT_EQ(total, 20);
+            seen = done;
+            return done < (manifest ? 20 : 5); // with a manifest: after the last frame
+        };
+        EXPECT_THROW(ExportFragment(*image, dir / "a.mkv", options), EExportCancelled);
+        EXPECT_EQ(seen, manifest ? 20 : 5);
+        folder.ExpectOnlyTheOldFile();
+    }
+}
+
+TEST(Export, ReplacesAnExistingFileWhenComplete)
+{
+    TScratchFolder dir;
+    WriteFileBytes(dir / "a.avi", "old");
+    const auto image = Fragment(ManyFrames(4));
+    TExportOptions options;
+    options.Container = TExportContainer::Avi;
+    ExportFragment(*image, dir / "a.avi", options);
+    EXPECT_EQ(ReadBack(dir / "a.avi").Packets.size(), 4u);
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"a.avi"});
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "a.avi").c_str(), &st), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask); // not a temporary file's 0600
+}
+
+TEST(Export, ManifestIsCheckedBySha256sumAndFrameByFrame)
+{
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("sha256sum"), "sha256sum (Debian package coreutils)");
+    TScratchFolder dir;
+    const auto image = Fragment({true, false, true, true, false, true});
+    // The fragment's own file, in a folder beside the export's.
+    fs::create_directories(dir.Path() / "in");
+    fs::create_directories(dir.Path() / "out");
+    const std::string source = (dir.Path() / "in" / "fragment.mjpg").string();
+    {
+        TFileStream file(source, TFileMode::fmCreate);
+        image->SaveToStream(&file);
+    }
+    TExportOptions options;
+    options.Manifest = true;
+    options.From = 1;
+    options.To = 5;
+    options.SourcePath = source;
+    const std::string out = (dir.Path() / "out" / "Вход 1.mkv").string();
+    const TExportResult result = ExportFragment(*image, out, options);
+    EXPECT_EQ(result.ManifestPath, out + ".sha256");
+    EXPECT_EQ(Entries(dir.Path() / "out"), (std::vector<std::string>{"Вход 1.mkv", "Вход 1.mkv.sha256"}));
+
+    const auto [status, text] = Shell("cd '" + (dir.Path() / "out").string() + "' && sha256sum -c 'Вход 1.mkv.sha256'");
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_NE(text.find("Вход 1.mkv: OK"), std::string::npos) << text;
+    EXPECT_NE(text.find("fragment.mjpg: OK"), std::string::npos) << text;
+
+    const std::string manifest = ReadFileBytes(result.ManifestPath);
+    std::istringstream lines(manifest);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, Sha256(ReadFileBytes(out)) + "  Вход 1.mkv");
+    std::getline(lines, line);
+    EXPECT_EQ(line, Sha256(ReadFileBytes(source)) + "  ../in/fragment.mjpg");
+    std::getline(lines, line);
+    EXPECT_EQ(line, "# frames 1..5 of 6, 5 fps, 3 with data");
+    for (const int32_t index : {2, 3, 5}) {
+        std::getline(lines, line);
+        EXPECT_EQ(line, "# frame " + std::to_string(index) + " " + Sha256(Bytes(*image->GetFrame(index))));
+    }
+    EXPECT_FALSE(std::getline(lines, line)) << line;
+
+    // A changed picture no longer matches.
+    std::string changed = ReadFileBytes(out);
+    changed[changed.size() / 2] ^= 1;
+    WriteFileBytes(out, changed);
+    EXPECT_NE(Shell("cd '" + (dir.Path() / "out").string() + "' && sha256sum -c --quiet 'Вход 1.mkv.sha256' 2>&1").first, 0);
+}
+
+TEST(Export, ManifestOfAFragmentWithoutAFile)
+{
+    TScratchFolder dir;
+    const auto image = Fragment({true, true});
+    const std::string fetched = "the fetched bytes";
+    TExportOptions options;
+    options.Manifest = true;
+    options.SourceBytes = reinterpret_cast<const uint8_t*>(fetched.data());
+    options.SourceSize = static_cast<int64_t>(fetched.size());
+    ExportFragment(*image, dir / "a.mkv", options);
+    const std::string manifest = ReadFileBytes(dir / "a.mkv.sha256");
+    EXPECT_NE(manifest.find("\n# fragment (no file): sha256 " + Sha256(fetched) + "\n"), std::string::npos) << manifest;
+}
+
+TEST(Export, FfprobeSeesMjpegAtTheFrameRateWithEveryFrame)
+{
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("ffprobe"), "ffprobe (Debian package ffmpeg)");
+    const auto image = Fragment({true, true, false, true, true, true, true}, 25);
+    for (const TExportContainer container : {TExportContainer::Matroska, TExportContainer::Avi}) {
+        TScratchFolder dir;
+        const std::string path = dir / ("a" + Extension(container));
+        TExportOptions options;
+        options.Container = container;
+        ExportFragment(*image, path, options);
+        const auto [status, text] =
+            Shell("ffprobe -v error -count_packets -select_streams v:0 -show_entries "
+                  "stream=codec_name,avg_frame_rate,nb_frames,nb_read_packets,width,height -of default=noprint_wrappers=1 '" +
+                  path + "'");
+        ASSERT_EQ(status, 0) << text;
+        EXPECT_NE(text.find("codec_name=mjpeg\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("width=32\nheight=24\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("avg_frame_rate=25/1\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("nb_read_packets=6\n"), std::string::npos) << text;
+        if (container == TExportContainer::Avi) { // seven slots, the empty one kept
+            EXPECT_NE(text.find("nb_frames=7\n"), std::string::npos) << text;
+        }
+    }
+}
+
+TEST(Export, ManifestOfANameSha256sumMustEscape)
+{
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("sha256sum"), "sha256sum (Debian package coreutils)");
+    TScratchFolder dir;
+    const auto image = Fragment({true, true});
+    TExportOptions options;
+    options.Manifest = true;
+    ExportFragment(*image, dir / "a\\b\nc.mkv", options);
+    const auto [status, text] = Shell("cd '" + dir.Path().string() + "' && sha256sum -c *.sha256");
+    EXPECT_EQ(status, 0) << text;
+    EXPECT_EQ(ReadFileBytes(dir / "a\\b\nc.mkv.sha256").substr(0, 1), "\\");
+}

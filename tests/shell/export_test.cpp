@@ -1,0 +1,314 @@
+// "Экспорт видео..." in the main window: where it stands and when it is
+// enabled, the real dialogs it shows (save dialog, export parameters,
+// progress, messages) and what it writes.
+#include "fakedialogs.h"
+#include "fragmentfiles.h"
+#include "modalprobe.h"
+#include "overridecursor.h"
+#include "passobserver.h"
+#include "player/vplayerform.h"
+#include "shell/exportform.h"
+#include "shell/mainform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TFragmentPlan Plan(std::vector<bool> frames, int fps = 25)
+{
+    TFragmentPlan plan;
+    plan.FPS = fps;
+    plan.Frames = std::move(frames);
+    return plan;
+}
+
+QStringList FolderEntries(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+class ExportCommandTest : public testing::Test {
+protected:
+    TMainForm Form;
+
+    void Open(const QString& path)
+    {
+        TFakeDialogs dialogs;
+        dialogs.FileAnswers.push_back(path);
+        Form.actFileOpen->trigger();
+    }
+};
+
+// Answers the export parameters dialog: the range and the manifest.
+void AnswerParameters(int from, int to, bool manifest, bool accept = true)
+{
+    WhenModal([=](QWidget* modal) {
+        auto* form = qobject_cast<TExportForm*>(modal);
+        if (!form) {
+            ADD_FAILURE() << "not the export parameters: " << modal->metaObject()->className();
+            modal->close();
+            return;
+        }
+        form->edtFrom->setValue(from);
+        form->edtTo->setValue(to);
+        form->ckbManifest->setChecked(manifest);
+        (accept ? form->btnOK : form->btnCancel)->click();
+    });
+}
+
+} // namespace
+
+TEST_F(ExportCommandTest, StandsAfterOpenAndIsEnabledForAFragmentWithPictures)
+{
+    const QList<QAction*> items = Form.mmFile->actions();
+    ASSERT_GE(items.size(), 3);
+    EXPECT_EQ(items[0], Form.actFileOpen);
+    EXPECT_EQ(items[1], Form.actFileExport);
+    EXPECT_TRUE(items[2]->isSeparator());
+    EXPECT_EQ(Form.actFileExport->text(), QStringLiteral("Экспорт видео..."));
+    EXPECT_EQ(Form.actFileExport->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    EXPECT_EQ(Form.actFileExport->toolTip(),
+              QStringLiteral("Сохранить видеофрагмент в формате, который откроет любой проигрыватель"));
+    EXPECT_EQ(Form.actFileExport->statusTip(), Form.actFileExport->toolTip());
+
+    EXPECT_FALSE(Form.actFileExport->isEnabled()); // nothing loaded
+    Open(WriteFragmentFile(QStringLiteral("nodata.mjpg"), Plan({false, false})));
+    EXPECT_FALSE(Form.actFileExport->isEnabled());
+    Open(WriteFragmentFile(QStringLiteral("some.mjpg"), Plan({false, true})));
+    EXPECT_TRUE(Form.actFileExport->isEnabled());
+    Open(WriteTextFile(QStringLiteral("text.mjpg"), "not a fragment"));
+    EXPECT_FALSE(Form.actFileExport->isEnabled());
+
+    // A fragment from the archive (loaded from memory) can be exported too.
+    const auto stream = BuildFragment(Plan({true, true}));
+    ASSERT_TRUE(VPlayerForm->LoadStream(stream.get()));
+    Form.UpdateActions();
+    EXPECT_TRUE(Form.actFileExport->isEnabled());
+    EXPECT_TRUE(VPlayerForm->FileName.isEmpty());
+}
+
+TEST_F(ExportCommandTest, DisabledWhilePlaying)
+{
+    TFragmentPlan plan = Plan({true, true, true}, -1); // the loop spins until the test stops it
+    Open(WriteFragmentFile(QStringLiteral("play.mjpg"), plan));
+    std::vector<bool> seen;
+    TPassObserver observer(VPlayerForm->actStop, [&](int pass) {
+        seen.push_back(Form.actFileExport->isEnabled());
+        if (pass == 2)
+            VPlayerForm->actPause->trigger();
+    });
+    VPlayerForm->actPlay->trigger();
+    observer.Finish();
+    EXPECT_EQ(seen, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(Form.actFileExport->isEnabled()); // paused
+}
+
+TEST_F(ExportCommandTest, RealDialogsFromTheMenuToTheSuccessMessage)
+{
+    const QString source = WriteFragmentFile(QStringLiteral("real.mjpg"), Plan({true, true, false, true, true}));
+    Open(source);
+    VPlayerForm->actNextFrame->trigger(); // frame 1 is at hand
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("Вход.avi"));
+
+    QString title, proposed, parametersTitle, messageText, messageTitle;
+    QStringList types;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int defaultFrom = -1, defaultTo = -1;
+    bool defaultManifest = false;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog) {
+            ADD_FAILURE() << "not a file dialog";
+            modal->close();
+            return;
+        }
+        title = dialog->windowTitle();
+        auto* typeList = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        for (int i = 0; typeList && i < typeList->count(); ++i)
+            types << typeList->itemText(i);
+        proposed = name ? name->text() : QString();
+        // The parameters come next: whole fragment by default, the current frame at hand.
+        WhenModal([&](QWidget* second) {
+            auto* form = qobject_cast<TExportForm*>(second);
+            if (!form) {
+                ADD_FAILURE() << "not the export parameters";
+                second->close();
+                return;
+            }
+            parametersTitle = form->windowTitle();
+            defaultFrom = form->edtFrom->value();
+            defaultTo = form->edtTo->value();
+            defaultManifest = form->ckbManifest->isChecked();
+            form->btnFromCurrent->click();
+            WhenModal([&](QWidget* third) {
+                auto* box = qobject_cast<QMessageBox*>(third);
+                if (!box) {
+                    ADD_FAILURE() << "not a message box";
+                    third->close();
+                    return;
+                }
+                messageTitle = box->windowTitle();
+                messageText = box->text();
+                icon = box->icon();
+                box->button(QMessageBox::Ok)->click();
+            });
+            form->btnOK->click();
+        });
+        auto* box = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        if (!name || !box || !box->button(QDialogButtonBox::Save)) {
+            ADD_FAILURE() << "not Qt's own file dialog";
+            dialog->reject();
+            return;
+        }
+        name->setText(path);
+        box->button(QDialogButtonBox::Save)->click();
+    });
+    Form.actFileExport->trigger();
+
+    EXPECT_EQ(title, QStringLiteral("Экспорт видеофрагмента"));
+    EXPECT_EQ(types, (QStringList{QStringLiteral("Видео Matroska (*.mkv)"), QStringLiteral("Видео AVI (*.avi)")}));
+    EXPECT_EQ(proposed, QStringLiteral("1899-12-30 00-00-00.mkv")) << proposed.toStdString();
+    EXPECT_EQ(parametersTitle, QStringLiteral("Параметры экспорта"));
+    EXPECT_EQ(defaultFrom, 0);
+    EXPECT_EQ(defaultTo, 4);
+    EXPECT_TRUE(defaultManifest);
+    EXPECT_EQ(messageTitle, Form.windowTitle());
+    EXPECT_EQ(messageText, QStringLiteral("Видеофрагмент экспортирован."));
+    EXPECT_EQ(icon, QMessageBox::Information);
+    EXPECT_EQ(FolderEntries(out.path()), (QStringList{QStringLiteral("Вход.avi"), QStringLiteral("Вход.avi.sha256")}));
+    // Frames 1..4: three pictures, and the manifest names the fragment's file.
+    QFile manifest(path + QStringLiteral(".sha256"));
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(manifest.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("  Вход.avi\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("real.mjpg\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("# frames 1..4 of 5, 25 fps, 3 with data\n"))) << text.toStdString();
+}
+
+TEST_F(ExportCommandTest, FailureShowsTheReasonAndLeavesNoFile)
+{
+    Open(WriteFragmentFile(QStringLiteral("fail.mjpg"), Plan({true, true})));
+    QTemporaryDir out;
+    TFakeDialogs dialogs;
+    dialogs.FileAnswers.push_back(out.filePath(QStringLiteral("missing/a.mkv")));
+    AnswerParameters(0, 1, true);
+    Form.actFileExport->trigger();
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    const TRecordedMessage& m = dialogs.Messages[0];
+    EXPECT_EQ(m.Icon, TMsgIcon::Error);
+    EXPECT_EQ(m.Title, Form.windowTitle());
+    const QStringList lines = m.Text.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 2) << m.Text.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Не могу экспортировать видеофрагмент!"));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("Не могу создать файл в папке"))) << m.Text.toStdString();
+    EXPECT_TRUE(FolderEntries(out.path()).isEmpty());
+    ASSERT_EQ(dialogs.FileDialogs.size(), 1u);
+    EXPECT_EQ(dialogs.FileDialogs[0].Title, QStringLiteral("Экспорт видеофрагмента"));
+    EXPECT_EQ(dialogs.FileDialogs[0].Filter, QStringLiteral("Видео Matroska (*.mkv)|*.mkv|Видео AVI (*.avi)|*.avi"));
+}
+
+TEST_F(ExportCommandTest, ShortExportUnderTheWaitCursorAndAskingBeforeReplacing)
+{
+    Open(WriteFragmentFile(QStringLiteral("short.mjpg"), Plan({true, true, true})));
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("a.mkv"));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+
+    TFakeDialogs dialogs;
+    // No: the old file stays, nothing more is asked.
+    dialogs.FileAnswers.push_back(path);
+    dialogs.MessageAnswers.push_back(mrNo);
+    Form.actFileExport->trigger();
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Warning);
+    EXPECT_TRUE(dialogs.Messages[0].Text.startsWith(QStringLiteral("Файл с таким именем уже существует!\n")));
+    EXPECT_EQ(FolderEntries(out.path()), QStringList{QStringLiteral("a.mkv")});
+
+    // Yes: replaced; the wait cursor is down again when the message comes.
+    dialogs.FileAnswers.push_back(path);
+    AnswerParameters(0, 2, false);
+    Form.actFileExport->trigger();
+    ASSERT_EQ(dialogs.Messages.size(), 3u);
+    EXPECT_EQ(dialogs.Messages[2].Text, QStringLiteral("Видеофрагмент экспортирован."));
+    EXPECT_EQ(dialogs.Messages[2].Icon, TMsgIcon::Information);
+    EXPECT_NE(dialogs.Messages[2].Cursor, Qt::WaitCursor);
+    EXPECT_EQ(FolderEntries(out.path()), QStringList{QStringLiteral("a.mkv")});
+    EXPECT_GT(QFileInfo(path).size(), 3);
+}
+
+TEST_F(ExportCommandTest, LongExportShowsProgressAndCancelLeavesNoFile)
+{
+    Open(WriteFragmentFile(QStringLiteral("long.mjpg"), Plan(std::vector<bool>(200, true))));
+    Form.ExportProgressBytes = 0; // every export counts as long here
+    QTemporaryDir out;
+    TFakeDialogs dialogs;
+    dialogs.FileAnswers.push_back(out.filePath(QStringLiteral("a.avi")));
+    QString label, cancelCaption;
+    int maximum = -1;
+    AnswerParameters(0, 199, true);
+    // Cancel as soon as the progress window is up.
+    QString progressTitle;
+    struct TCancelOnShow : QObject {
+        QString* Title;
+        QString* Label;
+        QString* Cancel;
+        int* Maximum;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            auto* progress = qobject_cast<QProgressDialog*>(watched);
+            if (progress && event->type() == QEvent::Show) {
+                *Title = progress->windowTitle();
+                *Label = progress->labelText();
+                *Maximum = progress->maximum();
+                if (auto* button = progress->findChild<QPushButton*>())
+                    *Cancel = button->text();
+                QMetaObject::invokeMethod(progress, &QProgressDialog::cancel, Qt::QueuedConnection);
+            }
+            return false;
+        }
+    } filter;
+    filter.Title = &progressTitle;
+    filter.Label = &label;
+    filter.Cancel = &cancelCaption;
+    filter.Maximum = &maximum;
+    qApp->installEventFilter(&filter);
+    Form.actFileExport->trigger();
+    qApp->removeEventFilter(&filter);
+
+    EXPECT_EQ(progressTitle, QStringLiteral("Экспорт видеофрагмента"));
+    EXPECT_EQ(label, QStringLiteral("Экспорт видеофрагмента..."));
+    EXPECT_EQ(cancelCaption, QStringLiteral("Отмена"));
+    EXPECT_EQ(maximum, 200);
+    EXPECT_TRUE(dialogs.Messages.empty()); // a cancel is not a failure
+    EXPECT_TRUE(FolderEntries(out.path()).isEmpty());
+
+    // Without a cancel the same export completes behind the progress window.
+    dialogs.FileAnswers.push_back(out.filePath(QStringLiteral("a.avi")));
+    AnswerParameters(0, 199, true);
+    Form.actFileExport->trigger();
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("Видеофрагмент экспортирован."));
+    EXPECT_EQ(FolderEntries(out.path()), (QStringList{QStringLiteral("a.avi"), QStringLiteral("a.avi.sha256")}));
+}

@@ -1,0 +1,81 @@
+// mjpgtool export: a fragment (or frames of it) copied into Matroska or AVI
+// without touching a byte of any picture, with a manifest when asked.
+#include "archiverequest.h"
+#include "commandline.h"
+#include "commands.h"
+#include "fragmentfiles.h"
+
+#include "export/videoexport.h"
+
+#include <iostream>
+#include <limits>
+
+namespace {
+
+int32_t ParseFrameIndex(const TCommandLine& cl, const char* name, int32_t fallback)
+{
+    const auto text = cl.Value(name);
+    if (!text)
+        return fallback;
+    if (text->empty() || text->size() > 10 || text->find_first_not_of("0123456789") != std::string::npos ||
+        std::stoll(*text) > std::numeric_limits<int32_t>::max())
+        throw EUsageError(std::string("неверный номер кадра --") + name + " \"" + *text + "\"");
+    return static_cast<int32_t>(std::stoll(*text));
+}
+
+} // namespace
+
+int RunExport(const TArguments& args)
+{
+    const TCommandLine cl(args, {{"from", true}, {"to", true}, {"manifest", false}});
+    if (cl.Positional.size() != 2)
+        throw EUsageError("export: нужны файл фрагмента и файл OUT.mkv или OUT.avi");
+    const std::string& in = cl.Positional[0];
+    const std::string& out = cl.Positional[1];
+    const auto container = ContainerForPath(out);
+    if (!container)
+        throw EUsageError("export: формат \"" + out + "\" не известен (нужно расширение .mkv или .avi)");
+
+    TExportOptions options;
+    options.Container = *container;
+    options.From = ParseFrameIndex(cl, "from", 0);
+    options.To = ParseFrameIndex(cl, "to", -1);
+    options.Manifest = cl.Has("manifest");
+    options.SourcePath = in;
+
+    const auto image = LoadFragmentFile(in);
+    if (!image->Header->IsValid()) {
+        std::cerr << "mjpgtool: \"" << in << "\" не является фрагментом MJPG; \"" << out << "\" не создан\n";
+        return esInvalid;
+    }
+    const int32_t last = image->FrameCount() - 1;
+    const int32_t to = options.To < 0 ? last : options.To;
+    if (last >= 0 && (options.From > last || to > last || options.From > to))
+        throw EUsageError("export: кадры " + std::to_string(options.From) + ".." + std::to_string(to) +
+                          " вне фрагмента \"" + in + "\" (кадры 0.." + std::to_string(last) + ")");
+    try {
+        CheckExportRange(*image, options.From, to);
+    } catch (const EExportInputError& e) {
+        std::cerr << "mjpgtool: \"" << in << "\": " << e.what() << "; \"" << out << "\" не создан\n";
+        return esInvalid;
+    }
+
+    // Ctrl+C ends the export between two frames; its files are removed.
+    TInterruptWatch watch([] {});
+    options.Progress = [](int32_t, int32_t) { return !Interrupted(); };
+    try {
+        const TExportResult result = ExportFragment(*image, out, options);
+        std::cout << "Экспортировано кадров с данными: " << result.Packets << " (кадры " << options.From << ".." << to
+                  << ") в \"" << out << "\"";
+        if (!result.ManifestPath.empty())
+            std::cout << ", контрольные суммы в \"" << result.ManifestPath << "\"";
+        std::cout << "\n";
+    } catch (const EExportCancelled&) {
+        std::cerr << "mjpgtool: прервано; \"" << out << "\" не создан\n";
+        return esInterrupted;
+    } catch (const EExportError& e) {
+        std::cerr << "mjpgtool: " << e.what() << "\n";
+        return esIOError;
+    }
+    return esOk;
+}
