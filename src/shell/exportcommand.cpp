@@ -59,14 +59,17 @@ void TMainForm::actFileExportExecute()
     if (!actFileExport->isEnabled())
         return;
     TVPlayerForm* player = VPlayerForm;
-    const TMJPGImage& image = *player->Image;
+    const TMJPGImage* asked = player->Image.get();
+    // The dialogs are modal, but a fragment may still be replaced meanwhile
+    // (a fetch that ends): the fragment asked about is exported, or none.
+    auto stillLoaded = [&] { return player->Image && player->Image.get() == asked; };
 
     ExportDialog.Title = QStringLiteral("Экспорт видеофрагмента");
     ExportDialog.Filter = kExportFilter;
     if (ExportDialog.FilterIndex != 2)
         ExportDialog.FilterIndex = 1;
     ExportDialog.DefaultExt = ExportDialog.FilterIndex == 2 ? QStringLiteral("avi") : QStringLiteral("mkv");
-    ExportDialog.FileName = DefaultFragmentName(*image.Header);
+    ExportDialog.FileName = DefaultFragmentName(*asked->Header);
     if (!Dialogs().SaveFileName(this, ExportDialog))
         return;
     QString path = ExportDialog.FileName;
@@ -83,9 +86,14 @@ void TMainForm::actFileExportExecute()
             return;
     }
 
-    TExportForm form(image.FrameCount(), player->FramePos.CurrentFrame ? player->FramePos.Index : -1, this);
+    if (!stillLoaded())
+        return;
+    TExportForm form(asked->FrameCount(), player->FramePos.CurrentFrame ? player->FramePos.Index : -1, this);
     if (form.exec() != QDialog::Accepted)
         return;
+    if (!stillLoaded())
+        return;
+    const TMJPGImage& image = *player->Image;
 
     TExportOptions options;
     options.Container = container;
