@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # helpman.sh PROGRAM MANPAGE: PROGRAM --help and --version answer with exit
-# status 0 and without a display; the options --help lists are exactly
+# status 0 and without a display (and not 0 when the text cannot be written); the options --help lists are exactly
 # those the manual page (roff source, gzipped or not) describes; --version
 # names the program and the version the manual page's title gives.
 set -euo pipefail
@@ -20,6 +20,10 @@ options() { grep -oE -- '--[a-z][a-z0-9-]*' | sort -u; }
 help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --help) || fail "--help ended with status $?"
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --version) || fail "--version ended with status $?"
 printf '%s\n' "$help" | grep -q 'Использование' || fail "--help is not the Russian help text"
+# A text that cannot be written is a failure, not a success.
+if [ -w /dev/full ] && "$program" --version > /dev/full 2>/dev/null; then
+  fail "--version into a full disk ended with status 0"
+fi
 
 manual=$(read_page | sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' -e 's/\\c$//')
 if ! differences=$(diff <(printf '%s\n' "$help" | options) <(printf '%s\n' "$manual" | described | options)); then
