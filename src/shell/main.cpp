@@ -4,9 +4,12 @@
 #include "archive/password.h"
 #include "archive/gui/guicompletion.h"
 #include "commandline.h"
+#include "core/cp1251.h"
+#include "helptext.h"
 #include "http/curllibrary.h"
 #include "mainform.h"
 #include "passwordform.h"
+#include "programinfo/programinfo.h"
 #include "startup.h"
 #include "uikit/guarded.h"
 
@@ -67,6 +70,8 @@ std::optional<TArchiveSettings> ArchiveSettings(const TArchiveArguments& argumen
 
 int main(int argc, char** argv)
 {
+    if (const int status = AnswerHelpOrVersion(argc, argv, ProgramName, PlayerHelp, 1); status >= 0)
+        return status;
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "mjpgplayer: нет графического дисплея (переменные DISPLAY и WAYLAND_DISPLAY не заданы).\n"

@@ -2,7 +2,10 @@
 // fragments over HTTP, for trying the player's archive functions and for the
 // tests. See the usage text.
 #include "archiveserver.h"
+#include "helptext.h"
+
 #include "core/cp1251.h"
+#include "programinfo/programinfo.h"
 
 #include <csignal>
 #include <cstdio>
@@ -16,26 +19,6 @@
 #include <thread>
 
 namespace {
-
-const char* const kUsage =
-    "usage: archive-server [options] FOLDER\n"
-    "Serves the *.mjpg files of FOLDER (\"SN-ISSUE.mjpg\" gives a fragment its\n"
-    "serial number and fragment number) as an archive server:\n"
-    "  GET /list[?begin=YYYYMMDDHHNNSS&end=...&sn=N]   one line per fragment\n"
-    "  GET /video?sn=N&issue=M                         the fragment's bytes\n"
-    "options:\n"
-    "  --host ADDRESS    address to listen on (default 127.0.0.1)\n"
-    "  --port N          port (default 0: a free one; the first line of output names it)\n"
-    "  --user NAME       require basic authentication as NAME, with the password\n"
-    "                    from the environment variable MJPG_ARCHIVE_PASSWORD\n"
-    "  --log FILE        append the request log to FILE (default: standard error)\n"
-    "for tests:\n"
-    "  --delay MS        wait MS milliseconds before answering\n"
-    "  --status N        answer every authenticated request with status N\n"
-    "  --stall           send status and headers, then nothing until the server stops\n"
-    "  --cut-body N      send only the first N bytes of a body, then close\n"
-    "  --list-lines N    answer \"list\" with N generated lines\n"
-    "  --only list|video the delay, status, stall and cut apply to that request only\n";
 
 int Usage(const std::string& problem)
 {
@@ -58,6 +41,8 @@ bool ParseInt(const std::string& text, int64_t& value)
 
 int main(int argc, char** argv)
 {
+    if (const int status = AnswerHelpOrVersion(argc, argv, "archive-server", kUsage, 1); status >= 0)
+        return status;
     TServerOptions options;
     std::string logPath;
     for (int i = 1; i < argc; ++i) {

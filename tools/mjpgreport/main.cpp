@@ -1,8 +1,11 @@
 // mjpgreport FILE --frame N --pdf|--html|--rtf OUT
 // Writes the frame report of frame N of an MJPG fragment file, as the
 // player's "Печать" builds it (no organization, not from an archive record).
+#include "helptext.h"
+
 #include "container/mjpgimage.h"
 #include "core/streams.h"
+#include "programinfo/programinfo.h"
 #include "report/exportsettings.h"
 #include "report/framereport.h"
 #include "report/htmlexport.h"
@@ -117,6 +120,8 @@ void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& message
 
 int main(int argc, char** argv)
 {
+    if (const int status = AnswerHelpOrVersion(argc, argv, "mjpgreport", kHelpText, 1); status >= 0)
+        return status;
     const std::optional<TArguments> arguments = Parse(argc, argv);
     if (!arguments) {
         std::fputs(Usage, stderr);

@@ -2,6 +2,8 @@
 // commands and turns their errors into exit statuses and messages.
 #include "commandline.h"
 #include "commands.h"
+#include "helptext.h"
+#include "programinfo/programinfo.h"
 
 #include <cstring>
 #include <exception>
@@ -24,45 +26,6 @@ constexpr TCommand kCommands[] = {
     {"archive", RunArchive},
     {"export", RunExport},
 };
-
-const char* const kUsage =
-    "Использование:\n"
-    "  mjpgtool info [--json] FILE\n"
-    "      заголовок и список кадров фрагмента (--json: один объект JSON)\n"
-    "  mjpgtool extract FILE DIR\n"
-    "      каждый кадр с данными в DIR/NNNNNN.jpg (NNNNNN - номер кадра)\n"
-    "  mjpgtool pack [параметры] OUT JPEG...\n"
-    "      фрагмент из файлов JPEG; ширина и высота берутся из первого файла\n"
-    "      --camera ТЕКСТ    имя камеры\n"
-    "      --event ДАТА      время события   (дд.мм.гггг чч:мм:сс)\n"
-    "      --begin ДАТА      начало записи   (дд.мм.гггг чч:мм:сс)\n"
-    "      --end ДАТА        конец записи    (дд.мм.гггг чч:мм:сс)\n"
-    "      --fps N           кадров в секунду (по умолчанию 25)\n"
-    "      --pre             запись до тревоги (по умолчанию после)\n"
-    "      --boundary СЛОВО  граница частей (по умолчанию mjpgboundary)\n"
-    "  mjpgtool rewrite IN OUT\n"
-    "      загрузить фрагмент и сохранить его заново\n"
-    "  mjpgtool archive list СЕРВЕР[:ПОРТ] [параметры]\n"
-    "      фрагменты архива за интервал, по строке на фрагмент (поля через табуляцию:\n"
-    "      серийный номер, номер, событие, камера, начало, конец, разрешение, FPS,\n"
-    "      кадров, pre/post)\n"
-    "      --begin ДАТА      начало интервала (дд.мм.гггг чч:мм:сс)\n"
-    "      --end ДАТА        конец интервала  (дд.мм.гггг чч:мм:сс)\n"
-    "      --sn N            только фрагменты с этим серийным номером\n"
-    "      --user ИМЯ        имя пользователя сервера\n"
-    "      --json            массив объектов JSON\n"
-    "  mjpgtool archive fetch СЕРВЕР[:ПОРТ] SN НОМЕР OUT [--user ИМЯ]\n"
-    "      видео фрагмента в файл OUT, байт в байт как его прислал сервер\n"
-    "      Пароль берётся из переменной окружения MJPG_ARCHIVE_PASSWORD.\n"
-    "  mjpgtool export IN OUT.mkv|OUT.avi [--from N] [--to M] [--manifest]\n"
-    "      кадры N..M (по умолчанию все) в Matroska или AVI, байт в байт; --manifest:\n"
-    "      контрольные суммы SHA-256 в OUT.sha256 (проверка: sha256sum -c)\n"
-    "\n"
-    "Коды завершения: 0 - успех, 1 - недействительный фрагмент или не JPEG,\n"
-    "2 - ошибка в командной строке, 3 - ошибка ввода-вывода;\n"
-    "archive: 10 - ответ 400, 11 - 401, 12 - 404, 13 - 408, 14 - 500,\n"
-    "15 - другой ответ сервера, 16 - сервер недоступен или передача прервалась,\n"
-    "17 - запрос не отправлен, 130 - прервано (Ctrl+C).\n";
 
 int Dispatch(int argc, char** argv)
 {
@@ -91,6 +54,8 @@ int Fail(int status, const char* message)
 
 int main(int argc, char** argv)
 {
+    if (const int status = AnswerHelpOrVersion(argc, argv, "mjpgtool", kUsage, esIOError); status >= 0)
+        return status;
     int status;
     try {
         status = Dispatch(argc, argv);
