@@ -3,7 +3,7 @@
 #include "vplayerform.h"
 
 #include "actionbutton.h"
-#include "archive/gui/dtintervalform.h"
+#include "archive/intervaldialog/dtintervalform.h"
 #include "archive/protocol.h"
 #include "manager/gui/vmanagerform.h"
 

@@ -1,7 +1,7 @@
 // The entry point: the application, its title, the main window and the about
 // box, then the message loop.
 #include "aboutform.h"
-#include "archive/gui/guicompletion.h"
+#include "archive/qtcompletion/guicompletion.h"
 #include "commandline.h"
 #include "core/cp1251.h"
 #include "http/curllibrary.h"

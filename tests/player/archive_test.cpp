@@ -2,8 +2,8 @@
 // the interval command with the real dialog, the manager's dock, waiting
 // for a fragment with its animation, cancelling, and the messages of failed
 // requests.
-#include "archive/gui/dtintervalform.h"
-#include "archive/gui/guicompletion.h"
+#include "archive/intervaldialog/dtintervalform.h"
+#include "archive/qtcompletion/guicompletion.h"
 #include "archivefixtures.h"
 #include "archiveserverprocess.h"
 #include "core/cp1251.h"
