@@ -8,6 +8,7 @@
 #include "mainform.h"
 #include "passwordform.h"
 #include "startup.h"
+#include "uikit/failurelog.h"
 #include "uikit/guarded.h"
 
 #include <QApplication>
@@ -72,6 +73,9 @@ int main(int argc, char** argv)
     } catch (const EError&) {
     }
     QApplication app(argc, argv);
+    // The reasons the archive client, the manager and the engine note go to
+    // the failure log.
+    RouteFailuresToLog();
     const TPlayerArguments arguments = ParsePlayerArguments(QCoreApplication::arguments());
     if (!arguments.Problem.isEmpty()) {
         std::fprintf(stderr, "%s: %s\n%s", ProgramName, arguments.Problem.toLocal8Bit().constData(), PlayerUsage);

@@ -35,6 +35,7 @@ const char* const kUsage =
     "  --stall           send status and headers, then nothing until the server stops\n"
     "  --cut-body N      send only the first N bytes of a body, then close\n"
     "  --list-lines N    answer \"list\" with N generated lines\n"
+    "  --list-file FILE  answer \"list\" with the bytes of FILE as they are\n"
     "  --only list|video the delay, status, stall and cut apply to that request only\n";
 
 int Usage(const std::string& problem)
@@ -90,6 +91,8 @@ int main(int argc, char** argv)
             options.CutBody = n;
         } else if (arg == "--list-lines" && value(n) && n >= 0 && n <= 1000000) {
             options.ListLines = static_cast<int>(n);
+        } else if (arg == "--list-file" && i + 1 < argc) {
+            options.ListFile = argv[++i];
         } else if (arg == "--only" && i + 1 < argc &&
                    (std::string(argv[i + 1]) == "list" || std::string(argv[i + 1]) == "video")) {
             options.Only = argv[++i];

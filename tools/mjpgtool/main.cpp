@@ -3,6 +3,8 @@
 #include "commandline.h"
 #include "commands.h"
 
+#include "core/failures.h"
+
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -87,6 +89,8 @@ int Fail(int status, const char* message)
 
 int main(int argc, char** argv)
 {
+    // Why a request or its answer failed, besides the exit status.
+    SetFailureSink(StderrFailureSink("mjpgtool"));
     int status;
     try {
         status = Dispatch(argc, argv);
