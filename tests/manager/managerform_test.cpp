@@ -6,6 +6,7 @@
 #include "archive/fragmentsaction.h"
 #include "archive/password.h"
 #include "archive/workerthread.h"
+#include "core/failures.h"
 #include "core/cp1251.h"
 
 #include <QHeaderView>
@@ -458,12 +459,18 @@ TEST_F(ManagerTest, AWorkerThatCannotStartEndsTheWaitWithAResult)
     AddFragment(7, 2, {.Event = EncodeDateTime(2007, 11, 15, 10, 0, 0)});
     Serve();
     ListAndWait();
+    std::vector<std::string> noted;
+    SetFailureSink([&](const std::string& what, const std::string& reason) { noted.push_back(what + ": " + reason); });
     SetWorkerStartHook([] { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); });
     Manager.lvFragmentsList->setCurrentItem(Manager.lvFragmentsList->topLevelItem(0));
     Manager.OpenSelected();
     TFragment* other = Manager.FindFragment(7, 2);
     Manager.FetchFragment(other, true); // returns: nothing to wait for
     SetWorkerStartHook(nullptr);
+    SetFailureSink(nullptr);
+    // The reason reaches the failure sink as well.
+    ASSERT_EQ(noted.size(), 2u);
+    EXPECT_TRUE(StartsWith(noted[0], "archive request: starting its worker: ")) << noted[0];
     // The status text of -102 is the reason, for the log.
     ASSERT_EQ(Events.size(), 5u);
     EXPECT_EQ(Events[0], "open 12-3 (rows 2)");
