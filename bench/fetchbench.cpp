@@ -11,9 +11,9 @@
 // file in memory (/dev/shm, else the temporary folder), where both sides keep
 // the bytes.
 //
-// RATIO fetch_rss_vs_body: peak resident memory a fetch adds, the copy into
-// the fragment record included, over the body size; median of fetches in
-// fresh child processes.
+// RATIO fetch_rss_vs_body: peak resident memory a fetch adds, the hand-over
+// of the body to the fragment record included, over the body size; median
+// of fetches in fresh child processes.
 #include "archive/fragmentsaction.h"
 #include "archiveserverprocess.h"
 #include "benchsupport.h"
@@ -132,8 +132,10 @@ double RssRatioInChild()
         const int64_t before = ResidentBytes();
         auto worker = Fetch();
         if (worker->ResultCode == 200 && worker->GetBody()->Size() == gBodySize) {
+            // As the manager hands the body over: moved into the record.
             TFragment fragment;
-            fragment.Data->CopyFrom(*worker->GetBody(), 0);
+            fragment.Data->TakeFrom(*worker->GetBody());
+            worker.reset();
             if (fragment.Data->Size() == gBodySize)
                 ratio = static_cast<double>(PeakResidentBytes() - before) / static_cast<double>(gBodySize);
         }

@@ -2,6 +2,7 @@
 
 #include "archive/password.h"
 #include "archive/protocol.h"
+#include "core/failures.h"
 
 #include <exception>
 
@@ -11,10 +12,14 @@ TFragmentsAction::TFragmentsAction()
         Client = std::make_unique<THttpClient>();
     } catch (const std::exception&) {
         // No client: Execute ends at once with -100.
+        NoteCurrentFailure("archive request: the HTTP client");
     }
 }
 
-TFragmentsAction::~TFragmentsAction() = default;
+TFragmentsAction::~TFragmentsAction()
+{
+    StopAndWait();
+}
 
 void TFragmentsAction::SetPassword(const std::string& plain)
 {
@@ -31,10 +36,16 @@ std::string TFragmentsAction::GetUrl() const
     return ArchiveUrl(Host, Port, GetQuery());
 }
 
-void TFragmentsAction::PrepareClient()
+std::function<void()> TFragmentsAction::PrepareExecute()
 {
-    Client->UserName = UserName;
-    Client->Password = GetPassword();
+    TRequest request{GetUrl(), UserName, GetPassword()};
+    return [this, request = std::move(request)] { Execute(request); };
+}
+
+void TFragmentsAction::PrepareClient(const TRequest& request)
+{
+    Client->UserName = request.UserName;
+    Client->Password = request.Password;
 }
 
 void TFragmentsAction::StopRequestedHook()
@@ -50,7 +61,7 @@ void TFragmentsAction::StopHandler(TStream*, const void*, int64_t, int64_t& resu
         result = 0;
 }
 
-void TFragmentsAction::Execute()
+void TFragmentsAction::Execute(const TRequest& request)
 {
     ResultCode = -100;
     if (StopRequested() || !Client) {
@@ -58,13 +69,15 @@ void TFragmentsAction::Execute()
         return;
     }
     try {
-        PrepareClient();
+        PrepareClient(request);
     } catch (...) {
+        NoteCurrentFailure("archive request: preparing the HTTP client");
         return; // no request; Done stays false
     }
     try {
         Body = std::make_unique<TEnhMemoryStream>();
     } catch (...) {
+        NoteCurrentFailure("archive request: the answer's buffer");
         Done = true;
         return;
     }
@@ -76,7 +89,7 @@ void TFragmentsAction::Execute()
 
     bool failed = false;
     try {
-        Client->Get(GetUrl(), *Body);
+        Client->Get(request.Url, *Body);
         Body->SetPosition(0);
         ResultCode = Client->StatusCode();
     } catch (const std::exception& e) {
@@ -95,16 +108,6 @@ void TFragmentsAction::Execute()
         }
     }
     Done = true;
-}
-
-TFragmentsGetList::~TFragmentsGetList()
-{
-    StopAndWait();
-}
-
-TFragmentsGetVideo::~TFragmentsGetVideo()
-{
-    StopAndWait();
 }
 
 std::string TFragmentsGetList::GetQuery() const

@@ -13,6 +13,7 @@
 #include "http/httpclient.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,8 @@ public:
     // Suspended, with a new HTTP client (none when libcurl cannot give one:
     // the worker then ends without a request).
     TFragmentsAction();
+    // Stops a running request and waits for it first: the thread body uses
+    // Client and Body until it ends.
     ~TFragmentsAction() override;
 
     std::string Host;
@@ -48,10 +51,18 @@ public:
     std::string GetUrl() const;
 
 protected:
-    void Execute() override;
+    // What the thread needs, taken when the worker starts.
+    struct TRequest {
+        std::string Url;
+        std::string UserName;
+        std::string Password; // plain
+    };
+    std::function<void()> PrepareExecute() override;
     void StopRequestedHook() override;
+    // The thread body: one GET into Body.
+    void Execute(const TRequest& request);
     // Puts the settings into Client.
-    virtual void PrepareClient();
+    void PrepareClient(const TRequest& request);
 
     std::unique_ptr<TEnhMemoryStream> Body;
     std::unique_ptr<THttpClient> Client;
@@ -62,11 +73,11 @@ private:
     void StopHandler(TStream* sender, const void* buffer, int64_t count, int64_t& result);
 };
 
-// The concrete workers stop a running request first thing in their
-// destructors (StopAndWait), while their GetQuery is still theirs.
+// The concrete workers only say what they ask for: their query is taken
+// when they start, and their base stops a running request when they are
+// destroyed.
 class TFragmentsGetList : public TFragmentsAction {
 public:
-    ~TFragmentsGetList() override;
     TDateTime BeginTime = 0;
     TDateTime EndTime = 0;
     std::string GetQuery() const override;
@@ -74,7 +85,6 @@ public:
 
 class TFragmentsGetVideo : public TFragmentsAction {
 public:
-    ~TFragmentsGetVideo() override;
     int32_t Issue = -1;
     std::string GetQuery() const override;
 };

@@ -17,6 +17,7 @@ const TRow kRows[] = {
     {404, "Ничего не найдено по запросу.", TResultIcon::Information},
     {408, "Таймаут при выполнении запроса.", TResultIcon::Error},
     {500, "Серверу не удалось выполнить запрос.", TResultIcon::Error},
+    {rrNoResources, "Недостаточно ресурсов системы (памяти или потоков) для запроса.", TResultIcon::Error},
 };
 
 const char* const kOtherResult = "Сервер недоступен.";

@@ -11,6 +11,7 @@ enum TRequestResult : int {
     rrNoRequest = -100,      // the worker ended without sending its request
     rrRequestFailed = -101,  // the GET failed: no connection, a broken or stopped transfer
     rrFragmentLimit = -200,  // the list answer had more lines than the manager takes
+    rrNoResources = -102,    // no thread or memory for the request or its answer
 };
 
 enum class TResultIcon { Error, Information, Warning };

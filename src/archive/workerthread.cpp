@@ -4,6 +4,8 @@
 // and while it waits in WaitFor.
 #include "workerthread.h"
 
+#include "core/failures.h"
+
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -44,6 +46,13 @@ TSynchronizer& Sync()
 
 const std::thread::id kMainThread = std::this_thread::get_id();
 
+// Set and called on the main thread only.
+std::function<void()>& StartHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
 // Runs the call on the main thread and returns when it has run there.
 void Synchronize(std::function<void()> call)
 {
@@ -68,6 +77,17 @@ void Synchronize(std::function<void()> call)
 bool IsMainThread()
 {
     return std::this_thread::get_id() == kMainThread;
+}
+
+size_t QueuedCompletions()
+{
+    std::lock_guard lock(Sync().Mutex);
+    return Sync().Queue.size();
+}
+
+void SetWorkerStartHook(std::function<void()> hook)
+{
+    StartHook() = std::move(hook);
 }
 
 void SetSynchronizeWakeHook(std::function<void()> wake)
@@ -124,7 +144,10 @@ void TWorkerThread::Start()
 {
     if (!FSuspended)
         return;
-    FThread = std::thread(Run, this, FState);
+    if (StartHook())
+        StartHook()();
+    std::function<void()> body = PrepareExecute();
+    FThread = std::thread(Run, this, FState, std::move(body));
     FSuspended = false;
 }
 
@@ -170,14 +193,16 @@ int TWorkerThread::WaitFor()
     }
 }
 
-void TWorkerThread::Run(TWorkerThread* self, std::shared_ptr<TState> state)
+void TWorkerThread::Run(TWorkerThread* self, std::shared_ptr<TState> state, std::function<void()> body)
 {
     try {
-        self->Execute();
+        body();
     } catch (...) {
-        // Execute reports through ResultCode; a failure that escapes it still
-        // ends in the completion step.
+        // The body reports through ResultCode; a failure that escapes it
+        // still ends in the completion step.
+        NoteCurrentFailure("request worker");
     }
+    body = nullptr; // what it took is freed on this thread, before the completion
     int exitCode = 0;
     Synchronize([self, &state, &exitCode] {
         exitCode = self->ResultCode;
@@ -190,6 +215,7 @@ void TWorkerThread::Run(TWorkerThread* self, std::shared_ptr<TState> state)
         } catch (...) {
             // The completion handlers catch their own failures; one that
             // escapes must not keep the worker alive or its waiters waiting.
+            NoteCurrentFailure("request worker's completion");
         }
         if (!state->Deleted && self->FreeOnFinish)
             delete self;

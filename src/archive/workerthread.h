@@ -1,6 +1,6 @@
 // TWorkerThread: the thread base of the request workers. A worker is created
-// suspended and runs Execute on a thread of its own after Start. When
-// Execute returns, its completion step runs on the main thread while the
+// suspended and runs its thread body on a thread of its own after Start. When
+// the body returns, its completion step runs on the main thread while the
 // worker thread waits: OnFinished, then, when FreeOnFinish is set, the
 // worker destroys itself. A stop request is a flag the worker reads.
 //
@@ -12,6 +12,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -23,8 +24,10 @@ public:
     TWorkerThread(const TWorkerThread&) = delete;
     TWorkerThread& operator=(const TWorkerThread&) = delete;
 
-    // Runs Execute on a new thread; a worker that was started already stays
-    // as it is. Raises std::system_error when no thread can be had.
+    // Takes what the thread needs (PrepareExecute) and runs it on a new
+    // thread; a worker that was started already stays as it is. Raises
+    // std::system_error when no thread can be had (the worker then stays
+    // suspended, and can be destroyed as one never started).
     void Start();
     // True from construction until Start.
     bool Suspended() const { return FSuspended; }
@@ -50,28 +53,39 @@ public:
     bool FreeOnFinish = false;
 
 protected:
-    // The thread body.
-    virtual void Execute() = 0;
+    // Called by Start on the starting thread, before the new thread exists:
+    // takes what the thread needs (the worker's settings as they are now)
+    // and returns the thread body. The body runs on the new thread and calls
+    // nothing virtual of the worker, so a worker being destroyed never has
+    // its class change under a running thread.
+    virtual std::function<void()> PrepareExecute() = 0;
     // Called by RequestStop after the flag is set (on the caller's thread),
     // for a worker that can end a wait of its own at once.
     virtual void StopRequestedHook() {}
     // A running worker is asked to stop and waited for (without OnFinished);
-    // nothing happens for one never started or already finished. Every
-    // class that can be created calls it first thing in its destructor:
-    // until then Execute's virtual calls and the members it uses are still
-    // those of the whole object. (The base destructor calls it too, but by
-    // then the derived parts are gone.)
+    // nothing happens for one never started or already finished. The base
+    // of the request workers calls it first thing in its destructor, while
+    // the members its thread body uses are still there; the destructor of
+    // this class calls it too, for a body that uses no member of a derived
+    // class.
     void StopAndWait();
 
 private:
     struct TState;
-    static void Run(TWorkerThread* self, std::shared_ptr<TState> state);
+    static void Run(TWorkerThread* self, std::shared_ptr<TState> state, std::function<void()> body);
 
     std::shared_ptr<TState> FState;
     std::thread FThread;
     bool FSuspended = true;
     std::atomic<bool> FStopRequested{false};
 };
+
+// For tests: when set, Start calls it first, before any thread is made; a
+// hook that raises makes Start fail as a thread that cannot be had does.
+void SetWorkerStartHook(std::function<void()> hook);
+
+// How many completion steps wait for the main thread to run them.
+size_t QueuedCompletions();
 
 // True on the thread that runs completion steps: the one that started the
 // program.

@@ -143,6 +143,29 @@ void TMemoryStream::Clear()
     FPosition = 0;
 }
 
+void TMemoryStream::TakeFrom(TMemoryStream& source) noexcept
+{
+    if (&source == this)
+        return;
+    std::free(FMemory);
+    FMemory = source.FMemory;
+    FSize = source.FSize;
+    FCapacity = source.FCapacity;
+    FPosition = 0;
+    source.FMemory = nullptr;
+    source.FSize = 0;
+    source.FCapacity = 0;
+    source.FPosition = 0;
+    // Growing by half again leaves up to a third of the block unused; a
+    // large block gives it back without a copy (the system remaps it).
+    if (FCapacity > FSize && FSize > 0) {
+        if (void* p = std::realloc(FMemory, static_cast<size_t>(FSize))) {
+            FMemory = static_cast<uint8_t*>(p);
+            FCapacity = FSize;
+        }
+    }
+}
+
 int64_t TMemoryStream::Read(void* buffer, int64_t count)
 {
     if (count <= 0 || FPosition >= FSize)

@@ -77,6 +77,10 @@ public:
     void Reserve(int64_t count) override;
 
     void Clear();
+    // Takes over the source's block without copying it: this stream gets
+    // the source's bytes (its own are freed) positioned at 0, the source is
+    // left empty. The block is trimmed to the bytes it holds.
+    void TakeFrom(TMemoryStream& source) noexcept;
     uint8_t* Memory() { return FMemory; }
     const uint8_t* Memory() const { return FMemory; }
 

@@ -129,7 +129,7 @@ THttpClient::~THttpClient()
 void THttpClient::Abort()
 {
     FAbort.store(true);
-    // A failed wake-up still leaves the poll to end within its second.
+    // A failed wake-up still leaves the poll to end within its interval.
     (void)curl_multi_wakeup(FMulti);
 }
 
@@ -203,7 +203,7 @@ int THttpClient::RunTransfer()
         CheckCurl(curl_multi_perform(FMulti, &running), "curl_multi_perform");
         if (running == 0)
             break;
-        CheckCurl(curl_multi_poll(FMulti, nullptr, 0, 1000, nullptr), "curl_multi_poll");
+        CheckCurl(curl_multi_poll(FMulti, nullptr, 0, PollIntervalMs, nullptr), "curl_multi_poll");
     }
     int left = 0;
     while (CURLMsg* message = curl_multi_info_read(FMulti, &left))

@@ -33,6 +33,9 @@ public:
     // The largest body accepted; a longer answer fails the GET before it
     // exhausts memory. 2 GiB - 1: what a stream size of a fragment can hold.
     int64_t MaxBodySize = INT32_MAX;
+    // How long the transfer loop rests when nothing happens; Abort wakes it
+    // at once.
+    int PollIntervalMs = 1000;
 
     // GET of the URL ("http://host:port/path?query"), the body written into
     // `body` from its current position. Raises EHttpError when there is no

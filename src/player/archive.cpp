@@ -3,9 +3,10 @@
 #include "vplayerform.h"
 
 #include "actionbutton.h"
-#include "archive/gui/dtintervalform.h"
+#include "archive/intervaldialog/dtintervalform.h"
 #include "archive/protocol.h"
 #include "manager/gui/vmanagerform.h"
+#include "uikit/failurelog.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -35,6 +36,7 @@ void TVPlayerForm::DestroyManager()
     std::unique_ptr<TVManagerForm> manager(Manager);
     Manager = nullptr;
     PendingFragment = nullptr;
+    DeliveredFragment = nullptr;
     if (manager) {
         manager->OnFragmentOpen = nullptr;
         manager->OnVideoRequest = nullptr;
@@ -140,6 +142,7 @@ void TVPlayerForm::actShowDTIntervalExecute()
         }
     } catch (const std::exception&) {
         // Dropped: the command is only made available again.
+        LogCurrentFailure(QStringLiteral("Запрос списка видеофрагментов"));
     }
     actShowDTInterval->setEnabled(true);
     IntervalForm = nullptr;

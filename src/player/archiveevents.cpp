@@ -6,6 +6,9 @@
 #include "archive/resultcodes.h"
 #include "manager/fragment.h"
 #include "manager/gui/vmanagerform.h"
+#include "uikit/guarded.h"
+
+#include <QMetaObject>
 
 namespace {
 
@@ -45,6 +48,21 @@ void TVPlayerForm::VideoLoaded(TVManagerForm*, TFragment* fragment)
     // A video for another fragment stays in its record and is not played.
     if (!fragment || fragment != PendingFragment)
         return;
+    // Played after this completion has returned: by then the worker has
+    // ended and freed its thread and whatever is left of its answer, so the
+    // playback does not keep them. Until then the wait goes on and can
+    // still be cancelled.
+    DeliveredFragment = fragment;
+    QMetaObject::invokeMethod(this, [this] { Guarded([this] { DeliverFragment(); }); }, Qt::QueuedConnection);
+}
+
+void TVPlayerForm::DeliverFragment()
+{
+    TFragment* fragment = DeliveredFragment;
+    DeliveredFragment = nullptr;
+    // A cancel, a failure or a new list ended the wait meanwhile.
+    if (!fragment || fragment != PendingFragment)
+        return;
     PendingFragment = nullptr;
     const bool loaded = LoadFragment(fragment);
     EndWait();
@@ -58,6 +76,7 @@ void TVPlayerForm::RequestFailed(TVManagerForm*, int code, const std::string& st
     if (PendingFragment) {
         firstLine = QString::fromUtf8(kVideoRequestFailed);
         PendingFragment = nullptr;
+        DeliveredFragment = nullptr;
         CloseFragment();
         ClearPicture();
         EndWait();
@@ -73,6 +92,7 @@ void TVPlayerForm::FragmentsClearing(TVManagerForm*)
     if (!PendingFragment)
         return;
     PendingFragment = nullptr;
+    DeliveredFragment = nullptr;
     CloseFragment();
     ClearPicture();
     SetLoadCancelled(true);

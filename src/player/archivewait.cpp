@@ -62,7 +62,13 @@ void TVPlayerForm::actCancelLoadExecute()
     // The stopped worker's completion runs during the stop, with -101:
     // RequestFailed closes the fragment and ends the wait silently.
     Manager->StopRequest(Manager->FindVideoRequest(PendingFragment->SerialNumber, PendingFragment->Issue));
+    // A video that arrived before the cancel (its completion ran during the
+    // stop, or ran earlier and its playing is queued) is not played: the
+    // cancel wins, and the player ends empty as it says.
     PendingFragment = nullptr;
+    DeliveredFragment = nullptr;
+    CloseFragment();
+    ClearPicture();
     SetLoadCancelled(true);
     EndWait();
 }

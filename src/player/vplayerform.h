@@ -239,6 +239,9 @@ public:
     // The manager is about to free its fragments: a wait for one of them
     // ends as a cancel does.
     void FragmentsClearing(TVManagerForm* sender);
+    // Loads and plays the fragment VideoLoaded handed over, once the worker's
+    // completion has returned.
+    void DeliverFragment();
     // The message for a failed request: its first line, the result code's
     // text and icon; nothing for -100 and -101.
     void ReportRequestError(const QString& firstLine, int code, const std::string& statusText);
@@ -259,6 +262,9 @@ public:
     TVManagerForm* Manager = nullptr;
     TDTIntervalForm* IntervalForm = nullptr;
     TFragment* PendingFragment = nullptr;
+    // The pending fragment whose video has arrived and waits to be played
+    // (DeliverFragment); null again when the wait ends otherwise.
+    TFragment* DeliveredFragment = nullptr;
     bool ManagerVisible = false;
     int32_t ManagerWidth = 230;
     bool KeepProportions = true;

@@ -2,7 +2,7 @@
 // box, then the message loop.
 #include "aboutform.h"
 #include "archive/password.h"
-#include "archive/gui/guicompletion.h"
+#include "archive/qtcompletion/guicompletion.h"
 #include "commandline.h"
 #include "core/cp1251.h"
 #include "helptext.h"
@@ -11,6 +11,7 @@
 #include "passwordform.h"
 #include "programinfo/programinfo.h"
 #include "startup.h"
+#include "uikit/failurelog.h"
 #include "uikit/guarded.h"
 
 #include <QApplication>
@@ -85,6 +86,9 @@ int main(int argc, char** argv)
     } catch (const EError&) {
     }
     QApplication app(argc, argv);
+    // The reasons the archive client, the manager and the engine note go to
+    // the failure log.
+    RouteFailuresToLog();
     const TPlayerArguments arguments = ParsePlayerArguments(QCoreApplication::arguments());
     if (!arguments.Problem.isEmpty()) {
         std::fprintf(stderr, "%s: %s\n%s", ProgramName, arguments.Problem.toLocal8Bit().constData(), PlayerUsage);

@@ -1,6 +1,8 @@
 // The failure log over Qt's message handler.
 #include "failurelog.h"
 
+#include "core/failures.h"
+
 #include <QLoggingCategory>
 
 #include <exception>
@@ -26,4 +28,12 @@ QString CurrentExceptionText()
 void LogCurrentFailure(const QString& what)
 {
     qCWarning(lcFailures).noquote() << what + QStringLiteral(": ") + CurrentExceptionText();
+}
+
+void RouteFailuresToLog()
+{
+    SetFailureSink([](const std::string& what, const std::string& reason) {
+        qCWarning(lcFailures).noquote() << QString::fromStdString(what) + QStringLiteral(": ") +
+                                               QString::fromStdString(reason);
+    });
 }

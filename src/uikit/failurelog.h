@@ -11,3 +11,7 @@ QString CurrentExceptionText();
 // Logs "<what>: <the reason of the exception being handled>" as a warning.
 // Call it inside a catch block.
 void LogCurrentFailure(const QString& what);
+
+// Points the failure sink of the layers without a window (core/failures.h)
+// at this log.
+void RouteFailuresToLog();

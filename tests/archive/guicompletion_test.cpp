@@ -2,7 +2,7 @@
 // GUI thread without anyone waiting, and served inside a wait that a
 // completion handler itself starts.
 #include "archive/fragmentsaction.h"
-#include "archive/gui/guicompletion.h"
+#include "archive/qtcompletion/guicompletion.h"
 #include "archivefixtures.h"
 #include "archiveserverprocess.h"
 

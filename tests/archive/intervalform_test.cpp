@@ -1,6 +1,6 @@
 // The interval dialog: as it appears and answers (shown modally for real),
 // the ends it is given and the ends it reads back.
-#include "archive/gui/dtintervalform.h"
+#include "archive/intervaldialog/dtintervalform.h"
 #include "modalprobe.h"
 
 #include <QApplication>

@@ -123,6 +123,53 @@ TEST(ListAnswer, SplitsAtEveryKindOfBreak)
         EXPECT_EQ(SplitListAnswer(c.Text), c.Lines) << "text: " << c.Text;
 }
 
+TEST(ListAnswer, CountsEveryLineButHandsOnlyTheFirstOnes)
+{
+    const struct {
+        std::string Text;
+        size_t MaxLines;
+        size_t Count;
+        std::vector<std::string> Lines;
+    } cases[] = {
+        {"", 2, 0, {}},
+        {"a\r\nb\r\nc", 2, 3, {"a", "b"}},
+        {"a\r\nb\r\nc", 0, 3, {}},
+        {"a\r\nb\r\nc", 5, 3, {"a", "b", "c"}},
+        {std::string(100000, '\n'), 1, 100000, {""}},
+        {"a\nb\0c\n"s, 5, 2, {"a", "b"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> lines;
+        const size_t count = ForEachListLine(c.Text, c.MaxLines, [&](std::string_view line) { lines.emplace_back(line); });
+        EXPECT_EQ(count, c.Count) << c.Text.substr(0, 20);
+        EXPECT_EQ(lines, c.Lines) << c.Text.substr(0, 20);
+    }
+}
+
+TEST(ListAnswer, TextInMemoryStartsAtTheStreamsPosition)
+{
+    TMemoryStream body;
+    EXPECT_EQ(ListAnswerText(body), "");
+    body.WriteString("skip\r\n1|2");
+    body.SetPosition(6);
+    EXPECT_EQ(ListAnswerText(body), "1|2");
+    EXPECT_EQ(static_cast<const void*>(ListAnswerText(body).data()), static_cast<const void*>(body.Memory() + 6));
+}
+
+TEST(MemoryStream, TakeFromMovesTheBlockAndLeavesTheSourceEmpty)
+{
+    TMemoryStream source;
+    source.WriteString("video bytes");
+    TMemoryStream target;
+    target.WriteString("old");
+    target.TakeFrom(source);
+    EXPECT_EQ(source.Size(), 0);
+    EXPECT_EQ(source.Memory(), nullptr);
+    EXPECT_EQ(target.Size(), 11);
+    EXPECT_EQ(target.Position(), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(target.Memory()), 11), "video bytes");
+}
+
 TEST(ListAnswer, ReadsTheStreamFromItsPosition)
 {
     TMemoryStream body;

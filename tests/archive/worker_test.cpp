@@ -194,16 +194,19 @@ TEST_F(WorkerTest, StopEndsAStalledTransferPromptly)
     // It waits before answering at all.
     TArchiveServerProcess slow(Folder.Path(), {"--delay", "600000"});
     const struct {
-        int Port;
+        const TArchiveServerProcess& Server;
         const char* StatusLine;
-    } cases[] = {{stalled.Port(), "HTTP/1.1 200 OK"}, {slow.Port(), ""}};
+    } cases[] = {{stalled, "HTTP/1.1 200 OK"}, {slow, ""}};
     for (const auto& c : cases) {
         const auto start = std::chrono::steady_clock::now();
-        const TWorkerOutcome outcome = RunWorkerStoppedAfter(VideoWorker(c.Port, 12, 3), 300);
+        const TWorkerOutcome outcome = RunWorkerStoppedOnceAsked(VideoWorker(c.Server.Port(), 12, 3), c.Server);
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(outcome.ResultCode, -101);
         EXPECT_EQ(outcome.Body, "");
-        EXPECT_EQ(outcome.ResponseText, c.StatusLine);
+        // The stop comes as the server has the request: the stalled answer's
+        // status line may or may not have arrived by then.
+        if (!outcome.ResponseText.empty())
+            EXPECT_EQ(outcome.ResponseText, c.StatusLine);
         EXPECT_EQ(outcome.FinishedCalls, 1);
         EXPECT_LT(took, std::chrono::seconds(10)); // not the server's minutes
     }

@@ -67,15 +67,21 @@ TEST_F(HttpClientTest, AbortFromAnotherThreadEndsAGetOnWhichNothingArrives)
 {
     TArchiveServerProcess server(Folder.Path(), {"--delay", "600000"});
     THttpClient client;
+    // A minute between polls: only the wake-up of Abort ends the GET soon.
+    client.PollIntervalMs = 60000;
     TMemoryStream body;
+    std::chrono::steady_clock::time_point aborted;
     std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        // Once the request is out and the client rests in its poll.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (server.Requests().empty() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        aborted = std::chrono::steady_clock::now();
         client.Abort();
     });
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_THROW(client.Get("http://" + server.HostPort() + "/list", body), EHttpError);
     stopper.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_LT(std::chrono::steady_clock::now() - aborted, std::chrono::seconds(30));
     EXPECT_EQ(client.StatusCode(), -1);
     EXPECT_EQ(client.StatusLine(), "");
     EXPECT_TRUE(client.Aborted());

@@ -3,7 +3,7 @@
 // for, and a log of the manager's events.
 #pragma once
 
-#include "archive/gui/guicompletion.h"
+#include "archive/qtcompletion/guicompletion.h"
 #include "archivefixtures.h"
 #include "archiveserverprocess.h"
 #include "manager/fragment.h"

@@ -2,8 +2,10 @@
 // the interval command with the real dialog, the manager's dock, waiting
 // for a fragment with its animation, cancelling, and the messages of failed
 // requests.
-#include "archive/gui/dtintervalform.h"
-#include "archive/gui/guicompletion.h"
+#include "archive/intervaldialog/dtintervalform.h"
+#include "archive/qtcompletion/guicompletion.h"
+#include "archive/fragmentsaction.h"
+#include "archive/workerthread.h"
 #include "archivefixtures.h"
 #include "archiveserverprocess.h"
 #include "core/cp1251.h"
@@ -28,6 +30,8 @@
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <system_error>
+#include <thread>
 #include <map>
 #include <memory>
 
@@ -387,8 +391,12 @@ TEST_F(ArchivePlayerTest, ASecondRequestWhileOneIsPendingIsNotWaitedForNorPlayed
     Manager.FetchFragment(second, false);
     EXPECT_EQ(Form.PendingFragment, first);
 
-    ASSERT_TRUE(WaitUntil([&] { return first->Data->Size() > 0 && second->Data->Size() > 0; }));
-    QTest::qWait(20);
+    // Both arrived and the first one's playing (queued after its
+    // completion) has run.
+    ASSERT_TRUE(WaitUntil([&] {
+        return first->Data->Size() > 0 && second->Data->Size() > 0 && Form.DeliveredFragment == nullptr &&
+               !IsPlaying(Form.State);
+    }));
     EXPECT_EQ(Form.Issue, first->Issue);
     EXPECT_EQ(Form.SerialNumber, first->SerialNumber);
     EXPECT_TRUE(Form.Image);
@@ -484,7 +492,7 @@ TEST_F(ArchivePlayerTest, APendingFragmentFreedByANewListEndsTheWaitLikeACancel)
     EXPECT_EQ(Form.State, psEmpty);
     // Its video lands in the new list's record and is not played.
     ASSERT_TRUE(WaitUntil([&] { return Manager.FragmentAt(0)->Data->Size() > 0; }));
-    QTest::qWait(20);
+    EXPECT_EQ(Form.DeliveredFragment, nullptr); // nothing handed over to play later
     EXPECT_FALSE(Form.Image);
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_TRUE(Dialogs.Messages.empty());
@@ -540,4 +548,127 @@ TEST_F(ArchivePlayerTest, ClosingWhileAListIsWaitedForEndsTheWait)
     EXPECT_TRUE(Manager.Requests.empty());
     EXPECT_TRUE(Dialogs.Messages.empty()); // the stopped request says nothing
     EXPECT_EQ(Form.IntervalForm, nullptr);
+}
+
+TEST_F(ArchivePlayerTest, AFetchedFragmentIsPlayedOnlyAfterItsWorkersCompletionReturned)
+{
+    AddFragments(1, 2);
+    Serve();
+    ListAll();
+    bool loadedInsideCompletion = true;
+    bool playingInsideCompletion = true;
+    Manager.OnVideoLoaded = [&, inner = Manager.OnVideoLoaded](TVManagerForm* sender, TFragment* fragment) {
+        inner(sender, fragment);
+        loadedInsideCompletion = static_cast<bool>(Form.Image);
+        playingInsideCompletion = IsPlaying(Form.State);
+        EXPECT_TRUE(Form.Loading); // still waiting, and still cancellable
+        EXPECT_EQ(Form.DeliveredFragment, fragment);
+    };
+    OpenRow(0);
+    ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading && !IsPlaying(Form.State); }));
+    EXPECT_FALSE(loadedInsideCompletion);
+    EXPECT_FALSE(playingInsideCompletion);
+    EXPECT_EQ(Form.Issue, 1);
+    EXPECT_EQ(Form.State, psStopped);
+}
+
+TEST_F(ArchivePlayerTest, EscBeforeAnArrivedVideoIsPlayedCancelsItWhicheverCameFirst)
+{
+    // The cancel wins over a video that has arrived but is not played yet:
+    // its completion still queued when Esc comes (it runs inside the stop),
+    // or already run with the playing queued. Either way the player ends
+    // empty, as a cancel leaves it, and the record keeps the video.
+    for (const bool completionRan : {false, true}) {
+        SCOPED_TRACE(completionRan);
+        AddFragments(1, 2);
+        Serve();
+        ListAll();
+        ASSERT_TRUE(LoadInto(Form, Frames(3))); // closed by the cancel too
+        auto inner = Manager.OnVideoLoaded;
+        if (completionRan)
+            Manager.OnVideoLoaded = [&, inner](TVManagerForm* sender, TFragment* fragment) {
+                inner(sender, fragment);
+                Form.actCancelLoadExecute(); // before the queued playing runs
+            };
+        OpenRow(0);
+        ASSERT_TRUE(Form.Loading);
+        if (!completionRan) {
+            // The answer is in; its completion waits for this thread.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (QueuedCompletions() == 0 && std::chrono::steady_clock::now() < until)
+                std::this_thread::yield();
+            ASSERT_EQ(QueuedCompletions(), 1u);
+            Form.actCancelLoad->trigger(); // Esc
+        } else {
+            ASSERT_TRUE(WaitUntil([&] { return !Form.Loading; }));
+        }
+        QCoreApplication::processEvents(); // a queued playing, if any, runs now
+        ExpectIdleAndEmpty();
+        EXPECT_EQ(Form.State, psEmpty);
+        EXPECT_EQ(Form.DeliveredFragment, nullptr);
+        EXPECT_GT(Manager.FragmentAt(0)->Data->Size(), 0);
+        EXPECT_TRUE(Dialogs.Messages.empty());
+        Manager.OnVideoLoaded = inner;
+    }
+}
+
+TEST_F(ArchivePlayerTest, EscAfterTheArrivedVideoPlayedChangesNothing)
+{
+    AddFragments(1, 2);
+    Serve();
+    ListAll();
+    OpenRow(0);
+    ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading && !IsPlaying(Form.State); }));
+    Form.actCancelLoad->trigger(); // Esc: unavailable now
+    Form.actCancelLoadExecute();
+    EXPECT_TRUE(Form.Image);
+    EXPECT_EQ(Form.State, psStopped);
+}
+
+TEST_F(ArchivePlayerTest, OpeningAFetchedRowWhileANewListArrivesFetchesNothingMore)
+{
+    // Enter on a fetched row plays it; during the playback a new list
+    // arrives and frees the record. Nothing of it is used afterwards.
+    AddFragments(2, 4);
+    Serve({"--delay", "200", "--only", "list"});
+    ListAll();
+    OpenRow(0);
+    ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading && !IsPlaying(Form.State); }));
+    Manager.RequestList();
+    const std::vector<std::string> before = LoggedLines();
+    const long videoRequests = std::count_if(before.begin(), before.end(), [](const std::string& line) {
+        return line.rfind("GET /video", 0) == 0;
+    });
+    bool listArrivedDuringPlayback = false;
+    Manager.OnFragmentOpen = [&, inner = Manager.OnFragmentOpen](TVManagerForm* sender, TFragment* fragment) {
+        inner(sender, fragment); // plays it
+        listArrivedDuringPlayback = Manager.RequestState == rsIdle;
+    };
+    OpenRow(0);
+    if (!listArrivedDuringPlayback)
+        ASSERT_TRUE(WaitUntil([&] { return Manager.RequestState == rsIdle; }));
+    const std::vector<std::string> lines = LoggedLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+                  return line.rfind("GET /video", 0) == 0;
+              }),
+              videoRequests);
+    EXPECT_EQ(Form.PendingFragment, nullptr);
+    EXPECT_FALSE(Form.Loading);
+    EXPECT_FALSE(Manager.RequestsRunning());
+}
+
+TEST_F(ArchivePlayerTest, AFetchWhoseWorkerCannotStartEndsTheWaitWithAMessage)
+{
+    AddFragments(1);
+    Serve();
+    ListAll();
+    ASSERT_TRUE(LoadInto(Form, Frames(3)));
+    SetWorkerStartHook([] { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); });
+    OpenRow(0);
+    SetWorkerStartHook(nullptr);
+    ExpectIdleAndEmpty();
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Не могу загрузить видеофрагмент!\n"
+                                                       "Недостаточно ресурсов системы (памяти или потоков) для запроса."));
+    EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
 }

@@ -60,13 +60,17 @@ TWorkerOutcome RunWorker(std::unique_ptr<TFragmentsAction> worker)
     return outcome;
 }
 
-TWorkerOutcome RunWorkerStoppedAfter(std::unique_ptr<TFragmentsAction> worker, int stopAfterMs)
+TWorkerOutcome RunWorkerStoppedOnceAsked(std::unique_ptr<TFragmentsAction> worker, const TArchiveServerProcess& server)
 {
     TWorkerOutcome outcome;
     Record(worker, outcome);
     TFragmentsAction* running = worker.release();
+    const size_t before = server.Requests().size();
     running->Start();
-    std::this_thread::sleep_for(std::chrono::milliseconds(stopAfterMs));
+    // Stopped once the server has its request.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (server.Requests().size() == before && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     // Still running: its completion step can only run on this thread, in WaitFor.
     running->RequestStop();
     running->WaitFor();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "archive/fragmentsaction.h"
+#include "archiveserverprocess.h"
 #include "fixtures/files.h"
 
 #include <filesystem>
@@ -35,7 +36,9 @@ struct TWorkerOutcome {
 // this (the main) thread and returns what OnFinished saw.
 TWorkerOutcome RunWorker(std::unique_ptr<TFragmentsAction> worker);
 // The same for a worker that is stopped `stopAfterMs` after it started.
-TWorkerOutcome RunWorkerStoppedAfter(std::unique_ptr<TFragmentsAction> worker, int stopAfterMs);
+// Starts the worker, stops it once the server has logged its request, and
+// waits for it.
+TWorkerOutcome RunWorkerStoppedOnceAsked(std::unique_ptr<TFragmentsAction> worker, const TArchiveServerProcess& server);
 
 std::unique_ptr<TFragmentsGetList> ListWorker(int port, TDateTime begin = 0, TDateTime end = 0);
 std::unique_ptr<TFragmentsGetVideo> VideoWorker(int port, int32_t serialNumber, int32_t issue);

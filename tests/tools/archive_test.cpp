@@ -209,7 +209,10 @@ TEST_F(ArchiveTool, CtrlCStopsAStalledFetchAndLeavesNoFile)
     const std::string path = Out / "fragment.mjpg";
     const auto start = std::chrono::steady_clock::now();
     const TToolResult r =
-        RunTool({"archive", "fetch", server.HostPort(), "12", "3", path}, TToolRun{.Environment = {}, .InterruptAfterMs = 500});
+        // Ctrl+C once the tool's request is at the server: its watch is set
+        // up by then.
+        RunTool({"archive", "fetch", server.HostPort(), "12", "3", path},
+                TToolRun{.Environment = {}, .InterruptWhen = [&] { return !server.Requests().empty(); }});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)); // not the server's minutes
     EXPECT_EQ(r.Status, 130) << r.Err;
     EXPECT_NE(r.Err.find("прервано"), std::string::npos) << r.Err;

@@ -76,8 +76,10 @@ static TToolResult Spawn(const std::vector<std::string>& args, const std::string
     posix_spawn_file_actions_destroy(&actions);
     if (err != 0)
         throw std::system_error(err, std::generic_category(), "cannot start " MJPGTOOL_PATH);
-    if (run.InterruptAfterMs >= 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(run.InterruptAfterMs));
+    if (run.InterruptWhen) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!run.InterruptWhen() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         ::kill(pid, SIGINT);
     }
 

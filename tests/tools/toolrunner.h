@@ -2,6 +2,7 @@
 // status and output.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,7 +19,9 @@ TToolResult RunTool(const std::vector<std::string>& args, const std::string& std
 
 struct TToolRun {
     std::map<std::string, std::string> Environment; // added to (or replacing in) the test's own
-    int InterruptAfterMs = -1;                      // >= 0: SIGINT to the program this long after its start
+    // Set: SIGINT to the program as soon as this holds (asked every few
+    // milliseconds while the program runs).
+    std::function<bool()> InterruptWhen;
 };
 TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run);
 

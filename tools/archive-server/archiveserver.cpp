@@ -151,7 +151,10 @@ struct TArchiveServer::TImpl {
             }
         }
         std::string body;
-        if (Options.ListLines) {
+        if (!Options.ListFile.empty()) {
+            std::ifstream file(Options.ListFile, std::ios::binary);
+            body.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        } else if (Options.ListLines) {
             for (int i = 0; i < *Options.ListLines; ++i)
                 body += GeneratedLine(i) + "\r\n";
         } else {

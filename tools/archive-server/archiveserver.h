@@ -21,6 +21,7 @@ struct TServerOptions {
     bool Stall = false;              // send status and headers, then nothing until the server stops
     std::optional<int64_t> CutBody;  // send only this many bytes of a video body, then close
     std::optional<int> ListLines;    // answer "list" with this many generated lines
+    std::filesystem::path ListFile;  // set: answer "list" with this file's bytes as they are
     // Set: the delay, status, stall and cut apply only to requests of this
     // path ("list" or "video"); the others are answered as usual.
     std::optional<std::string> Only;

@@ -75,6 +75,8 @@ int main(int argc, char** argv)
             options.CutBody = n;
         } else if (arg == "--list-lines" && value(n) && n >= 0 && n <= 1000000) {
             options.ListLines = static_cast<int>(n);
+        } else if (arg == "--list-file" && i + 1 < argc) {
+            options.ListFile = argv[++i];
         } else if (arg == "--only" && i + 1 < argc &&
                    (std::string(argv[i + 1]) == "list" || std::string(argv[i + 1]) == "video")) {
             options.Only = argv[++i];

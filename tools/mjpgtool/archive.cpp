@@ -17,6 +17,8 @@
 #include "manager/fragment.h"
 
 #include <iostream>
+#include <limits>
+#include <string_view>
 
 namespace {
 
@@ -57,6 +59,20 @@ TJson FragmentJson(const TFragment& f)
     };
 }
 
+// An element of a JSON array as JsonText writes it inside the array: two
+// more blanks before every line, without the line end after it.
+std::string IndentedJsonElement(const TJson& value)
+{
+    const std::string text = JsonText(value);
+    std::string indented = "  ";
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        indented += text[i];
+        if (text[i] == '\n')
+            indented += "  ";
+    }
+    return indented;
+}
+
 void PrintFragmentLine(const TFragment& f)
 {
     std::cout << f.SerialNumber << '\t' << f.Issue << '\t' << FormatDateTime(kDateTimePattern, f.EventTime) << '\t'
@@ -84,15 +100,20 @@ int RunList(const TArguments& args)
     if (worker.ResultCode != rrOK || Interrupted())
         return ReportFailure(worker, kListRequestFailed);
 
-    const std::vector<std::string> lines = ReadListAnswer(*worker.GetBody());
+    // Each record is written as its line is read: the answer's own bytes
+    // are all the memory a long answer takes.
+    const std::string_view text = ListAnswerText(*worker.GetBody());
+    const size_t all = std::numeric_limits<size_t>::max();
     if (cl.Has("json")) {
-        TJson list = TJson::array();
-        for (const std::string& line : lines)
-            list.push_back(FragmentJson(TFragment(line)));
-        std::cout << JsonText(list);
+        // The array as one JSON text, written element by element.
+        bool first = true;
+        ForEachListLine(text, all, [&](std::string_view line) {
+            std::cout << (first ? "[\n" : ",\n") << IndentedJsonElement(FragmentJson(TFragment(std::string(line))));
+            first = false;
+        });
+        std::cout << (first ? "[]\n" : "\n]\n");
     } else {
-        for (const std::string& line : lines)
-            PrintFragmentLine(TFragment(line));
+        ForEachListLine(text, all, [](std::string_view line) { PrintFragmentLine(TFragment(std::string(line))); });
     }
     return esOk;
 }

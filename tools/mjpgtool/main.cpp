@@ -5,6 +5,8 @@
 #include "helptext.h"
 #include "programinfo/programinfo.h"
 
+#include "core/failures.h"
+
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -56,6 +58,8 @@ int main(int argc, char** argv)
 {
     if (const int status = AnswerHelpOrVersion(argc, argv, "mjpgtool", kUsage, esIOError); status >= 0)
         return status;
+    // Why a request or its answer failed, besides the exit status.
+    SetFailureSink(StderrFailureSink("mjpgtool"));
     int status;
     try {
         status = Dispatch(argc, argv);

@@ -7,6 +7,7 @@
 #include "archive/listanswer.h"
 #include "archive/password.h"
 #include "archive/resultcodes.h"
+#include "core/failures.h"
 #include "manager/fragment.h"
 #include "raiseevent.h"
 #include "updatelock.h"
@@ -54,13 +55,47 @@ void TVManagerForm::RequestList(TDateTime begin, TDateTime end)
     try {
         started->Start();
     } catch (...) {
-        // No thread for it: no request runs, and none is waited for.
+        // No thread for it: no request runs, and none is waited for. The
+        // caller gets the failure.
+        NoteCurrentFailure("list request: starting its worker");
         Requests.erase(started);
         delete started;
         if (Requests.empty())
             RequestState = rsIdle;
         throw;
     }
+}
+
+bool TVManagerForm::StartWorker(TFragmentsAction* worker)
+{
+    std::string reason;
+    try {
+        worker->Start();
+        return true;
+    } catch (...) {
+        reason = CurrentFailureText();
+        NoteFailure("archive request: starting its worker", reason);
+    }
+    // A worker that could not start is still suspended: freed at once.
+    Requests.erase(worker);
+    if (auto* video = dynamic_cast<TFragmentsGetVideo*>(worker))
+        FVideoTargets.erase(video);
+    delete worker;
+    if (Requests.empty())
+        RequestState = rsIdle;
+    RaiseEvent(OnRequestError, this, static_cast<int>(rrNoResources), reason);
+    return false;
+}
+
+TFragment* TVManagerForm::TakeVideoTarget(TFragmentsGetVideo* worker, bool& targeted)
+{
+    const auto found = FVideoTargets.find(worker);
+    targeted = found != FVideoTargets.end();
+    if (!targeted)
+        return nullptr;
+    TFragment* fragment = found->second;
+    FVideoTargets.erase(found);
+    return fragment;
 }
 
 bool TVManagerForm::RequestsRunning() const
@@ -84,35 +119,40 @@ void TVManagerForm::ListRequestFinished(TWorkerThread* sender)
         return;
     }
     try {
-        std::vector<std::string> lines;
-        if (TStream* body = worker->GetBody()) {
+        std::string_view text;
+        if (TEnhMemoryStream* body = worker->GetBody()) {
             body->SetPosition(0);
-            lines = ReadListAnswer(*body);
+            text = ListAnswerText(*body);
         }
-        size_t count = lines.size();
+        // Counted first, built only as far as shown: an answer of countless
+        // empty lines costs no more than its own bytes.
+        const size_t count = ForEachListLine(text, 0, nullptr);
         const size_t limit = FragmentLimit > 0 ? static_cast<size_t>(FragmentLimit) : 0;
-        if (count > limit) {
+        if (count > limit)
             RaiseEvent(OnRequestError, this, static_cast<int>(rrFragmentLimit), std::string(kFragmentLimitText));
-            count = limit;
-        }
         const TUpdateLock lock(lvFragmentsList);
-        for (size_t i = 0; i < count; ++i) {
-            auto owned = std::make_unique<TFragment>(lines[i]);
+        size_t i = 0;
+        ForEachListLine(text, limit, [&](std::string_view line) {
+            auto owned = std::make_unique<TFragment>(std::string(line));
             TFragment* fragment = owned.get();
             QTreeWidgetItem* row = AddFragmentRow(std::move(owned));
-            if (i == 0) {
+            if (i++ == 0) {
                 lvFragmentsList->setCurrentItem(row); // selects it: the pane shows it
                 lvFragmentsList->scrollToItem(row);
             }
             TFragmentsGetVideo* video = PrepareVideoRequest(fragment->SerialNumber, fragment->Issue);
-            if (video && AutoLoadVideo) {
+            if (!video)
+                return;
+            FVideoTargets[video] = fragment;
+            if (AutoLoadVideo) {
                 RaiseEvent(OnVideoRequest, this, fragment);
                 RequestState = rsFetching;
-                video->Start();
+                StartWorker(video);
             }
-        }
+        });
     } catch (const std::exception&) {
         // The rows added so far stay.
+        NoteCurrentFailure("list answer: filling the list");
     }
     AutoSizeListColumns();
 }
@@ -147,9 +187,21 @@ TFragmentsGetVideo* TVManagerForm::FindVideoRequest(int32_t serialNumber, int32_
 
 TFragmentsGetVideo* TVManagerForm::VideoRequestFor(const TFragment& fragment)
 {
-    if (TFragmentsGetVideo* worker = FindVideoRequest(fragment.SerialNumber, fragment.Issue))
-        return worker;
-    return PrepareVideoRequest(fragment.SerialNumber, fragment.Issue);
+    // The worker prepared for this very fragment, else one for the same
+    // numbers that fetches for no listed fragment in particular.
+    for (const auto& [worker, target] : FVideoTargets)
+        if (target == &fragment)
+            return const_cast<TFragmentsGetVideo*>(worker);
+    for (TFragmentsAction* worker : Requests) {
+        auto* video = dynamic_cast<TFragmentsGetVideo*>(worker);
+        if (video && video->SerialNumber == fragment.SerialNumber && video->Issue == fragment.Issue &&
+            FVideoTargets.count(video) == 0)
+            return video;
+    }
+    TFragmentsGetVideo* prepared = PrepareVideoRequest(fragment.SerialNumber, fragment.Issue);
+    if (prepared)
+        FVideoTargets[prepared] = const_cast<TFragment*>(&fragment);
+    return prepared;
 }
 
 void TVManagerForm::FetchFragment(TFragment* fragment, bool wait)
@@ -161,7 +213,8 @@ void TVManagerForm::FetchFragment(TFragment* fragment, bool wait)
         return;
     RequestState = rsFetching;
     RaiseEvent(OnVideoRequest, this, fragment);
-    worker->Start();
+    if (!StartWorker(worker))
+        return;
     if (wait)
         worker->WaitFor();
 }
@@ -173,18 +226,25 @@ void TVManagerForm::OpenSelected()
         if (!row)
             return;
         TFragment* fragment = FragmentOf(row);
+        const bool fetched = fragment && fragment->Data->Size() != 0;
+        const uint64_t generation = FListGeneration;
         if (OnFragmentOpen)
             OnFragmentOpen(this, fragment);
         // A fragment fetched before is played by the owner's open handler.
-        if (!fragment || fragment->Data->Size() != 0)
+        if (!fragment || fetched)
+            return;
+        // The handler may have run the event loop (a playback) while a new
+        // list replaced the fragments: this one is gone, nothing to fetch.
+        if (generation != FListGeneration)
             return;
         TFragmentsGetVideo* worker = VideoRequestFor(*fragment);
         if (!worker)
             return;
         if (OnVideoRequest)
             OnVideoRequest(this, fragment);
-        worker->Start();
+        StartWorker(worker);
     } catch (const std::exception&) {
+        NoteCurrentFailure("opening a fragment");
     }
 }
 
@@ -193,23 +253,27 @@ void TVManagerForm::VideoRequestFinished(TWorkerThread* sender)
     auto* worker = dynamic_cast<TFragmentsGetVideo*>(sender);
     if (!worker)
         return;
+    bool targeted = false;
+    TFragment* target = TakeVideoTarget(worker, targeted);
     Requests.erase(worker);
     if (Requests.empty())
         RequestState = rsIdle;
     if (worker->ResultCode != rrOK) {
+        if (worker->ResultCode == rrRequestFailed && !worker->StopRequested())
+            NoteFailure("video request", worker->FailureText);
         RaiseEvent(OnRequestError, this, worker->ResultCode, worker->ResponseText);
         return;
     }
-    // A fragment no longer listed is passed over.
-    TFragment* fragment = FindFragment(worker->SerialNumber, worker->Issue);
+    // The body goes to the fragment this request fetched for. When a new
+    // list has replaced that one, to the new list's first record of the
+    // same fragment; a fragment no longer listed is passed over.
+    TFragment* fragment = targeted && target ? target : FindFragment(worker->SerialNumber, worker->Issue);
     if (!fragment)
         return;
-    try {
-        if (TStream* body = worker->GetBody())
-            fragment->Data->CopyFrom(*body, 0);
-    } catch (const std::exception&) {
-        return;
-    }
+    // Moved, not copied, and only into an empty Data: a fragment fetched
+    // before keeps its video.
+    if (TEnhMemoryStream* body = worker->GetBody(); body && fragment->Data->Size() == 0)
+        fragment->Data->TakeFrom(*body);
     RaiseEvent(OnVideoLoaded, this, fragment);
 }
 
@@ -220,6 +284,8 @@ void TVManagerForm::StopRequest(TFragmentsAction* worker)
     // Out of the set before the wait: a worker made during the wait (by a
     // completion handler) may take this one's address once it is gone.
     Requests.erase(worker);
+    if (auto* video = dynamic_cast<TFragmentsGetVideo*>(worker); video && worker->Suspended())
+        FVideoTargets.erase(video);
     if (worker->Suspended()) {
         delete worker; // never started: no request, no event
     } else {

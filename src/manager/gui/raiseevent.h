@@ -2,6 +2,8 @@
 // manager drops the failure at the call and goes on.
 #pragma once
 
+#include "core/failures.h"
+
 #include <exception>
 #include <utility>
 
@@ -13,5 +15,6 @@ void RaiseEvent(const Event& event, Args&&... args)
     try {
         event(std::forward<Args>(args)...);
     } catch (const std::exception&) {
+        NoteCurrentFailure("fragment manager: an owner's handler");
     }
 }

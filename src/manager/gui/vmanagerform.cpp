@@ -198,6 +198,9 @@ void TVManagerForm::Clear()
     RaiseEvent(OnFragmentsClearing, this);
     // The rows go before the fragments they point to.
     lvFragmentsList->clear();
+    ++FListGeneration;
+    for (auto& target : FVideoTargets)
+        target.second = nullptr;
     Fragments.clear();
     const TUpdateLock lock(lvProperties);
     for (int row = 0; row < lvProperties->topLevelItemCount(); ++row) {

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -139,6 +140,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Starts a worker the manager holds. When no thread can be had the
+    // worker is dropped and the owner told (OnRequestError with
+    // rrNoResources): whoever waits for it stops waiting. Returns whether
+    // it started.
+    bool StartWorker(TFragmentsAction* worker);
+    // Forgets a worker leaving Requests; yields the fragment its video was
+    // for (null for one no longer listed) and whether it was for one.
+    TFragment* TakeVideoTarget(TFragmentsGetVideo* worker, bool& targeted);
+
     void createControls();
     void connectHandlers();
     // Gives a new worker the connection settings.
@@ -149,4 +159,12 @@ private:
 
     // The descriptions of lvFragmentsList's columns, in column order.
     std::vector<const TListColumnInfo*> FBuiltColumns;
+    // The fragment each video worker fetches for: its body goes there and
+    // nowhere else, even when two lines name the same fragment. Clear sets
+    // the targets to null (the fragments are gone).
+    std::map<const TFragmentsGetVideo*, TFragment*> FVideoTargets;
+    // Counts the times Clear freed the fragments: a fragment pointer taken
+    // before an owner's handler ran is valid after it only while this is
+    // unchanged.
+    uint64_t FListGeneration = 0;
 };

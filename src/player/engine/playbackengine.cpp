@@ -2,6 +2,8 @@
 // the state changes and the availability of the commands.
 #include "playbackengine.h"
 
+#include "core/failures.h"
+
 #include "frameinterval.h"
 #include "trackbar.h"
 
@@ -288,7 +290,8 @@ void TPlaybackEngine::PlayLoop(TPlayerState direction)
             }
         }
     } catch (...) {
-        // Any failure ends playback quietly.
+        // Any failure ends playback quietly; its reason goes to the log.
+        NoteCurrentFailure("playback");
     }
     if (FState != psPaused)
         SetState(psStopped);
