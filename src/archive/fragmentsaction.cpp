@@ -2,8 +2,26 @@
 
 #include "archive/password.h"
 #include "archive/protocol.h"
+#include "archive/resultcodes.h"
 
 #include <exception>
+
+namespace {
+
+int TlsResultCode(TTlsProblem problem)
+{
+    switch (problem) {
+    case TTlsProblem::UnknownAuthority: return rrTlsUnknownAuthority;
+    case TTlsProblem::WrongName: return rrTlsWrongName;
+    case TTlsProblem::Expired: return rrTlsExpired;
+    case TTlsProblem::BadCertificate: return rrTlsBadCertificate;
+    case TTlsProblem::Handshake: return rrTlsHandshake;
+    case TTlsProblem::AuthorityFile: return rrTlsAuthorityFile;
+    }
+    return rrTlsBadCertificate;
+}
+
+} // namespace
 
 TFragmentsAction::TFragmentsAction()
 {
@@ -28,13 +46,14 @@ std::string TFragmentsAction::GetPassword() const
 
 std::string TFragmentsAction::GetUrl() const
 {
-    return ArchiveUrl(Host, Port, GetQuery());
+    return ArchiveUrl(Host, Port, GetQuery(), Secure);
 }
 
 void TFragmentsAction::PrepareClient()
 {
     Client->UserName = UserName;
     Client->Password = GetPassword();
+    Client->CaFile = CaFile;
 }
 
 void TFragmentsAction::StopRequestedHook()
@@ -75,10 +94,15 @@ void TFragmentsAction::Execute()
     Body->OnWrite = handler;
 
     bool failed = false;
+    int failure = rrRequestFailed;
     try {
         Client->Get(GetUrl(), *Body);
         Body->SetPosition(0);
         ResultCode = Client->StatusCode();
+    } catch (const ETlsError& e) {
+        failed = true;
+        failure = TlsResultCode(e.Problem);
+        FailureText = e.what();
     } catch (const std::exception& e) {
         failed = true;
         FailureText = e.what();
@@ -88,7 +112,7 @@ void TFragmentsAction::Execute()
     // Whether the GET succeeded or failed (empty when it never started).
     ResponseText = Client->StatusLine();
     if (failed) {
-        ResultCode = -101;
+        ResultCode = failure;
         try {
             Body->Clear();
         } catch (...) {

@@ -11,6 +11,7 @@
 #include "uikit/guarded.h"
 
 #include <QApplication>
+#include <QFile>
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,14 +40,17 @@ std::optional<TArchiveSettings> ArchiveSettings(const TArchiveArguments& argumen
     TArchiveSettings settings;
     settings.Host = arguments.Host.toStdString();
     settings.Port = arguments.Port;
+    settings.Secure = arguments.Secure;
+    settings.CaFile = QFile::encodeName(arguments.CaFile).toStdString();
     settings.UserName = Utf8ToCp1251(arguments.UserName.toStdString());
     settings.FragmentLimit = arguments.FragmentLimit;
     if (qEnvironmentVariableIsSet("MJPG_ARCHIVE_PASSWORD")) {
         settings.SetPassword(qgetenv("MJPG_ARCHIVE_PASSWORD").toStdString());
     } else if (!arguments.UserName.isEmpty()) {
-        const QString server = arguments.Host.contains(QLatin1Char(':'))
-                                   ? QStringLiteral("[%1]:%2").arg(arguments.Host).arg(arguments.Port)
-                                   : QStringLiteral("%1:%2").arg(arguments.Host).arg(arguments.Port);
+        const QString hostPort = arguments.Host.contains(QLatin1Char(':'))
+                                     ? QStringLiteral("[%1]:%2").arg(arguments.Host).arg(arguments.Port)
+                                     : QStringLiteral("%1:%2").arg(arguments.Host).arg(arguments.Port);
+        const QString server = arguments.Secure ? QStringLiteral("https://") + hostPort : hostPort;
         const std::optional<std::string> password = AskArchivePassword(arguments.UserName, server);
         if (!password)
             return std::nullopt;

@@ -29,6 +29,9 @@ const char* const kUsage =
     "  --user NAME       require basic authentication as NAME, with the password\n"
     "                    from the environment variable MJPG_ARCHIVE_PASSWORD\n"
     "  --log FILE        append the request log to FILE (default: standard error)\n"
+    "  --tls-cert FILE   speak TLS (https) with this certificate (PEM, followed by\n"
+    "                    its chain if any); needs --tls-key\n"
+    "  --tls-key FILE    the certificate's private key (PEM)\n"
     "for tests:\n"
     "  --delay MS        wait MS milliseconds before answering\n"
     "  --status N        answer every authenticated request with status N\n"
@@ -78,6 +81,10 @@ int main(int argc, char** argv)
             options.Port = static_cast<int>(n);
         } else if (arg == "--user" && i + 1 < argc) {
             options.User = Utf8ToCp1251(argv[++i]);
+        } else if (arg == "--tls-cert" && i + 1 < argc) {
+            options.TlsCert = argv[++i];
+        } else if (arg == "--tls-key" && i + 1 < argc) {
+            options.TlsKey = argv[++i];
         } else if (arg == "--log" && i + 1 < argc) {
             logPath = argv[++i];
         } else if (arg == "--delay" && value(n) && n >= 0) {
@@ -103,6 +110,8 @@ int main(int argc, char** argv)
     }
     if (options.Folder.empty())
         return Usage("no folder given");
+    if (options.TlsCert.empty() != options.TlsKey.empty())
+        return Usage("--tls-cert and --tls-key go together");
     if (!std::filesystem::is_directory(options.Folder))
         return Usage("not a folder: " + options.Folder.string());
     if (options.User) {
@@ -131,7 +140,7 @@ int main(int argc, char** argv)
     try {
         TArchiveServer server(options, logPath.empty() ? std::cerr : logFile);
         const int port = server.Bind();
-        std::cout << "listening on http://" << options.Host << ":" << port << "/" << std::endl;
+        std::cout << "listening on " << (options.TlsCert.empty() ? "http" : "https") << "://" << options.Host << ":" << port << "/" << std::endl;
         std::thread signalWaiter([&] {
             int signal = 0;
             sigwait(&signals, &signal);

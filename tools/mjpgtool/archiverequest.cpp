@@ -24,18 +24,26 @@ std::atomic<bool> gInterrupted{false};
 TServerAddress ParseServerAddress(const std::string& text)
 {
     TServerAddress address;
-    if (!TryParseServerAddress(text, address.Host, address.Port))
+    if (!TryParseServerAddress(text, address.Host, address.Port, address.Secure))
         throw EUsageError("неверный адрес сервера \"" + text + "\"");
     return address;
 }
 
-void SetConnection(TFragmentsAction& worker, const TServerAddress& address, const std::string& userUtf8)
+void SetConnection(TFragmentsAction& worker, const TServerAddress& address, const std::string& userUtf8,
+                   const std::optional<std::string>& caFile)
 {
+    if (caFile && !address.Secure)
+        throw EUsageError("--cacert задаётся только с адресом https://");
     worker.Host = address.Host;
     worker.Port = address.Port;
+    worker.Secure = address.Secure;
+    worker.CaFile = caFile.value_or("");
     worker.UserName = Utf8ToCp1251(userUtf8);
     const char* password = std::getenv("MJPG_ARCHIVE_PASSWORD");
     worker.SetPassword(Utf8ToCp1251(password ? password : ""));
+    if (!address.Secure && password && *password)
+        std::cerr << "mjpgtool: внимание: пароль передаётся по сети незашифрованным; "
+                     "защищённое соединение даёт адрес https://\n";
 }
 
 TInterruptWatch::TInterruptWatch(std::function<void()> onInterrupt) : FOnInterrupt(std::move(onInterrupt))
@@ -90,6 +98,12 @@ int ReportFailure(const TFragmentsAction& worker, const char* firstLine)
     if (code == rrNoRequest) {
         std::cerr << "mjpgtool: " << firstLine << "\nзапрос не отправлен\n";
         return esNoRequest;
+    }
+    if (IsTlsResult(code)) {
+        const auto message = RequestErrorMessage(firstLine, code, 0);
+        std::cerr << "mjpgtool: " << (message ? message->Text : std::string(firstLine)) << '\n'
+                  << worker.FailureText << '\n';
+        return esTlsFailed;
     }
     if (code == rrRequestFailed) {
         std::cerr << "mjpgtool: " << firstLine << '\n' << worker.FailureText << '\n';
