@@ -1,6 +1,9 @@
 // THttpClient: HTTP/1.0 GET requests over libcurl, as the archive client
-// needs them. Basic authentication goes with the first request, cookies are
-// neither stored nor sent, no time-outs are set, proxies are not used. The
+// needs them, plain or inside TLS ("https://" URLs). Basic authentication
+// goes with the first request, cookies are neither stored nor sent, no
+// time-outs are set, proxies are not used. Over TLS the server's certificate
+// chain and name are always verified (the system's authorities and CaFile);
+// nothing is sent to a server that fails the check. The
 // body is written block by block into a TStream; a write that stores fewer
 // bytes than given ends the transfer as failed. A status outside 2xx is an
 // answer like any other: the caller reads StatusCode and StatusLine.
