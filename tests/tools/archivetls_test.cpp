@@ -161,7 +161,7 @@ TEST_F(ArchiveToolTls, CtrlCStopsAStalledFetchOverTlsAndLeavesNoFile)
     const std::string path = Out / "fragment.mjpg";
     const auto start = std::chrono::steady_clock::now();
     const TToolResult r = RunTool({"archive", "fetch", Https(server), "12", "3", path, "--cacert", CaFile()},
-                                  TToolRun{.Environment = {}, .InterruptAfterMs = 1000});
+                                  TToolRun{.Environment = {}, .InterruptAfterMs = 2000});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20)); // not the server's minutes
     EXPECT_EQ(r.Status, 130) << r.Err;
     EXPECT_NE(r.Err.find("прервано"), std::string::npos) << r.Err;
