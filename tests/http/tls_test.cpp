@@ -142,3 +142,19 @@ TEST_F(TlsClientTest, AbortEndsAStalledTransferOverTls)
     EXPECT_LT(took, std::chrono::seconds(15)); // not the server's ten minutes
     EXPECT_TRUE(client.Aborted());
 }
+
+TEST_F(TlsClientTest, TheServerRefusesToStartWithACertificateItCannotUse)
+{
+    const fixture::TScratchFolder scratch;
+    fixture::WriteFileBytes(scratch / "notpem.crt", "no certificate here\n");
+    const TServerCertificate good = Authority.Issue("server", {"127.0.0.1"});
+    const TServerCertificate other = Authority.Issue("other", {"127.0.0.1"});
+    const std::vector<std::vector<std::string>> cases = {
+        {"--tls-cert", scratch / "notpem.crt", "--tls-key", good.Key.string()},
+        {"--tls-cert", good.Cert.string(), "--tls-key", other.Key.string()}, // a key of another certificate
+        {"--tls-cert", good.Cert.string()},                                  // no key
+    };
+    for (const auto& options : cases)
+        EXPECT_THROW(TArchiveServerProcess(Folder.Path(), options), std::runtime_error) << options[1];
+    EXPECT_NO_THROW(TArchiveServerProcess(Folder.Path(), TTestAuthority::ServerOptions(good)));
+}
