@@ -11,6 +11,10 @@
 // file in memory (/dev/shm, else the temporary folder), where both sides keep
 // the bytes.
 //
+// RATIO fetch_tls_vs_curl: the same over https (a second archive server
+// speaking TLS with a certificate from an authority made for the run), the
+// worker's fetch over curl --cacert ... -o /dev/null.
+//
 // RATIO fetch_rss_vs_body: peak resident memory a fetch adds, the hand-over
 // of the body to the fragment record included, over the body size; median
 // of fetches in fresh child processes.
@@ -18,7 +22,9 @@
 #include "archiveserverprocess.h"
 #include "benchsupport.h"
 #include "http/curllibrary.h"
+#include "fixtures/files.h"
 #include "manager/fragment.h"
+#include "testauthority.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,21 +47,26 @@ extern char** environ;
 namespace {
 
 int gPort = 0;
+int gTlsPort = 0;
+std::string gCaFile;
 int64_t gBodySize = 0;
 std::string gCurl = "curl";
 
-std::string Url()
+std::string Url(bool tls = false)
 {
-    return "http://127.0.0.1:" + std::to_string(gPort) + "/video?sn=1&issue=1";
+    return (tls ? "https://127.0.0.1:" + std::to_string(gTlsPort) : "http://127.0.0.1:" + std::to_string(gPort)) +
+           "/video?sn=1&issue=1";
 }
 
 // One fetch as the fragment manager starts it; the body stays with the
 // worker.
-std::unique_ptr<TFragmentsGetVideo> Fetch()
+std::unique_ptr<TFragmentsGetVideo> Fetch(bool tls = false)
 {
     auto worker = std::make_unique<TFragmentsGetVideo>();
     worker->Host = "127.0.0.1";
-    worker->Port = gPort;
+    worker->Port = tls ? gTlsPort : gPort;
+    worker->Secure = tls;
+    worker->CaFile = tls ? gCaFile : std::string();
     worker->SerialNumber = 1;
     worker->Issue = 1;
     worker->Start();
@@ -63,10 +74,10 @@ std::unique_ptr<TFragmentsGetVideo> Fetch()
     return worker;
 }
 
-void FetchWithWorker(benchmark::State& state)
+void FetchWithWorker(benchmark::State& state, bool tls)
 {
     for (auto _ : state) {
-        auto worker = Fetch();
+        auto worker = Fetch(tls);
         state.PauseTiming();
         const bool ok = worker->ResultCode == 200 && worker->GetBody()->Size() == gBodySize;
         worker.reset();
@@ -82,11 +93,13 @@ void FetchWithWorker(benchmark::State& state)
 
 // curl fetching the URL into `output`; a file it made is removed after each
 // fetch, outside the timing.
-void FetchWithCurl(benchmark::State& state, const std::string& output)
+void FetchWithCurl(benchmark::State& state, const std::string& output, bool tls)
 {
-    const std::string url = Url();
+    const std::string url = Url(tls);
     std::vector<std::string> args = {gCurl, "--silent", "--show-error", "--fail", "--http1.0", "--noproxy", "*",
                                      "--output", output, url};
+    if (tls)
+        args.insert(args.end() - 1, {"--cacert", gCaFile});
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(a.data());
@@ -165,6 +178,11 @@ int main(int argc, char** argv)
     InitCurlLibrary();
     TArchiveServerProcess server(folder);
     gPort = server.Port();
+    const fixture::TScratchFolder certificates;
+    const TTestAuthority authority(certificates.Path(), "authority", "Benchmark Authority");
+    TArchiveServerProcess tlsServer(folder, TTestAuthority::ServerOptions(authority.Issue("server", {"127.0.0.1"})));
+    gTlsPort = tlsServer.Port();
+    gCaFile = authority.CertFile().string();
 
     // The memory figure first, while this process has started no thread.
     std::vector<double> ratios;
@@ -181,31 +199,47 @@ int main(int argc, char** argv)
     std::sort(ratios.begin(), ratios.end());
 
     // A warm-up: the server's page cache holds the file for both sides.
-    if (Fetch()->ResultCode != 200) {
-        std::fprintf(stderr, "bench_fetch: the fetch failed\n");
-        return 1;
+    for (const bool tls : {false, true}) {
+        const auto worker = Fetch(tls);
+        if (worker->ResultCode != 200) {
+            std::fprintf(stderr, "bench_fetch: the fetch%s failed: %d %s\n", tls ? " over TLS" : "", worker->ResultCode,
+                         worker->FailureText.c_str());
+            return 1;
+        }
     }
-    benchmark::RegisterBenchmark("fetch_worker", FetchWithWorker)
+    benchmark::RegisterBenchmark("fetch_worker", FetchWithWorker, false)
         ->Repetitions(repetitions)
         ->Iterations(1)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     const std::string memoryFile = MemoryFilePath();
-    benchmark::RegisterBenchmark("fetch_curl", FetchWithCurl, memoryFile)
+    benchmark::RegisterBenchmark("fetch_curl", FetchWithCurl, memoryFile, false)
         ->Repetitions(repetitions)
         ->Iterations(1)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
-    benchmark::RegisterBenchmark("fetch_curl_discarding", FetchWithCurl, std::string("/dev/null"))
+    benchmark::RegisterBenchmark("fetch_curl_discarding", FetchWithCurl, std::string("/dev/null"), false)
+        ->Repetitions(repetitions)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("fetch_tls_worker", FetchWithWorker, true)
+        ->Repetitions(repetitions)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("fetch_tls_curl_discarding", FetchWithCurl, std::string("/dev/null"), true)
         ->Repetitions(repetitions)
         ->Iterations(1)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     const auto medians = RunInterleaved(argc, argv);
     const auto worker = medians.find("fetch_worker"), curl = medians.find("fetch_curl"),
-               discarding = medians.find("fetch_curl_discarding");
+               discarding = medians.find("fetch_curl_discarding"), tlsWorker = medians.find("fetch_tls_worker"),
+               tlsCurl = medians.find("fetch_tls_curl_discarding");
     if (worker == medians.end() || curl == medians.end() || discarding == medians.end() || curl->second.Real <= 0 ||
-        discarding->second.Real <= 0) {
+        discarding->second.Real <= 0 || tlsWorker == medians.end() || tlsCurl == medians.end() ||
+        tlsCurl->second.Real <= 0) {
         std::fprintf(stderr, "bench_fetch: no median for one side\n");
         return 1;
     }
@@ -218,7 +252,12 @@ int main(int argc, char** argv)
                   worker->second.Real / 1e6, memoryFile.c_str(), curl->second.Real / 1e6,
                   worker->second.Real / curl->second.Real);
     PrintDetail(text);
+    std::snprintf(text, sizeof text,
+                  "fetch_tls_vs_curl: worker %.1f ms, curl --cacert into /dev/null %.1f ms (wall, medians, https)",
+                  tlsWorker->second.Real / 1e6, tlsCurl->second.Real / 1e6);
+    PrintDetail(text);
     PrintRatio("fetch_vs_curl", worker->second.Real / discarding->second.Real);
+    PrintRatio("fetch_tls_vs_curl", tlsWorker->second.Real / tlsCurl->second.Real);
     PrintRatio("fetch_rss_vs_body", ratios[ratios.size() / 2]);
     return 0;
 }

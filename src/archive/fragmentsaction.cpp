@@ -3,8 +3,26 @@
 #include "archive/password.h"
 #include "archive/protocol.h"
 #include "core/failures.h"
+#include "archive/resultcodes.h"
 
 #include <exception>
+
+namespace {
+
+int TlsResultCode(TTlsProblem problem)
+{
+    switch (problem) {
+    case TTlsProblem::UnknownAuthority: return rrTlsUnknownAuthority;
+    case TTlsProblem::WrongName: return rrTlsWrongName;
+    case TTlsProblem::Expired: return rrTlsExpired;
+    case TTlsProblem::BadCertificate: return rrTlsBadCertificate;
+    case TTlsProblem::Handshake: return rrTlsHandshake;
+    case TTlsProblem::AuthorityFile: return rrTlsAuthorityFile;
+    }
+    return rrTlsBadCertificate;
+}
+
+} // namespace
 
 TFragmentsAction::TFragmentsAction()
 {
@@ -33,12 +51,12 @@ std::string TFragmentsAction::GetPassword() const
 
 std::string TFragmentsAction::GetUrl() const
 {
-    return ArchiveUrl(Host, Port, GetQuery());
+    return ArchiveUrl(Host, Port, GetQuery(), Secure);
 }
 
 std::function<void()> TFragmentsAction::PrepareExecute()
 {
-    TRequest request{GetUrl(), UserName, GetPassword()};
+    TRequest request{GetUrl(), UserName, GetPassword(), CaFile};
     return [this, request = std::move(request)] { Execute(request); };
 }
 
@@ -46,6 +64,7 @@ void TFragmentsAction::PrepareClient(const TRequest& request)
 {
     Client->UserName = request.UserName;
     Client->Password = request.Password;
+    Client->CaFile = request.CaFile;
 }
 
 void TFragmentsAction::StopRequestedHook()
@@ -88,10 +107,15 @@ void TFragmentsAction::Execute(const TRequest& request)
     Body->OnWrite = handler;
 
     bool failed = false;
+    int failure = rrRequestFailed;
     try {
         Client->Get(request.Url, *Body);
         Body->SetPosition(0);
         ResultCode = Client->StatusCode();
+    } catch (const ETlsError& e) {
+        failed = true;
+        failure = TlsResultCode(e.Problem);
+        FailureText = e.what();
     } catch (const std::exception& e) {
         failed = true;
         FailureText = e.what();
@@ -101,7 +125,7 @@ void TFragmentsAction::Execute(const TRequest& request)
     // Whether the GET succeeded or failed (empty when it never started).
     ResponseText = Client->StatusLine();
     if (failed) {
-        ResultCode = -101;
+        ResultCode = failure;
         try {
             Body->Clear();
         } catch (...) {

@@ -28,6 +28,10 @@ public:
 
     std::string Host;
     int Port = 80;
+    // The same protocol inside TLS ("https://"), the server's certificate
+    // verified against the system's authorities and CaFile (PEM, may be empty).
+    bool Secure = false;
+    std::string CaFile;
     std::string UserName; // code page 1251
     std::string Password; // scrambled (SetPassword)
     int32_t SerialNumber = -1;
@@ -35,8 +39,8 @@ public:
     std::string ResponseText;
     // Set as the last step of Execute.
     bool Done = false;
-    // Why the GET failed (result -101), for a log or a command line; the
-    // windows show nothing for it.
+    // Why the GET failed (result -101 or a TLS failure), for a log or a
+    // command line; the windows show nothing of it.
     std::string FailureText;
 
     void SetPassword(const std::string& plain);
@@ -47,7 +51,7 @@ public:
 
     // The path-and-query of the request.
     virtual std::string GetQuery() const = 0;
-    // "http://" Host ":" Port "/" GetQuery().
+    // "http://" (or "https://") Host ":" Port "/" GetQuery().
     std::string GetUrl() const;
 
 protected:
@@ -56,6 +60,7 @@ protected:
         std::string Url;
         std::string UserName;
         std::string Password; // plain
+        std::string CaFile;   // an extra trusted authority (https)
     };
     std::function<void()> PrepareExecute() override;
     void StopRequestedHook() override;

@@ -19,11 +19,11 @@ bool TryParsePort(const std::string& text, int& port)
 
 } // namespace
 
-std::string ArchiveUrl(const std::string& host, int port, const std::string& pathAndQuery)
+std::string ArchiveUrl(const std::string& host, int port, const std::string& pathAndQuery, bool secure)
 {
     const bool ipv6 = host.find(':') != std::string::npos && !(host.size() > 1 && host.front() == '[');
     const std::string hostPart = ipv6 ? "[" + host + "]" : host;
-    return "http://" + hostPart + ":" + std::to_string(port) + "/" + pathAndQuery;
+    return (secure ? "https://" : "http://") + hostPart + ":" + std::to_string(port) + "/" + pathAndQuery;
 }
 
 bool TryParseServerAddress(const std::string& text, std::string& host, int& port)
@@ -52,6 +52,26 @@ bool TryParseServerAddress(const std::string& text, std::string& host, int& port
         return false;
     host = name;
     port = number;
+    return true;
+}
+
+bool TryParseServerAddress(const std::string& text, std::string& host, int& port, bool& secure)
+{
+    auto hasScheme = [&](const std::string& scheme) {
+        if (text.size() < scheme.size())
+            return false;
+        for (size_t i = 0; i < scheme.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(text[i])) != scheme[i])
+                return false;
+        return true;
+    };
+    const bool tls = hasScheme("https://");
+    const size_t schemeLength = tls ? 8 : hasScheme("http://") ? 7 : 0;
+    int number = tls ? kDefaultTlsPort : port;
+    if (!TryParseServerAddress(text.substr(schemeLength), host, number))
+        return false;
+    port = number;
+    secure = tls;
     return true;
 }
 

@@ -8,10 +8,13 @@
 #include <cstdint>
 #include <string>
 
-// "http://" host ":" port "/" pathAndQuery. The port is always written, 80
-// included. A host that is an IPv6 address (it holds a ":") is put in
-// brackets, as a URL needs it.
-std::string ArchiveUrl(const std::string& host, int port, const std::string& pathAndQuery);
+// "http://" host ":" port "/" pathAndQuery ("https://" when secure: the same
+// protocol inside TLS). The port is always written, 80 included. A host that
+// is an IPv6 address (it holds a ":") is put in brackets, as a URL needs it.
+std::string ArchiveUrl(const std::string& host, int port, const std::string& pathAndQuery, bool secure = false);
+
+// The port of an https address that names none.
+constexpr int kDefaultTlsPort = 443;
 
 // A server address as a user types it: "HOST", "HOST:PORT", "[IPv6]" or
 // "[IPv6]:PORT", the port 1..65535 in decimal digits; a bare IPv6 address
@@ -19,6 +22,11 @@ std::string ArchiveUrl(const std::string& host, int port, const std::string& pat
 // blank, tab, "/", "?", "#" or "@". False for anything else, and host and
 // port stay as they were; a port not given leaves `port` as it was.
 bool TryParseServerAddress(const std::string& text, std::string& host, int& port);
+// The same, optionally after a scheme (in any letter case): "http://" is
+// plain HTTP as without one, "https://" the same protocol inside TLS, with
+// `port` 443 when the address names none. `secure` tells which; it stays as
+// it was, like host and port, when the text is refused.
+bool TryParseServerAddress(const std::string& text, std::string& host, int& port, bool& secure);
 
 // An interval end counts as set when its whole-day part, truncated toward
 // zero, is not 0.

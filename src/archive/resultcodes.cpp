@@ -18,11 +18,22 @@ const TRow kRows[] = {
     {408, "Таймаут при выполнении запроса.", TResultIcon::Error},
     {500, "Серверу не удалось выполнить запрос.", TResultIcon::Error},
     {rrNoResources, "Недостаточно ресурсов системы (памяти или потоков) для запроса.", TResultIcon::Error},
+    {rrTlsUnknownAuthority, "Сертификат сервера выдан неизвестным центром сертификации.", TResultIcon::Error},
+    {rrTlsWrongName, "Сертификат сервера выдан на другое имя.", TResultIcon::Error},
+    {rrTlsExpired, "Срок действия сертификата сервера истёк или ещё не начался.", TResultIcon::Error},
+    {rrTlsBadCertificate, "Сертификат сервера не прошёл проверку.", TResultIcon::Error},
+    {rrTlsHandshake, "Не удалось установить защищённое соединение с сервером.", TResultIcon::Error},
+    {rrTlsAuthorityFile, "Не удалось прочитать сертификаты центров сертификации.", TResultIcon::Error},
 };
 
 const char* const kOtherResult = "Сервер недоступен.";
 
 } // namespace
+
+bool IsTlsResult(int code)
+{
+    return code <= rrTlsUnknownAuthority && code >= rrTlsAuthorityFile;
+}
 
 std::optional<TResultMessage> ResultRow(int code)
 {

@@ -12,7 +12,17 @@ enum TRequestResult : int {
     rrRequestFailed = -101,  // the GET failed: no connection, a broken or stopped transfer
     rrFragmentLimit = -200,  // the list answer had more lines than the manager takes
     rrNoResources = -102,    // no thread or memory for the request or its answer
+    // An https request refused before it was sent: the TLS connection failed.
+    rrTlsUnknownAuthority = -110, // the certificate comes from no trusted authority
+    rrTlsWrongName = -111,        // the certificate is for another name
+    rrTlsExpired = -112,          // the certificate is outside its validity period
+    rrTlsBadCertificate = -113,   // another check of the certificate failed
+    rrTlsHandshake = -114,        // no TLS handshake (not a TLS server, no common protocol)
+    rrTlsAuthorityFile = -115,    // the trusted authorities cannot be read
 };
+
+// Whether the code is one of the TLS failures above.
+bool IsTlsResult(int code);
 
 enum class TResultIcon { Error, Information, Warning };
 
@@ -27,7 +37,8 @@ extern const char* const kListRequestFailed;  // "Не могу загрузит
 
 // The row of the result table for a code: its own text and icon; "Сервер
 // недоступен." for a code without a row; nothing for -100 and -101 (and for
-// -200, whose text names the limit: FragmentLimitMessage).
+// -200, whose text names the limit: FragmentLimitMessage). A TLS failure's
+// row names its reason.
 std::optional<TResultMessage> ResultRow(int code);
 
 // The warning for a list answer cut at `limit` fragments.

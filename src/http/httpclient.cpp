@@ -7,9 +7,16 @@
 #include "curllibrary.h"
 
 #include <curl/curl.h>
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
+#include <openssl/x509_vfy.h>
 
 #include <exception>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -30,8 +37,90 @@ struct TTransfer {
     std::exception_ptr WriteException;
     std::string StatusLine;
     const std::atomic<bool>* Abort = nullptr;
+    std::string Authorities; // PEM: trusted besides the system's
     char ErrorText[CURL_ERROR_SIZE] = {};
 };
+
+// Each certificate of a PEM text, in order; stops at the first block that
+// is not one. Leaves OpenSSL's error queue empty, so that libcurl does not
+// take a parse error of ours for its own.
+template <class F>
+int ForEachCertificate(const std::string& pem, F&& take)
+{
+    int count = 0;
+    BIO* bio = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
+    if (bio) {
+        while (X509* certificate = PEM_read_bio_X509(bio, nullptr, nullptr, nullptr)) {
+            ++count;
+            take(certificate);
+            X509_free(certificate);
+        }
+        BIO_free(bio);
+    }
+    ERR_clear_error();
+    return count;
+}
+
+// libcurl's hook into OpenSSL's set-up of a connection: the extra
+// authorities join the store that already holds the system's.
+CURLcode AddAuthorities(CURL*, void* context, void* userdata)
+{
+    const auto& t = *static_cast<const TTransfer*>(userdata);
+    X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(context));
+    if (!store)
+        return CURLE_SSL_CACERT_BADFILE;
+    // One already in the store (the same file given twice) is refused
+    // harmlessly.
+    ForEachCertificate(t.Authorities, [&](X509* certificate) { (void)X509_STORE_add_cert(store, certificate); });
+    return CURLE_OK;
+}
+
+bool IsHttps(const std::string& url)
+{
+    return url.size() >= 8 && curl_strnequal(url.c_str(), "https://", 8);
+}
+
+// What a failed TLS connection means, from libcurl's code and OpenSSL's
+// verdict on the chain; none for a failure that is not about TLS.
+std::optional<TTlsProblem> TlsProblemOf(CURLcode result, long verifyResult)
+{
+    switch (result) {
+    case CURLE_PEER_FAILED_VERIFICATION:
+        switch (verifyResult) {
+        // libcurl checks the name itself once OpenSSL has accepted the chain;
+        // when that check fails, the chain's verdict was never recorded and
+        // reads as libcurl's initial "not OK" (1) or as OK.
+        case X509_V_OK:
+        case X509_V_ERR_UNSPECIFIED:
+        case X509_V_ERR_HOSTNAME_MISMATCH:
+        case X509_V_ERR_IP_ADDRESS_MISMATCH:
+            return TTlsProblem::WrongName;
+        case X509_V_ERR_CERT_HAS_EXPIRED:
+        case X509_V_ERR_CERT_NOT_YET_VALID:
+            return TTlsProblem::Expired;
+        case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+        case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+        case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+        case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+        case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+            return TTlsProblem::UnknownAuthority;
+        default:
+            return TTlsProblem::BadCertificate;
+        }
+    case CURLE_SSL_CACERT_BADFILE:
+        return TTlsProblem::AuthorityFile;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_USE_SSL_FAILED:
+        return TTlsProblem::Handshake;
+    default:
+        return std::nullopt;
+    }
+}
 
 size_t WriteBody(char* data, size_t size, size_t count, void* userdata)
 {
@@ -100,6 +189,19 @@ private:
 
 } // namespace
 
+std::string ReadAuthorityFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open())
+        throw ETlsError(TTlsProblem::AuthorityFile, "не открывается файл сертификата " + path);
+    const std::string pem((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        throw ETlsError(TTlsProblem::AuthorityFile, "не читается файл сертификата " + path);
+    if (ForEachCertificate(pem, [](X509*) {}) == 0)
+        throw ETlsError(TTlsProblem::AuthorityFile, "в файле " + path + " нет сертификата в формате PEM");
+    return pem;
+}
+
 std::string THttpClient::DefaultUserAgent()
 {
     return "mjpgplayer/" MJPG_VERSION_TEXT;
@@ -167,6 +269,20 @@ void THttpClient::Get(const std::string& url, TStream& body)
     SetCurlOption(c, CURLOPT_NOPROGRESS, 0L, "CURLOPT_NOPROGRESS");
     SetCurlOption(c, CURLOPT_XFERINFOFUNCTION, Progress, "CURLOPT_XFERINFOFUNCTION");
     SetCurlOption(c, CURLOPT_XFERINFODATA, &t, "CURLOPT_XFERINFODATA");
+    // Over TLS: the chain against the trusted authorities and the name
+    // against the certificate, always; a failed check ends the handshake
+    // before any request is sent.
+    SetCurlOption(c, CURLOPT_SSL_VERIFYPEER, 1L, "CURLOPT_SSL_VERIFYPEER");
+    SetCurlOption(c, CURLOPT_SSL_VERIFYHOST, 2L, "CURLOPT_SSL_VERIFYHOST");
+    const bool https = IsHttps(url);
+    if (https && !CaFile.empty()) {
+        t.Authorities = ReadAuthorityFile(CaFile);
+        SetCurlOption(c, CURLOPT_SSL_CTX_FUNCTION, AddAuthorities, "CURLOPT_SSL_CTX_FUNCTION");
+        SetCurlOption(c, CURLOPT_SSL_CTX_DATA, &t, "CURLOPT_SSL_CTX_DATA");
+        // A store kept from an earlier transfer would hold this one's
+        // additions; every connection builds its own.
+        SetCurlOption(c, CURLOPT_CA_CACHE_TIMEOUT, 0L, "CURLOPT_CA_CACHE_TIMEOUT");
+    }
 
     CURLcode result = CURLE_OK;
     {
@@ -187,10 +303,15 @@ void THttpClient::Get(const std::string& url, TStream& body)
     if (t.ShortWrite)
         throw EHttpError("ответ сервера не записывается целиком");
     if (result != CURLE_OK) {
-        std::string text = std::string("запрос не выполнен: ") + curl_easy_strerror(result);
+        std::string detail = curl_easy_strerror(result);
         if (t.ErrorText[0])
-            text += std::string(" (") + t.ErrorText + ")";
-        throw EHttpError(text);
+            detail += std::string(" (") + t.ErrorText + ")";
+        long verifyResult = X509_V_OK;
+        if (https && curl_easy_getinfo(FEasy, CURLINFO_SSL_VERIFYRESULT, &verifyResult) != CURLE_OK)
+            verifyResult = X509_V_OK;
+        if (const std::optional<TTlsProblem> problem = https ? TlsProblemOf(result, verifyResult) : std::nullopt)
+            throw ETlsError(*problem, "защищённое соединение не установлено: " + detail);
+        throw EHttpError("запрос не выполнен: " + detail);
     }
 }
 

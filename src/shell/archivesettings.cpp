@@ -25,6 +25,8 @@ void ApplyArchiveSettings(const TArchiveSettings& settings, TVManagerForm& manag
 {
     manager.Host = settings.Host;
     manager.Port = settings.Port;
+    manager.Secure = settings.Secure;
+    manager.CaFile = settings.CaFile;
     manager.UserName = settings.UserName;
     manager.Password = settings.Password;
     manager.FragmentLimit = settings.FragmentLimit;

@@ -11,6 +11,8 @@ class TVManagerForm;
 struct TArchiveSettings {
     std::string Host; // host name or address
     int32_t Port = 80;
+    bool Secure = false; // https
+    std::string CaFile;  // an extra trusted authority (PEM); empty for none
     std::string UserName; // code page 1251
     // Scrambled (ScramblePassword), so it is not kept in plain view.
     std::string Password;

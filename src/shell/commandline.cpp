@@ -2,11 +2,17 @@
 #include "commandline.h"
 
 #include "archive/protocol.h"
+#include "http/httpclient.h"
 
+#include <QFile>
+
+#include <exception>
 #include <string>
 
 const char PlayerUsage[] = "использование: mjpgplayer [ФАЙЛ.mjpg]\n"
-                           "       mjpgplayer --archive ХОСТ[:ПОРТ] [--user ИМЯ] [--limit N] [ФАЙЛ.mjpg]\n"
+                           "       mjpgplayer --archive [https://]ХОСТ[:ПОРТ] [--cacert ФАЙЛ] [--user ИМЯ] [--limit N] [ФАЙЛ.mjpg]\n"
+                           "Адрес https:// - то же по TLS (порт 443, если не указан): сертификат сервера\n"
+                           "проверяется всегда; --cacert добавляет к системным свой центр сертификации (PEM).\n"
                            "Пароль пользователя берётся из переменной MJPG_ARCHIVE_PASSWORD, "
                            "а если она не задана, запрашивается при запуске.\n";
 
@@ -32,6 +38,7 @@ TPlayerArguments ParsePlayerArguments(const QStringList& arguments)
     bool archiveGiven = false;
     bool userGiven = false;
     bool limitGiven = false;
+    bool caGiven = false;
     bool options = true;
     const QStringList given = arguments.mid(1);
     for (qsizetype i = 0; i < given.size(); ++i) {
@@ -50,8 +57,8 @@ TPlayerArguments ParsePlayerArguments(const QStringList& arguments)
             name = argument.left(equals);
             value = argument.mid(equals + 1);
         }
-        const bool known =
-            name == QStringLiteral("--archive") || name == QStringLiteral("--user") || name == QStringLiteral("--limit");
+        const bool known = name == QStringLiteral("--archive") || name == QStringLiteral("--user") ||
+                           name == QStringLiteral("--limit") || name == QStringLiteral("--cacert");
         if (!known) {
             result.Problem = QStringLiteral("неизвестный параметр %1").arg(argument);
             return result;
@@ -66,11 +73,21 @@ TPlayerArguments ParsePlayerArguments(const QStringList& arguments)
         if (name == QStringLiteral("--archive")) {
             archiveGiven = true;
             std::string host;
-            if (!TryParseServerAddress(value->toStdString(), host, archive.Port)) {
-                result.Problem = QStringLiteral("неверный адрес сервера %1 (нужно ХОСТ или ХОСТ:ПОРТ)").arg(*value);
+            if (!TryParseServerAddress(value->toStdString(), host, archive.Port, archive.Secure)) {
+                result.Problem =
+                    QStringLiteral("неверный адрес сервера %1 (нужно [https://]ХОСТ или [https://]ХОСТ:ПОРТ)").arg(*value);
                 return result;
             }
             archive.Host = QString::fromStdString(host);
+        } else if (name == QStringLiteral("--cacert")) {
+            caGiven = true;
+            archive.CaFile = *value;
+            try {
+                (void)ReadAuthorityFile(QFile::encodeName(*value).toStdString());
+            } catch (const std::exception& e) {
+                result.Problem = QStringLiteral("--cacert: %1").arg(QString::fromStdString(e.what()));
+                return result;
+            }
         } else if (name == QStringLiteral("--user")) {
             userGiven = true;
             archive.UserName = *value;
@@ -84,6 +101,10 @@ TPlayerArguments ParsePlayerArguments(const QStringList& arguments)
     }
     if ((userGiven || limitGiven) && !archiveGiven) {
         result.Problem = QStringLiteral("параметры --user и --limit задаются вместе с --archive");
+        return result;
+    }
+    if (caGiven && !(archiveGiven && archive.Secure)) {
+        result.Problem = QStringLiteral("параметр --cacert задаётся вместе с адресом --archive https://...");
         return result;
     }
     if (files.size() > 1) {

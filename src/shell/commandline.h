@@ -10,6 +10,8 @@
 struct TArchiveArguments {
     QString Host;
     int Port = 80;
+    bool Secure = false; // https://
+    QString CaFile;      // --cacert: an authority trusted besides the system's
     QString UserName; // empty: the server asks for no one
     int FragmentLimit = 50;
 };
@@ -21,9 +23,10 @@ struct TPlayerArguments {
 };
 
 // `arguments` as QCoreApplication gives them (the program first, Qt's own
-// options already taken out). Options: --archive HOST[:PORT] (an IPv6
-// address in brackets when a port follows), --user NAME and --limit N
-// (with --archive only); each as "--name value" or "--name=value".
+// options already taken out). Options: --archive [http://|https://]HOST[:PORT]
+// (an IPv6 address in brackets when a port follows; 443 for https without
+// one), --user NAME, --limit N (with --archive only) and --cacert FILE
+// (with an https address only); each as "--name value" or "--name=value".
 TPlayerArguments ParsePlayerArguments(const QStringList& arguments);
 
 extern const char PlayerUsage[];

@@ -15,6 +15,7 @@
 #include "uikit/guarded.h"
 
 #include <QApplication>
+#include <QFile>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +45,8 @@ std::optional<TArchiveSettings> ArchiveSettings(const TArchiveArguments& argumen
     TArchiveSettings settings;
     settings.Host = arguments.Host.toStdString();
     settings.Port = arguments.Port;
+    settings.Secure = arguments.Secure;
+    settings.CaFile = QFile::encodeName(arguments.CaFile).toStdString();
     if (!settings.SetUserName(arguments.UserName.toStdString())) {
         problem = QString::fromUtf8(kUserNameNotCp1251);
         return std::nullopt;
@@ -55,9 +58,10 @@ std::optional<TArchiveSettings> ArchiveSettings(const TArchiveArguments& argumen
             return std::nullopt;
         }
     } else if (!arguments.UserName.isEmpty()) {
-        const QString server = arguments.Host.contains(QLatin1Char(':'))
-                                   ? QStringLiteral("[%1]:%2").arg(arguments.Host).arg(arguments.Port)
-                                   : QStringLiteral("%1:%2").arg(arguments.Host).arg(arguments.Port);
+        const QString hostPort = arguments.Host.contains(QLatin1Char(':'))
+                                     ? QStringLiteral("[%1]:%2").arg(arguments.Host).arg(arguments.Port)
+                                     : QStringLiteral("%1:%2").arg(arguments.Host).arg(arguments.Port);
+        const QString server = arguments.Secure ? QStringLiteral("https://") + hostPort : hostPort;
         // The dialog takes only a password that can be sent.
         const std::optional<std::string> password = AskArchivePassword(arguments.UserName, server);
         if (!password)

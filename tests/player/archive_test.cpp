@@ -17,6 +17,7 @@
 #include "player/actionbutton.h"
 #include "player/pausebox.h"
 #include "playerfixture.h"
+#include "testauthority.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -671,4 +672,142 @@ TEST_F(ArchivePlayerTest, AFetchWhoseWorkerCannotStartEndsTheWaitWithAMessage)
     EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Не могу загрузить видеофрагмент!\n"
                                                        "Недостаточно ресурсов системы (памяти или потоков) для запроса."));
     EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+}
+
+// ---- The same over https, with an authority the test makes ----
+
+namespace {
+
+class ArchivePlayerTlsTest : public ArchivePlayerTest {
+protected:
+    fixture::TScratchFolder Certificates;
+    TTestAuthority Authority{Certificates.Path(), "authority", "Archive Test Authority"};
+
+    // Serves over TLS with a certificate of the test's authority for
+    // `names`, valid for the days given; the manager trusts the authority.
+    void ServeTls(const std::vector<std::string>& options = {}, const std::vector<std::string>& names = {"127.0.0.1"},
+                  int fromDays = -1, int toDays = 30)
+    {
+        static int issued = 0;
+        std::vector<std::string> all =
+            TTestAuthority::ServerOptions(Authority.Issue("server" + std::to_string(++issued), names, fromDays, toDays));
+        all.insert(all.end(), options.begin(), options.end());
+        Serve(all);
+        Manager.Secure = true;
+        Manager.CaFile = Authority.CertFile().string();
+    }
+};
+
+} // namespace
+
+TEST_F(ArchivePlayerTlsTest, TheListAndAFetchOverHttpsWorkAsOverPlainHttp)
+{
+    AddFragments(2, 2);
+    ServeTls();
+    ListAll();
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    ASSERT_EQ(Manager.FragmentCount(), 2u);
+    EXPECT_TRUE(Form.ManagerVisible);
+    OpenRow(1);
+    ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading; }));
+    EXPECT_EQ(Form.Issue, 2);
+    EXPECT_EQ(Form.SerialNumber, 12);
+    EXPECT_EQ(LoggedLines(), (std::vector<std::string>{"GET /list HTTP/1.0", "GET /video?sn=12&issue=2 HTTP/1.0"}));
+    EXPECT_EQ(Server->Requests().back().Authorization, "Basic Og==");
+    EXPECT_TRUE(Dialogs.Messages.empty());
+}
+
+TEST_F(ArchivePlayerTlsTest, ARefusedListSaysWhyOnTheSecondLineAndSendsNothing)
+{
+    AddFragments(2);
+    const struct {
+        const char* What;
+        std::vector<std::string> Names;
+        int FromDays, ToDays;
+        const char* CaFile; // null: the test's authority
+        const char* Reason;
+    } cases[] = {
+        {"another name", {"archive.example"}, -1, 30, nullptr, "Сертификат сервера выдан на другое имя."},
+        {"expired", {"127.0.0.1"}, -30, -1, nullptr, "Срок действия сертификата сервера истёк или ещё не начался."},
+        {"no --cacert", {"127.0.0.1"}, -1, 30, "", "Сертификат сервера выдан неизвестным центром сертификации."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        Dialogs.Messages.clear();
+        ServeTls({}, c.Names, c.FromDays, c.ToDays);
+        if (c.CaFile)
+            Manager.CaFile = c.CaFile;
+        ListAll();
+        ASSERT_EQ(Dialogs.Messages.size(), 1u);
+        EXPECT_EQ(Dialogs.Messages[0].Text,
+                  QStringLiteral("Не могу загрузить список видеофрагментов!\n") + QString::fromUtf8(c.Reason));
+        EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+        EXPECT_EQ(Dialogs.Messages[0].Title, Caption);
+        EXPECT_EQ(Manager.FragmentCount(), 0u);
+        EXPECT_TRUE(LoggedLines().empty());
+    }
+}
+
+TEST_F(ArchivePlayerTlsTest, ARefusedFetchSaysWhyAndEmptiesThePlayer)
+{
+    AddFragments(2);
+    ServeTls();
+    ListAll();
+    ASSERT_EQ(Manager.FragmentCount(), 2u);
+    // The fragments now come from a server whose certificate has expired.
+    Manager.StopAllRequests(); // the prepared workers go; new ones take the new port
+    TArchiveServerProcess expired(Folder.Path(), TTestAuthority::ServerOptions(Authority.Issue(
+                                                     "expired", {"127.0.0.1"}, -30, -1)));
+    Manager.Port = expired.Port();
+    ASSERT_TRUE(LoadInto(Form, Frames(3)));
+    OpenRow(0);
+    ASSERT_TRUE(Form.Loading);
+    ASSERT_TRUE(WaitUntil([&] { return !Form.Loading; }));
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Не могу загрузить видеофрагмент!\n"
+                                                       "Срок действия сертификата сервера истёк или ещё не начался."));
+    EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+    ExpectIdleAndEmpty();
+    EXPECT_TRUE(expired.Requests().empty());
+}
+
+TEST_F(ArchivePlayerTlsTest, TheReasonAppearsInARealMessageBox)
+{
+    SetDialogs(nullptr); // the real ones
+    AddFragments(1);
+    ServeTls({}, {"archive.example"});
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    WhenModal([&](QWidget* modal) {
+        qobject_cast<TDTIntervalForm*>(modal)->btnOk->click();
+        WhenModal([&](QWidget* box) {
+            auto* message = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(message, nullptr) << box->metaObject()->className();
+            text = message->text();
+            icon = message->icon();
+            message->button(QMessageBox::Ok)->click();
+        });
+    });
+    Form.actShowDTInterval->trigger();
+    EXPECT_EQ(text, QStringLiteral("Не могу загрузить список видеофрагментов!\nСертификат сервера выдан на другое имя."));
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    SetDialogs(&Dialogs);
+}
+
+TEST_F(ArchivePlayerTlsTest, EscDuringAStalledFetchOverTlsEndsTheWaitSilently)
+{
+    AddFragments(2);
+    ServeTls({"--stall", "--only", "video"});
+    ListAll();
+    ASSERT_TRUE(LoadInto(Form, Frames(3)));
+    OpenRow(1);
+    ASSERT_TRUE(Form.Loading);
+    ASSERT_TRUE(WaitUntil([&] { return LoggedLines().size() == 2; })); // the fetch is on its way
+    Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    QTest::keyClick(&Form, Qt::Key_Escape);
+    ExpectIdleAndEmpty();
+    EXPECT_EQ(Form.State, psEmpty);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    EXPECT_EQ(Manager.FragmentAt(1)->Data->Size(), 0);
 }

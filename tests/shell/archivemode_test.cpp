@@ -25,6 +25,8 @@
 #include <QTest>
 #include <QToolBar>
 
+#include "testauthority.h"
+
 #include <gtest/gtest.h>
 
 TEST(PlayerArguments, TheArchiveOptions)
@@ -78,6 +80,49 @@ TEST(PlayerArguments, TheArchiveOptions)
     }
 }
 
+TEST(PlayerArguments, HttpsAddressesAndTheAuthorityToTrust)
+{
+    const fixture::TScratchFolder folder;
+    const TTestAuthority authority(folder.Path(), "authority", "Archive Test Authority");
+    const QString ca = QString::fromStdString(authority.CertFile().string());
+    fixture::WriteFileBytes(folder / "empty.crt", "");
+    struct TRow {
+        QStringList Arguments;
+        bool Understood;
+        QString Host = {};
+        int Port = 80;
+        bool Secure = false;
+        QString CaFile = {};
+    } rows[] = {
+        {{"--archive", "http://archive.local"}, true, "archive.local"},
+        {{"--archive", "http://archive.local:8080"}, true, "archive.local", 8080},
+        {{"--archive", "https://archive.local"}, true, "archive.local", 443, true},
+        {{"--archive=https://[::1]:8443", "--cacert", ca}, true, "::1", 8443, true, ca},
+        {{"--cacert=" + ca, "--archive", "https://10.0.0.7"}, true, "10.0.0.7", 443, true, ca},
+        {{"--archive", "https://archive.local/"}, false},
+        {{"--archive", "https://op@archive.local"}, false},
+        {{"--archive", "ftp://archive.local"}, false},
+        {{"--archive", "archive.local", "--cacert", ca}, false},        // plain: no certificate to check
+        {{"--archive", "http://archive.local", "--cacert", ca}, false},
+        {{"--cacert", ca}, false},                                      // without --archive
+        {{"--archive", "https://archive.local", "--cacert", QString::fromStdString(folder / "none.crt")}, false},
+        {{"--archive", "https://archive.local", "--cacert", QString::fromStdString(folder / "empty.crt")}, false},
+        {{"--archive", "https://archive.local", "--insecure"}, false},  // no way to skip the check
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Arguments.join(QLatin1Char(' ')).toStdString());
+        const TPlayerArguments parsed = ParsePlayerArguments(QStringList{QStringLiteral("mjpgplayer")} + row.Arguments);
+        EXPECT_EQ(parsed.Problem.isEmpty(), row.Understood) << parsed.Problem.toStdString();
+        if (!row.Understood)
+            continue;
+        ASSERT_TRUE(parsed.Archive.has_value());
+        EXPECT_EQ(parsed.Archive->Host, row.Host);
+        EXPECT_EQ(parsed.Archive->Port, row.Port);
+        EXPECT_EQ(parsed.Archive->Secure, row.Secure);
+        EXPECT_EQ(parsed.Archive->CaFile, row.CaFile);
+    }
+}
+
 TEST(ArchiveMode, TheArchiveCommandsAndTheirBandAreShownAndTheManagerIsSetUp)
 {
     TFakeDialogs dialogs;
@@ -101,6 +146,8 @@ TEST(ArchiveMode, TheArchiveCommandsAndTheirBandAreShownAndTheManagerIsSetUp)
     EXPECT_EQ(manager->Port, 8080);
     EXPECT_EQ(manager->UserName, Utf8ToCp1251("Оператор"));
     EXPECT_EQ(manager->FragmentLimit, 20);
+    EXPECT_FALSE(manager->Secure);
+    EXPECT_EQ(manager->CaFile, "");
     // Not kept in plain view, and what the workers get is the password.
     EXPECT_EQ(manager->Password.substr(0, 1), "#");
     EXPECT_EQ(manager->Password.find(Utf8ToCp1251("пароль")), std::string::npos);
@@ -118,6 +165,21 @@ TEST(ArchiveMode, ALongPasswordIsKeptScrambledAndWhole)
     }
     settings.SetPassword("");
     EXPECT_EQ(settings.Password, "");
+}
+
+TEST(ArchiveMode, AnHttpsArchiveReachesTheManager)
+{
+    TFakeDialogs dialogs;
+    TArchiveSettings settings;
+    settings.Host = "archive.local";
+    settings.Port = 443;
+    settings.Secure = true;
+    settings.CaFile = "/etc/archive/ca.crt";
+    TMainForm form(settings);
+    ASSERT_NE(VPlayerForm, nullptr);
+    EXPECT_TRUE(VPlayerForm->Manager->Secure);
+    EXPECT_EQ(VPlayerForm->Manager->CaFile, "/etc/archive/ca.crt");
+    EXPECT_EQ(VPlayerForm->Manager->Port, 443);
 }
 
 TEST(ArchiveMode, WithoutTheArchiveTheManagerKeepsItsDefaults)

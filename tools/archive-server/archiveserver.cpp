@@ -61,12 +61,23 @@ struct TArchiveServer::TImpl {
     TServerOptions Options;
     std::ostream& Log;
     std::mutex LogMutex;
-    httplib::Server Server;
+    std::unique_ptr<httplib::Server> Server;
     std::mutex StopMutex;
     std::condition_variable StopWake;
     bool Stopping = false;
 
-    TImpl(const TServerOptions& options, std::ostream& log) : Options(options), Log(log) {}
+    TImpl(const TServerOptions& options, std::ostream& log) : Options(options), Log(log)
+    {
+        if (Options.TlsCert.empty()) {
+            Server = std::make_unique<httplib::Server>();
+            return;
+        }
+        auto tls = std::make_unique<httplib::SSLServer>(Options.TlsCert.c_str(), Options.TlsKey.c_str());
+        if (!tls->is_valid())
+            throw std::runtime_error("cannot use the TLS certificate " + Options.TlsCert.string() + " with the key " +
+                                     Options.TlsKey.string());
+        Server = std::move(tls);
+    }
 
     // Waits until the server stops or `ms` pass; false when it stops.
     bool Sleep(int64_t ms)
@@ -249,8 +260,8 @@ TArchiveServer::TArchiveServer(const TServerOptions& options, std::ostream& log)
 {
     TImpl& impl = *FImpl;
     // Stalled answers hold a thread each; plenty, so tests never queue.
-    impl.Server.new_task_queue = [] { return new httplib::ThreadPool(32); };
-    impl.Server.set_pre_routing_handler([&impl](const httplib::Request& req, httplib::Response& res) {
+    impl.Server->new_task_queue = [] { return new httplib::ThreadPool(32); };
+    impl.Server->set_pre_routing_handler([&impl](const httplib::Request& req, httplib::Response& res) {
         impl.Answer(req, res);
         return httplib::Server::HandlerResponse::Handled;
     });
@@ -262,19 +273,19 @@ int TArchiveServer::Bind()
 {
     TImpl& impl = *FImpl;
     if (impl.Options.Port == 0) {
-        const int port = impl.Server.bind_to_any_port(impl.Options.Host);
+        const int port = impl.Server->bind_to_any_port(impl.Options.Host);
         if (port <= 0)
             throw std::runtime_error("cannot listen on " + impl.Options.Host);
         return port;
     }
-    if (!impl.Server.bind_to_port(impl.Options.Host, impl.Options.Port))
+    if (!impl.Server->bind_to_port(impl.Options.Host, impl.Options.Port))
         throw std::runtime_error("cannot listen on " + impl.Options.Host + ":" + std::to_string(impl.Options.Port));
     return impl.Options.Port;
 }
 
 void TArchiveServer::Run()
 {
-    FImpl->Server.listen_after_bind();
+    FImpl->Server->listen_after_bind();
 }
 
 void TArchiveServer::Stop()
@@ -284,5 +295,5 @@ void TArchiveServer::Stop()
         FImpl->Stopping = true;
     }
     FImpl->StopWake.notify_all();
-    FImpl->Server.stop();
+    FImpl->Server->stop();
 }

@@ -1,5 +1,6 @@
-// The archive server: "list" and "video" over HTTP on one address, basic
-// authentication, a request log, and the misbehaviours tests ask for.
+// The archive server: "list" and "video" over HTTP (or HTTP inside TLS) on
+// one address, basic authentication, a request log, and the misbehaviours
+// tests ask for.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,10 @@ struct TServerOptions {
     int Port = 0;                    // 0: a free port
     std::optional<std::string> User; // set: requests must authenticate as User with Password
     std::string Password;            // code page 1251 like the user name
+    // Both set: TLS with this certificate (PEM, the chain after it) and its
+    // private key (PEM).
+    std::filesystem::path TlsCert;
+    std::filesystem::path TlsKey;
     // Misbehaviours for tests.
     int DelayMs = 0;                 // wait before answering
     std::optional<int> Status;       // answer every authenticated request with this status
@@ -29,7 +34,9 @@ struct TServerOptions {
 
 class TArchiveServer {
 public:
-    // Logs every request (its request line and Authorization header) to `log`.
+    // Logs every request (its request line and Authorization header) to
+    // `log`. Raises std::runtime_error when the TLS certificate or key
+    // cannot be used.
     TArchiveServer(const TServerOptions& options, std::ostream& log);
     ~TArchiveServer();
 

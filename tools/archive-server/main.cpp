@@ -63,6 +63,10 @@ int main(int argc, char** argv)
             options.Port = static_cast<int>(n);
         } else if (arg == "--user" && i + 1 < argc) {
             options.User = Utf8ToCp1251(argv[++i]);
+        } else if (arg == "--tls-cert" && i + 1 < argc) {
+            options.TlsCert = argv[++i];
+        } else if (arg == "--tls-key" && i + 1 < argc) {
+            options.TlsKey = argv[++i];
         } else if (arg == "--log" && i + 1 < argc) {
             logPath = argv[++i];
         } else if (arg == "--delay" && value(n) && n >= 0) {
@@ -90,6 +94,8 @@ int main(int argc, char** argv)
     }
     if (options.Folder.empty())
         return Usage("no folder given");
+    if (options.TlsCert.empty() != options.TlsKey.empty())
+        return Usage("--tls-cert and --tls-key go together");
     if (!std::filesystem::is_directory(options.Folder))
         return Usage("not a folder: " + options.Folder.string());
     if (options.User) {
@@ -118,7 +124,7 @@ int main(int argc, char** argv)
     try {
         TArchiveServer server(options, logPath.empty() ? std::cerr : logFile);
         const int port = server.Bind();
-        std::cout << "listening on http://" << options.Host << ":" << port << "/" << std::endl;
+        std::cout << "listening on " << (options.TlsCert.empty() ? "http" : "https") << "://" << options.Host << ":" << port << "/" << std::endl;
         std::thread signalWaiter([&] {
             int signal = 0;
             sigwait(&signals, &signal);

@@ -83,11 +83,11 @@ void PrintFragmentLine(const TFragment& f)
 
 int RunList(const TArguments& args)
 {
-    const TCommandLine cl(args, {{"begin", true}, {"end", true}, {"sn", true}, {"user", true}, {"json", false}});
+    const TCommandLine cl(args, {{"begin", true}, {"end", true}, {"sn", true}, {"user", true}, {"json", false}, {"cacert", true}});
     if (cl.Positional.size() != 1)
         throw EUsageError("archive list: нужен один адрес сервера");
     TFragmentsGetList worker;
-    SetConnection(worker, ParseServerAddress(cl.Positional[0]), cl.Value("user").value_or(""));
+    SetConnection(worker, ParseServerAddress(cl.Positional[0]), cl.Value("user").value_or(""), cl.Value("cacert"));
     worker.BeginTime = ParseDateTimeOption(cl, "begin");
     worker.EndTime = ParseDateTimeOption(cl, "end");
     if (const auto sn = cl.Value("sn"))
@@ -120,11 +120,11 @@ int RunList(const TArguments& args)
 
 int RunFetch(const TArguments& args)
 {
-    const TCommandLine cl(args, {{"user", true}});
+    const TCommandLine cl(args, {{"user", true}, {"cacert", true}});
     if (cl.Positional.size() != 4)
         throw EUsageError("archive fetch: нужны адрес сервера, серийный номер, номер фрагмента и файл");
     TFragmentsGetVideo worker;
-    SetConnection(worker, ParseServerAddress(cl.Positional[0]), cl.Value("user").value_or(""));
+    SetConnection(worker, ParseServerAddress(cl.Positional[0]), cl.Value("user").value_or(""), cl.Value("cacert"));
     worker.SerialNumber = ParseNumber(cl.Positional[1], "серийный номер");
     worker.Issue = ParseNumber(cl.Positional[2], "номер фрагмента");
     const std::string& path = cl.Positional[3];

@@ -25,15 +25,20 @@ std::atomic<bool> gInterrupted{false};
 TServerAddress ParseServerAddress(const std::string& text)
 {
     TServerAddress address;
-    if (!TryParseServerAddress(text, address.Host, address.Port))
+    if (!TryParseServerAddress(text, address.Host, address.Port, address.Secure))
         throw EUsageError("неверный адрес сервера \"" + text + "\"");
     return address;
 }
 
-void SetConnection(TFragmentsAction& worker, const TServerAddress& address, const std::string& userUtf8)
+void SetConnection(TFragmentsAction& worker, const TServerAddress& address, const std::string& userUtf8,
+                   const std::optional<std::string>& caFile)
 {
+    if (caFile && !address.Secure)
+        throw EUsageError("--cacert задаётся только с адресом https://");
     worker.Host = address.Host;
     worker.Port = address.Port;
+    worker.Secure = address.Secure;
+    worker.CaFile = caFile.value_or("");
     // Refused before any request: a character code page 1251 lacks would go
     // out as "?".
     const std::optional<std::string> user = CredentialToCp1251(userUtf8);
@@ -45,6 +50,9 @@ void SetConnection(TFragmentsAction& worker, const TServerAddress& address, cons
         throw EUsageError(kPasswordNotCp1251);
     worker.UserName = *user;
     worker.SetPassword(*password);
+    if (!address.Secure && passwordUtf8 && *passwordUtf8)
+        std::cerr << "mjpgtool: внимание: пароль передаётся по сети незашифрованным; "
+                     "защищённое соединение даёт адрес https://\n";
 }
 
 TInterruptWatch::TInterruptWatch(std::function<void()> onInterrupt) : FOnInterrupt(std::move(onInterrupt))
@@ -99,6 +107,12 @@ int ReportFailure(const TFragmentsAction& worker, const char* firstLine)
     if (code == rrNoRequest) {
         std::cerr << "mjpgtool: " << firstLine << "\nзапрос не отправлен\n";
         return esNoRequest;
+    }
+    if (IsTlsResult(code)) {
+        const auto message = RequestErrorMessage(firstLine, code, 0);
+        std::cerr << "mjpgtool: " << (message ? message->Text : std::string(firstLine)) << '\n'
+                  << worker.FailureText << '\n';
+        return esTlsFailed;
     }
     if (code == rrRequestFailed) {
         std::cerr << "mjpgtool: " << firstLine << '\n' << worker.FailureText << '\n';

@@ -7,22 +7,27 @@
 
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
 struct TServerAddress {
     std::string Host;
     int Port = 80;
+    bool Secure = false; // https://
 };
 
-// TryParseServerAddress (archive/protocol.h); a port not given is 80.
-// Raises EUsageError.
+// TryParseServerAddress (archive/protocol.h); a port not given is 80, or
+// 443 for https. Raises EUsageError.
 TServerAddress ParseServerAddress(const std::string& text);
 
 // Puts address, user name (UTF-8 from the command line, sent as code page
 // 1251) and the password from MJPG_ARCHIVE_PASSWORD into the worker. Raises
-// EUsageError when either holds a character code page 1251 lacks.
-void SetConnection(TFragmentsAction& worker, const TServerAddress& address, const std::string& userUtf8);
+// EUsageError when either holds a character code page 1251 lacks. The extra
+// trusted authority (--cacert, https only; EUsageError with a plain address)
+// goes in too; a password over plain HTTP is warned about on standard error.
+void SetConnection(TFragmentsAction& worker, const TServerAddress& address, const std::string& userUtf8,
+                   const std::optional<std::string>& caFile);
 
 // While it lives, SIGINT and SIGTERM do not end the process: one thread
 // waits for them and calls onInterrupt (a command stops its request there

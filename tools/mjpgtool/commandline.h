@@ -24,6 +24,7 @@ enum TExitStatus : int {
     esServerUnavailable = 15, // any other status but 200
     esRequestFailed = 16,     // no connection, a broken transfer (-101)
     esNoRequest = 17,         // the request was never sent (-100)
+    esTlsFailed = 18,         // https: the TLS connection was refused, nothing was sent
     esInterrupted = 130,      // Ctrl+C (SIGINT) or SIGTERM
 };
 

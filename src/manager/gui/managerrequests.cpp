@@ -26,6 +26,8 @@ void TVManagerForm::SetUpWorker(TFragmentsAction& worker) const
 {
     worker.Host = Host;
     worker.Port = Port;
+    worker.Secure = Secure;
+    worker.CaFile = CaFile;
     worker.UserName = UserName;
     worker.SetPassword(UnscramblePassword(Password));
 }

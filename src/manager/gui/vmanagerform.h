@@ -57,6 +57,10 @@ public:
     // Plain, or scrambled ("#..."); every worker gets it scrambled afresh.
     std::string Password;
     int32_t Port = 80;
+    // https: the same protocol inside TLS, with CaFile (PEM) trusted besides
+    // the system's authorities.
+    bool Secure = false;
+    std::string CaFile;
     bool AutoLoadVideo = false;
     int32_t FragmentLimit = 50;
 
