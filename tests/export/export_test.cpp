@@ -10,6 +10,7 @@
 #include "fixtures/framemaker.h"
 
 #include "../support/outsidetool.h"
+#include "../support/shellcommand.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -28,7 +29,6 @@ extern "C" {
 #include <sstream>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -122,35 +122,6 @@ std::string Sha256(const std::string& bytes)
     return text;
 }
 
-std::vector<std::string> Entries(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Runs a shell command; its exit status and standard output.
-std::pair<int, std::string> Shell(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return {-1, out};
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-bool HaveProgram(const char* name)
-{
-    return Shell(std::string("command -v ") + name + " >/dev/null 2>&1").first == 0;
-}
-
 struct TCase {
     const char* Name;
     TExportContainer Container;
@@ -180,7 +151,7 @@ TEST_P(ExportCases, PacketsAreTheFramesBytesAtTheirTimes)
     options.From = c.From;
     options.To = c.To;
     const TExportResult result = ExportFragment(*image, path, options);
-    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{fs::path(path).filename().string()});
+    EXPECT_EQ(EntryNames(dir.Path()), std::vector<std::string>{fs::path(path).filename().string()});
 
     const int32_t to = c.To < 0 ? image->FrameCount() - 1 : c.To;
     std::vector<int32_t> withData;
@@ -277,7 +248,7 @@ TEST(Export, InputsThatCannotBeExportedLeaveNoFile)
         } catch (const EExportInputError& e) {
             EXPECT_NE(std::string(e.what()).find(c.Message), std::string::npos) << e.what();
         }
-        EXPECT_TRUE(Entries(dir.Path()).empty()) << c.Message;
+        EXPECT_TRUE(EntryNames(dir.Path()).empty()) << c.Message;
     }
 }
 
@@ -289,7 +260,7 @@ struct TFolderWithOldFile {
     void ExpectOnlyTheOldFile() const { ExpectOnlyOldFile(Dir); }
     static void ExpectOnlyOldFile(const fs::path& dir)
     {
-        EXPECT_EQ(Entries(dir), std::vector<std::string>{"a.mkv"});
+        EXPECT_EQ(EntryNames(dir), std::vector<std::string>{"a.mkv"});
         EXPECT_EQ(ReadFileBytes((dir / "a.mkv").string()), "old");
     }
     fs::path Dir;
@@ -436,7 +407,7 @@ TEST(Export, ReplacesAnExistingFileWhenComplete)
     options.Container = TExportContainer::Avi;
     ExportFragment(*image, dir / "a.avi", options);
     EXPECT_EQ(ReadBack(dir / "a.avi").Packets.size(), 4u);
-    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"a.avi"});
+    EXPECT_EQ(EntryNames(dir.Path()), std::vector<std::string>{"a.avi"});
     struct stat st {};
     ASSERT_EQ(::stat((dir / "a.avi").c_str(), &st), 0);
     const mode_t mask = ::umask(0);
@@ -465,9 +436,9 @@ TEST(Export, ManifestIsCheckedBySha256sumAndFrameByFrame)
     const std::string out = (dir.Path() / "out" / "Вход 1.mkv").string();
     const TExportResult result = ExportFragment(*image, out, options);
     EXPECT_EQ(result.ManifestPath, out + ".sha256");
-    EXPECT_EQ(Entries(dir.Path() / "out"), (std::vector<std::string>{"Вход 1.mkv", "Вход 1.mkv.sha256"}));
+    EXPECT_EQ(EntryNames(dir.Path() / "out"), (std::vector<std::string>{"Вход 1.mkv", "Вход 1.mkv.sha256"}));
 
-    const auto [status, text] = Shell("cd '" + (dir.Path() / "out").string() + "' && sha256sum -c 'Вход 1.mkv.sha256'");
+    const auto [status, text] = RunShell("cd '" + (dir.Path() / "out").string() + "' && sha256sum -c 'Вход 1.mkv.sha256'");
     EXPECT_EQ(status, 0) << text;
     EXPECT_NE(text.find("Вход 1.mkv: OK"), std::string::npos) << text;
     EXPECT_NE(text.find("fragment.mjpg: OK"), std::string::npos) << text;
@@ -491,7 +462,7 @@ TEST(Export, ManifestIsCheckedBySha256sumAndFrameByFrame)
     std::string changed = ReadFileBytes(out);
     changed[changed.size() / 2] ^= 1;
     WriteFileBytes(out, changed);
-    EXPECT_NE(Shell("cd '" + (dir.Path() / "out").string() + "' && sha256sum -c --quiet 'Вход 1.mkv.sha256' 2>&1").first, 0);
+    EXPECT_NE(RunShell("cd '" + (dir.Path() / "out").string() + "' && sha256sum -c --quiet 'Вход 1.mkv.sha256' 2>&1").first, 0);
 }
 
 TEST(Export, ManifestOfAFragmentWithoutAFile)
@@ -519,9 +490,9 @@ TEST(Export, FfprobeSeesMjpegAtTheFrameRateWithEveryFrame)
         options.Container = container;
         ExportFragment(*image, path, options);
         const auto [status, text] =
-            Shell("ffprobe -v error -count_packets -select_streams v:0 -show_entries "
-                  "stream=codec_name,avg_frame_rate,nb_frames,nb_read_packets,width,height -of default=noprint_wrappers=1 '" +
-                  path + "'");
+            RunShell("ffprobe -v error -count_packets -select_streams v:0 -show_entries "
+                     "stream=codec_name,avg_frame_rate,nb_frames,nb_read_packets,width,height -of default=noprint_wrappers=1 '" +
+                     path + "'");
         ASSERT_EQ(status, 0) << text;
         EXPECT_NE(text.find("codec_name=mjpeg\n"), std::string::npos) << text;
         EXPECT_NE(text.find("width=32\nheight=24\n"), std::string::npos) << text;
@@ -541,7 +512,7 @@ TEST(Export, ManifestOfANameSha256sumMustEscape)
     TExportOptions options;
     options.Manifest = true;
     ExportFragment(*image, dir / "a\\b\nc.mkv", options);
-    const auto [status, text] = Shell("cd '" + dir.Path().string() + "' && sha256sum -c *.sha256");
+    const auto [status, text] = RunShell("cd '" + dir.Path().string() + "' && sha256sum -c *.sha256");
     EXPECT_EQ(status, 0) << text;
     EXPECT_EQ(ReadFileBytes(dir / "a\\b\nc.mkv.sha256").substr(0, 1), "\\");
 }

@@ -5,6 +5,7 @@
 #include "toolrunner.h"
 
 #include "../support/outsidetool.h"
+#include "../support/shellcommand.h"
 
 #include <gtest/gtest.h>
 
@@ -21,15 +22,6 @@ namespace fs = std::filesystem;
 extern char** environ;
 
 namespace {
-
-std::vector<std::string> Names(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // A fragment of `count` frames of `size` bytes each (every frame different);
 // frames whose index is in `empty` have no data.
@@ -50,25 +42,6 @@ void WriteFragment(const std::string& path, int count, size_t size = 0, std::vec
     builder.WriteFile(path);
 }
 
-std::pair<int, std::string> Shell(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return {-1, out};
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        out.append(buffer, n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-bool HaveProgram(const char* name)
-{
-    return Shell(std::string("command -v ") + name + " >/dev/null 2>&1").first == 0;
-}
-
 } // namespace
 
 TEST(MjpgtoolExport, WritesBothContainersWithAManifestThatChecks)
@@ -81,15 +54,15 @@ TEST(MjpgtoolExport, WritesBothContainersWithAManifestThatChecks)
         const TToolResult r = RunTool({"export", dir / "in.mjpg", dir / name, "--from", "2", "--to", "8", "--manifest"});
         EXPECT_EQ(r.Status, 0) << r.Err;
         EXPECT_NE(r.Out.find("Экспортировано кадров с данными: 6 (кадры 2..8)"), std::string::npos) << r.Out;
-        const auto [status, text] = Shell("cd '" + dir.Path().string() + "' && sha256sum -c " + name + ".sha256");
+        const auto [status, text] = RunShell("cd '" + dir.Path().string() + "' && sha256sum -c " + name + ".sha256");
         EXPECT_EQ(status, 0) << text;
         EXPECT_NE(text.find(std::string(name) + ": OK"), std::string::npos) << text;
         EXPECT_NE(text.find("in.mjpg: OK"), std::string::npos) << text;
 
         const auto [probeStatus, probe] =
-            Shell("ffprobe -v error -count_packets -select_streams v:0 -show_entries "
-                  "stream=codec_name,avg_frame_rate,nb_frames,nb_read_packets -of default=noprint_wrappers=1 '" +
-                  (dir / name) + "'");
+            RunShell("ffprobe -v error -count_packets -select_streams v:0 -show_entries "
+                     "stream=codec_name,avg_frame_rate,nb_frames,nb_read_packets -of default=noprint_wrappers=1 '" +
+                     (dir / name) + "'");
         EXPECT_EQ(probeStatus, 0) << probe;
         EXPECT_NE(probe.find("codec_name=mjpeg\n"), std::string::npos) << probe;
         EXPECT_NE(probe.find("avg_frame_rate=25/1\n"), std::string::npos) << probe;
@@ -99,7 +72,7 @@ TEST(MjpgtoolExport, WritesBothContainersWithAManifestThatChecks)
             EXPECT_NE(probe.find("nb_frames=7\n"), std::string::npos) << probe;
         }
     }
-    EXPECT_EQ(Names(dir.Path()),
+    EXPECT_EQ(EntryNames(dir.Path()),
               (std::vector<std::string>{"in.mjpg", "out.avi", "out.avi.sha256", "out.mkv", "out.mkv.sha256"}));
 }
 
@@ -138,7 +111,7 @@ TEST(MjpgtoolExport, FailuresHaveTheirStatusAndLeaveNoFile)
         const TToolResult r = RunTool(args);
         EXPECT_EQ(r.Status, c.Status) << c.Name << ": " << r.Err;
         EXPECT_NE(r.Err.find(c.Error), std::string::npos) << c.Name << ": " << r.Err;
-        EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"empty.mjpg", "in.mjpg", "not.mjpg"})) << c.Name;
+        EXPECT_EQ(EntryNames(dir.Path()), (std::vector<std::string>{"empty.mjpg", "in.mjpg", "not.mjpg"})) << c.Name;
     }
 }
 
@@ -166,7 +139,7 @@ TEST(MjpgtoolExport, CtrlCLeavesNoFileAndTheOldOneUntouched)
             exited = true;
             break;
         }
-        if (Names(dir.Path()).size() > 2)
+        if (EntryNames(dir.Path()).size() > 2)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -175,6 +148,6 @@ TEST(MjpgtoolExport, CtrlCLeavesNoFileAndTheOldOneUntouched)
     ASSERT_EQ(waitpid(pid, &wstatus, 0), pid);
     ASSERT_TRUE(WIFEXITED(wstatus));
     EXPECT_EQ(WEXITSTATUS(wstatus), 130);
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"in.mjpg", "out.mkv"}));
+    EXPECT_EQ(EntryNames(dir.Path()), (std::vector<std::string>{"in.mjpg", "out.mkv"}));
     EXPECT_EQ(ReadFileBytes(dir / "out.mkv"), "old");
 }
