@@ -60,18 +60,23 @@ double ProcessCpuSeconds()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-// Notes the moment of every paint of the picture control: a new frame.
+// Notes the moment of every paint of the picture control (a new frame) and
+// where the position stood then.
 class TPaintClock : public QObject {
 public:
-    std::vector<TClock::time_point> Paints;
+    explicit TPaintClock(const TVPlayerForm& form) : FForm(form) {}
+    std::vector<std::pair<TClock::time_point, int32_t>> Paints;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::Paint)
-            Paints.push_back(TClock::now());
+            Paints.emplace_back(TClock::now(), FForm.FramePos.Index);
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    const TVPlayerForm& FForm;
 };
 
 double Median(std::vector<double> values)
@@ -89,33 +94,49 @@ struct TPlayRun {
     double MaxPeriodMs = 0;
 };
 
-// Plays for PlaySeconds from the first frame (forwards) or the last one
+struct TPlayed {
+    std::vector<std::pair<TClock::time_point, int32_t>> Paints; // while playing
+    double CpuPerSecond = 0; // process CPU seconds per second of playing
+};
+
+// Plays for `seconds` from the first frame (forwards) or the last one
 // (backwards), then stops.
-TPlayRun PlayOnce(TVPlayerForm& form, bool backwards)
+TPlayed PlayFor(TVPlayerForm& form, bool backwards, double seconds)
 {
     (backwards ? form.actLastFrame : form.actFirstFrame)->trigger();
     QCoreApplication::processEvents(); // the paints of the step, before the clock runs
-    TPaintClock clock;
+    TPaintClock clock(form);
     form.imgVideo->installEventFilter(&clock);
-    QTimer::singleShot(PlaySeconds * 1000, form.actStop, &QAction::trigger);
+    QTimer::singleShot(static_cast<int>(seconds * 1000), form.actStop, &QAction::trigger);
     const double cpuBefore = ProcessCpuSeconds();
     const auto started = TClock::now();
     (backwards ? form.actPlayBack : form.actPlay)->trigger();
     const double wall = std::chrono::duration<double>(TClock::now() - started).count();
     const double cpu = ProcessCpuSeconds() - cpuBefore;
     form.imgVideo->removeEventFilter(&clock);
+    if (!clock.Paints.empty())
+        clock.Paints.pop_back(); // Stop's first frame
+    return {std::move(clock.Paints), cpu / wall};
+}
 
+double SecondsBetween(TClock::time_point from, TClock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+// Plays for PlaySeconds at the recorded rate.
+TPlayRun PlayOnce(TVPlayerForm& form, bool backwards)
+{
+    const TPlayed played = PlayFor(form, backwards, PlaySeconds);
+    const auto& paints = played.Paints;
     TPlayRun run;
-    run.CpuPerSecond = cpu / wall;
-    // The last paint is Stop's first frame.
-    if (clock.Paints.size() < 3)
+    run.CpuPerSecond = played.CpuPerSecond;
+    if (paints.size() < 2)
         return run;
-    clock.Paints.pop_back();
-    const double seconds = std::chrono::duration<double>(clock.Paints.back() - clock.Paints.front()).count();
-    run.ShownFps = static_cast<double>(clock.Paints.size() - 1) / seconds;
+    run.ShownFps = static_cast<double>(paints.size() - 1) / SecondsBetween(paints.front().first, paints.back().first);
     std::vector<double> periods;
-    for (size_t i = 1; i < clock.Paints.size(); ++i)
-        periods.push_back(std::chrono::duration<double, std::milli>(clock.Paints[i] - clock.Paints[i - 1]).count());
+    for (size_t i = 1; i < paints.size(); ++i)
+        periods.push_back(1000 * SecondsBetween(paints[i - 1].first, paints[i].first));
     run.MedianPeriodMs = Median(periods);
     run.MaxPeriodMs = *std::max_element(periods.begin(), periods.end());
     return run;
@@ -137,24 +158,6 @@ double BareDecodeMs(const TMJPGImage& image)
     return Median(passes);
 }
 
-// Where the position stood at each paint of the picture control.
-class TPositionClock : public QObject {
-public:
-    explicit TPositionClock(const TVPlayerForm& form) : FForm(form) {}
-    std::vector<std::pair<TClock::time_point, int32_t>> Paints;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            Paints.emplace_back(TClock::now(), FForm.FramePos.Index);
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    const TVPlayerForm& FForm;
-};
-
 struct TSpeedRun {
     double FramesPerSecond = 0; // advanced on the slider per second of wall time
     double ShownPerSecond = 0;  // pictures
@@ -167,32 +170,32 @@ struct TSpeedRun {
 TSpeedRun PlayAtSpeed(TVPlayerForm& form, TPlaybackSpeed speed, bool backwards, double seconds)
 {
     form.SetSpeed(speed);
-    (backwards ? form.actLastFrame : form.actFirstFrame)->trigger();
-    QCoreApplication::processEvents();
-    TPositionClock clock(form);
-    form.imgVideo->installEventFilter(&clock);
-    QTimer::singleShot(static_cast<int>(seconds * 1000), form.actStop, &QAction::trigger);
-    const double cpuBefore = ProcessCpuSeconds();
-    const auto started = TClock::now();
-    (backwards ? form.actPlayBack : form.actPlay)->trigger();
-    const double wall = std::chrono::duration<double>(TClock::now() - started).count();
-    const double cpu = ProcessCpuSeconds() - cpuBefore;
-    form.imgVideo->removeEventFilter(&clock);
+    const TPlayed played = PlayFor(form, backwards, seconds);
     form.SetSpeed(TPlaybackSpeed::Normal);
-
+    const auto& paints = played.Paints;
     TSpeedRun run;
-    run.CpuPerSecond = cpu / wall;
-    auto& paints = clock.Paints;
-    if (!paints.empty())
-        paints.pop_back(); // Stop's first frame
+    run.CpuPerSecond = played.CpuPerSecond;
     if (paints.size() < 3)
         return run;
-    const double span = std::chrono::duration<double>(paints.back().first - paints.front().first).count();
+    const double span = SecondsBetween(paints.front().first, paints.back().first);
     run.FramesPerSecond = std::abs(paints.back().second - paints.front().second) / span;
     run.ShownPerSecond = static_cast<double>(paints.size() - 1) / span;
     for (size_t i = 1; i < paints.size(); ++i)
         run.EveryFrame = run.EveryFrame && std::abs(paints[i].second - paints[i - 1].second) == 1;
     return run;
+}
+
+// Shows a player window of the size the figures are taken at and loads the
+// fragment into it; false (with a message) when it did not load.
+bool ShowAndLoad(TVPlayerForm& form, TMemoryStream& stream, const std::string& name)
+{
+    form.resize(640, 534);
+    form.show();
+    QCoreApplication::processEvents();
+    if (form.LoadStream(&stream))
+        return true;
+    std::fprintf(stderr, "%s: the fragment did not load\n", name.c_str());
+    return false;
 }
 
 // A long 1080p fragment for x16: 30 camera-like pictures over and over.
@@ -215,13 +218,8 @@ void MeasureSpeeds(int repetitions)
         // x16 at 30 fps: 480 frames a second, and a second to spare.
         auto stream = BuildLongFragment(1920, 1080, 30, static_cast<int>(480 * (SpeedSeconds + 1)));
         TVPlayerForm form;
-        form.resize(640, 534);
-        form.show();
-        QCoreApplication::processEvents();
-        if (!form.LoadStream(stream.get())) {
-            std::fprintf(stderr, "speed16: the fragment did not load\n");
+        if (!ShowAndLoad(form, *stream, "speed16"))
             return;
-        }
         std::vector<double> forwards, backwards, cpu, shown;
         for (int i = 0; i < repetitions; ++i) {
             const TSpeedRun run = PlayAtSpeed(form, TPlaybackSpeed::Times16, false, SpeedSeconds);
@@ -240,13 +238,8 @@ void MeasureSpeeds(int repetitions)
     {
         auto stream = BuildFragment(704, 576, 25);
         TVPlayerForm form;
-        form.resize(640, 534);
-        form.show();
-        QCoreApplication::processEvents();
-        if (!form.LoadStream(stream.get())) {
-            std::fprintf(stderr, "speed_quarter: the fragment did not load\n");
+        if (!ShowAndLoad(form, *stream, "speed_quarter"))
             return;
-        }
         std::vector<double> shown;
         bool everyFrame = true;
         for (int i = 0; i < repetitions; ++i) {
@@ -270,14 +263,9 @@ TMeasured Measure(const std::string& name, int width, int height, int fps, bool 
 {
     auto stream = BuildFragment(width, height, fps);
     TVPlayerForm form;
-    form.resize(640, 534);
-    form.show();
-    QCoreApplication::processEvents();
     TMeasured measured;
-    if (!form.LoadStream(stream.get())) {
-        std::fprintf(stderr, "%s: the fragment did not load\n", name.c_str());
+    if (!ShowAndLoad(form, *stream, name))
         return measured;
-    }
     std::vector<double> shown, cpu, medianPeriods, maxPeriods;
     for (int i = 0; i < repetitions; ++i) {
         const TPlayRun run = PlayOnce(form, backwards);

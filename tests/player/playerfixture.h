@@ -11,7 +11,9 @@
 #include "player/vplayerform.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QSlider>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +50,15 @@ protected:
     bool Load(const TFragmentPlan& plan) { return LoadInto(Form, plan); }
     int ShownFrame() const { return ShownFrameOf(Form); }
     std::set<std::string> Enabled() const { return EnabledActions(Form); }
+
+    // Short-cuts reach the window only while it is shown and active.
+    bool ShowActive()
+    {
+        Form.show();
+        QApplication::setActiveWindow(&Form);
+        return QTest::qWaitForWindowActive(&Form);
+    }
+    void Press(Qt::Key key) { QTest::keyClick(&Form, key); }
 };
 
 // Fragments with every frame carrying a picture.

@@ -129,13 +129,7 @@ namespace {
 
 class SpeedKeysTest : public SpeedTest {
 protected:
-    void SetUp() override
-    {
-        Form.show();
-        QApplication::setActiveWindow(&Form);
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&Form)) << "shortcuts need the window active";
-    }
-    void Press(Qt::Key key) { QTest::keyClick(&Form, key); }
+    void SetUp() override { ASSERT_TRUE(ShowActive()) << "shortcuts need the window active"; }
 };
 
 } // namespace
