@@ -45,7 +45,7 @@ std::string TStream::WriteFailureText() const
     return "Ошибка записи потока: записаны не все данные";
 }
 
-int64_t TStream::CopyFrom(TStream& source, int64_t count)
+int64_t TStream::CopyCount(TStream& source, int64_t count)
 {
     if (count == 0) {
         source.SetPosition(0);
@@ -53,6 +53,12 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count)
     }
     if (count < 0)
         throw EReadError("Ошибка чтения потока: отрицательная длина");
+    return count;
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count)
+{
+    count = CopyCount(source, count);
     constexpr int64_t chunk = 1 << 16;
     std::unique_ptr<uint8_t[]> buf(new uint8_t[static_cast<size_t>(std::min(count, chunk)) + 1]);
     int64_t left = count;
@@ -224,12 +230,7 @@ TStream::TPeek TMemoryStream::Peek(int64_t maxCount)
 
 int64_t TMemoryStream::CopyFrom(TStream& source, int64_t count)
 {
-    if (count == 0) {
-        source.SetPosition(0);
-        count = source.Size();
-    }
-    if (count < 0)
-        throw EReadError("Ошибка чтения потока: отрицательная длина");
+    count = CopyCount(source, count);
     if (count == 0)
         return 0;
     // Read straight into our own block: one copy, no bounce buffer.

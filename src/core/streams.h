@@ -57,6 +57,9 @@ public:
 protected:
     // The message of the error WriteBuffer raises after a short write.
     virtual std::string WriteFailureText() const;
+    // CopyFrom's count made definite: 0 rewinds the source and takes its
+    // whole size; a negative count raises EReadError.
+    static int64_t CopyCount(TStream& source, int64_t count);
 };
 
 // A stream whose bytes live in one block of memory. The block grows as writes

@@ -75,11 +75,7 @@ void TVPlayerForm::RequestFailed(TVManagerForm*, int code, const std::string& st
     QString firstLine;
     if (PendingFragment) {
         firstLine = QString::fromUtf8(kVideoRequestFailed);
-        PendingFragment = nullptr;
-        DeliveredFragment = nullptr;
-        CloseFragment();
-        ClearPicture();
-        EndWait();
+        AbandonPendingFragment(false);
     } else {
         firstLine = QString::fromUtf8(kListRequestFailed);
     }
@@ -91,12 +87,7 @@ void TVPlayerForm::FragmentsClearing(TVManagerForm*)
     // The record is about to be freed: nothing may use it after this.
     if (!PendingFragment)
         return;
-    PendingFragment = nullptr;
-    DeliveredFragment = nullptr;
-    CloseFragment();
-    ClearPicture();
-    SetLoadCancelled(true);
-    EndWait();
+    AbandonPendingFragment(true);
 }
 
 void TVPlayerForm::ReportRequestError(const QString& firstLine, int code, const std::string&)

@@ -55,6 +55,17 @@ void TVPlayerForm::EndWait()
     ShowFrame(FramePos.CurrentFrame);
 }
 
+void TVPlayerForm::AbandonPendingFragment(bool cancelled)
+{
+    PendingFragment = nullptr;
+    DeliveredFragment = nullptr;
+    CloseFragment();
+    ClearPicture();
+    if (cancelled)
+        SetLoadCancelled(true);
+    EndWait();
+}
+
 void TVPlayerForm::actCancelLoadExecute()
 {
     if (!Manager || !PendingFragment)
@@ -65,12 +76,7 @@ void TVPlayerForm::actCancelLoadExecute()
     // A video that arrived before the cancel (its completion ran during the
     // stop, or ran earlier and its playing is queued) is not played: the
     // cancel wins, and the player ends empty as it says.
-    PendingFragment = nullptr;
-    DeliveredFragment = nullptr;
-    CloseFragment();
-    ClearPicture();
-    SetLoadCancelled(true);
-    EndWait();
+    AbandonPendingFragment(true);
 }
 
 void TVPlayerForm::Timer1Timer()

@@ -228,6 +228,9 @@ public:
     void actShowDTIntervalExecute();
     void BeginWait();
     void EndWait();
+    // Ends the wait for the pending fragment without playing it: the player
+    // is left empty; `cancelled` marks the load as cancelled first.
+    void AbandonPendingFragment(bool cancelled);
     void actCancelLoadExecute();
     void tmrStartWaitTimer();
     void tmrPauseAnimationTimer();

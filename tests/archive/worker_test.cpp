@@ -205,8 +205,9 @@ TEST_F(WorkerTest, StopEndsAStalledTransferPromptly)
         EXPECT_EQ(outcome.Body, "");
         // The stop comes as the server has the request: the stalled answer's
         // status line may or may not have arrived by then.
-        if (!outcome.ResponseText.empty())
+        if (!outcome.ResponseText.empty()) {
             EXPECT_EQ(outcome.ResponseText, c.StatusLine);
+        }
         EXPECT_EQ(outcome.FinishedCalls, 1);
         EXPECT_LT(took, std::chrono::seconds(10)); // not the server's minutes
     }

@@ -646,8 +646,9 @@ TEST_F(ArchivePlayerTest, OpeningAFetchedRowWhileANewListArrivesFetchesNothingMo
         listArrivedDuringPlayback = Manager.RequestState == rsIdle;
     };
     OpenRow(0);
-    if (!listArrivedDuringPlayback)
+    if (!listArrivedDuringPlayback) {
         ASSERT_TRUE(WaitUntil([&] { return Manager.RequestState == rsIdle; }));
+    }
     const std::vector<std::string> lines = LoggedLines();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
                   return line.rfind("GET /video", 0) == 0;

@@ -21,7 +21,7 @@ struct TToolRun {
     std::map<std::string, std::string> Environment; // added to (or replacing in) the test's own
     // Set: SIGINT to the program as soon as this holds (asked every few
     // milliseconds while the program runs).
-    std::function<bool()> InterruptWhen;
+    std::function<bool()> InterruptWhen = nullptr;
 };
 TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run);
 
