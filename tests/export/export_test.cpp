@@ -131,6 +131,12 @@ struct TCase {
     int FPS;
 };
 
+// ctest's listing names a case by its name, not by its bytes.
+void PrintTo(const TCase& c, std::ostream* out)
+{
+    *out << c.Name;
+}
+
 std::string Extension(TExportContainer container)
 {
     return container == TExportContainer::Matroska ? ".mkv" : ".avi";
