@@ -72,8 +72,7 @@ TEST_F(GuiCompletionTest, AHandlerThatStopsAndWaitsForAnotherWorkerDoesNotBlock)
     running->Start();
     // Its request is out before the first worker's handler stops it; stopped
     // earlier, it would end with -100, never having sent one.
-    for (int i = 0; i < 1000 && stalled.Requests().empty(); ++i)
-        QThread::msleep(10);
+    stalled.WaitForRequests(1);
     EXPECT_EQ(stalled.Requests().size(), 1u);
 
     auto first = ListWorker(server.Port());

@@ -17,6 +17,7 @@
 #include "player/actionbutton.h"
 #include "player/pausebox.h"
 #include "playerfixture.h"
+#include "pollwait.h"
 #include "testauthority.h"
 
 #include <QAbstractButton>
@@ -595,9 +596,7 @@ TEST_F(ArchivePlayerTest, EscBeforeAnArrivedVideoIsPlayedCancelsItWhicheverCameF
         ASSERT_TRUE(Form.Loading);
         if (!completionRan) {
             // The answer is in; its completion waits for this thread.
-            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (QueuedCompletions() == 0 && std::chrono::steady_clock::now() < until)
-                std::this_thread::yield();
+            PollUntil([&] { return QueuedCompletions() != 0; });
             ASSERT_EQ(QueuedCompletions(), 1u);
             Form.actCancelLoad->trigger(); // Esc
         } else {

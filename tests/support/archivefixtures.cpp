@@ -2,9 +2,6 @@
 
 #include "fixtures/fragmentbuilder.h"
 
-#include <chrono>
-#include <thread>
-
 namespace fs = std::filesystem;
 
 std::string WriteSmallFragment(const fs::path& path, const TSmallFragment& fragment)
@@ -68,9 +65,7 @@ TWorkerOutcome RunWorkerStoppedOnceAsked(std::unique_ptr<TFragmentsAction> worke
     const size_t before = server.Requests().size();
     running->Start();
     // Stopped once the server has its request.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (server.Requests().size() == before && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    server.WaitForRequests(before + 1);
     // Still running: its completion step can only run on this thread, in WaitFor.
     running->RequestStop();
     running->WaitFor();

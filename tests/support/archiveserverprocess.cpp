@@ -1,5 +1,7 @@
 #include "archiveserverprocess.h"
 
+#include "pollwait.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -9,7 +11,6 @@
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -108,13 +109,8 @@ void TArchiveServerProcess::Stop()
     if (FPid > 0) {
         ::kill(FPid, SIGTERM);
         int status = 0;
-        for (int i = 0; i < 100; ++i) {
-            if (::waitpid(FPid, &status, WNOHANG) == FPid) {
-                FPid = -1;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
+        if (PollUntil([&] { return ::waitpid(FPid, &status, WNOHANG) == FPid; }, std::chrono::seconds(5)))
+            FPid = -1;
         if (FPid > 0) {
             ::kill(FPid, SIGKILL);
             ::waitpid(FPid, &status, 0);
@@ -140,4 +136,9 @@ std::vector<TLoggedRequest> TArchiveServerProcess::Requests() const
             requests.back().Authorization = line.substr(15);
     }
     return requests;
+}
+
+bool TArchiveServerProcess::WaitForRequests(size_t count) const
+{
+    return PollUntil([&] { return Requests().size() >= count; });
 }

@@ -28,6 +28,9 @@ public:
     std::string HostPort() const { return "127.0.0.1:" + std::to_string(FPort); }
     // What the server logged so far, in order.
     std::vector<TLoggedRequest> Requests() const;
+    // Waits until the server has logged at least `count` requests (20 s at
+    // the most); whether it has.
+    bool WaitForRequests(size_t count) const;
 
 private:
     void Stop();

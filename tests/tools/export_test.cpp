@@ -9,17 +9,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
 #include <filesystem>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
 
 using namespace fixture;
 namespace fs = std::filesystem;
-
-extern char** environ;
 
 namespace {
 
@@ -123,31 +116,11 @@ TEST(MjpgtoolExport, CtrlCLeavesNoFileAndTheOldOneUntouched)
     WriteFragment(dir / "in.mjpg", 1500, 40000);
     WriteFileBytes(dir / "out.mkv", "old");
 
-    const std::vector<std::string> args{MJPGTOOL_PATH, "export", dir / "in.mjpg", dir / "out.mkv", "--manifest"};
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, MJPGTOOL_PATH, nullptr, nullptr, argv.data(), environ), 0);
-
-    // Waits for the temporary file (a name other than the two there) or the end.
-    int wstatus = 0;
-    bool exited = false;
-    for (;;) {
-        if (waitpid(pid, &wstatus, WNOHANG) == pid) {
-            exited = true;
-            break;
-        }
-        if (EntryNames(dir.Path()).size() > 2)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_FALSE(exited) << "the export ended before it could be interrupted";
-    ::kill(pid, SIGINT);
-    ASSERT_EQ(waitpid(pid, &wstatus, 0), pid);
-    ASSERT_TRUE(WIFEXITED(wstatus));
-    EXPECT_EQ(WEXITSTATUS(wstatus), 130);
+    // Ctrl+C once the temporary file (a name other than the two there) is in the folder.
+    const TToolResult r = RunTool({"export", dir / "in.mjpg", dir / "out.mkv", "--manifest"},
+                                  TToolRun{.InterruptWhen = [&] { return EntryNames(dir.Path()).size() > 2; }});
+    ASSERT_TRUE(r.Interrupted) << "the export ended before it could be interrupted";
+    EXPECT_EQ(r.Status, 130) << r.Err;
     EXPECT_EQ(EntryNames(dir.Path()), (std::vector<std::string>{"in.mjpg", "out.mkv"}));
     EXPECT_EQ(ReadFileBytes(dir / "out.mkv"), "old");
 }

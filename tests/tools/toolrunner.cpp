@@ -4,10 +4,10 @@
 
 #include "toolfixtures.h"
 
-#include <chrono>
+#include "../support/pollwait.h"
+
 #include <csignal>
 #include <cstdlib>
-#include <thread>
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -76,19 +76,24 @@ static TToolResult Spawn(const std::vector<std::string>& args, const std::string
     posix_spawn_file_actions_destroy(&actions);
     if (err != 0)
         throw std::system_error(err, std::generic_category(), "cannot start " MJPGTOOL_PATH);
-    if (run.InterruptWhen) {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!run.InterruptWhen() && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        ::kill(pid, SIGINT);
-    }
-
+    TToolResult result;
     int wstatus = 0;
-    while (waitpid(pid, &wstatus, 0) < 0)
+    bool exited = false;
+    if (run.InterruptWhen) {
+        // A program that ends first is not interrupted (nor waited for 20 s).
+        PollUntil([&] {
+            exited = waitpid(pid, &wstatus, WNOHANG) == pid;
+            return exited || run.InterruptWhen();
+        });
+        if (!exited) {
+            ::kill(pid, SIGINT);
+            result.Interrupted = true;
+        }
+    }
+    while (!exited && waitpid(pid, &wstatus, 0) < 0)
         if (errno != EINTR)
             throw std::system_error(errno, std::generic_category(), "waitpid");
 
-    TToolResult result;
     result.Status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     if (stdoutPath.empty())
         result.Out = fixture::ReadFileBytes(outPath);

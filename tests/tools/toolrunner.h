@@ -11,6 +11,7 @@ struct TToolResult {
     int Status = -1; // the exit status; -1 when the program did not exit normally
     std::string Out;
     std::string Err;
+    bool Interrupted = false; // SIGINT was sent (TToolRun::InterruptWhen came to hold)
 };
 
 // Runs mjpgtool with the arguments. Standard output goes to stdoutPath when
@@ -18,9 +19,9 @@ struct TToolResult {
 TToolResult RunTool(const std::vector<std::string>& args, const std::string& stdoutPath = {});
 
 struct TToolRun {
-    std::map<std::string, std::string> Environment; // added to (or replacing in) the test's own
+    std::map<std::string, std::string> Environment = {}; // added to (or replacing in) the test's own
     // Set: SIGINT to the program as soon as this holds (asked every few
-    // milliseconds while the program runs).
+    // milliseconds while the program runs, 20 s at the most).
     std::function<bool()> InterruptWhen = nullptr;
 };
 TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run);
