@@ -74,9 +74,7 @@ protected:
     void AskInterval(std::function<void(TDTIntervalForm&)> answer)
     {
         bool shown = false;
-        WhenModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<TDTIntervalForm*>(modal);
-            ASSERT_NE(dialog, nullptr) << modal->metaObject()->className();
+        WhenModalIs<TDTIntervalForm>([&](TDTIntervalForm* dialog) {
             shown = true;
             answer(*dialog);
         });
@@ -335,13 +333,9 @@ TEST_F(ArchivePlayerTest, TheMessagesAppearAsRealMessageBoxes)
         QMessageBox::Icon Icon = QMessageBox::NoIcon;
         QMessageBox::StandardButtons Buttons;
     } shown;
-    WhenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<TDTIntervalForm*>(modal);
-        ASSERT_NE(dialog, nullptr);
+    WhenModalIs<TDTIntervalForm>([&](TDTIntervalForm* dialog) {
         dialog->btnOk->click();
-        WhenModal([&](QWidget* box) {
-            auto* message = qobject_cast<QMessageBox*>(box);
-            ASSERT_NE(message, nullptr) << box->metaObject()->className();
+        WhenModalIs<QMessageBox>([&](QMessageBox* message) {
             shown = {message->windowTitle(), message->text(), message->icon(), message->standardButtons()};
             message->button(QMessageBox::Ok)->click();
         });
@@ -532,8 +526,8 @@ TEST_F(ArchivePlayerTest, ClosingWhileAListIsWaitedForEndsTheWait)
     AddFragments(2);
     Serve({"--stall", "--only", "list"});
     bool closed = false;
-    WhenModal([&](QWidget* modal) {
-        qobject_cast<TDTIntervalForm*>(modal)->btnOk->click();
+    WhenModalIs<TDTIntervalForm>([&](TDTIntervalForm* dialog) {
+        dialog->btnOk->click();
         // Once the request is on its way, the window is closed.
         auto* poll = new QTimer(&Form);
         QObject::connect(poll, &QTimer::timeout, [&, poll] {
@@ -778,11 +772,9 @@ TEST_F(ArchivePlayerTlsTest, TheReasonAppearsInARealMessageBox)
     ServeTls({}, {"archive.example"});
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    WhenModal([&](QWidget* modal) {
-        qobject_cast<TDTIntervalForm*>(modal)->btnOk->click();
-        WhenModal([&](QWidget* box) {
-            auto* message = qobject_cast<QMessageBox*>(box);
-            ASSERT_NE(message, nullptr) << box->metaObject()->className();
+    WhenModalIs<TDTIntervalForm>([&](TDTIntervalForm* dialog) {
+        dialog->btnOk->click();
+        WhenModalIs<QMessageBox>([&](QMessageBox* message) {
             text = message->text();
             icon = message->icon();
             message->button(QMessageBox::Ok)->click();

@@ -207,9 +207,7 @@ TEST(PasswordDialog, AsksWithoutShowingWhatIsTyped)
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         bool looked = false;
-        WhenModal([&](QWidget* modal) {
-            auto* form = qobject_cast<TPasswordForm*>(modal);
-            ASSERT_NE(form, nullptr) << modal->metaObject()->className();
+        WhenModalIs<TPasswordForm>([&](TPasswordForm* form) {
             looked = true;
             EXPECT_EQ(form->windowTitle(), QStringLiteral("Подключение к видеоархиву"));
             EXPECT_EQ(form->lbPrompt->text(), QStringLiteral("Пароль пользователя «Оператор»\nна сервере archive:8080:"));
@@ -285,14 +283,10 @@ TEST(ArchiveMode, TheProgramRefusesSuchCredentialsBeforeAnyRequest)
 TEST(PasswordDialog, RefusesAPasswordOutsideCodePage1251AndAsksAgain)
 {
     bool refused = false;
-    WhenModal([&](QWidget* modal) {
-        auto* form = qobject_cast<TPasswordForm*>(modal);
-        ASSERT_NE(form, nullptr) << modal->metaObject()->className();
+    WhenModalIs<TPasswordForm>([&](TPasswordForm* form) {
         for (const QChar c : QStringLiteral("密码"))
             QTest::sendKeyEvent(QTest::Click, form->edPassword, Qt::Key_unknown, QString(c), Qt::NoModifier);
-        WhenModal([&](QWidget* box) {
-            auto* message = qobject_cast<QMessageBox*>(box);
-            ASSERT_NE(message, nullptr) << box->metaObject()->className();
+        WhenModalIs<QMessageBox>([&](QMessageBox* message) {
             refused = true;
             EXPECT_EQ(message->windowTitle(), QStringLiteral("Подключение к видеоархиву"));
             EXPECT_EQ(message->text(), QString::fromUtf8(kPasswordNotCp1251));

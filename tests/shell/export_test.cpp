@@ -59,13 +59,7 @@ protected:
 // Answers the export parameters dialog: the range and the manifest.
 void AnswerParameters(int from, int to, bool manifest, bool accept = true)
 {
-    WhenModal([=](QWidget* modal) {
-        auto* form = qobject_cast<TExportForm*>(modal);
-        if (!form) {
-            ADD_FAILURE() << "not the export parameters: " << modal->metaObject()->className();
-            modal->close();
-            return;
-        }
+    WhenModalIs<TExportForm>([=](TExportForm* form) {
         form->edtFrom->setValue(from);
         form->edtTo->setValue(to);
         form->ckbManifest->setChecked(manifest);
@@ -133,13 +127,7 @@ TEST_F(ExportCommandTest, RealDialogsFromTheMenuToTheSuccessMessage)
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     int defaultFrom = -1, defaultTo = -1;
     bool defaultManifest = false;
-    WhenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        if (!dialog) {
-            ADD_FAILURE() << "not a file dialog";
-            modal->close();
-            return;
-        }
+    WhenModalIs<QFileDialog>([&](QFileDialog* dialog) {
         title = dialog->windowTitle();
         auto* typeList = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
@@ -147,25 +135,13 @@ TEST_F(ExportCommandTest, RealDialogsFromTheMenuToTheSuccessMessage)
             types << typeList->itemText(i);
         proposed = name ? name->text() : QString();
         // The parameters come next: whole fragment by default, the current frame at hand.
-        WhenModal([&](QWidget* second) {
-            auto* form = qobject_cast<TExportForm*>(second);
-            if (!form) {
-                ADD_FAILURE() << "not the export parameters";
-                second->close();
-                return;
-            }
+        WhenModalIs<TExportForm>([&](TExportForm* form) {
             parametersTitle = form->windowTitle();
             defaultFrom = form->edtFrom->value();
             defaultTo = form->edtTo->value();
             defaultManifest = form->ckbManifest->isChecked();
             form->btnFromCurrent->click();
-            WhenModal([&](QWidget* third) {
-                auto* box = qobject_cast<QMessageBox*>(third);
-                if (!box) {
-                    ADD_FAILURE() << "not a message box";
-                    third->close();
-                    return;
-                }
+            WhenModalIs<QMessageBox>([&](QMessageBox* box) {
                 messageTitle = box->windowTitle();
                 messageText = box->text();
                 icon = box->icon();

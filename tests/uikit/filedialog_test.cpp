@@ -44,13 +44,7 @@ struct TUserAction {
 bool RunDialog(QFileDialog::AcceptMode mode, TFileDialogOptions& options, const TUserAction& action,
                TShownFileDialog& shown)
 {
-    WhenModal([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        if (!dialog) {
-            ADD_FAILURE() << "not a file dialog: " << modal->metaObject()->className();
-            modal->close();
-            return;
-        }
+    WhenModalIs<QFileDialog>([&](QFileDialog* dialog) {
         auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         auto* box = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));

@@ -35,13 +35,7 @@ struct TShownBox {
 TModalResult ShowAndAnswer(const QString& text, TMsgIcon icon, TMsgButtons buttons,
                            QMessageBox::StandardButton press, TShownBox& shown)
 {
-    WhenModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box) {
-            ADD_FAILURE() << "not a message box: " << modal->metaObject()->className();
-            modal->close();
-            return;
-        }
+    WhenModalIs<QMessageBox>([&](QMessageBox* box) {
         shown.Title = box->windowTitle();
         shown.Text = box->text();
         shown.Icon = box->icon();
