@@ -105,8 +105,7 @@ void TMainForm::actFileExportExecute()
     } else if (player->Manager) {
         // A fragment fetched from the archive: the bytes the server sent.
         for (const auto& fragment : player->Manager->Fragments)
-            if (fragment && fragment->SerialNumber == player->SerialNumber && fragment->Issue == player->Issue &&
-                fragment->Data->Size() > 0) {
+            if (fragment && fragment->Matches(player->SerialNumber, player->Issue) && fragment->Data->Size() > 0) {
                 options.SourceBytes = fragment->Data->Memory();
                 options.SourceSize = fragment->Data->Size();
                 break;

@@ -196,8 +196,7 @@ TFragmentsGetVideo* TVManagerForm::VideoRequestFor(const TFragment& fragment)
             return const_cast<TFragmentsGetVideo*>(worker);
     for (TFragmentsAction* worker : Requests) {
         auto* video = dynamic_cast<TFragmentsGetVideo*>(worker);
-        if (video && video->SerialNumber == fragment.SerialNumber && video->Issue == fragment.Issue &&
-            FVideoTargets.count(video) == 0)
+        if (video && fragment.Matches(video->SerialNumber, video->Issue) && FVideoTargets.count(video) == 0)
             return video;
     }
     TFragmentsGetVideo* prepared = PrepareVideoRequest(fragment.SerialNumber, fragment.Issue);
