@@ -5,9 +5,6 @@
 
 #include <QString>
 
-// The text of the exception being handled; call it inside a catch block.
-QString CurrentExceptionText();
-
 // Logs "<what>: <the reason of the exception being handled>" as a warning.
 // Call it inside a catch block.
 void LogCurrentFailure(const QString& what);
