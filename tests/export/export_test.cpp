@@ -1,6 +1,6 @@
 // Exports read back with libavformat's demuxer: every packet is its frame's
-// JPEG bytes at its frame's time, the metadata as written; ffprobe and
-// sha256sum check the files as outside tools see them; failures and cancels
+// JPEG bytes at its frame's time, the metadata as written; ffprobe, mkvinfo
+// and sha256sum check the files as outside tools see them; failures and cancels
 // leave no file and an existing one untouched.
 #include "export/videoexport.h"
 
@@ -14,6 +14,7 @@
 
 extern "C" {
 #include <libavformat/avformat.h>
+#include <libavutil/adler32.h>
 #include <libavutil/dict.h>
 }
 
@@ -508,6 +509,40 @@ TEST(Export, FfprobeSeesMjpegAtTheFrameRateWithEveryFrame)
             EXPECT_NE(text.find("nb_frames=7\n"), std::string::npos) << text;
         }
     }
+}
+
+// mkvinfo reads Matroska with its own parser (libebml), not libavformat's:
+// every frame with data is a block at its frame's time with its bytes.
+TEST(Export, MkvinfoSeesEveryPictureAtItsTimeWithItsBytes)
+{
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("mkvinfo"), "mkvinfo (Debian package mkvtoolnix)");
+    const std::vector<bool> frames{true, true, false, true, true, true, true};
+    const auto image = Fragment(frames, 25);
+    TScratchFolder dir;
+    const std::string path = dir / "a.mkv";
+    ExportFragment(*image, path, {});
+    const auto [status, text] = RunShell("LC_ALL=C mkvinfo --summary '" + path + "' 2>&1");
+    ASSERT_EQ(status, 0) << text;
+    EXPECT_NE(text.find("codec ID: V_MJPEG"), std::string::npos) << text;
+    EXPECT_NE(text.find("default duration: 40.000ms"), std::string::npos) << text;
+    EXPECT_NE(text.find("pixel width: 32, pixel height: 24"), std::string::npos) << text;
+    std::string expected;
+    for (size_t i = 0; i < frames.size(); ++i) {
+        if (!frames[i])
+            continue;
+        const TMemoryStream& data = *image->GetFrame(static_cast<int32_t>(i))->Data;
+        char line[160];
+        std::snprintf(line, sizeof line, "frame, track 1, timestamp 00:00:00.%03d000000, size %lld, adler 0x%08x\n",
+                      static_cast<int>(i) * 40, static_cast<long long>(data.Size()),
+                      av_adler32_update(1, data.Memory(), static_cast<size_t>(data.Size())));
+        expected += line;
+    }
+    std::string blocks;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (const size_t at = line.find("frame, track 1,"); at != std::string::npos)
+            blocks += line.substr(at) + "\n";
+    EXPECT_EQ(blocks, expected) << text;
 }
 
 TEST(Export, ManifestOfANameSha256sumMustEscape)
