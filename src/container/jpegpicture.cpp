@@ -224,7 +224,7 @@ TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout
 
 TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout)
 {
-    return DecodeJPEG(frame.Data->Memory(), static_cast<size_t>(frame.Data->Size()), layout);
+    return DecodeJPEG(frame.Bytes().Memory(), static_cast<size_t>(frame.Bytes().Size()), layout);
 }
 
 bool ReadJPEGSize(const uint8_t* data, size_t size, int& width, int& height)
