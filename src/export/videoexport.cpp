@@ -245,7 +245,7 @@ struct TPacketDeleter {
 
 bool HasData(const TMJPGFrame* frame)
 {
-    return frame && frame->Data && frame->Data->Size() > 0;
+    return frame && !frame->Bytes().Empty();
 }
 
 std::string TimeText(TDateTime value)
@@ -377,7 +377,7 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
             const TMJPGFrame* frame = image.GetFrame(i);
             if (HasData(frame)) {
                 int w = 0, h = 0;
-                if (ReadJPEGSize(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size()), w, h)) {
+                if (ReadJPEGSize(frame->Bytes().Memory(), static_cast<size_t>(frame->Bytes().Size()), w, h)) {
                     width = w;
                     height = h;
                 }
@@ -468,8 +468,9 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
                     ++next;
             av_packet_unref(packet.get());
             if (hasData) {
-                packet->data = frame->Data->Memory();
-                packet->size = static_cast<int>(frame->Data->Size());
+                // The muxer only reads a packet without a buffer of its own.
+                packet->data = const_cast<uint8_t*>(frame->Bytes().Memory());
+                packet->size = static_cast<int>(frame->Bytes().Size());
             }
             packet->stream_index = stream->index;
             packet->pts = packet->dts = slotTime(i - from);
@@ -482,7 +483,7 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
                 ++result.Packets;
                 if (options.Manifest)
                     digests.emplace_back(
-                        i, Sha256OfBytes(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size())));
+                        i, Sha256OfBytes(frame->Bytes().Memory(), static_cast<size_t>(frame->Bytes().Size())));
             }
         }
         if (options.Progress && !options.Progress(i - from + 1, result.Frames))

@@ -46,7 +46,7 @@ void TVPlayerForm::actSaveFrameExecute()
             file.Close();
         } else {
             TFileStream file(NativePath(path), TFileMode::fmCreate);
-            file.WriteBuffer(frame->Data->Memory(), frame->Data->Size());
+            file.WriteBuffer(frame->Bytes().Memory(), frame->Bytes().Size());
             file.Close();
         }
     } catch (...) {

@@ -29,7 +29,7 @@ int RunExtract(const TArguments& args)
 
     int written = 0;
     for (size_t i = 0; i < image->FrameList.size(); ++i) {
-        const TMemoryStream& data = *image->FrameList[i]->Data;
+        const TSharedBytes& data = image->FrameList[i]->Bytes();
         if (data.Size() == 0)
             continue;
         char name[32];
