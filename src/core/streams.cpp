@@ -327,6 +327,10 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FPath(path)
     }
 }
 
+TFileStream::TFileStream(int handle, const std::string& name) : FPath(name), FHandle(handle)
+{
+}
+
 TFileStream::~TFileStream()
 {
     if (FHandle >= 0)

@@ -126,6 +126,9 @@ public:
     // Raises EFOpenError (fmOpenRead, fmOpenReadWrite) or EFCreateError
     // (fmCreate) with the path and the system's reason.
     TFileStream(const std::string& path, TFileMode mode);
+    // Takes over a descriptor open for reading and writing; `name` is the
+    // file its messages name (the target of a temporary file).
+    TFileStream(int handle, const std::string& name);
     // Closes the file unless Close did; a failure there goes unreported.
     ~TFileStream() override;
 
@@ -142,6 +145,8 @@ public:
     TPeek Peek(int64_t maxCount) override;
 
     const std::string& FileName() const { return FPath; }
+    // The system's descriptor; -1 after Close.
+    int Handle() const { return FHandle; }
 
 protected:
     std::string WriteFailureText() const override;

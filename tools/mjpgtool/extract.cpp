@@ -34,7 +34,7 @@ int RunExtract(const TArguments& args)
             continue;
         char name[32];
         std::snprintf(name, sizeof name, "%06zu.jpg", i);
-        TOutputFile out((dir / name).string());
+        TReplacingFile out((dir / name).string());
         out.Stream().WriteBuffer(data.Memory(), data.Size());
         out.Commit();
         ++written;

@@ -3,7 +3,7 @@
 #include "commandline.h"
 #include "fragmentfiles.h"
 #include "jsontext.h"
-#include "sha256.h"
+#include "core/sha256.h"
 #include "texts.h"
 
 #include "core/datetime.h"

@@ -70,7 +70,7 @@ int RunPack(const TArguments& args)
     if (!frame)
         return esInvalid;
 
-    TOutputFile out(outPath);
+    TReplacingFile out(outPath);
     header.WriteToStream(&out.Stream());
     for (size_t i = 0;;) {
         frame->WriteToStream(&out.Stream());
