@@ -55,6 +55,7 @@ struct TDecodeJob {
     size_t size;
     TPixelLayout layout;
     bool headerOnly;
+    unsigned scaleDenominator = 1;
     // results
     int width = 0, height = 0, bytesPerLine = 0;
     uint8_t* pixels = nullptr; // malloc'ed
@@ -103,7 +104,7 @@ bool DecodeInto(TDecodeJob& job)
         return false;
     }
     cinfo.scale_num = 1;
-    cinfo.scale_denom = 1;
+    cinfo.scale_denom = job.scaleDenominator;
     cinfo.dct_method = JDCT_ISLOW;
     cinfo.do_fancy_upsampling = TRUE;
     cinfo.buffered_image = FALSE;
@@ -204,11 +205,13 @@ bool DecodeInto(TDecodeJob& job)
 
 } // namespace
 
-TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout)
+TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout, unsigned scaleDenominator)
 {
     if (!data || size == 0)
         throw EJPEGError("JPEG error: empty picture");
-    TDecodeJob job{data, size, layout, false};
+    if (scaleDenominator != 1 && scaleDenominator != 2 && scaleDenominator != 4 && scaleDenominator != 8)
+        throw EJPEGError("JPEG error: scale 1/" + std::to_string(scaleDenominator));
+    TDecodeJob job{data, size, layout, false, scaleDenominator};
     if (!DecodeInto(job))
         throw EJPEGError(std::string("JPEG error: ") + job.error);
     TDecodedPicture picture;

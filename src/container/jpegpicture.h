@@ -46,8 +46,11 @@ constexpr uint64_t MaxPicturePixels = 100'000'000;
 // Floyd-Steinberg dithering. Four-colour pictures (CMYK, YCCK; inverted when
 // Adobe's marker says so) come out in colour like the others; on Indexed8
 // they get the fixed 236-colour palette of cmykcolour.h, dithered the same
-// way. Raises EJPEGError; never prints.
-TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout = TPixelLayout::BGRX32);
+// way. Raises EJPEGError; never prints. A scaleDenominator of 2, 4 or 8
+// decodes the picture at 1/2, 1/4 or 1/8 of its size (libjpeg's scaled
+// decoding, each side rounded up), much faster than decoding it whole.
+TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout = TPixelLayout::BGRX32,
+                           unsigned scaleDenominator = 1);
 
 // The frame's Data decoded as above (its position does not matter).
 TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout = TPixelLayout::BGRX32);

@@ -1,5 +1,12 @@
-// The text of "archive-server --help", also shown after a usage error; the
-// manual page archive-server(1) says the same.
+// archive-server's options and the text of "archive-server --help" written
+// from them, also shown after a usage error; the manual page
+// archive-server(1) says the same.
 #pragma once
 
-extern const char* const kUsage;
+#include "programinfo/options.h"
+
+#include <string>
+
+extern const TOptions kOptions;
+
+const std::string& UsageText();

@@ -4,7 +4,9 @@
 #include "core/errors.h"
 
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -60,4 +62,25 @@ void TOutputFile::Commit()
     // A failed close raises with the stream still held: the file is removed.
     FStream->Close();
     FStream.reset();
+}
+
+void WriteFileWhole(const std::string& path, const std::string& bytes)
+{
+    const std::filesystem::path target(path);
+    const std::filesystem::path temporary =
+        target.parent_path() / ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".tmp");
+    try {
+        TOutputFile out(temporary.string());
+        out.Stream().WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        out.Commit();
+    } catch (const EStreamError& e) {
+        throw EFCreateError("Не могу записать файл \"" + path + "\". " + e.what());
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw EFCreateError("Не могу записать файл \"" + path + "\". " + ec.message());
+    }
 }

@@ -36,3 +36,8 @@ private:
     std::string FPath;
     std::unique_ptr<TFileStream> FStream;
 };
+
+// The bytes written to a temporary file in the same folder, which then takes
+// the file's name: the file appears whole or not at all. Raises EFCreateError
+// naming the file.
+void WriteFileWhole(const std::string& path, const std::string& bytes);
