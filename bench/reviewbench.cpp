@@ -116,7 +116,7 @@ double BareDecodeMs(const TMJPGImage& image, int distinct)
     for (int pass = 0; pass < 5; ++pass)
         for (int i = 0; i < distinct; ++i) {
             const auto start = TClock::now();
-            decoder.Decode(*image.GetFrame(i)->Data);
+            decoder.Decode(image.GetFrame(i)->Bytes());
             times.push_back(Ms(start, TClock::now()));
         }
     return Percentile(times, 0.5);

@@ -49,7 +49,6 @@ void TVPlayerForm::ShowFrame(TMJPGFrame* frame)
         return;
     }
     try {
-        frame->Data->SetPosition(0);
         // During playback the picture was usually decoded ahead of time, and
         // a step's neighbour after the step before.
         const QSize shown = imgVideo->ShownSize();
