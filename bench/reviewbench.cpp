@@ -54,13 +54,6 @@ double Percentile(std::vector<double> values, double p)
     return values[std::min(values.size() - 1, static_cast<size_t>(p * static_cast<double>(values.size())))];
 }
 
-double ProcessCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 // 1080p camera-like frames: `distinct` pictures over and over.
 std::unique_ptr<TMemoryStream> BuildFragment(int frames, int distinct, int fps)
 {
@@ -189,11 +182,9 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const int repetitions = std::atoi(TakeOption(argc, argv, "repetitions", "3").c_str());
-    if (repetitions < 1) {
-        std::fprintf(stderr, "usage: bench_review [--repetitions N]\n");
+    const int repetitions = TakeRepetitions(argc, argv, "bench_review");
+    if (repetitions < 1)
         return 2;
-    }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     constexpr int Distinct = 25, Frames = 300, Fps = 25;

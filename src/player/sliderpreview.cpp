@@ -59,7 +59,7 @@ TSliderPreview::TSliderPreview(QSlider* slider, std::function<TMJPGImage*()> ima
     lblText = new QLabel(this);
     lblText->setObjectName(QStringLiteral("lblPreviewText"));
     lblText->setAlignment(Qt::AlignCenter);
-    layout->addWidget(lblPicture);
+    layout->addWidget(lblPicture, 0, Qt::AlignHCenter);
     layout->addWidget(lblText);
     // Moves over the slider come without a button held.
     FSlider->setMouseTracking(true);
