@@ -4,6 +4,7 @@
 #include "container/mjpgimage.h"
 #include "core/streams.h"
 #include "manager/fragment.h"
+#include "sliderpreview.h"
 #include "uikit/failurelog.h"
 
 #include <QFile>
@@ -24,10 +25,13 @@ void TVPlayerForm::CloseFragment()
 {
     // A frame of the next fragment may reuse a freed frame's address.
     FPictures.Clear();
+    FNeighbour = -1;
+    FramePreview->Reset();
     Engine.CloseImage();
     SerialNumber = -1;
     Issue = -1;
     FileName.clear();
+    emit FrameShown();
 }
 
 bool TVPlayerForm::LoadFile(const QString& path)
