@@ -1,5 +1,6 @@
 // mjpgtool export: a fragment (or frames of it) copied into Matroska or AVI
-// without touching a byte of any picture, with a manifest when asked.
+// without touching a byte of any picture, with a manifest when asked; the
+// recorder's UTC offset, when given, turns its local times into UTC.
 #include "archiverequest.h"
 #include "commandline.h"
 #include "commands.h"
@@ -27,7 +28,7 @@ int32_t ParseFrameIndex(const TCommandLine& cl, const char* name, int32_t fallba
 
 int RunExport(const TArguments& args)
 {
-    const TCommandLine cl(args, {{"from", true}, {"to", true}, {"manifest", false}});
+    const TCommandLine cl(args, {{"from", true}, {"to", true}, {"manifest", false}, {"utc-offset", true}});
     if (cl.Positional.size() != 2)
         throw EUsageError("export: нужны файл фрагмента и файл OUT.mkv или OUT.avi");
     const std::string& in = cl.Positional[0];
@@ -42,6 +43,12 @@ int RunExport(const TArguments& args)
     options.To = ParseFrameIndex(cl, "to", -1);
     options.Manifest = cl.Has("manifest");
     options.SourcePath = in;
+    if (const auto offset = cl.Value("utc-offset")) {
+        options.Zone.UtcOffsetMinutes = ParseUtcOffset(*offset);
+        if (!options.Zone.UtcOffsetMinutes)
+            throw EUsageError("неверное смещение --utc-offset \"" + *offset + "\" (нужно ±ЧЧ:ММ, например +03:00)");
+        options.Zone.Source = "--utc-offset";
+    }
 
     const auto image = LoadFragmentFile(in);
     if (!image->Header->IsValid()) {
