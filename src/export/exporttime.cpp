@@ -9,29 +9,8 @@ namespace {
 
 constexpr int64_t kMsPerDay = 86400000;
 
-// Days since 1970-01-01 of a civil date (proleptic Gregorian), and back.
-int64_t DaysFromCivil(int64_t y, int m, int d)
-{
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(int64_t z, int64_t& y, int& m, int& d)
-{
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = yoe + era * 400 + (m <= 2);
-}
+// 1970-01-01 as a TDateTime (days since 30.12.1899).
+constexpr int64_t kUnixEpochDays = 25569;
 
 struct TCivil {
     int64_t Year;
@@ -47,7 +26,10 @@ TCivil Civil(int64_t milliseconds)
         --days;
     }
     TCivil c{};
-    CivilFromDays(days, c.Year, c.Month, c.Day);
+    const TDateTimeParts date = DecodeDateTime(static_cast<TDateTime>(days + kUnixEpochDays));
+    c.Year = date.Year;
+    c.Month = date.Month;
+    c.Day = date.Day;
     c.Hour = static_cast<int>(rest / 3600000);
     c.Minute = static_cast<int>(rest / 60000 % 60);
     c.Second = static_cast<int>(rest / 1000 % 60);
@@ -82,8 +64,8 @@ std::optional<int> ParseUtcOffset(const std::string& text)
 int64_t WallClockMilliseconds(TDateTime value)
 {
     const TDateTimeParts p = DecodeDateTime(value);
-    return DaysFromCivil(p.Year, p.Month, p.Day) * kMsPerDay + p.Hour * 3600000LL + p.Minute * 60000LL +
-           p.Second * 1000LL + p.MilliSecond;
+    const int64_t days = static_cast<int64_t>(EncodeDate(p.Year, p.Month, p.Day)) - kUnixEpochDays;
+    return days * kMsPerDay + p.Hour * 3600000LL + p.Minute * 60000LL + p.Second * 1000LL + p.MilliSecond;
 }
 
 std::string WallClockText(int64_t milliseconds)
