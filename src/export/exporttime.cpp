@@ -127,7 +127,7 @@ std::string FrameCueText(const TMJPGHeader& header, int32_t index)
 
 bool FrameHasData(const TMJPGFrame* frame)
 {
-    return frame && frame->Data && frame->Data->Size() > 0;
+    return frame && !frame->Bytes().Empty();
 }
 
 std::vector<TFrameCue> FrameCues(const TMJPGImage& image, int32_t from, int32_t to)

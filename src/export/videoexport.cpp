@@ -275,7 +275,7 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
             const TMJPGFrame* frame = image.GetFrame(i);
             if (FrameHasData(frame)) {
                 int w = 0, h = 0;
-                if (ReadJPEGSize(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size()), w, h)) {
+                if (ReadJPEGSize(frame->Bytes().Memory(), static_cast<size_t>(frame->Bytes().Size()), w, h)) {
                     width = w;
                     height = h;
                 }
@@ -389,8 +389,9 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
                     ++next;
             av_packet_unref(packet.get());
             if (hasData) {
-                packet->data = frame->Data->Memory();
-                packet->size = static_cast<int>(frame->Data->Size());
+                // The muxer only reads a packet without a buffer of its own.
+                packet->data = const_cast<uint8_t*>(frame->Bytes().Memory());
+                packet->size = static_cast<int>(frame->Bytes().Size());
             }
             packet->stream_index = stream->index;
             packet->pts = packet->dts = slotTime(i - from);
@@ -416,7 +417,7 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
                 ++result.Packets;
                 if (options.Manifest)
                     digests.emplace_back(
-                        i, Sha256Hex(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size())));
+                        i, Sha256Hex(frame->Bytes().Memory(), static_cast<size_t>(frame->Bytes().Size())));
             }
         }
         if (options.Progress && !options.Progress(i - from + 1, result.Frames))

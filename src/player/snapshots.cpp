@@ -46,7 +46,7 @@ void TVPlayerForm::actSaveFrameExecute()
             file.Commit();
         } else {
             TReplacingFile file(NativePath(path));
-            file.Stream().WriteBuffer(frame->Data->Memory(), frame->Data->Size());
+            file.Stream().WriteBuffer(frame->Bytes().Memory(), frame->Bytes().Size());
             file.Commit();
         }
     } catch (...) {

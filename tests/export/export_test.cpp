@@ -62,7 +62,7 @@ std::unique_ptr<TMJPGImage> Fragment(const std::vector<bool>& frames, int fps = 
 
 std::string Bytes(const TMJPGFrame& frame)
 {
-    return {reinterpret_cast<const char*>(frame.Data->Memory()), static_cast<size_t>(frame.Data->Size())};
+    return {reinterpret_cast<const char*>(frame.Bytes().Memory()), static_cast<size_t>(frame.Bytes().Size())};
 }
 
 struct TPacket {
@@ -552,7 +552,7 @@ TEST(Export, MkvinfoSeesEveryPictureAtItsTimeWithItsBytes)
     for (size_t i = 0; i < frames.size(); ++i) {
         if (!frames[i])
             continue;
-        const TMemoryStream& data = *image->GetFrame(static_cast<int32_t>(i))->Data;
+        const TSharedBytes& data = image->GetFrame(static_cast<int32_t>(i))->Bytes();
         char line[160];
         std::snprintf(line, sizeof line, "frame, track 1, timestamp 00:00:00.%03d000000, size %lld, adler 0x%08x\n",
                       static_cast<int>(i) * 40, static_cast<long long>(data.Size()),
