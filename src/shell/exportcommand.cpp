@@ -25,7 +25,7 @@ const QString kExportFilter = QStringLiteral("Видео Matroska (*.mkv)|*.mkv|
 bool HasFrameWithData(const TMJPGImage& image)
 {
     for (const auto& frame : image.FrameList)
-        if (frame && frame->Data && frame->Data->Size() > 0)
+        if (frame && !frame->Bytes().Empty())
             return true;
     return false;
 }
@@ -35,7 +35,7 @@ int64_t PictureBytes(const TMJPGImage& image, int32_t from, int32_t to)
     int64_t bytes = 0;
     for (int32_t i = from; i <= to; ++i)
         if (const TMJPGFrame* frame = image.GetFrame(i))
-            bytes += frame->Data->Size();
+            bytes += frame->Bytes().Size();
     return bytes;
 }
 
