@@ -5,6 +5,7 @@
 #include "core/sharedbytes.h"
 #include "core/streams.h"
 #include "manager/fragment.h"
+#include "sliderpreview.h"
 #include "uikit/failurelog.h"
 
 #include <QFile>
@@ -25,10 +26,13 @@ void TVPlayerForm::CloseFragment()
 {
     // A frame of the next fragment may reuse a freed frame's address.
     FPictures.Clear();
+    FNeighbour = -1;
+    FramePreview->Reset();
     FSession.Close();
     SerialNumber = -1;
     Issue = -1;
     FileName.clear();
+    emit FrameShown();
 }
 
 bool TVPlayerForm::LoadFile(const QString& path)

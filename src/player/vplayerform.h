@@ -41,6 +41,7 @@ class TFragment;
 class TPauseBox;
 class TPictureView;
 class TReport;
+class TSliderPreview;
 class TStream;
 class TVManagerForm;
 
@@ -65,6 +66,8 @@ public:
     QWidget* pnlRightDock = nullptr;
     QWidget* CoolBar = nullptr;
     QSlider* trbFramePosition = nullptr;
+    // The frame under the pointer, above the slider (sliderpreview.h).
+    TSliderPreview* FramePreview = nullptr;
     QToolBar* tbrVideoActions = nullptr;
     QToolBar* tbrView = nullptr;
     QToolBar* tbrFile = nullptr;
@@ -173,6 +176,14 @@ public:
     TMJPGFrame* StepBackward(int32_t& index);
     void ShowFrame(TMJPGFrame* frame);
     void ClearPicture();
+    // "Кадр N из M · <time>" of the current frame (frametext.h); empty
+    // without a fragment. FrameShown() tells when it changes.
+    QString FrameText() const;
+    // Decodes the frame at `index` once the picture on screen has been
+    // painted and the window is idle (the neighbour a further step shows).
+    void PrepareNeighbourLater(int32_t index);
+    // The decoded pictures at hand, as the view shows them.
+    const TFramePictureCache& Pictures() const { return FPictures; }
     void InitTrackBar();
     void SetState(TPlayerState state);
     void SetLoading(bool loading);
@@ -300,6 +311,8 @@ signals:
     // State or Loading changed: whatever follows the player's availability
     // (the main window's Open command) looks again.
     void StateChanged();
+    // A frame was shown or the picture cleared: FrameText() may differ.
+    void FrameShown();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -307,6 +320,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A held step key's repeat that came while the last step's picture was
+    // not painted yet: dropped, so that a held key never builds a queue.
+    bool SkipHeldStep(QObject* watched, QEvent* event) const;
+    void PrepareNeighbourNow();
+    // Decodes the current frame again when the view's new size asks for
+    // another reduction than the picture on screen has.
+    void ViewResized();
     friend class TPlayerEngineHost;
 
     void createControls();
@@ -332,6 +352,9 @@ private:
 
     std::unique_ptr<TSliderTrackBar> FTrackBar; // trbFramePosition as the engine sees it
     TFramePictureCache FPictures;
+    QTimer* FNeighbourTimer = nullptr;
+    int32_t FNeighbour = -1;     // the frame PrepareNeighbourLater asked for
+    QSize FShownSize;            // the size the picture on screen was decoded for
 };
 
 // The one player window, set by the window that creates it.

@@ -30,6 +30,7 @@ public:
     QWidget* pnlDock = nullptr;
     QLabel* StatusPanel0 = nullptr; // "Файл"
     QLabel* StatusPanel1 = nullptr; // the path of the last file chosen
+    QLabel* StatusPanel2 = nullptr; // the player's frame on screen: "Кадр N из M · <time>"
     QMenu* mmFile = nullptr;
     QMenu* mmHelp = nullptr;
     QAction* actFileOpen = nullptr;
