@@ -372,7 +372,7 @@ void TVPlayerForm::FormCreate()
     ManagerVisible = false;
     CreateManager();
     ManagerWidth = 230;
-    PendingFragment = nullptr;
+    PendingFragment.reset();
     SerialNumber = -1;
     Issue = -1;
     KeepProportions = true;

@@ -11,7 +11,9 @@
 #include "core/datetime.h"
 #include "enginehost.h"
 #include "framepicture.h"
+#include "manager/fragment.h"
 #include "player/engine/playbackengine.h"
+#include "session/playersession.h"
 #include "slidertrackbar.h"
 #include "uikit/dialogs.h"
 
@@ -19,7 +21,9 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,7 +49,8 @@ class TVPlayerForm : public QWidget {
     Q_OBJECT
     // First, so that the fields below can refer into the engine.
     TPlayerEngineHost FEngineHost{*this};
-    TPlaybackEngine Engine{FEngineHost};
+    TPlayerSession FSession{FEngineHost};
+    TPlaybackEngine& Engine = FSession.Engine();
 
 public:
     // The owner becomes the Qt parent; the player stays a window of its own
@@ -148,6 +153,12 @@ public:
     // Loads a fetched archive fragment and remembers its serial number and
     // fragment number; null gives false and changes nothing.
     bool LoadFragment(TFragment* fragment);
+    // Opens the fragment held in bytes (its frames view them), as fetched
+    // from the archive record named by source.
+    bool LoadBytes(const TSharedBytes& bytes, const TFragmentSource& source);
+    // What is open: its bytes, where they came from, and images of its own
+    // for whoever works on it beyond one call.
+    const TPlayerSession& Session() const { return FSession; }
     void CloseFragment();
     // A fragment file from disk, as "Открыть" opens it: the manager's list
     // emptied and its requests stopped, then LoadFile.
@@ -275,10 +286,13 @@ public:
     const std::unique_ptr<TChronometer>& Chronometer = Engine.Chronometer();
     TVManagerForm* Manager = nullptr;
     TDTIntervalForm* IntervalForm = nullptr;
-    TFragment* PendingFragment = nullptr;
+    // The fragment the player waits for, by key (never a record's address).
+    std::optional<TFragmentKey> PendingFragment;
     // The pending fragment whose video has arrived and waits to be played
-    // (DeliverFragment); null again when the wait ends otherwise.
-    TFragment* DeliveredFragment = nullptr;
+    // (DeliverFragment), with its bytes; none again when the wait ends
+    // otherwise.
+    std::optional<TFragmentKey> DeliveredFragment;
+    TSharedBytes DeliveredBytes;
     bool ManagerVisible = false;
     int32_t ManagerWidth = 230;
     bool KeepProportions = true;
@@ -325,6 +339,10 @@ private:
     QToolButton* NewDropDownButton(QToolBar* bar, const char* name, const std::vector<TPlayerCommand>& commands);
     // A load that failed: psEmpty, the picture cleared, the commands up to date.
     void EnterEmptyAfterFailedLoad();
+    // Closes what is open, then opens the image read (kept with its bytes
+    // and source); a read that fails leaves the player empty.
+    bool OpenRead(const std::function<std::unique_ptr<TMJPGImage>()>& read, const TSharedBytes& bytes,
+                  const TFragmentSource& source);
     // The fragment manager: created with its events wired to the archive
     // handlers, and freed with them unwired.
     void CreateManager();

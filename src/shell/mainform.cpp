@@ -246,6 +246,8 @@ void TMainForm::OpenAtStart(const QString& path)
 
 void TMainForm::actExitExecute()
 {
+    // An export being written is finished or cancelled first.
+    EndExport();
     // The player stops playing and ends what it waits for from the archive.
     if (VPlayerForm)
         VPlayerForm->FormCloseQuery();
