@@ -3,6 +3,7 @@
 #include "mainform.h"
 
 #include "exportform.h"
+#include "core/datetime.h"
 #include "export/videoexport.h"
 #include "manager/fragment.h"
 #include "manager/gui/vmanagerform.h"
@@ -12,6 +13,7 @@
 #include "uikit/waitcursor.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -42,6 +44,15 @@ int64_t PictureBytes(const TMJPGImage& image, int32_t from, int32_t to)
 std::string NativePath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
+}
+
+// This computer's UTC offset in minutes at a wall-clock time (its zone's
+// rules for that date, summer time included).
+int LocalOffsetAt(TDateTime value)
+{
+    const TDateTimeParts p = DecodeDateTime(value);
+    const QDateTime local(QDate(p.Year, p.Month, p.Day), QTime(p.Hour, p.Minute, p.Second));
+    return local.isValid() ? local.offsetFromUtc() / 60 : QDateTime::currentDateTime().offsetFromUtc() / 60;
 }
 
 } // namespace
@@ -88,7 +99,8 @@ void TMainForm::actFileExportExecute()
 
     if (!stillLoaded())
         return;
-    TExportForm form(asked->FrameCount(), player->FramePos.CurrentFrame ? player->FramePos.Index : -1, this);
+    TExportForm form(asked->FrameCount(), player->FramePos.CurrentFrame ? player->FramePos.Index : -1,
+                     LocalOffsetAt(asked->Header->EventTime), this);
     if (form.exec() != QDialog::Accepted)
         return;
     if (!stillLoaded())
@@ -100,6 +112,9 @@ void TMainForm::actFileExportExecute()
     options.From = form.From();
     options.To = form.To();
     options.Manifest = form.Manifest();
+    options.Zone.UtcOffsetMinutes = form.UtcOffset();
+    options.Zone.Source = form.ProposedOffset() ? "this computer's offset at the event's date, in the export dialog"
+                                                : "chosen in the export dialog";
     if (!player->FileName.isEmpty()) {
         options.SourcePath = NativePath(player->FileName);
     } else if (player->Manager) {

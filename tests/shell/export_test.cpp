@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -287,4 +288,63 @@ TEST_F(ExportCommandTest, LongExportShowsProgressAndCancelLeavesNoFile)
     ASSERT_EQ(dialogs.Messages.size(), 1u);
     EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("Видеофрагмент экспортирован."));
     EXPECT_EQ(FolderEntries(out.path()), (QStringList{QStringLiteral("a.avi"), QStringLiteral("a.avi.sha256")}));
+}
+
+// "Часовой пояс записи" proposes this computer's offset at the event's date
+// (summer time included); what is chosen reaches the file and the manifest.
+TEST_F(ExportCommandTest, TheRecordersZoneDefaultsToThisComputersOffsetAtTheEventsDate)
+{
+    const QByteArray savedZone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Moscow"); // +04:00 in the summer of 2010, +03:00 in its winter
+    tzset();
+    struct TZoneCase {
+        const char* Time;
+        QString Proposed;
+        int Choice;   // the offset chosen; 1: the proposal left as it is
+        bool Unknown; // "Не известен" chosen
+        std::string TimesLine;
+    };
+    const TZoneCase cases[] = {
+        {"15.07.2010 12:00:00", QStringLiteral("UTC+04:00"), 1, false,
+         "# times: the recorder's local time, UTC+04:00 (this computer's offset at the event's date, in the export dialog)"},
+        {"15.01.2010 12:00:00", QStringLiteral("UTC+03:00"), 1, false,
+         "# times: the recorder's local time, UTC+03:00 (this computer's offset at the event's date, in the export dialog)"},
+        {"15.01.2010 12:00:00", QStringLiteral("UTC+03:00"), -300, false,
+         "# times: the recorder's local time, UTC-05:00 (chosen in the export dialog)"},
+        {"15.01.2010 12:00:00", QStringLiteral("UTC+03:00"), 0, true,
+         "# times: the recorder's local time, UTC offset not known"},
+    };
+    for (const TZoneCase& c : cases) {
+        SCOPED_TRACE(c.Time);
+        TFragmentPlan plan = Plan({true, true});
+        plan.Time = c.Time;
+        Open(WriteFragmentFile(QStringLiteral("zone.mjpg"), plan));
+        QTemporaryDir out;
+        TFakeDialogs dialogs;
+        dialogs.FileAnswers.push_back(out.filePath(QStringLiteral("a.mkv")));
+        QString proposed, label;
+        WhenModalIs<TExportForm>([&](TExportForm* form) {
+            proposed = form->cmbTimeZone->currentText();
+            for (QLabel* l : form->findChildren<QLabel*>())
+                if (l->buddy() == form->cmbTimeZone)
+                    label = l->text();
+            if (c.Unknown)
+                form->cmbTimeZone->setCurrentIndex(0);
+            else if (c.Choice != 1)
+                form->cmbTimeZone->setCurrentIndex(form->cmbTimeZone->findData(c.Choice));
+            form->btnOK->click();
+        });
+        Form.actFileExport->trigger();
+        EXPECT_EQ(label, QStringLiteral("Часовой пояс записи:"));
+        EXPECT_EQ(proposed, c.Proposed);
+        QFile manifest(out.filePath(QStringLiteral("a.mkv.sha256")));
+        ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(manifest.readAll().toStdString().find("\n" + c.TimesLine + "\n") != std::string::npos)
+            << c.TimesLine;
+    }
+    if (savedZone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", savedZone);
+    tzset();
 }
