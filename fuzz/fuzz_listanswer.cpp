@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     for (const std::string& line : lines) {
         const TFragment f(line);
-        FUZZ_CHECK(f.Data && f.Data->Size() == 0, "Data empty");
+        FUZZ_CHECK(f.Data.Size() == 0, "Data empty");
         FUZZ_CHECK(f.Matches(f.SerialNumber, f.Issue), "matches itself");
         FUZZ_CHECK(f.GetResolution() == std::to_string(f.Width) + "x" + std::to_string(f.Height), "resolution text");
 
