@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -163,4 +164,20 @@ std::string TakeOption(int& argc, char** argv, const std::string& name, const st
         }
     }
     return fallback;
+}
+
+double ProcessCpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+int TakeRepetitions(int& argc, char** argv, const std::string& program)
+{
+    const int repetitions = std::atoi(TakeOption(argc, argv, "repetitions", "3").c_str());
+    if (repetitions >= 1)
+        return repetitions;
+    std::fprintf(stderr, "usage: %s [--repetitions N]\n", program.c_str());
+    return 0;
 }

@@ -54,6 +54,13 @@ bool RunInChild(T& result, const std::function<void()>& work)
     return RunInChild(&result, sizeof result, work);
 }
 
+// The CPU seconds this process has used so far.
+double ProcessCpuSeconds();
+
+// "--repetitions N" taken from argv (3 when absent); 0, after a usage line
+// naming `program` on stderr, when it is not a positive number.
+int TakeRepetitions(int& argc, char** argv, const std::string& program);
+
 // Removes "--name=value" or "--name value" from argv and returns the value
 // (fallback when absent).
 std::string TakeOption(int& argc, char** argv, const std::string& name, const std::string& fallback = {});

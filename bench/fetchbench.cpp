@@ -147,9 +147,9 @@ double RssRatioInChild()
         if (worker->ResultCode == 200 && worker->GetBody()->Size() == gBodySize) {
             // As the manager hands the body over: moved into the record.
             TFragment fragment;
-            fragment.Data->TakeFrom(*worker->GetBody());
+            fragment.Data = TSharedBytes::Take(*worker->GetBody());
             worker.reset();
-            if (fragment.Data->Size() == gBodySize)
+            if (fragment.Data.Size() == gBodySize)
                 ratio = static_cast<double>(PeakResidentBytes() - before) / static_cast<double>(gBodySize);
         }
     });

@@ -53,13 +53,6 @@ std::unique_ptr<TMemoryStream> BuildFragment(int width, int height, int fps)
     return fragment.Stream();
 }
 
-double ProcessCpuSeconds()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 // Notes the moment of every paint of the picture control (a new frame) and
 // where the position stood then.
 class TPaintClock : public QObject {
@@ -289,11 +282,9 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    const int repetitions = std::atoi(TakeOption(argc, argv, "repetitions", "3").c_str());
-    if (repetitions < 1) {
-        std::fprintf(stderr, "usage: bench_playback [--repetitions N]\n");
+    const int repetitions = TakeRepetitions(argc, argv, "bench_playback");
+    if (repetitions < 1)
         return 2;
-    }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     const TMeasured sd = Measure("playback_704x576_25", 704, 576, 25, false, repetitions);

@@ -163,7 +163,8 @@ std::string Seconds(TDateTime value)
     return FormatDateTime("dd.mm.yyyy hh:nn:ss", value);
 }
 
-bool SameBytes(const TSharedBytes& a, const TSharedBytes& b)
+template <class TBytes>
+bool SameBytes(const TBytes& a, const TBytes& b)
 {
     return a.Size() == b.Size() &&
            (a.Size() == 0 || std::memcmp(a.Memory(), b.Memory(), static_cast<size_t>(a.Size())) == 0);

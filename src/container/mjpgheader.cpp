@@ -167,3 +167,11 @@ void TMJPGHeader::WriteToStream(TStream* stream) const
     if (stream)
         stream->WriteString(ToText());
 }
+
+TDateTime FrameWallTime(const TMJPGHeader& header, int32_t index)
+{
+    if (header.FPS <= 0)
+        return header.BeginTime;
+    const int64_t ms = (static_cast<int64_t>(index) * 2000 / header.FPS + (index >= 0 ? 1 : -1)) / 2;
+    return header.BeginTime + static_cast<double>(ms) / 86400000.0;
+}

@@ -47,3 +47,8 @@ private:
     void ParseFirstLine();
     bool ParseLine(); // false when a value fails to convert
 };
+
+// When the frame at `index` was taken, as the header implies it: BeginTime
+// plus index / FPS seconds, to the millisecond (rounded). BeginTime itself
+// when the header gives no positive frame rate.
+TDateTime FrameWallTime(const TMJPGHeader& header, int32_t index);

@@ -59,3 +59,36 @@ int32_t TMJPGImage::SaveToStream(TStream* stream) const
             frame->WriteToStream(stream);
     return FrameCount();
 }
+
+std::unique_ptr<TMJPGImage> TMJPGImage::ShareFrames() const
+{
+    auto image = std::make_unique<TMJPGImage>(nullptr);
+    const TMJPGHeader& from = *Header;
+    TMJPGHeader& to = *image->Header;
+    to.Signature = from.Signature;
+    to.VersionMajor = from.VersionMajor;
+    to.VersionMinor = from.VersionMinor;
+    to.Camera = from.Camera;
+    to.EventTime = from.EventTime;
+    to.BeginTime = from.BeginTime;
+    to.EndTime = from.EndTime;
+    to.Width = from.Width;
+    to.Height = from.Height;
+    to.FPS = from.FPS;
+    to.Frames = from.Frames;
+    to.PreAlarm = from.PreAlarm;
+    to.Boundary = from.Boundary;
+    image->FrameList.reserve(FrameList.size());
+    for (const auto& frame : FrameList) {
+        if (!frame) {
+            image->FrameList.push_back(nullptr);
+            continue;
+        }
+        auto copy = std::make_unique<TMJPGFrame>(nullptr, frame->Boundary);
+        copy->ContentType = frame->ContentType;
+        copy->ContentLength = frame->ContentLength;
+        copy->SetBytes(frame->Bytes());
+        image->FrameList.push_back(std::move(copy));
+    }
+    return image;
+}

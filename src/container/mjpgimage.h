@@ -33,4 +33,7 @@ public:
     // Raises EWriteError when a write falls short, so a save never loses
     // frames silently.
     int32_t SaveToStream(TStream* stream) const;
+    // A second image with this one's header and frames, each frame a view of
+    // the same bytes: no picture is copied. Raises std::bad_alloc.
+    std::unique_ptr<TMJPGImage> ShareFrames() const;
 };

@@ -1,6 +1,7 @@
 // Stream copy of a fragment's JPEG frames into Matroska or AVI through
-// libavformat, written to a temporary file that takes its name only when
-// the export (and its manifest) is complete.
+// libavformat (Matroska with a text track of the frames' own times),
+// written to temporary files that take their names only when the export,
+// its manifest and the manifest's signature are complete.
 #include "videoexport.h"
 
 #include "container/jpegpicture.h"
@@ -127,11 +128,6 @@ struct TPacketDeleter {
     void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
 
-bool HasData(const TMJPGFrame* frame)
-{
-    return frame && !frame->Bytes().Empty();
-}
-
 std::string TimeText(TDateTime value)
 {
     return FormatDateTime("dd.mm.yyyy hh:nn:ss", value);
@@ -156,11 +152,12 @@ std::string ChecksumLine(const std::string& digest, const std::string& name)
 }
 
 // The manifest: the digests of the export and of the fragment as
-// "sha256sum -c" reads them, then one comment line per exported frame.
+// "sha256sum -c" reads them, then comments: the times' zone, the range, and
+// one line per exported frame with its digest and its wall-clock time.
 std::string ManifestText(const std::string& exportName, const std::string& exportDigest,
                          const TExportOptions& options, const std::string& manifestDir,
                          const std::vector<std::pair<int32_t, std::string>>& frames, const TMJPGImage& image,
-                         int32_t from, int32_t to)
+                         int32_t from, int32_t to, const TExportZone& zone)
 {
     std::string text = ChecksumLine(exportDigest, exportName);
     if (!options.SourcePath.empty()) {
@@ -180,11 +177,16 @@ std::string ManifestText(const std::string& exportName, const std::string& expor
                 Sha256Hex(options.SourceBytes, static_cast<size_t>(options.SourceSize)) + "\n";
     }
     const TMJPGHeader& h = *image.Header;
+    text += "# times: the recorder's local time, " +
+            (zone.UtcOffsetMinutes ? "UTC" + UtcOffsetText(*zone.UtcOffsetMinutes) +
+                                         (zone.Source.empty() ? std::string() : " (" + zone.Source + ")")
+                                   : std::string("UTC offset not known")) +
+            "\n";
     text += "# frames " + std::to_string(from) + ".." + std::to_string(to) + " of " +
             std::to_string(image.FrameCount()) + ", " + std::to_string(h.FPS) + " fps, " +
             std::to_string(frames.size()) + " with data\n";
     for (const auto& [index, digest] : frames)
-        text += "# frame " + std::to_string(index) + " " + digest + "\n";
+        text += "# frame " + std::to_string(index) + " " + digest + " " + WallClockText(FrameWallClock(h, index)) + "\n";
     return text;
 }
 
@@ -205,22 +207,32 @@ std::string ManifestPathFor(const std::string& path)
     return path + ".sha256";
 }
 
+std::string SignaturePathFor(const std::string& path)
+{
+    return ManifestPathFor(path) + ".p7s";
+}
+
+const char* const kFrameTimeTrackTitle = "Время кадров";
+
 std::string ExportTitle(const TMJPGImage& image)
 {
     return Cp1251ToUtf8(image.Header->Camera) + " " + TimeText(image.Header->EventTime);
 }
 
-std::string ExportComment(const TMJPGImage& image)
+std::string ExportComment(const TMJPGImage& image, const TExportZone& zone)
 {
     const TMJPGHeader& h = *image.Header;
     return "Камера: " + Cp1251ToUtf8(h.Camera) + "; событие: " + TimeText(h.EventTime) + "; запись: " +
-           TimeText(h.BeginTime) + " - " + TimeText(h.EndTime) + "; тревога: " + (h.PreAlarm ? "pre" : "post");
+           TimeText(h.BeginTime) + " - " + TimeText(h.EndTime) + "; тревога: " + (h.PreAlarm ? "pre" : "post") +
+           "; время: " + ZoneLabel(zone);
 }
 
-std::string ExportCreationTime(const TMJPGImage& image)
+std::optional<std::string> ExportCreationTime(const TMJPGImage& image, const TExportZone& zone)
 {
-    return FormatDateTime("yyyy-mm-dd", image.Header->EventTime) + "T" +
-           FormatDateTime("hh:nn:ss", image.Header->EventTime) + ".000000Z";
+    const auto utc = UtcMilliseconds(WallClockMilliseconds(image.Header->EventTime), zone);
+    if (!utc)
+        return std::nullopt;
+    return IsoUtcText(*utc);
 }
 
 void CheckExportRange(const TMJPGImage& image, int32_t from, int32_t to)
@@ -239,7 +251,7 @@ void CheckExportRange(const TMJPGImage& image, int32_t from, int32_t to)
         throw EExportInputError("Во фрагменте не указана частота кадров (FPS: " +
                                 std::to_string(image.Header->FPS) + ")");
     for (int32_t i = from; i <= to; ++i)
-        if (HasData(image.GetFrame(i)))
+        if (FrameHasData(image.GetFrame(i)))
             return;
     throw EExportInputError(from == 0 && to == count - 1 ? "Во фрагменте нет ни одного кадра с данными"
                                                          : "В выбранных кадрах нет ни одного кадра с данными");
@@ -261,7 +273,7 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
         // The header gives none: the first picture's own size.
         for (int32_t i = from; i <= to; ++i) {
             const TMJPGFrame* frame = image.GetFrame(i);
-            if (HasData(frame)) {
+            if (FrameHasData(frame)) {
                 int w = 0, h = 0;
                 if (ReadJPEGSize(frame->Bytes().Memory(), static_cast<size_t>(frame->Bytes().Size()), w, h)) {
                     width = w;
@@ -309,10 +321,29 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     stream->time_base = AVRational{1, fps};
     stream->avg_frame_rate = AVRational{fps, 1};
     stream->r_frame_rate = AVRational{fps, 1};
+    stream->disposition = AV_DISPOSITION_DEFAULT;
+
+    // The frames' own times: a text track of one cue per picture.
+    AVStream* times = nullptr;
+    if (options.Container == TExportContainer::Matroska) {
+        times = avformat_new_stream(context.get(), nullptr);
+        if (!times)
+            throw EExportError("Недостаточно памяти");
+        times->codecpar->codec_type = AVMEDIA_TYPE_SUBTITLE;
+        times->codecpar->codec_id = AV_CODEC_ID_SUBRIP; // S_TEXT/UTF8
+        times->time_base = AVRational{1, 1000};
+        // Shown without being asked: the time a picture was taken is what
+        // the export is watched for, and the elapsed time a player shows
+        // says nothing of it.
+        times->disposition = AV_DISPOSITION_DEFAULT;
+        SetMetadata(&times->metadata, "title", kFrameTimeTrackTitle);
+        SetMetadata(&times->metadata, "language", "rus");
+    }
 
     SetMetadata(&context->metadata, "title", ExportTitle(image));
-    SetMetadata(&context->metadata, "comment", ExportComment(image));
-    SetMetadata(&context->metadata, "creation_time", ExportCreationTime(image));
+    SetMetadata(&context->metadata, "comment", ExportComment(image, options.Zone));
+    if (const auto created = ExportCreationTime(image, options.Zone))
+        SetMetadata(&context->metadata, "creation_time", *created);
     if (options.Container == TExportContainer::Avi) // AVI keeps a date (ICRD), not a time
         SetMetadata(&context->metadata, "date", FormatDateTime("yyyy-mm-dd", header.EventTime));
 
@@ -336,6 +367,10 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     // time base the container keeps.
     const AVRational frameBase{1, fps};
     auto slotTime = [&](int64_t slot) { return av_rescale_q(slot, frameBase, stream->time_base); };
+    std::vector<TFrameCue> cues;
+    size_t nextCue = 0;
+    if (times)
+        cues = FrameCues(image, from, to);
     const bool avi = options.Container == TExportContainer::Avi;
 
     std::unique_ptr<AVPacket, TPacketDeleter> packet(av_packet_alloc());
@@ -344,13 +379,13 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     std::vector<std::pair<int32_t, std::string>> digests;
     for (int32_t i = from; i <= to; ++i) {
         const TMJPGFrame* frame = image.GetFrame(i);
-        const bool hasData = HasData(frame);
+        const bool hasData = FrameHasData(frame);
         // AVI keeps the slot of a frame without data as an empty chunk (a
         // dropped frame); Matroska shows the picture before it longer.
         if (hasData || avi) {
             int32_t next = i + 1;
             if (!avi)
-                while (next <= to && !HasData(image.GetFrame(next)))
+                while (next <= to && !FrameHasData(image.GetFrame(next)))
                     ++next;
             av_packet_unref(packet.get());
             if (hasData) {
@@ -365,6 +400,19 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
             check(av_write_frame(context.get(), packet.get()));
             packet->data = nullptr;
             packet->size = 0;
+            if (times && nextCue < cues.size() && cues[nextCue].Index == i) {
+                const TFrameCue& cue = cues[nextCue++];
+                av_packet_unref(packet.get());
+                packet->data = reinterpret_cast<uint8_t*>(const_cast<char*>(cue.Text.data()));
+                packet->size = static_cast<int>(cue.Text.size());
+                packet->stream_index = times->index;
+                packet->pts = packet->dts = av_rescale_q(cue.Start, frameBase, times->time_base);
+                packet->duration = av_rescale_q(cue.Start + cue.Slots, frameBase, times->time_base) - packet->pts;
+                packet->flags = AV_PKT_FLAG_KEY;
+                check(av_write_frame(context.get(), packet.get()));
+                packet->data = nullptr;
+                packet->size = 0;
+            }
             if (hasData) {
                 ++result.Packets;
                 if (options.Manifest)
@@ -382,30 +430,44 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
         FailWriting(path, sink.Error);
     file.Close();
 
+    const std::string manifestPath = ManifestPathFor(path);
+    const std::string signaturePath = SignaturePathFor(path);
     if (!options.Manifest) {
-        ReplaceFiles({&file});
+        // An earlier export's manifest and signature would describe another file.
+        ReplaceFiles({&file}, {manifestPath, signaturePath}, options.Rename);
         return result;
     }
-    const std::string manifestPath = ManifestPathFor(path);
     TReplacingFile manifest(manifestPath);
     const std::string dir = fs::path(path).has_parent_path() ? fs::path(path).parent_path().string() : ".";
     const std::string written = file.TemporaryPath().empty() ? path : file.TemporaryPath();
-    const std::string text =
-        ManifestText(fs::path(path).filename().string(), Sha256OfFile(written), options, dir, digests, image, from, to);
-    {
-        TSink manifestSink;
-        manifestSink.Handle = manifest.Stream().Handle();
-        manifestSink.Write = &options.Write;
-        if (SinkWrite(&manifestSink, reinterpret_cast<uint8_t*>(const_cast<char*>(text.data())),
-                      static_cast<int>(text.size())) < 0)
-            FailWriting(manifestPath, manifestSink.Error);
+    const std::string text = ManifestText(fs::path(path).filename().string(), Sha256OfFile(written), options, dir,
+                                          digests, image, from, to, options.Zone);
+    auto writeAll = [&](TReplacingFile& target, const std::string& bytes) {
+        TSink sink;
+        sink.Handle = target.Stream().Handle();
+        sink.Write = &options.Write;
+        if (SinkWrite(&sink, reinterpret_cast<uint8_t*>(const_cast<char*>(bytes.data())),
+                      static_cast<int>(bytes.size())) < 0)
+            FailWriting(target.Target(), sink.Error);
+        target.Close();
+    };
+    writeAll(manifest, text);
+    std::unique_ptr<TReplacingFile> signature;
+    if (options.SignManifest) {
+        const std::string bytes = options.SignManifest(text);
+        signature = std::make_unique<TReplacingFile>(signaturePath);
+        writeAll(*signature, bytes);
     }
-    manifest.Close();
     if (options.Progress && !options.Progress(result.Frames, result.Frames))
         throw EExportCancelled("Экспорт отменён");
-    // Both take their names, or neither does and the old ones stay.
-    ReplaceFiles({&file, &manifest});
+    // All take their names, or none does and the earlier files stay.
+    if (signature)
+        ReplaceFiles({&file, &manifest, signature.get()}, {}, options.Rename);
+    else
+        ReplaceFiles({&file, &manifest}, {signaturePath}, options.Rename);
     result.ManifestPath = manifestPath;
+    if (signature)
+        result.SignaturePath = signaturePath;
     return result;
 }
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "core/datetime.h"
-#include "core/streams.h"
+#include "core/sharedbytes.h"
 
 #include <cstdint>
 #include <memory>
@@ -35,12 +35,25 @@ public:
     TDateTime EndTime = 0;
     bool PreAlarm = false;
     // Empty until the video has been fetched: an empty Data is how the rest
-    // of the program tells that the fragment still has to be fetched.
-    std::unique_ptr<TMemoryStream> Data = std::make_unique<TMemoryStream>();
+    // of the program tells that the fragment still has to be fetched. The
+    // body as the server sent it, one shared block: a player that opens
+    // the fragment holds the same bytes, so a list that frees this record
+    // frees nothing a reader still uses.
+    TSharedBytes Data;
 
     // Width "x" Height, e.g. "704x576"; "0x0" without a resolution.
     std::string GetResolution() const;
     bool Matches(int32_t serialNumber, int32_t issue) const;
+};
+
+// A fragment named from outside the manager: its numbers and the list it
+// belongs to (the manager's list generation). Holders keep this key, never a
+// pointer to a record, and look the record up again when they need it.
+struct TFragmentKey {
+    int32_t SerialNumber = 0;
+    int32_t Issue = 0;
+    uint64_t Generation = 0;
+    bool operator==(const TFragmentKey&) const = default;
 };
 
 // The fields of a list line as the parser cuts it (at most ten).

@@ -58,7 +58,7 @@ TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame)
     return DecodeFramePicture(frame, DisplayPictureLayout());
 }
 
-QImage DecodeFrameImage(const TMJPGFrame& frame)
+QImage DecodeFrameImage(const TMJPGFrame& frame, int reduction)
 {
-    return PictureImage(DecodeDisplayPicture(frame));
+    return PictureImage(DecodeFramePicture(frame, DisplayPictureLayout(), reduction));
 }

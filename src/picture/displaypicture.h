@@ -19,5 +19,6 @@ void SetDisplayDepthOverride(int depth);
 TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame);
 
 // DecodeDisplayPicture as a QImage that owns the decoded pixels (no copy):
-// RGB32, or Indexed8 with the picture's palette.
-QImage DecodeFrameImage(const TMJPGFrame& frame);
+// RGB32, or Indexed8 with the picture's palette. A `reduction` of 2, 4 or 8
+// decodes it at that fraction of its size (jpegpicture.h).
+QImage DecodeFrameImage(const TMJPGFrame& frame, int reduction = 1);

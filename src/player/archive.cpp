@@ -35,8 +35,9 @@ void TVPlayerForm::DestroyManager()
     // stops; the manager frees its workers and fragments itself.
     std::unique_ptr<TVManagerForm> manager(Manager);
     Manager = nullptr;
-    PendingFragment = nullptr;
-    DeliveredFragment = nullptr;
+    PendingFragment.reset();
+    DeliveredFragment.reset();
+    DeliveredBytes = {};
     if (manager) {
         manager->OnFragmentOpen = nullptr;
         manager->OnVideoRequest = nullptr;

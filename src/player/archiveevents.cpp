@@ -30,41 +30,46 @@ TMsgIcon IconOf(TResultIcon icon)
 void TVPlayerForm::FragmentOpened(TVManagerForm*, TFragment* fragment)
 {
     // One without video is fetched by the manager, which says so.
-    if (fragment && fragment->Data->Size() != 0 && LoadFragment(fragment))
+    if (fragment && !fragment->Data.Empty() && LoadFragment(fragment))
         StartPlay();
 }
 
-void TVPlayerForm::VideoRequested(TVManagerForm*, TFragment* fragment)
+void TVPlayerForm::VideoRequested(TVManagerForm* sender, TFragment* fragment)
 {
     // The player waits for one fragment at a time.
-    if (!fragment || PendingFragment)
+    if (!fragment || !sender || PendingFragment)
         return;
-    PendingFragment = fragment;
+    PendingFragment = sender->KeyOf(*fragment);
     BeginWait();
 }
 
-void TVPlayerForm::VideoLoaded(TVManagerForm*, TFragment* fragment)
+void TVPlayerForm::VideoLoaded(TVManagerForm* sender, TFragment* fragment)
 {
-    // A video for another fragment stays in its record and is not played.
-    if (!fragment || fragment != PendingFragment)
+    // A video for another fragment (or another list's) stays in its record
+    // and is not played.
+    if (!fragment || !sender || !PendingFragment || sender->KeyOf(*fragment) != *PendingFragment)
         return;
     // Played after this completion has returned: by then the worker has
     // ended and freed its thread and whatever is left of its answer, so the
     // playback does not keep them. Until then the wait goes on and can
     // still be cancelled.
-    DeliveredFragment = fragment;
+    DeliveredFragment = PendingFragment;
+    DeliveredBytes = fragment->Data;
     QMetaObject::invokeMethod(this, [this] { Guarded([this] { DeliverFragment(); }); }, Qt::QueuedConnection);
 }
 
 void TVPlayerForm::DeliverFragment()
 {
-    TFragment* fragment = DeliveredFragment;
-    DeliveredFragment = nullptr;
+    const std::optional<TFragmentKey> key = DeliveredFragment;
+    const TSharedBytes bytes = std::move(DeliveredBytes);
+    DeliveredFragment.reset();
+    DeliveredBytes = {};
     // A cancel, a failure or a new list ended the wait meanwhile.
-    if (!fragment || fragment != PendingFragment)
+    if (!key || key != PendingFragment)
         return;
-    PendingFragment = nullptr;
-    const bool loaded = LoadFragment(fragment);
+    PendingFragment.reset();
+    // The bytes were taken when they arrived: the record may be gone.
+    const bool loaded = LoadBytes(bytes, TFragmentSource::Archive(key->SerialNumber, key->Issue));
     EndWait();
     if (loaded)
         StartPlay();
@@ -84,7 +89,8 @@ void TVPlayerForm::RequestFailed(TVManagerForm*, int code, const std::string& st
 
 void TVPlayerForm::FragmentsClearing(TVManagerForm*)
 {
-    // The record is about to be freed: nothing may use it after this.
+    // A new list ends the wait as a cancel does (the record is named by
+    // key and its bytes are shared: nothing here could be freed).
     if (!PendingFragment)
         return;
     AbandonPendingFragment(true);

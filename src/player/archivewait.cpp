@@ -57,8 +57,9 @@ void TVPlayerForm::EndWait()
 
 void TVPlayerForm::AbandonPendingFragment(bool cancelled)
 {
-    PendingFragment = nullptr;
-    DeliveredFragment = nullptr;
+    PendingFragment.reset();
+    DeliveredFragment.reset();
+    DeliveredBytes = {};
     CloseFragment();
     ClearPicture();
     if (cancelled)
@@ -87,7 +88,7 @@ void TVPlayerForm::Timer1Timer()
     TFragment* fragment = Manager->FragmentAt(0);
     if (!fragment)
         return;
-    if (fragment->Data->Size() != 0) {
+    if (!fragment->Data.Empty()) {
         LoadFragment(fragment);
         StartPlay();
     } else {

@@ -13,7 +13,12 @@ void TPlayerEngineHost::ShowFrame(TMJPGFrame* frame)
 
 void TPlayerEngineHost::PrepareFrame(TMJPGFrame* frame)
 {
-    FForm.FPictures.Prepare(frame);
+    FForm.FPictures.Prepare(frame, FForm.imgVideo->ShownSize());
+}
+
+void TPlayerEngineHost::PrepareNeighbour(int32_t index)
+{
+    FForm.PrepareNeighbourLater(index);
 }
 
 void TPlayerEngineHost::ApplyAvailability(const TCommandAvailability& availability)

@@ -16,6 +16,7 @@ public:
 
     void ShowFrame(TMJPGFrame* frame) override;
     void PrepareFrame(TMJPGFrame* frame) override;
+    void PrepareNeighbour(int32_t index) override;
     void ApplyAvailability(const TCommandAvailability& availability) override;
     void Execute(TPlayerCommand command) override;
     void StateChanged() override;

@@ -1,35 +1,93 @@
 // Decoding frames for the view.
 #include "framepicture.h"
 
+#include "container/jpegpicture.h"
 #include "picture/displaypicture.h"
 #include "uikit/failurelog.h"
 
+#include <algorithm>
 #include <exception>
 
-void TFramePictureCache::Prepare(TMJPGFrame* frame)
+namespace {
+
+size_t PictureBytes(const QImage& picture)
 {
-    if (!frame || frame == FFrame)
+    return static_cast<size_t>(picture.sizeInBytes());
+}
+
+} // namespace
+
+int TFramePictureCache::Reduction(const TMJPGFrame& frame, QSize shown)
+{
+    int width = 0, height = 0;
+    if (shown.isEmpty() || !ReadFramePictureSize(frame, width, height))
+        return 1;
+    return ReductionFor(width, height, shown.width(), shown.height());
+}
+
+TFramePictureCache::TEntry* TFramePictureCache::Find(const TMJPGFrame* frame, int reduction)
+{
+    for (TEntry& entry : FEntries)
+        if (entry.Frame == frame && entry.Reduction == reduction)
+            return &entry;
+    return nullptr;
+}
+
+bool TFramePictureCache::Holds(const TMJPGFrame* frame, QSize shown) const
+{
+    return frame && const_cast<TFramePictureCache*>(this)->Find(frame, Reduction(*frame, shown));
+}
+
+void TFramePictureCache::MakeRoom(size_t bytes)
+{
+    // The least recently used pictures go first; two always stay (the one
+    // on screen and the one coming).
+    while (FEntries.size() >= 2 && Bytes() + bytes > MaxBytes) {
+        auto oldest = std::min_element(FEntries.begin(), FEntries.end(),
+                                       [](const TEntry& a, const TEntry& b) { return a.Used < b.Used; });
+        FEntries.erase(oldest);
+    }
+}
+
+void TFramePictureCache::Prepare(const TMJPGFrame* frame, QSize shown)
+{
+    if (!frame)
         return;
-    FFrame = frame;
-    FPicture = QImage();
+    const int reduction = Reduction(*frame, shown);
+    if (TEntry* held = Find(frame, reduction)) {
+        held->Used = ++FClock;
+        return;
+    }
+    QImage picture;
     try {
-        FPicture = DecodeFrameImage(*frame);
+        picture = DecodeFrameImage(*frame, reduction);
     } catch (const std::exception&) {
         // Remembered as undecodable: showing it keeps the previous picture.
         LogCurrentFailure(QStringLiteral("Не могу декодировать кадр"));
     }
+    MakeRoom(PictureBytes(picture));
+    FEntries.push_back({frame, reduction, std::move(picture), ++FClock});
 }
 
-bool TFramePictureCache::Take(const TMJPGFrame* frame, QImage& picture)
+bool TFramePictureCache::Take(const TMJPGFrame* frame, QSize shown, QImage& picture)
 {
-    if (!Holds(frame))
+    TEntry* entry = frame ? Find(frame, Reduction(*frame, shown)) : nullptr;
+    if (!entry)
         return false;
-    picture = FPicture;
+    entry->Used = ++FClock;
+    picture = entry->Picture;
     return true;
 }
 
 void TFramePictureCache::Clear()
 {
-    FFrame = nullptr;
-    FPicture = QImage();
+    FEntries.clear();
+}
+
+size_t TFramePictureCache::Bytes() const
+{
+    size_t bytes = 0;
+    for (const TEntry& entry : FEntries)
+        bytes += PictureBytes(entry.Picture);
+    return bytes;
 }

@@ -1,26 +1,57 @@
-// Keeping one picture decoded ahead (with the decode procedure of
-// picture/displaypicture.h) so that playback spends its waiting time on the
-// next frame instead of adding the decoding time to the frame's period.
+// The decoded pictures the view keeps at hand (decoded with the procedure of
+// picture/displaypicture.h): the frame on screen, the one playback decodes
+// ahead while its loop waits, and the neighbours of a step, so that the next
+// step or frame costs a paint instead of a decode. Each picture is kept at
+// the size the view shows it: a picture stretched into half its size or less
+// is decoded reduced, which costs a fraction of a full decode.
 #pragma once
 
 #include <QImage>
+#include <QSize>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
 class TMJPGFrame;
 
 class TFramePictureCache {
 public:
-    // Decodes `frame` now unless it is the one already held. A picture that
-    // cannot be decoded is remembered as such, so it is not tried again.
-    void Prepare(TMJPGFrame* frame);
-    // True when `frame` was prepared; `picture` is then its picture, null
-    // when it could not be decoded.
-    bool Take(const TMJPGFrame* frame, QImage& picture);
-    bool Holds(const TMJPGFrame* frame) const { return frame && frame == FFrame; }
-    // Forgets the frame held (its fragment is going away; a new frame may
-    // later reuse its address).
+    // At most this many bytes of pixels are kept (three 1080p pictures), and
+    // never fewer than two pictures, however large.
+    static constexpr size_t MaxBytes = 3 * 1920 * 1080 * 4;
+
+    // Decodes `frame` for a view of `shown` pixels (empty: its own size)
+    // unless it is held already. A picture that cannot be decoded is
+    // remembered as such, so it is not tried again.
+    void Prepare(const TMJPGFrame* frame, QSize shown);
+    // True when `frame` was prepared for `shown`; `picture` is then its
+    // picture, null when it could not be decoded.
+    bool Take(const TMJPGFrame* frame, QSize shown, QImage& picture);
+    bool Holds(const TMJPGFrame* frame, QSize shown) const;
+    // Forgets every picture (the fragment is going away; a new frame may
+    // later reuse a frame's address). Frames are only compared, never read,
+    // once prepared.
     void Clear();
 
+    // The reduction (1, 2, 4 or 8) the frame's picture is decoded with for a
+    // view of `shown` pixels: the largest that still covers them.
+    static int Reduction(const TMJPGFrame& frame, QSize shown);
+
+    // The bytes of pixels held now.
+    size_t Bytes() const;
+    size_t Count() const { return FEntries.size(); }
+
 private:
-    const TMJPGFrame* FFrame = nullptr;
-    QImage FPicture;
+    struct TEntry {
+        const TMJPGFrame* Frame = nullptr;
+        int Reduction = 1;
+        QImage Picture;
+        uint64_t Used = 0;
+    };
+    TEntry* Find(const TMJPGFrame* frame, int reduction);
+    void MakeRoom(size_t bytes);
+
+    std::vector<TEntry> FEntries;
+    uint64_t FClock = 0;
 };

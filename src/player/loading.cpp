@@ -2,8 +2,10 @@
 #include "vplayerform.h"
 
 #include "container/mjpgimage.h"
+#include "core/sharedbytes.h"
 #include "core/streams.h"
 #include "manager/fragment.h"
+#include "sliderpreview.h"
 #include "uikit/failurelog.h"
 
 #include <QFile>
@@ -24,10 +26,13 @@ void TVPlayerForm::CloseFragment()
 {
     // A frame of the next fragment may reuse a freed frame's address.
     FPictures.Clear();
-    Engine.CloseImage();
+    FNeighbour = -1;
+    FramePreview->Reset();
+    FSession.Close();
     SerialNumber = -1;
     Issue = -1;
     FileName.clear();
+    emit FrameShown();
 }
 
 bool TVPlayerForm::LoadFile(const QString& path)
@@ -43,11 +48,16 @@ bool TVPlayerForm::LoadFile(const QString& path)
         UpdateActions();
         throw;
     }
+    // The whole file is read into one block, and the frames view it.
     std::unique_ptr<TMJPGImage> image;
+    TSharedBytes bytes;
     bool silent = false;
     bool failed = false;
     try {
-        image = std::make_unique<TMJPGImage>(file.get());
+        TMemoryStream whole;
+        whole.LoadFromStream(*file);
+        bytes = TSharedBytes::Take(whole);
+        image = TPlayerSession::ReadImage(bytes);
         if (!image->Header->IsValid())
             throw EAbortLoad("Bad MJPG stream!");
     } catch (const EAbortLoad&) {
@@ -59,6 +69,7 @@ bool TVPlayerForm::LoadFile(const QString& path)
     file.reset(); // closed before the first frame is decoded
     if (silent || failed) {
         image.reset();
+        bytes = {};
         if (failed) {
             Dialogs().Message(this, windowTitle(),
                               QStringLiteral("Не могу загрузить данные из файла") + QLatin1Char('\n') +
@@ -68,7 +79,7 @@ bool TVPlayerForm::LoadFile(const QString& path)
         EnterEmptyAfterFailedLoad();
         return false;
     }
-    Engine.SetImage(std::move(image));
+    FSession.Open(std::move(image), std::move(bytes), TFragmentSource::File(QFile::encodeName(path).toStdString()));
     FileName = path;
     LayoutVideo(Image.get());
     Engine.ShowLoaded();
@@ -77,14 +88,27 @@ bool TVPlayerForm::LoadFile(const QString& path)
 
 bool TVPlayerForm::LoadStream(TStream* stream)
 {
+    // The frames copy their bytes out of the stream: the session keeps none.
+    return OpenRead(
+        [stream] {
+            if (!stream)
+                throw EAbortLoad("Bad stream pointer!");
+            return std::make_unique<TMJPGImage>(stream);
+        },
+        {}, {});
+}
+
+bool TVPlayerForm::OpenRead(const std::function<std::unique_ptr<TMJPGImage>()>& read, const TSharedBytes& bytes,
+                            const TFragmentSource& source)
+{
     CloseFragment();
     try {
-        if (!stream)
-            throw EAbortLoad("Bad stream pointer!");
-        auto image = std::make_unique<TMJPGImage>(stream);
+        std::unique_ptr<TMJPGImage> image = read();
         if (!image->Header->IsValid())
             throw EAbortLoad("Bad MJPG stream!");
-        Engine.SetImage(std::move(image));
+        FSession.Open(std::move(image), bytes, source);
+        SerialNumber = source.SerialNumber;
+        Issue = source.Issue;
         LayoutVideo(Image.get());
         Engine.ShowLoaded();
         return true;
@@ -108,10 +132,10 @@ bool TVPlayerForm::LoadFragment(TFragment* fragment)
 {
     if (!fragment)
         return false;
-    fragment->Data->SetPosition(0);
-    if (!LoadStream(fragment->Data.get()))
-        return false;
-    SerialNumber = fragment->SerialNumber;
-    Issue = fragment->Issue;
-    return true;
+    return LoadBytes(fragment->Data, TFragmentSource::Archive(fragment->SerialNumber, fragment->Issue));
+}
+
+bool TVPlayerForm::LoadBytes(const TSharedBytes& bytes, const TFragmentSource& source)
+{
+    return OpenRead([&bytes] { return TPlayerSession::ReadImage(bytes); }, bytes, source);
 }

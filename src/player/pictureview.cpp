@@ -14,6 +14,7 @@ TPictureView::TPictureView(QWidget* parent)
 void TPictureView::SetPicture(const QImage& picture)
 {
     FPicture = picture;
+    FPainted = FPicture.isNull();
     UpdateOpaque();
     update();
 }
@@ -62,5 +63,10 @@ void TPictureView::paintEvent(QPaintEvent*)
     } else {
         const QPoint topLeft((width() - FPicture.width()) / 2, (height() - FPicture.height()) / 2);
         painter.drawImage(topLeft, FPicture);
+    }
+    painter.end();
+    if (!FPainted) {
+        FPainted = true;
+        emit PicturePainted();
     }
 }

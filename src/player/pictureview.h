@@ -28,6 +28,18 @@ public:
     void SetAlignClient(bool alignClient);
     bool AlignClient() const { return FAlignClient; }
 
+    // The size a picture is drawn at: the view's own when it stretches on
+    // screen; empty when pictures are drawn at their own size, or while the
+    // view is hidden (its size is not laid out yet).
+    QSize ShownSize() const { return FStretch && isVisible() ? size() : QSize(); }
+    // The picture set last is on screen (or nothing will paint it: the view
+    // is hidden).
+    bool Painted() const { return FPainted || !isVisible(); }
+
+signals:
+    // The picture has just been painted.
+    void PicturePainted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -38,4 +50,5 @@ private:
     bool FStretch = true;
     bool FSmoothScaling = true;
     bool FAlignClient = false;
+    bool FPainted = true;
 };

@@ -3,10 +3,12 @@
 // frame's picture.
 #include "vplayerform.h"
 
+#include "frametext.h"
 #include "pictureview.h"
 #include "uikit/failurelog.h"
 
 #include <QAction>
+#include <QTimer>
 #include <QToolButton>
 
 bool TVPlayerForm::SeekFirstFrame()
@@ -43,23 +45,64 @@ void TVPlayerForm::ShowFrame(TMJPGFrame* frame)
 {
     if (!frame) {
         imgVideo->SetPicture(QImage());
+        emit FrameShown();
         return;
     }
     try {
-        // During playback the picture was usually decoded ahead of time.
-        FPictures.Prepare(frame);
+        // During playback the picture was usually decoded ahead of time, and
+        // a step's neighbour after the step before.
+        const QSize shown = imgVideo->ShownSize();
+        FPictures.Prepare(frame, shown);
         QImage picture;
-        if (FPictures.Take(frame, picture) && !picture.isNull())
+        if (FPictures.Take(frame, shown, picture) && !picture.isNull()) {
             imgVideo->SetPicture(picture);
+            FShownSize = shown;
+        }
         // A picture that cannot be decoded leaves the previous one shown.
     } catch (...) {
         LogCurrentFailure(QStringLiteral("Не могу показать кадр"));
     }
+    emit FrameShown();
 }
 
 void TVPlayerForm::ClearPicture()
 {
     imgVideo->SetPicture(QImage());
+    emit FrameShown();
+}
+
+QString TVPlayerForm::FrameText() const
+{
+    return FramePanelText(Image.get(), FramePos.Index);
+}
+
+void TVPlayerForm::PrepareNeighbourLater(int32_t index)
+{
+    FNeighbour = index;
+    // Decoded once the step's own picture is on screen, never before it.
+    if (imgVideo->Painted())
+        FNeighbourTimer->start();
+}
+
+void TVPlayerForm::PrepareNeighbourNow()
+{
+    const int32_t index = FNeighbour;
+    FNeighbour = -1;
+    if (index < 0 || !Image || IsPlaying(State))
+        return;
+    TMJPGFrame* frame = Image->GetFrame(index);
+    if (frame && frame->HasData())
+        FPictures.Prepare(frame, imgVideo->ShownSize());
+}
+
+void TVPlayerForm::ViewResized()
+{
+    const QSize shown = imgVideo->ShownSize();
+    TMJPGFrame* frame = FramePos.CurrentFrame;
+    if (!frame || imgVideo->Picture().isNull() || shown == FShownSize)
+        return;
+    if (TFramePictureCache::Reduction(*frame, shown) != TFramePictureCache::Reduction(*frame, FShownSize))
+        ShowFrame(frame);
 }
 
 void TVPlayerForm::InitTrackBar()

@@ -11,9 +11,11 @@
 #include "pictureview.h"
 #include "report/reportmodel.h"
 #include "report/templateloader.h"
+#include "sliderpreview.h"
 #include "uikit/guarded.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -132,6 +134,12 @@ void TVPlayerForm::createControls()
     trbFramePosition->setMinimumWidth(200);
     trbFramePosition->setValue(0);
     bands->addWidget(trbFramePosition);
+    FramePreview = new TSliderPreview(trbFramePosition, [this] { return Image.get(); }, this);
+
+    FNeighbourTimer = new QTimer(this);
+    FNeighbourTimer->setObjectName(QStringLiteral("NeighbourTimer"));
+    FNeighbourTimer->setSingleShot(true);
+    FNeighbourTimer->setInterval(0);
 
     auto* row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
@@ -311,10 +319,22 @@ void TVPlayerForm::connectHandlers()
     ConnectGuarded(tmrPauseAnimation, &QTimer::timeout, this, &F::tmrPauseAnimationTimer);
     ConnectGuarded(Timer1, &QTimer::timeout, this, &F::Timer1Timer);
     pnlVideo->installEventFilter(this);
+    imgVideo->installEventFilter(this);
+    ConnectGuarded(FNeighbourTimer, &QTimer::timeout, this, &F::PrepareNeighbourNow);
+    connect(imgVideo, &TPictureView::PicturePainted, this, [this] {
+        if (FNeighbour >= 0)
+            FNeighbourTimer->start();
+    });
+    // Held step keys are looked at before their shortcuts fire.
+    qApp->installEventFilter(this);
 }
 
 bool TVPlayerForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (SkipHeldStep(watched, event))
+        return true;
+    if (watched == imgVideo && event->type() == QEvent::Resize)
+        Guarded([this] { ViewResized(); });
     if (watched == pnlVideo && event->type() == QEvent::Resize) {
         Guarded([this] {
             // Children aligned to the panel follow it before its own handler runs.
@@ -352,7 +372,7 @@ void TVPlayerForm::FormCreate()
     ManagerVisible = false;
     CreateManager();
     ManagerWidth = 230;
-    PendingFragment = nullptr;
+    PendingFragment.reset();
     SerialNumber = -1;
     Issue = -1;
     KeepProportions = true;

@@ -11,7 +11,9 @@
 #include "core/datetime.h"
 #include "enginehost.h"
 #include "framepicture.h"
+#include "manager/fragment.h"
 #include "player/engine/playbackengine.h"
+#include "session/playersession.h"
 #include "slidertrackbar.h"
 #include "uikit/dialogs.h"
 
@@ -19,7 +21,9 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +41,7 @@ class TFragment;
 class TPauseBox;
 class TPictureView;
 class TReport;
+class TSliderPreview;
 class TStream;
 class TVManagerForm;
 
@@ -44,7 +49,8 @@ class TVPlayerForm : public QWidget {
     Q_OBJECT
     // First, so that the fields below can refer into the engine.
     TPlayerEngineHost FEngineHost{*this};
-    TPlaybackEngine Engine{FEngineHost};
+    TPlayerSession FSession{FEngineHost};
+    TPlaybackEngine& Engine = FSession.Engine();
 
 public:
     // The owner becomes the Qt parent; the player stays a window of its own
@@ -60,6 +66,8 @@ public:
     QWidget* pnlRightDock = nullptr;
     QWidget* CoolBar = nullptr;
     QSlider* trbFramePosition = nullptr;
+    // The frame under the pointer, above the slider (sliderpreview.h).
+    TSliderPreview* FramePreview = nullptr;
     QToolBar* tbrVideoActions = nullptr;
     QToolBar* tbrView = nullptr;
     QToolBar* tbrFile = nullptr;
@@ -145,6 +153,12 @@ public:
     // Loads a fetched archive fragment and remembers its serial number and
     // fragment number; null gives false and changes nothing.
     bool LoadFragment(TFragment* fragment);
+    // Opens the fragment held in bytes (its frames view them), as fetched
+    // from the archive record named by source.
+    bool LoadBytes(const TSharedBytes& bytes, const TFragmentSource& source);
+    // What is open: its bytes, where they came from, and images of its own
+    // for whoever works on it beyond one call.
+    const TPlayerSession& Session() const { return FSession; }
     void CloseFragment();
     // A fragment file from disk, as "Открыть" opens it: the manager's list
     // emptied and its requests stopped, then LoadFile.
@@ -162,6 +176,14 @@ public:
     TMJPGFrame* StepBackward(int32_t& index);
     void ShowFrame(TMJPGFrame* frame);
     void ClearPicture();
+    // "Кадр N из M · <time>" of the current frame (frametext.h); empty
+    // without a fragment. FrameShown() tells when it changes.
+    QString FrameText() const;
+    // Decodes the frame at `index` once the picture on screen has been
+    // painted and the window is idle (the neighbour a further step shows).
+    void PrepareNeighbourLater(int32_t index);
+    // The decoded pictures at hand, as the view shows them.
+    const TFramePictureCache& Pictures() const { return FPictures; }
     void InitTrackBar();
     void SetState(TPlayerState state);
     void SetLoading(bool loading);
@@ -264,10 +286,13 @@ public:
     const std::unique_ptr<TChronometer>& Chronometer = Engine.Chronometer();
     TVManagerForm* Manager = nullptr;
     TDTIntervalForm* IntervalForm = nullptr;
-    TFragment* PendingFragment = nullptr;
+    // The fragment the player waits for, by key (never a record's address).
+    std::optional<TFragmentKey> PendingFragment;
     // The pending fragment whose video has arrived and waits to be played
-    // (DeliverFragment); null again when the wait ends otherwise.
-    TFragment* DeliveredFragment = nullptr;
+    // (DeliverFragment), with its bytes; none again when the wait ends
+    // otherwise.
+    std::optional<TFragmentKey> DeliveredFragment;
+    TSharedBytes DeliveredBytes;
     bool ManagerVisible = false;
     int32_t ManagerWidth = 230;
     bool KeepProportions = true;
@@ -286,6 +311,8 @@ signals:
     // State or Loading changed: whatever follows the player's availability
     // (the main window's Open command) looks again.
     void StateChanged();
+    // A frame was shown or the picture cleared: FrameText() may differ.
+    void FrameShown();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -293,6 +320,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A held step key's repeat that came while the last step's picture was
+    // not painted yet: dropped, so that a held key never builds a queue.
+    bool SkipHeldStep(QObject* watched, QEvent* event) const;
+    void PrepareNeighbourNow();
+    // Decodes the current frame again when the view's new size asks for
+    // another reduction than the picture on screen has.
+    void ViewResized();
     friend class TPlayerEngineHost;
 
     void createControls();
@@ -305,6 +339,10 @@ private:
     QToolButton* NewDropDownButton(QToolBar* bar, const char* name, const std::vector<TPlayerCommand>& commands);
     // A load that failed: psEmpty, the picture cleared, the commands up to date.
     void EnterEmptyAfterFailedLoad();
+    // Closes what is open, then opens the image read (kept with its bytes
+    // and source); a read that fails leaves the player empty.
+    bool OpenRead(const std::function<std::unique_ptr<TMJPGImage>()>& read, const TSharedBytes& bytes,
+                  const TFragmentSource& source);
     // The fragment manager: created with its events wired to the archive
     // handlers, and freed with them unwired.
     void CreateManager();
@@ -314,6 +352,9 @@ private:
 
     std::unique_ptr<TSliderTrackBar> FTrackBar; // trbFramePosition as the engine sees it
     TFramePictureCache FPictures;
+    QTimer* FNeighbourTimer = nullptr;
+    int32_t FNeighbour = -1;     // the frame PrepareNeighbourLater asked for
+    QSize FShownSize;            // the size the picture on screen was decoded for
 };
 
 // The one player window, set by the window that creates it.

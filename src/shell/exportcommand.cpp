@@ -1,22 +1,35 @@
 // "Экспорт видео...": the loaded fragment, or frames of it, copied into
 // Matroska or AVI without touching a picture, with a manifest on request.
+//
+// The export runs on a thread of its own over an image of its own: the
+// player's session hands it the open fragment's frames as views of the same
+// shared bytes, and the bytes the manifest names. Whatever the window does
+// meanwhile (a list that replaces the manager's records, a fetch that opens
+// another fragment), the export writes and hashes the bytes it was given.
 #include "mainform.h"
 
 #include "exportform.h"
+#include "core/datetime.h"
 #include "export/videoexport.h"
-#include "manager/fragment.h"
-#include "manager/gui/vmanagerform.h"
 #include "player/snapshotnames.h"
 #include "player/vplayerform.h"
 #include "uikit/failurelog.h"
 #include "uikit/waitcursor.h"
 
 #include <QAction>
+#include <QDateTime>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QTimer>
 
+#include <atomic>
+#include <condition_variable>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -44,13 +57,102 @@ std::string NativePath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
+// This computer's UTC offset in minutes at a wall-clock time (its zone's
+// rules for that date, summer time included).
+int LocalOffsetAt(TDateTime value)
+{
+    const TDateTimeParts p = DecodeDateTime(value);
+    const QDateTime local(QDate(p.Year, p.Month, p.Day), QTime(p.Hour, p.Minute, p.Second));
+    return local.isValid() ? local.offsetFromUtc() / 60 : QDateTime::currentDateTime().offsetFromUtc() / 60;
+}
+
 } // namespace
+
+// What an export works on and how it ended; shared by the window and the
+// export's thread. The thread writes Cancelled and Failure before Finished.
+// After its last frame the thread waits for the window's word (Accepted or
+// Cancel), so a cancel the window has seen is never outrun by the end.
+struct TMainForm::TExportRun {
+    std::unique_ptr<TMJPGImage> Image; // frames viewing the session's bytes
+    TSharedBytes Source;               // the bytes the manifest names
+    std::string Path;
+    TExportOptions Options;
+    std::atomic<int32_t> Done{0};
+    std::atomic<int32_t> Total{-1};
+    std::atomic<bool> Cancel{false};
+    std::atomic<bool> Finished{false};
+    bool Cancelled = false;
+    std::exception_ptr Failure;
+    std::thread Thread;
+    std::mutex Mutex;
+    std::condition_variable Word;
+    bool Accepted = false; // guarded by Mutex
+    QProgressDialog* Window = nullptr; // the progress window, when there is one
+
+    void Decide(bool cancel)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(Mutex);
+            if (cancel)
+                Cancel = true;
+            else
+                Accepted = true;
+        }
+        Word.notify_all();
+    }
+    // On the window's thread, a few times a second while the export runs:
+    // passes a cancel on, shows the progress, gives the word after the last
+    // frame.
+    void Serve()
+    {
+        const bool cancelled = Cancel.load() || (Window && Window->wasCanceled());
+        if (cancelled)
+            Decide(true);
+        else if (Window)
+            Window->setValue(Done.load());
+        if (!cancelled && Total.load() >= 0 && Done.load() >= Total.load())
+            Decide(false);
+    }
+    // Serves the export until it has finished, in an event loop of its own.
+    void WaitUntilFinished()
+    {
+        QEventLoop loop;
+        QTimer poll;
+        poll.setInterval(50);
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            Serve();
+            if (Finished.load())
+                loop.quit();
+        });
+        poll.start();
+        if (!Finished.load())
+            loop.exec();
+    }
+    // On the export's thread, after each frame: false stops the export.
+    bool Progress(int32_t done, int32_t total)
+    {
+        Done.store(done);
+        Total.store(total);
+        if (done >= total) {
+            std::unique_lock<std::mutex> lock(Mutex);
+            Word.wait(lock, [this] { return Accepted || Cancel.load(); });
+        }
+        return !Cancel.load();
+    }
+    ~TExportRun()
+    {
+        if (Thread.joinable()) {
+            Decide(true);
+            Thread.join();
+        }
+    }
+};
 
 void TMainForm::actFileExportUpdate()
 {
     const TVPlayerForm* player = VPlayerForm;
-    actFileExport->setEnabled(player && !IsPlaying(player->State) && !player->Loading && player->Image &&
-                              player->Image->Header->IsValid() && HasFrameWithData(*player->Image));
+    actFileExport->setEnabled(!FExport && player && !IsPlaying(player->State) && !player->Loading &&
+                              player->Image && player->Image->Header->IsValid() && HasFrameWithData(*player->Image));
 }
 
 void TMainForm::actFileExportExecute()
@@ -88,36 +190,41 @@ void TMainForm::actFileExportExecute()
 
     if (!stillLoaded())
         return;
-    TExportForm form(asked->FrameCount(), player->FramePos.CurrentFrame ? player->FramePos.Index : -1, this);
+    TExportForm form(asked->FrameCount(), player->FramePos.CurrentFrame ? player->FramePos.Index : -1,
+                     LocalOffsetAt(asked->Header->EventTime), this);
     if (form.exec() != QDialog::Accepted)
         return;
-    if (!stillLoaded())
+    if (!stillLoaded() || FExport)
         return;
-    const TMJPGImage& image = *player->Image;
 
-    TExportOptions options;
+    // From here on the export holds what it works on: its own image over
+    // the session's bytes, and those bytes for the manifest.
+    auto run = std::make_shared<TExportRun>();
+    run->Image = player->Session().SharedImage();
+    run->Path = NativePath(path);
+    TExportOptions& options = run->Options;
     options.Container = container;
     options.From = form.From();
     options.To = form.To();
     options.Manifest = form.Manifest();
+    options.Zone.UtcOffsetMinutes = form.UtcOffset();
+    options.Zone.Source = form.ProposedOffset() ? "this computer's offset at the event's date, in the export dialog"
+                                                : "chosen in the export dialog";
     if (!player->FileName.isEmpty()) {
         options.SourcePath = NativePath(player->FileName);
-    } else if (player->Manager) {
+    } else if (player->Session().Source().IsArchiveRecord() && !player->Session().Bytes().Empty()) {
         // A fragment fetched from the archive: the bytes the server sent.
-        for (const auto& fragment : player->Manager->Fragments)
-            if (fragment && fragment->Matches(player->SerialNumber, player->Issue) && fragment->Data->Size() > 0) {
-                options.SourceBytes = fragment->Data->Memory();
-                options.SourceSize = fragment->Data->Size();
-                break;
-            }
+        run->Source = player->Session().Bytes();
+        options.SourceBytes = run->Source.Memory();
+        options.SourceSize = run->Source.Size();
     }
 
     std::unique_ptr<QProgressDialog> progress;
     std::unique_ptr<TWaitCursor> wait;
-    if (PictureBytes(image, options.From, options.To) > ExportProgressBytes) {
+    const int32_t last = options.To < 0 ? run->Image->FrameCount() - 1 : options.To;
+    if (PictureBytes(*run->Image, options.From, last) > ExportProgressBytes) {
         progress = std::make_unique<QProgressDialog>(QStringLiteral("Экспорт видеофрагмента..."),
-                                                     QStringLiteral("Отмена"), 0, options.To - options.From + 1,
-                                                     this);
+                                                     QStringLiteral("Отмена"), 0, last - options.From + 1, this);
         progress->setObjectName(QStringLiteral("ExportProgress"));
         progress->setWindowTitle(QStringLiteral("Экспорт видеофрагмента"));
         progress->setWindowModality(Qt::WindowModal);
@@ -126,28 +233,33 @@ void TMainForm::actFileExportExecute()
         progress->setAutoReset(false);
         // Wide enough for its title in a title bar.
         progress->setMinimumWidth(TitleBarWidth(*progress));
-        progress->setValue(0);
-        options.Progress = [&](int32_t done, int32_t) {
-            progress->setValue(done); // a modal progress window lets events in
-            return !progress->wasCanceled();
-        };
     } else {
         wait = std::make_unique<TWaitCursor>();
     }
 
-    QString failure;
-    bool cancelled = false;
-    try {
-        ExportFragment(image, NativePath(path), options);
-    } catch (const EExportCancelled&) {
-        cancelled = true;
-    } catch (const std::exception& e) {
-        failure = QString::fromStdString(e.what());
-        LogCurrentFailure(QStringLiteral("Не могу экспортировать видеофрагмент в \"%1\"").arg(path));
-    }
+    run->Window = progress.get();
+    FExport = run;
+    UpdateActions();
+    RunExport(*run);
+    FExport.reset();
     progress.reset();
     wait.reset();
-    if (cancelled)
+    UpdateActions();
+
+    QString failure;
+    if (run->Failure) {
+        try {
+            std::rethrow_exception(run->Failure);
+        } catch (const std::exception& e) {
+            failure = QString::fromStdString(e.what());
+            LogCurrentFailure(QStringLiteral("Не могу экспортировать видеофрагмент в \"%1\"").arg(path));
+        } catch (...) {
+            failure = QStringLiteral("Неизвестная ошибка");
+            LogCurrentFailure(QStringLiteral("Не могу экспортировать видеофрагмент в \"%1\"").arg(path));
+        }
+    }
+    // A cancelled export left nothing; a program that is ending says nothing.
+    if (run->Cancelled || Terminated)
         return;
     if (!failure.isEmpty()) {
         Dialogs().Message(this, windowTitle(),
@@ -157,4 +269,51 @@ void TMainForm::actFileExportExecute()
     }
     Dialogs().Message(this, windowTitle(), QStringLiteral("Видеофрагмент экспортирован."), TMsgIcon::Information,
                       mbOK);
+}
+
+void TMainForm::RunExport(TExportRun& run)
+{
+    TExportRun* shared = &run;
+    run.Options.Progress = [shared](int32_t done, int32_t total) { return shared->Progress(done, total); };
+    try {
+        run.Thread = std::thread([shared] {
+            try {
+                ExportFragment(*shared->Image, shared->Path, shared->Options);
+            } catch (const EExportCancelled&) {
+                shared->Cancelled = true;
+            } catch (...) {
+                shared->Failure = std::current_exception();
+            }
+            shared->Finished.store(true);
+        });
+    } catch (...) {
+        // No thread for it: the export is not made, and the user hears why.
+        run.Failure = std::current_exception();
+        return;
+    }
+    if (run.Window) {
+        // "Отмена", Esc, or the window closed any other way.
+        QObject::connect(run.Window, &QProgressDialog::canceled, run.Window, [shared] { shared->Decide(true); });
+        QObject::connect(run.Window, &QDialog::rejected, run.Window, [shared] { shared->Decide(true); });
+        run.Window->setValue(0); // shows it
+    }
+    // The window keeps serving events; the export's end is looked for a few
+    // times a second, and the progress shown with it.
+    run.WaitUntilFinished();
+    // A loop ended by the program's quit: the export is stopped here.
+    if (!run.Finished.load())
+        run.Decide(true);
+    run.Thread.join();
+}
+
+void TMainForm::EndExport()
+{
+    const std::shared_ptr<TExportRun> run = FExport;
+    if (!run || !run->Thread.joinable() || run->Finished.load())
+        return;
+    const QString question = QStringLiteral("Экспорт видеофрагмента не закончен.") + QLatin1Char('\n') +
+                             QStringLiteral("Прервать экспорт? (\"Нет\" - дождаться его окончания)");
+    if (Dialogs().Message(this, windowTitle(), question, TMsgIcon::Question, mbYes | mbNo) == mrYes)
+        run->Decide(true);
+    run->WaitUntilFinished();
 }

@@ -1,7 +1,9 @@
 #include "exportform.h"
 
+#include "export/exporttime.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,8 +11,20 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-TExportForm::TExportForm(int32_t frameCount, int32_t current, QWidget* parent)
-    : QDialog(parent), FLast(frameCount > 0 ? frameCount - 1 : 0), FCurrent(current)
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The offsets zones keep, in minutes east of UTC.
+const int kZoneOffsets[] = {-720, -660, -600, -570, -540, -480, -420, -360, -300, -240, -210, -180, -120,
+                            -60,  0,    60,   120,  180,  210,  240,  270,  300,  330,  345,  360,  390,
+                            420,  480,  525,  540,  570,  600,  630,  660,  720,  765,  780,  840};
+
+} // namespace
+
+TExportForm::TExportForm(int32_t frameCount, int32_t current, int localOffset, QWidget* parent)
+    : QDialog(parent), FLast(frameCount > 0 ? frameCount - 1 : 0), FCurrent(current), FLocalOffset(localOffset)
 {
     setObjectName(QStringLiteral("ExportForm"));
     setWindowTitle(QStringLiteral("Параметры экспорта"));
@@ -47,6 +61,28 @@ TExportForm::TExportForm(int32_t frameCount, int32_t current, QWidget* parent)
     range->addWidget(btnWhole, 2, 2);
     auto* count = new QLabel(QStringLiteral("Кадров во фрагменте: %1 (0..%2)").arg(frameCount).arg(FLast), this);
 
+    // The fragment's times are the recorder's clock, without a zone: the
+    // zone turns them into UTC where a container keeps UTC.
+    auto* zone = new QHBoxLayout;
+    auto* zoneLabel = new QLabel(QStringLiteral("Часовой пояс записи:"), this);
+    cmbTimeZone = new QComboBox(this);
+    cmbTimeZone->setObjectName(QStringLiteral("cmbTimeZone"));
+    cmbTimeZone->addItem(QStringLiteral("Не известен (время как в записи)"));
+    std::vector<int> offsets(std::begin(kZoneOffsets), std::end(kZoneOffsets));
+    if (std::find(offsets.begin(), offsets.end(), localOffset) == offsets.end()) {
+        offsets.push_back(localOffset);
+        std::sort(offsets.begin(), offsets.end());
+    }
+    for (const int offset : offsets) {
+        cmbTimeZone->addItem(QStringLiteral("UTC") + QString::fromStdString(UtcOffsetText(offset)), offset);
+        if (offset == localOffset)
+            cmbTimeZone->setCurrentIndex(cmbTimeZone->count() - 1);
+    }
+    cmbTimeZone->setToolTip(QStringLiteral("Смещение часов регистратора от UTC; по умолчанию - этого компьютера на дату события"));
+    zoneLabel->setBuddy(cmbTimeZone);
+    zone->addWidget(zoneLabel);
+    zone->addWidget(cmbTimeZone, 1);
+
     ckbManifest = new QCheckBox(QStringLiteral("Контрольные суммы SHA-256 в файле .sha256"), this);
     ckbManifest->setObjectName(QStringLiteral("ckbManifest"));
     ckbManifest->setChecked(true);
@@ -64,6 +100,7 @@ TExportForm::TExportForm(int32_t frameCount, int32_t current, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(count);
     layout->addLayout(range);
+    layout->addLayout(zone);
     layout->addWidget(ckbManifest);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -100,4 +137,17 @@ int32_t TExportForm::To() const
 bool TExportForm::Manifest() const
 {
     return ckbManifest->isChecked();
+}
+
+std::optional<int> TExportForm::UtcOffset() const
+{
+    const QVariant offset = cmbTimeZone->currentData();
+    if (!offset.isValid())
+        return std::nullopt;
+    return offset.toInt();
+}
+
+bool TExportForm::ProposedOffset() const
+{
+    return UtcOffset() == FLocalOffset;
 }

@@ -1,27 +1,33 @@
 // TExportForm: what to export after the file is chosen: the frames (the
-// whole fragment by default, the current frame at hand) and whether a
-// manifest of SHA-256 digests goes beside the file.
+// whole fragment by default, the current frame at hand), the recorder's
+// time zone (this computer's offset by default) and whether a manifest of
+// SHA-256 digests goes beside the file.
 #pragma once
 
 #include <QDialog>
 
 #include <cstdint>
+#include <optional>
 
 class QCheckBox;
+class QComboBox;
 class QPushButton;
 class QSpinBox;
 
 class TExportForm : public QDialog {
     Q_OBJECT
 public:
-    // Frames 0..frameCount-1; `current` is the frame the player shows (-1: none).
-    TExportForm(int32_t frameCount, int32_t current, QWidget* parent = nullptr);
+    // Frames 0..frameCount-1; `current` is the frame the player shows (-1:
+    // none); `localOffset` is this computer's UTC offset in minutes at the
+    // event's date, the zone proposed.
+    TExportForm(int32_t frameCount, int32_t current, int localOffset, QWidget* parent = nullptr);
 
     QSpinBox* edtFrom = nullptr;
     QSpinBox* edtTo = nullptr;
     QPushButton* btnWhole = nullptr;       // "Весь фрагмент"
     QPushButton* btnFromCurrent = nullptr; // "С текущего кадра"
     QPushButton* btnToCurrent = nullptr;   // "По текущий кадр"
+    QComboBox* cmbTimeZone = nullptr; // "Часовой пояс записи"
     QCheckBox* ckbManifest = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
@@ -29,8 +35,13 @@ public:
     int32_t From() const;
     int32_t To() const;
     bool Manifest() const;
+    // The recorder's UTC offset in minutes; none when "не известен" is chosen.
+    std::optional<int> UtcOffset() const;
+    // Whether the offset is the one proposed (this computer's).
+    bool ProposedOffset() const;
 
 private:
     int32_t FLast;
     int32_t FCurrent;
+    int FLocalOffset;
 };

@@ -74,6 +74,13 @@ void TMainForm::createControls()
     StatusPanel1->setMinimumWidth(50);
     bar->addWidget(StatusPanel0);
     bar->addWidget(StatusPanel1, 1);
+    // Wide enough for the longest text, so that a new frame's text never
+    // lays the bar out again.
+    StatusPanel2 = new QLabel(bar);
+    StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
+    StatusPanel2->setFixedWidth(
+        StatusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("Кадр 00000000 из 00000000 · 00.00.0000 00:00:00.000")) + 8);
+    bar->addWidget(StatusPanel2);
 
     actFileOpen = new QAction(QStringLiteral("Открыть"), this);
     actFileOpen->setObjectName(QStringLiteral("actFileOpen"));
@@ -152,6 +159,8 @@ void TMainForm::FormCreate()
     player->show();
 
     ConnectGuarded(player, &TVPlayerForm::StateChanged, this, &TMainForm::UpdateActions);
+    // The third panel follows the frame on screen.
+    connect(player, &TVPlayerForm::FrameShown, StatusPanel2, [this, player] { StatusPanel2->setText(player->FrameText()); });
     UpdateActions();
 }
 
@@ -237,6 +246,8 @@ void TMainForm::OpenAtStart(const QString& path)
 
 void TMainForm::actExitExecute()
 {
+    // An export being written is finished or cancelled first.
+    EndExport();
     // The player stops playing and ends what it waits for from the archive.
     if (VPlayerForm)
         VPlayerForm->FormCloseQuery();

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -29,6 +30,7 @@ public:
     QWidget* pnlDock = nullptr;
     QLabel* StatusPanel0 = nullptr; // "Файл"
     QLabel* StatusPanel1 = nullptr; // the path of the last file chosen
+    QLabel* StatusPanel2 = nullptr; // the player's frame on screen: "Кадр N из M · <time>"
     QMenu* mmFile = nullptr;
     QMenu* mmHelp = nullptr;
     QAction* actFileOpen = nullptr;
@@ -43,6 +45,8 @@ public:
 
     // True once the program has been asked to end (actExitExecute).
     bool Terminated = false;
+    // An export is being written (on a thread of its own).
+    bool Exporting() const { return FExport != nullptr; }
 
     void FormCreate();
     bool FormCloseQuery();
@@ -71,6 +75,16 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    struct TExportRun;
+    // The export being written; it holds its image and source bytes itself.
+    std::shared_ptr<TExportRun> FExport;
+    // Runs the export on its own thread until it ends, serving events (and
+    // its progress window, when it has one) meanwhile.
+    void RunExport(TExportRun& run);
+    // Asked when the program is to end during an export: cancels it or
+    // lets it finish, as the user chooses, and waits for it.
+    void EndExport();
+
     // Set: the program was started for the archive.
     std::optional<TArchiveSettings> FArchive;
 

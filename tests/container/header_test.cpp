@@ -373,3 +373,25 @@ TEST(Header, IsValidIsByteExact)
 }
 
 } // namespace
+
+// A frame's wall-clock time: Begin plus index / FPS, rounded to the millisecond.
+TEST(Header, FrameWallTime)
+{
+    const struct {
+        int32_t Fps, Index;
+        const char* Text;
+    } cases[] = {
+        {25, 0, "15.05.2024 10:30:00.000"},   {25, 117, "15.05.2024 10:30:04.680"},
+        {25, 1, "15.05.2024 10:30:00.040"},   {3, 1, "15.05.2024 10:30:00.333"},
+        {3, 2, "15.05.2024 10:30:00.667"},    {30, 1799999, "16.05.2024 03:09:59.967"},
+        {25, 2159999, "16.05.2024 10:29:59.960"}, {0, 50, "15.05.2024 10:30:00.000"},
+        {-5, 50, "15.05.2024 10:30:00.000"},
+    };
+    TMJPGHeader header;
+    header.BeginTime = EncodeDateTime(2024, 5, 15, 10, 30, 0);
+    for (const auto& c : cases) {
+        header.FPS = c.Fps;
+        EXPECT_EQ(FormatDateTime("dd.mm.yyyy hh:nn:ss.zzz", FrameWallTime(header, c.Index)), c.Text)
+            << c.Fps << " fps, frame " << c.Index;
+    }
+}

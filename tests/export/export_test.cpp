@@ -5,6 +5,7 @@
 #include "export/videoexport.h"
 
 #include "container/mjpgimage.h"
+#include "export/exporttime.h"
 #include "core/sha256.h"
 #include "fixtures/files.h"
 #include "fixtures/fragmentbuilder.h"
@@ -71,7 +72,11 @@ struct TPacket {
 };
 
 struct TReadBack {
-    std::vector<TPacket> Packets;
+    std::vector<TPacket> Packets; // the pictures
+    std::vector<TPacket> Cues;    // the text track's cues
+    int Streams = 0;
+    AVCodecID CueCodec = AV_CODEC_ID_NONE;
+    bool CuesByDefault = false;
     double Duration = 0; // seconds
     AVCodecID Codec = AV_CODEC_ID_NONE;
     int Width = 0;
@@ -88,6 +93,12 @@ TReadBack ReadBack(const std::string& path)
         throw std::runtime_error("the demuxer cannot open " + path);
     avformat_find_stream_info(context, nullptr);
     const AVStream* stream = context->streams[0];
+    const AVStream* cues = context->nb_streams > 1 ? context->streams[1] : nullptr;
+    result.Streams = static_cast<int>(context->nb_streams);
+    if (cues) {
+        result.CueCodec = cues->codecpar->codec_id;
+        result.CuesByDefault = (cues->disposition & AV_DISPOSITION_DEFAULT) != 0;
+    }
     result.Codec = stream->codecpar->codec_id;
     result.Width = stream->codecpar->width;
     result.Height = stream->codecpar->height;
@@ -97,10 +108,13 @@ TReadBack ReadBack(const std::string& path)
         result.Metadata[entry->key] = entry->value;
     AVPacket* packet = av_packet_alloc();
     while (av_read_frame(context, packet) >= 0) {
-        if (packet->size > 0) // an AVI's empty chunks keep slots of frames without data
-            result.Packets.push_back({std::string(reinterpret_cast<const char*>(packet->data), packet->size),
-                                      packet->pts * av_q2d(stream->time_base),
-                                      packet->duration * av_q2d(stream->time_base)});
+        const AVStream* from = context->streams[packet->stream_index];
+        const TPacket read{std::string(reinterpret_cast<const char*>(packet->data), packet->size),
+                           packet->pts * av_q2d(from->time_base), packet->duration * av_q2d(from->time_base)};
+        if (from == cues)
+            result.Cues.push_back(read);
+        else if (packet->size > 0) // an AVI's empty chunks keep slots of frames without data
+            result.Packets.push_back(read);
         av_packet_unref(packet);
     }
     av_packet_free(&packet);
@@ -166,14 +180,33 @@ TEST_P(ExportCases, PacketsAreTheFramesBytesAtTheirTimes)
     }
     EXPECT_NEAR(back.Duration, double(to - c.From + 1) / c.FPS, 0.0015);
 
+    // Matroska: one cue per picture, at its time, until the next picture,
+    // giving the frame's wall-clock time, index and camera. AVI: none.
+    if (c.Container == TExportContainer::Matroska) {
+        EXPECT_EQ(back.Streams, 2);
+        EXPECT_EQ(back.CueCodec, AV_CODEC_ID_SUBRIP);
+        EXPECT_TRUE(back.CuesByDefault);
+        ASSERT_EQ(back.Cues.size(), withData.size());
+        for (size_t k = 0; k < withData.size(); ++k) {
+            const int32_t next = k + 1 < withData.size() ? withData[k + 1] : to + 1;
+            EXPECT_EQ(back.Cues[k].Data, FrameCueText(*image->Header, withData[k])) << "cue " << k;
+            EXPECT_NEAR(back.Cues[k].Time, double(withData[k] - c.From) / c.FPS, tolerance) << "cue " << k;
+            EXPECT_NEAR(back.Cues[k].Duration, double(next - withData[k]) / c.FPS, 2 * tolerance) << "cue " << k;
+        }
+    } else {
+        EXPECT_EQ(back.Streams, 1);
+        EXPECT_TRUE(back.Cues.empty());
+    }
+
     EXPECT_EQ(back.Metadata["title"], "Вход 1 05.03.2007 14:02:09");
     const std::string comment = back.Metadata.count("comment") ? back.Metadata["comment"] : back.Metadata["COMMENT"];
     EXPECT_EQ(comment, "Камера: Вход 1; событие: 05.03.2007 14:02:09; запись: 05.03.2007 14:02:00 - "
-                       "05.03.2007 14:02:20; тревога: pre");
-    if (c.Container == TExportContainer::Matroska)
-        EXPECT_EQ(back.Metadata["creation_time"].substr(0, 19), "2007-03-05T14:02:09");
-    else
-        EXPECT_EQ(back.Metadata["date"].substr(0, 10), "2007-03-05");
+                       "05.03.2007 14:02:20; тревога: pre; время: местное время регистратора, часовой пояс не известен");
+    // No zone: no UTC field claims a time the recorder's clock does not give.
+    EXPECT_EQ(back.Metadata.count("creation_time"), 0u) << back.Metadata["creation_time"];
+    if (c.Container == TExportContainer::Avi) {
+        EXPECT_EQ(back.Metadata["date"], "2007-03-05");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -443,10 +476,14 @@ TEST(Export, ManifestIsCheckedBySha256sumAndFrameByFrame)
     std::getline(lines, line);
     EXPECT_EQ(line, Sha256Hex(ReadFileBytes(source)) + "  ../in/fragment.mjpg");
     std::getline(lines, line);
+    EXPECT_EQ(line, "# times: the recorder's local time, UTC offset not known");
+    std::getline(lines, line);
     EXPECT_EQ(line, "# frames 1..5 of 6, 5 fps, 3 with data");
-    for (const int32_t index : {2, 3, 5}) {
+    // Each with its wall-clock time: Begin 14:02:00 plus index / 5 s.
+    for (const auto& [index, time] : {std::pair{2, "05.03.2007 14:02:00.400"}, std::pair{3, "05.03.2007 14:02:00.600"},
+                                      std::pair{5, "05.03.2007 14:02:01.000"}}) {
         std::getline(lines, line);
-        EXPECT_EQ(line, "# frame " + std::to_string(index) + " " + Sha256Hex(Bytes(*image->GetFrame(index))));
+        EXPECT_EQ(line, "# frame " + std::to_string(index) + " " + Sha256Hex(Bytes(*image->GetFrame(index))) + " " + time);
     }
     EXPECT_FALSE(std::getline(lines, line)) << line;
 
@@ -541,4 +578,219 @@ TEST(Export, ManifestOfANameSha256sumMustEscape)
     const auto [status, text] = RunShell("cd '" + dir.Path().string() + "' && sha256sum -c *.sha256");
     EXPECT_EQ(status, 0) << text;
     EXPECT_EQ(ReadFileBytes(dir / "a\\b\nc.mkv.sha256").substr(0, 1), "\\");
+}
+
+// With the recorder's offset the UTC fields are the local times less the
+// offset, whole values as mkvinfo (libebml) and ffprobe read them; without
+// one there is none, and the texts say the times are local.
+TEST(Export, UtcFieldsAreTheLocalTimesLessTheOffset)
+{
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("mkvinfo"), "mkvinfo (Debian package mkvtoolnix)");
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("ffprobe"), "ffprobe (Debian package ffmpeg)");
+    struct TZoneCase {
+        std::optional<int> Offset;
+        const char* MkvinfoDate; // nullptr: no date
+        const char* CreationTime;
+        const char* Label;
+    };
+    // The event: 05.03.2007 14:02:09, local.
+    const TZoneCase cases[] = {
+        {180, "Date: 2007-03-05 11:02:09 UTC", "2007-03-05T11:02:09.000000Z", "UTC+03:00"},
+        {-600, "Date: 2007-03-06 00:02:09 UTC", "2007-03-06T00:02:09.000000Z", "UTC-10:00"},
+        {0, "Date: 2007-03-05 14:02:09 UTC", "2007-03-05T14:02:09.000000Z", "UTC+00:00"},
+        {std::nullopt, nullptr, nullptr, "часовой пояс не известен"},
+    };
+    const auto image = Fragment({true, true, true});
+    for (const TZoneCase& c : cases) {
+        SCOPED_TRACE(c.Label);
+        TScratchFolder dir;
+        TExportOptions options;
+        options.Zone = {c.Offset, "--utc-offset"};
+        options.Manifest = true;
+        ExportFragment(*image, dir / "a.mkv", options);
+
+        const auto [status, info] = RunShell("LC_ALL=C mkvinfo '" + (dir / "a.mkv") + "' 2>&1");
+        ASSERT_EQ(status, 0) << info;
+        if (c.MkvinfoDate)
+            EXPECT_NE(info.find(c.MkvinfoDate), std::string::npos) << info;
+        else
+            EXPECT_EQ(info.find("Date:"), std::string::npos) << info;
+
+        const auto [probeStatus, probe] =
+            RunShell("ffprobe -v error -show_entries format_tags=creation_time,comment -of default=noprint_wrappers=1 '" +
+                     (dir / "a.mkv") + "'");
+        ASSERT_EQ(probeStatus, 0) << probe;
+        if (c.CreationTime)
+            EXPECT_NE(probe.find(std::string("TAG:creation_time=") + c.CreationTime + "\n"), std::string::npos) << probe;
+        else
+            EXPECT_EQ(probe.find("creation_time"), std::string::npos) << probe;
+        EXPECT_NE(probe.find(std::string("; время: местное время регистратора, ") + c.Label + "\n"), std::string::npos)
+            << probe;
+
+        const std::string manifest = ReadFileBytes(dir / "a.mkv.sha256");
+        EXPECT_NE(manifest.find(c.Offset ? std::string("\n# times: the recorder's local time, ") + c.Label +
+                                               " (--utc-offset)\n"
+                                         : std::string("\n# times: the recorder's local time, UTC offset not known\n")),
+                  std::string::npos)
+            << manifest;
+    }
+}
+
+// The time track as outside readers see it: mkvinfo's track and blocks,
+// ffprobe's stream, and the cues' texts as ffmpeg writes them out.
+TEST(Export, OutsideToolsSeeTheFramesTimes)
+{
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("mkvinfo"), "mkvinfo (Debian package mkvtoolnix)");
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("ffprobe"), "ffprobe (Debian package ffmpeg)");
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("ffmpeg"), "ffmpeg (Debian package ffmpeg)");
+    const auto image = Fragment({true, false, true, true}, 25);
+    TScratchFolder dir;
+    ExportFragment(*image, dir / "a.mkv", {});
+
+    const auto [status, info] = RunShell("LC_ALL=C.UTF-8 mkvinfo '" + (dir / "a.mkv") + "' 2>&1");
+    ASSERT_EQ(status, 0) << info;
+    // Both tracks shown by default (a flag left out is 1).
+    EXPECT_EQ(info.find("\"Default track\" flag: 0"), std::string::npos) << info;
+    EXPECT_NE(info.find("Track type: subtitles"), std::string::npos) << info;
+    EXPECT_NE(info.find("Codec ID: S_TEXT/UTF8"), std::string::npos) << info;
+    EXPECT_NE(info.find("Name: Время кадров"), std::string::npos) << info;
+    const auto [summaryStatus, summary] = RunShell("LC_ALL=C mkvinfo --summary '" + (dir / "a.mkv") + "' 2>&1");
+    ASSERT_EQ(summaryStatus, 0) << summary;
+    for (const char* block : {"track 2, timestamp 00:00:00.000000000, duration 00:00:00.080000000",
+                              "track 2, timestamp 00:00:00.080000000, duration 00:00:00.040000000",
+                              "track 2, timestamp 00:00:00.120000000, duration 00:00:00.040000000"})
+        EXPECT_NE(summary.find(block), std::string::npos) << block << "\n" << summary;
+
+    const auto [probeStatus, probe] =
+        RunShell("ffprobe -v error -count_packets -select_streams s:0 -show_entries "
+                 "stream=codec_name,nb_read_packets:stream_disposition=default -of default=noprint_wrappers=1 '" +
+                 (dir / "a.mkv") + "'");
+    ASSERT_EQ(probeStatus, 0) << probe;
+    EXPECT_NE(probe.find("codec_name=subrip\n"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("nb_read_packets=3\n"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("DISPOSITION:default=1\n"), std::string::npos) << probe;
+
+    const auto [srtStatus, srt] = RunShell("ffmpeg -v error -i '" + (dir / "a.mkv") + "' -map 0:s:0 -f srt -");
+    ASSERT_EQ(srtStatus, 0) << srt;
+    EXPECT_EQ(srt, "1\n00:00:00,000 --> 00:00:00,080\n05.03.2007 14:02:00.000 · кадр 0 · Вход 1\n\n"
+                   "2\n00:00:00,080 --> 00:00:00,120\n05.03.2007 14:02:00.080 · кадр 2 · Вход 1\n\n"
+                   "3\n00:00:00,120 --> 00:00:00,160\n05.03.2007 14:02:00.120 · кадр 3 · Вход 1\n\n");
+}
+
+namespace {
+
+// An earlier export's set in a folder: a.mkv, and its manifest and signature when asked.
+void WriteOldSet(const fs::path& dir, bool manifest, bool signature)
+{
+    WriteFileBytes((dir / "a.mkv").string(), "old video");
+    if (manifest)
+        WriteFileBytes((dir / "a.mkv.sha256").string(), "old manifest");
+    if (signature)
+        WriteFileBytes((dir / "a.mkv.sha256.p7s").string(), "old signature");
+}
+
+std::map<std::string, std::string> FolderContents(const fs::path& dir)
+{
+    std::map<std::string, std::string> contents;
+    for (const std::string& name : EntryNames(dir))
+        contents[name] = ReadFileBytes((dir / name).string());
+    return contents;
+}
+
+} // namespace
+
+// An export replaces the whole set of an earlier one of the same name: its
+// manifest and signature are replaced, or removed when this export has none.
+TEST(Export, NothingOfAnEarlierExportStays)
+{
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("sha256sum"), "sha256sum (Debian package coreutils)");
+    const auto image = Fragment({true, true, true});
+    struct TSetCase {
+        const char* Name;
+        bool Manifest, Sign;
+        std::vector<std::string> Left;
+    };
+    const TSetCase cases[] = {
+        {"no manifest", false, false, {"a.mkv"}},
+        {"manifest", true, false, {"a.mkv", "a.mkv.sha256"}},
+        {"signed manifest", true, true, {"a.mkv", "a.mkv.sha256", "a.mkv.sha256.p7s"}},
+    };
+    for (const TSetCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TScratchFolder dir;
+        WriteOldSet(dir.Path(), true, true);
+        TExportOptions options;
+        options.Manifest = c.Manifest;
+        std::string signedText;
+        if (c.Sign)
+            options.SignManifest = [&](const std::string& text) {
+                signedText = text;
+                return std::string("signature");
+            };
+        const TExportResult result = ExportFragment(*image, dir / "a.mkv", options);
+        EXPECT_EQ(EntryNames(dir.Path()), c.Left);
+        EXPECT_EQ(ReadBack(dir / "a.mkv").Packets.size(), 3u);
+        EXPECT_EQ(result.SignaturePath, c.Sign ? dir / "a.mkv.sha256.p7s" : std::string());
+        if (c.Manifest) {
+            const auto [status, text] = RunShell("cd '" + dir.Path().string() + "' && sha256sum -c a.mkv.sha256");
+            EXPECT_EQ(status, 0) << text;
+        }
+        if (c.Sign) {
+            EXPECT_EQ(signedText, ReadFileBytes(dir / "a.mkv.sha256"));
+            EXPECT_EQ(ReadFileBytes(dir / "a.mkv.sha256.p7s"), "signature");
+        }
+    }
+}
+
+// Whatever rename fails, the folder holds the earlier set as it was, for
+// every shape of the earlier and the new set.
+TEST(Export, AFailedRenameLeavesTheEarlierSet)
+{
+    const auto image = Fragment({true, true, true});
+    for (const bool oldManifest : {false, true})
+        for (const bool oldSignature : {false, true})
+            for (const bool manifest : {false, true})
+                for (const bool sign : {false, true}) {
+                    if (sign && !manifest)
+                        continue;
+                    SCOPED_TRACE(std::string("old manifest ") + (oldManifest ? "yes" : "no") + ", old signature " +
+                                 (oldSignature ? "yes" : "no") + ", manifest " + (manifest ? "yes" : "no") +
+                                 ", signed " + (sign ? "yes" : "no"));
+                    auto exportWith = [&](const fs::path& dir, int failAt) {
+                        TExportOptions options;
+                        options.Manifest = manifest;
+                        if (sign)
+                            options.SignManifest = [](const std::string&) { return std::string("signature"); };
+                        int calls = 0;
+                        options.Rename = [&](const std::string& from, const std::string& to) {
+                            if (++calls == failAt) {
+                                errno = EIO;
+                                return -1;
+                            }
+                            return SystemRename(from, to);
+                        };
+                        ExportFragment(*image, (dir / "a.mkv").string(), options);
+                        return calls;
+                    };
+                    int renames = 0;
+                    {
+                        TScratchFolder dir;
+                        WriteOldSet(dir.Path(), oldManifest, oldSignature);
+                        renames = exportWith(dir.Path(), 0);
+                    }
+                    ASSERT_GE(renames, 2); // the old video aside, the new one in
+                    for (int failAt = 1; failAt <= renames; ++failAt) {
+                        SCOPED_TRACE("rename " + std::to_string(failAt) + " of " + std::to_string(renames) + " fails");
+                        TScratchFolder dir;
+                        WriteOldSet(dir.Path(), oldManifest, oldSignature);
+                        const auto before = FolderContents(dir.Path());
+                        try {
+                            exportWith(dir.Path(), failAt);
+                            ADD_FAILURE() << "no error";
+                        } catch (const EExportError& e) {
+                            EXPECT_NE(std::string(e.what()).find(SystemErrorText(EIO)), std::string::npos) << e.what();
+                        }
+                        EXPECT_EQ(FolderContents(dir.Path()), before);
+                    }
+                }
 }

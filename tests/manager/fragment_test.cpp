@@ -35,8 +35,8 @@ void ExpectFragment(const std::string& line, const TExpected& e)
     EXPECT_EQ(f.FPS, e.FPS);
     EXPECT_EQ(f.Frames, e.Frames);
     EXPECT_EQ(f.PreAlarm, e.PreAlarm);
-    ASSERT_TRUE(f.Data);
-    EXPECT_EQ(f.Data->Size(), 0);
+    EXPECT_TRUE(f.Data.Empty());
+    EXPECT_EQ(f.Data.Size(), 0);
 }
 
 TExpected Full()

@@ -177,8 +177,8 @@ TEST_F(ManagerTest, DoubleClickAndEnterOpenTheSelectedFragmentFetchingItOnce)
         EXPECT_EQ(Events[2], "loaded 12-3 (rows 1)");
         const TFragment* fragment = Manager.FragmentAt(0);
         ASSERT_NE(fragment, nullptr);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(fragment->Data->Memory()),
-                              static_cast<size_t>(fragment->Data->Size())),
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(fragment->Data.Memory()),
+                              static_cast<size_t>(fragment->Data.Size())),
                   video);
         EXPECT_TRUE(Manager.Requests.empty());
         EXPECT_EQ(Manager.RequestState, rsIdle);
@@ -209,7 +209,7 @@ TEST_F(ManagerTest, FetchFragmentWaitingRaisesTheRequestAndHasTheVideoOnReturn)
     ASSERT_NE(fragment, nullptr);
     Manager.FetchFragment(fragment, true);
     EXPECT_EQ(Events, std::vector<std::string>({"request 12-3 (rows 2)", "loaded 12-3 (rows 2)"}));
-    EXPECT_GT(fragment->Data->Size(), 0);
+    EXPECT_GT(fragment->Data.Size(), 0);
     // The other fragment's prepared worker keeps the state at "fetching".
     EXPECT_EQ(Manager.Requests.size(), 1u);
     EXPECT_EQ(Manager.RequestState, rsFetching);
@@ -242,7 +242,7 @@ TEST_F(ManagerTest, AFailedFetchIsReportedAndLeavesTheFragmentEmpty)
     Manager.OpenSelected();
     ASSERT_TRUE(WaitUntil([&] { return Events.size() == 3; }));
     EXPECT_TRUE(StartsWith(Events[2], "error 404 HTTP/1.")) << Events[2];
-    EXPECT_EQ(Manager.FragmentAt(0)->Data->Size(), 0);
+    EXPECT_EQ(Manager.FragmentAt(0)->Data.Size(), 0);
 }
 
 TEST_F(ManagerTest, AutoLoadVideoFetchesEveryListedFragment)
@@ -257,7 +257,7 @@ TEST_F(ManagerTest, AutoLoadVideoFetchesEveryListedFragment)
     EXPECT_EQ(std::count_if(Events.begin(), Events.end(), [](const std::string& e) { return StartsWith(e, "request"); }), 3);
     EXPECT_EQ(std::count_if(Events.begin(), Events.end(), [](const std::string& e) { return StartsWith(e, "loaded"); }), 3);
     for (size_t i = 0; i < Manager.FragmentCount(); ++i)
-        EXPECT_GT(Manager.FragmentAt(static_cast<int64_t>(i))->Data->Size(), 0) << i;
+        EXPECT_GT(Manager.FragmentAt(static_cast<int64_t>(i))->Data.Size(), 0) << i;
     EXPECT_TRUE(Manager.Requests.empty());
 }
 
@@ -447,8 +447,8 @@ TEST_F(ManagerTest, AFetchedBodyMovesIntoTheFragmentAndOnlyIntoAnEmptyData)
     Manager.FetchFragment(fragment, true);
     EXPECT_EQ(bodyLeft, 0); // moved, not copied
     const auto data = [&] {
-        return std::string(reinterpret_cast<const char*>(fragment->Data->Memory()),
-                           static_cast<size_t>(fragment->Data->Size()));
+        return std::string(reinterpret_cast<const char*>(fragment->Data.Memory()),
+                           static_cast<size_t>(fragment->Data.Size()));
     };
     EXPECT_EQ(data(), video);
     // Fetched again: the fragment keeps its one video, nothing appended.
@@ -472,12 +472,12 @@ TEST_F(ManagerTest, TwoLinesOfOneFragmentEachGetTheBodyTheirOwnRequestFetched)
     Manager.lvFragmentsList->setCurrentItem(Manager.lvFragmentsList->topLevelItem(1));
     Manager.OpenSelected();
     ASSERT_TRUE(WaitUntil([&] { return !Manager.RequestsRunning(); }));
-    EXPECT_EQ(second->Data->Size(), static_cast<int64_t>(video.size()));
-    EXPECT_EQ(first->Data->Size(), 0);
+    EXPECT_EQ(second->Data.Size(), static_cast<int64_t>(video.size()));
+    EXPECT_EQ(first->Data.Size(), 0);
 
     Manager.FetchFragment(first, true);
-    EXPECT_EQ(first->Data->Size(), static_cast<int64_t>(video.size()));
-    EXPECT_EQ(second->Data->Size(), static_cast<int64_t>(video.size()));
+    EXPECT_EQ(first->Data.Size(), static_cast<int64_t>(video.size()));
+    EXPECT_EQ(second->Data.Size(), static_cast<int64_t>(video.size()));
 }
 
 TEST_F(ManagerTest, AWorkerThatCannotStartEndsTheWaitWithAResult)
@@ -511,7 +511,7 @@ TEST_F(ManagerTest, AWorkerThatCannotStartEndsTheWaitWithAResult)
 
     // With threads again, the fragment is fetched as usual.
     Manager.FetchFragment(other, true);
-    EXPECT_GT(other->Data->Size(), 0);
+    EXPECT_GT(other->Data.Size(), 0);
 }
 
 TEST_F(ManagerTest, AHostileAnswerOfLineBreaksBuildsOnlyTheListedRecords)
@@ -528,4 +528,48 @@ TEST_F(ManagerTest, AHostileAnswerOfLineBreaksBuildsOnlyTheListedRecords)
     EXPECT_EQ(Events, std::vector<std::string>({"error -200 Fragments limit exceeding."}));
     EXPECT_EQ(Rows(), 50);
     EXPECT_EQ(Manager.FragmentCount(), 50u);
+}
+
+// What a list request's failures leave in the program's log, as the
+// standard-error sink writes it, and the result the owner hears of.
+TEST_F(ManagerTest, ListFailuresReachTheFailureLogWithTheirReason)
+{
+    const std::string reason =
+        std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)).what();
+    SetFailureSink(StderrFailureSink("mjpgplayer"));
+    testing::internal::CaptureStderr();
+    SetWorkerStartHook([] { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); });
+    Manager.RequestList();
+    SetWorkerStartHook(nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "mjpgplayer: list request: starting its worker: " + reason + "\n");
+    ASSERT_EQ(Events.size(), 1u);
+    EXPECT_EQ(Events[0], "error -102 " + reason);
+    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_EQ(Manager.RequestState, rsIdle);
+
+    // An answer cut short: -101, and the reason in the log.
+    const std::string answer = "12|3|Camera|2007-11-15 10:00:00|||704x576|25|3|\r\n";
+    const std::string listFile = (Folder.Path() / "list.txt").string();
+    std::ofstream(listFile, std::ios::binary) << answer;
+    Serve({"--list-file", listFile, "--cut-body", "10", "--only", "list"});
+    Events.clear();
+    testing::internal::CaptureStderr();
+    ListAndWait();
+    const std::string written = testing::internal::GetCapturedStderr();
+    SetFailureSink(nullptr);
+    EXPECT_EQ(written, "mjpgplayer: list request: запрос не выполнен: сервер закрыл соединение, не передав ответ "
+                       "целиком\n");
+    ASSERT_EQ(Events.size(), 1u);
+    EXPECT_TRUE(StartsWith(Events[0], "error -101")) << Events[0];
+
+    // A list stopped by the program is no failure: nothing in the log.
+    Serve({"--stall", "--only", "list"});
+    SetFailureSink(StderrFailureSink("mjpgplayer"));
+    testing::internal::CaptureStderr();
+    Manager.RequestList();
+    ASSERT_TRUE(Server->WaitForRequests(1));
+    Manager.StopAllRequests();
+    SetFailureSink(nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }

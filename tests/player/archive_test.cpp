@@ -106,7 +106,7 @@ protected:
 
     void ExpectIdleAndEmpty()
     {
-        EXPECT_EQ(Form.PendingFragment, nullptr);
+        EXPECT_FALSE(Form.PendingFragment);
         EXPECT_FALSE(Form.Image);
         EXPECT_FALSE(Form.Loading);
         EXPECT_FALSE(Form.actCancelLoad->isVisible());
@@ -311,7 +311,7 @@ TEST_F(ArchivePlayerTest, AFetchAnsweredWith404IsReportedInTwoLinesAndEmptiesThe
     // A fragment on screen before the fetch goes too.
     ASSERT_TRUE(LoadInto(Form, Frames(3)));
     OpenRow(0);
-    EXPECT_EQ(Form.PendingFragment, Manager.FragmentAt(0));
+    EXPECT_EQ(Form.PendingFragment, Manager.KeyOf(*Manager.FragmentAt(0)));
     EXPECT_TRUE(Form.Loading);
     ASSERT_TRUE(WaitUntil([&] { return !Form.Loading; }));
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
@@ -369,7 +369,7 @@ TEST_F(ArchivePlayerTest, EscDuringAStalledFetchEndsTheWaitSilently)
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_TRUE(Dialogs.Messages.empty());
     EXPECT_EQ(Manager.FindVideoRequest(12, 2), nullptr);
-    EXPECT_EQ(Manager.FragmentAt(1)->Data->Size(), 0);
+    EXPECT_EQ(Manager.FragmentAt(1)->Data.Size(), 0);
     // Esc with nothing pending does nothing.
     Form.actCancelLoadExecute();
     EXPECT_EQ(Form.State, psEmpty);
@@ -383,20 +383,20 @@ TEST_F(ArchivePlayerTest, ASecondRequestWhileOneIsPendingIsNotWaitedForNorPlayed
     TFragment* first = Manager.FragmentAt(0);
     TFragment* second = Manager.FragmentAt(1);
     OpenRow(0);
-    ASSERT_EQ(Form.PendingFragment, first);
+    ASSERT_EQ(Form.PendingFragment, Manager.KeyOf(*first));
     Manager.FetchFragment(second, false);
-    EXPECT_EQ(Form.PendingFragment, first);
+    EXPECT_EQ(Form.PendingFragment, Manager.KeyOf(*first));
 
     // Both arrived and the first one's playing (queued after its
     // completion) has run.
     ASSERT_TRUE(WaitUntil([&] {
-        return first->Data->Size() > 0 && second->Data->Size() > 0 && Form.DeliveredFragment == nullptr &&
+        return first->Data.Size() > 0 && second->Data.Size() > 0 && !Form.DeliveredFragment &&
                !IsPlaying(Form.State);
     }));
     EXPECT_EQ(Form.Issue, first->Issue);
     EXPECT_EQ(Form.SerialNumber, first->SerialNumber);
     EXPECT_TRUE(Form.Image);
-    EXPECT_EQ(Form.PendingFragment, nullptr);
+    EXPECT_FALSE(Form.PendingFragment);
     EXPECT_FALSE(Form.Loading);
     EXPECT_TRUE(Dialogs.Messages.empty());
 }
@@ -417,7 +417,7 @@ TEST_F(ArchivePlayerTest, AFetchedFragmentIsPlayedAndOpeningItAgainPlaysItWithou
     EXPECT_TRUE(Form.Image);
     EXPECT_EQ(Form.Issue, 2);
     EXPECT_EQ(LoggedLines().size(), requests);
-    EXPECT_EQ(Form.PendingFragment, nullptr);
+    EXPECT_FALSE(Form.PendingFragment);
 }
 
 TEST_F(ArchivePlayerTest, TheStartTimerFetchesAndPlaysTheFirstFragment)
@@ -428,7 +428,7 @@ TEST_F(ArchivePlayerTest, TheStartTimerFetchesAndPlaysTheFirstFragment)
     Form.Timer1->start();
     Form.Timer1Timer();
     EXPECT_FALSE(Form.Timer1->isActive());
-    EXPECT_EQ(Form.PendingFragment, Manager.FragmentAt(0));
+    EXPECT_EQ(Form.PendingFragment, Manager.KeyOf(*Manager.FragmentAt(0)));
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading; }));
     EXPECT_EQ(Form.Issue, 1);
 }
@@ -481,14 +481,14 @@ TEST_F(ArchivePlayerTest, APendingFragmentFreedByANewListEndsTheWaitLikeACancel)
     // meanwhile a fragment of the old list is opened.
     Manager.RequestList();
     OpenRow(0);
-    ASSERT_NE(Form.PendingFragment, nullptr);
+    ASSERT_TRUE(Form.PendingFragment);
     ASSERT_TRUE(Form.Loading);
     ASSERT_TRUE(WaitUntil([&] { return Manager.RequestState == rsIdle && Manager.FragmentCount() == 2; }));
     ExpectIdleAndEmpty();
     EXPECT_EQ(Form.State, psEmpty);
     // Its video lands in the new list's record and is not played.
-    ASSERT_TRUE(WaitUntil([&] { return Manager.FragmentAt(0)->Data->Size() > 0; }));
-    EXPECT_EQ(Form.DeliveredFragment, nullptr); // nothing handed over to play later
+    ASSERT_TRUE(WaitUntil([&] { return Manager.FragmentAt(0)->Data.Size() > 0; }));
+    EXPECT_FALSE(Form.DeliveredFragment); // nothing handed over to play later
     EXPECT_FALSE(Form.Image);
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_TRUE(Dialogs.Messages.empty());
@@ -558,7 +558,7 @@ TEST_F(ArchivePlayerTest, AFetchedFragmentIsPlayedOnlyAfterItsWorkersCompletionR
         loadedInsideCompletion = static_cast<bool>(Form.Image);
         playingInsideCompletion = IsPlaying(Form.State);
         EXPECT_TRUE(Form.Loading); // still waiting, and still cancellable
-        EXPECT_EQ(Form.DeliveredFragment, fragment);
+        EXPECT_EQ(Form.DeliveredFragment, Manager.KeyOf(*fragment));
     };
     OpenRow(0);
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading && !IsPlaying(Form.State); }));
@@ -599,8 +599,8 @@ TEST_F(ArchivePlayerTest, EscBeforeAnArrivedVideoIsPlayedCancelsItWhicheverCameF
         QCoreApplication::processEvents(); // a queued playing, if any, runs now
         ExpectIdleAndEmpty();
         EXPECT_EQ(Form.State, psEmpty);
-        EXPECT_EQ(Form.DeliveredFragment, nullptr);
-        EXPECT_GT(Manager.FragmentAt(0)->Data->Size(), 0);
+        EXPECT_FALSE(Form.DeliveredFragment);
+        EXPECT_GT(Manager.FragmentAt(0)->Data.Size(), 0);
         EXPECT_TRUE(Dialogs.Messages.empty());
         Manager.OnVideoLoaded = inner;
     }
@@ -647,7 +647,7 @@ TEST_F(ArchivePlayerTest, OpeningAFetchedRowWhileANewListArrivesFetchesNothingMo
                   return line.rfind("GET /video", 0) == 0;
               }),
               videoRequests);
-    EXPECT_EQ(Form.PendingFragment, nullptr);
+    EXPECT_FALSE(Form.PendingFragment);
     EXPECT_FALSE(Form.Loading);
     EXPECT_FALSE(Manager.RequestsRunning());
 }
@@ -666,6 +666,22 @@ TEST_F(ArchivePlayerTest, AFetchWhoseWorkerCannotStartEndsTheWaitWithAMessage)
     EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Не могу загрузить видеофрагмент!\n"
                                                        "Недостаточно ресурсов системы (памяти или потоков) для запроса."));
     EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+}
+
+TEST_F(ArchivePlayerTest, AListWhoseWorkerCannotStartShowsAMessage)
+{
+    AddFragments(1);
+    Serve();
+    SetWorkerStartHook([] { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); });
+    Manager.RequestList();
+    SetWorkerStartHook(nullptr);
+    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_EQ(Manager.RequestState, rsIdle);
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Не могу загрузить список видеофрагментов!\n"
+                                                       "Недостаточно ресурсов системы (памяти или потоков) для запроса."));
+    EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
+    EXPECT_TRUE(Server->Requests().empty());
 }
 
 // ---- The same over https, with an authority the test makes ----
@@ -801,5 +817,5 @@ TEST_F(ArchivePlayerTlsTest, EscDuringAStalledFetchOverTlsEndsTheWaitSilently)
     ExpectIdleAndEmpty();
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_TRUE(Dialogs.Messages.empty());
-    EXPECT_EQ(Manager.FragmentAt(1)->Data->Size(), 0);
+    EXPECT_EQ(Manager.FragmentAt(1)->Data.Size(), 0);
 }

@@ -220,7 +220,7 @@ TEST_F(PlayerTest, LoadFragmentRemembersTheArchiveRecordUntilTheNextLoad)
     TFragment fragment;
     fragment.SerialNumber = 17;
     fragment.Issue = 3;
-    fragment.Data->CopyFrom(*BuildFragment(Frames(3)), 0); // left at its end: the load rewinds it
+    fragment.Data = TSharedBytes::Take(*BuildFragment(Frames(3)));
     ASSERT_TRUE(Form.LoadFragment(&fragment));
     EXPECT_EQ(Form.SerialNumber, 17);
     EXPECT_EQ(Form.Issue, 3);
@@ -236,7 +236,7 @@ TEST_F(PlayerTest, LoadFragmentRemembersTheArchiveRecordUntilTheNextLoad)
     // A record whose stream is not a fragment: false, and the numbers stay -1.
     TFragment broken;
     broken.SerialNumber = 5;
-    broken.Data->WriteString("not a fragment");
+    broken.Data = TSharedBytes::Copy("not a fragment", 14);
     EXPECT_FALSE(Form.LoadFragment(&broken));
     EXPECT_EQ(Form.SerialNumber, -1);
 }

@@ -51,7 +51,7 @@ QByteArray ReadAll(const QString& path)
 
 QByteArray FrameBytes(const TMJPGFrame* frame)
 {
-    return QByteArray(reinterpret_cast<const char*>(frame->Data->Memory()), static_cast<qsizetype>(frame->Data->Size()));
+    return QByteArray(reinterpret_cast<const char*>(frame->Bytes().Memory()), static_cast<qsizetype>(frame->Bytes().Size()));
 }
 
 class SnapshotTest : public PlayerTest {

@@ -94,7 +94,7 @@ TEST_F(SpeedTest, TheSpeedStaysWhenAnotherFragmentIsOpened)
     ExpectSpeed("×4");
     TFragment fetched;
     auto bytes = BuildFragment(Frames(2));
-    fetched.Data->CopyFrom(*bytes, 0);
+    fetched.Data = TSharedBytes::Take(*bytes);
     ASSERT_TRUE(Form.LoadFragment(&fetched));
     ExpectSpeed("×4");
     ASSERT_TRUE(Form.LoadFile(WriteFragmentFile(QStringLiteral("speed.mjpg"), Frames(2))));

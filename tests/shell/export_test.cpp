@@ -1,11 +1,16 @@
 // "Экспорт видео..." in the main window: where it stands and when it is
 // enabled, the real dialogs it shows (save dialog, export parameters,
 // progress, messages) and what it writes.
+#include "archive/qtcompletion/guicompletion.h"
+#include "archivefixtures.h"
+#include "demoserverprocess.h"
 #include "fakedialogs.h"
+#include "fixtures/files.h"
 #include "fragmentfiles.h"
 #include "modalprobe.h"
 #include "overridecursor.h"
 #include "passobserver.h"
+#include "manager/gui/vmanagerform.h"
 #include "player/vplayerform.h"
 #include "shell/exportform.h"
 #include "shell/mainform.h"
@@ -14,11 +19,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -26,6 +33,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -287,4 +296,208 @@ TEST_F(ExportCommandTest, LongExportShowsProgressAndCancelLeavesNoFile)
     ASSERT_EQ(dialogs.Messages.size(), 1u);
     EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("Видеофрагмент экспортирован."));
     EXPECT_EQ(FolderEntries(out.path()), (QStringList{QStringLiteral("a.avi"), QStringLiteral("a.avi.sha256")}));
+}
+
+// While the export runs its window answers: Esc stops it and leaves
+// nothing; closing the program asks whether to stop it or wait for it.
+TEST_F(ExportCommandTest, EscOrClosingTheProgramDuringAnExport)
+{
+    Open(WriteFragmentFile(QStringLiteral("running.mjpg"), Plan(std::vector<bool>(200, true))));
+    Form.ExportProgressBytes = 0;
+    Form.show();
+    const QString question = QStringLiteral("Экспорт видеофрагмента не закончен.\n"
+                                            "Прервать экспорт? (\"Нет\" - дождаться его окончания)");
+    struct TCase {
+        const char* Name;
+        bool Close;
+        TModalResult Answer; // to the question, when closing
+        bool Written;
+    } const cases[] = {
+        {"esc", false, mrNone, false},
+        {"close, stop it", true, mrYes, false},
+        {"close, wait for it", true, mrNo, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QTemporaryDir out;
+        TFakeDialogs dialogs;
+        dialogs.FileAnswers.push_back(out.filePath(QStringLiteral("a.mkv")));
+        if (c.Close)
+            dialogs.MessageAnswers.push_back(c.Answer);
+        AnswerParameters(0, 199, true);
+        struct TOnProgress : QObject {
+            std::function<void(QProgressDialog*)> Shown;
+            bool eventFilter(QObject* watched, QEvent* event) override
+            {
+                auto* progress = qobject_cast<QProgressDialog*>(watched);
+                if (progress && event->type() == QEvent::Show && Shown) {
+                    QMetaObject::invokeMethod(progress, [progress, shown = Shown] { shown(progress); },
+                                              Qt::QueuedConnection);
+                    Shown = nullptr;
+                }
+                return false;
+            }
+        } filter;
+        filter.Shown = [&](QProgressDialog* progress) {
+            if (c.Close)
+                Form.close();
+            else
+                QTest::keyClick(progress, Qt::Key_Escape);
+        };
+        qApp->installEventFilter(&filter);
+        Form.actFileExport->trigger();
+        qApp->removeEventFilter(&filter);
+
+        EXPECT_FALSE(Form.Exporting());
+        if (c.Close) {
+            ASSERT_EQ(dialogs.Messages.size(), 1u); // the question alone: an ending program says no more
+            EXPECT_EQ(dialogs.Messages[0].Text, question);
+            EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Question);
+            EXPECT_EQ(dialogs.Messages[0].Buttons, mbYes | mbNo);
+            EXPECT_TRUE(Form.Terminated);
+            EXPECT_FALSE(Form.isVisible());
+        } else {
+            EXPECT_TRUE(dialogs.Messages.empty());
+            EXPECT_FALSE(Form.Terminated);
+        }
+        EXPECT_EQ(FolderEntries(out.path()),
+                  c.Written ? (QStringList{QStringLiteral("a.mkv"), QStringLiteral("a.mkv.sha256")}) : QStringList{});
+        Form.Terminated = false;
+        Form.show();
+    }
+}
+
+// A fetched fragment exported with its manifest while the answer of a new
+// list arrives: the list replaces the manager's records during the export,
+// and the manifest still names the bytes the server sent.
+TEST(ArchiveExport, AListCompletingDuringTheExportOfAFetchedFragmentLeavesTheTrueDigest)
+{
+    TGuiCompletion completion;
+    fixture::TScratchFolder folder;
+    const std::string served = WriteSmallFragment(folder.Path() / "12-3.mjpg", {.Frames = 10});
+    // List answers come a second late: time for the export to begin.
+    TDemoServerProcess server(folder.Path(), {"--delay", "1000", "--only", "list"});
+    TArchiveSettings settings;
+    settings.Host = "127.0.0.1";
+    settings.Port = server.Port();
+    TMainForm form(settings);
+    form.ExportProgressBytes = 0;
+    TVPlayerForm& player = *VPlayerForm;
+    TVManagerForm& manager = *player.Manager;
+    manager.AutoLoadVideo = false;
+
+    // Listed, fetched and opened, as a double click on its row does.
+    manager.RequestList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.FragmentCount() == 1; }, 20000));
+    manager.lvFragmentsList->setCurrentItem(manager.lvFragmentsList->topLevelItem(0));
+    manager.OpenSelected();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.Image && player.SerialNumber == 12; }, 20000));
+    player.actStop->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.actFileExport->isEnabled(); }, 20000));
+
+    // Another fragment is listed by a request on its way when the export begins.
+    WriteSmallFragment(folder.Path() / "12-4.mjpg", {.Frames = 5, .Event = EncodeDateTime(2007, 11, 15, 9, 50, 0)});
+    const uint64_t generation = manager.ListGeneration();
+    const size_t logged = server.Requests().size();
+    manager.RequestList();
+    ASSERT_TRUE(server.WaitForRequests(logged + 1));
+
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("fetched.mkv"));
+    TFakeDialogs dialogs;
+    dialogs.FileAnswers.push_back(path);
+    AnswerParameters(0, 9, true);
+    // Once the progress window is up, the list's answer is let in while the
+    // export runs: the record the export came from is freed.
+    bool listedDuringExport = false;
+    struct TOnProgress : QObject {
+        std::function<void()> Shown;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (qobject_cast<QProgressDialog*>(watched) && event->type() == QEvent::Show && Shown) {
+                QMetaObject::invokeMethod(watched, Shown, Qt::QueuedConnection);
+                Shown = nullptr;
+            }
+            return false;
+        }
+    } filter;
+    filter.Shown = [&] {
+        listedDuringExport = QTest::qWaitFor(
+            [&] { return manager.ListGeneration() != generation && manager.FragmentCount() == 2; }, 20000);
+    };
+    qApp->installEventFilter(&filter);
+    form.actFileExport->trigger();
+    qApp->removeEventFilter(&filter);
+
+    EXPECT_TRUE(listedDuringExport);
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("Видеофрагмент экспортирован."));
+    QFile manifest(path + QStringLiteral(".sha256"));
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    const QByteArray digest =
+        QCryptographicHash::hash(QByteArray::fromStdString(served), QCryptographicHash::Sha256).toHex();
+    const QByteArray text = manifest.readAll();
+    EXPECT_TRUE(text.contains("# fragment (no file): sha256 " + digest + "\n")) << text.toStdString();
+    // The player still shows the fragment it fetched.
+    EXPECT_EQ(player.SerialNumber, 12);
+    EXPECT_EQ(player.Session().Bytes().Size(), static_cast<int64_t>(served.size()));
+}
+
+// "Часовой пояс записи" proposes this computer's offset at the event's date
+// (summer time included); what is chosen reaches the file and the manifest.
+TEST_F(ExportCommandTest, TheRecordersZoneDefaultsToThisComputersOffsetAtTheEventsDate)
+{
+    const QByteArray savedZone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Moscow"); // +04:00 in the summer of 2010, +03:00 in its winter
+    tzset();
+    struct TZoneCase {
+        const char* Time;
+        QString Proposed;
+        int Choice;   // the offset chosen; 1: the proposal left as it is
+        bool Unknown; // "Не известен" chosen
+        std::string TimesLine;
+    };
+    const TZoneCase cases[] = {
+        {"15.07.2010 12:00:00", QStringLiteral("UTC+04:00"), 1, false,
+         "# times: the recorder's local time, UTC+04:00 (this computer's offset at the event's date, in the export dialog)"},
+        {"15.01.2010 12:00:00", QStringLiteral("UTC+03:00"), 1, false,
+         "# times: the recorder's local time, UTC+03:00 (this computer's offset at the event's date, in the export dialog)"},
+        {"15.01.2010 12:00:00", QStringLiteral("UTC+03:00"), -300, false,
+         "# times: the recorder's local time, UTC-05:00 (chosen in the export dialog)"},
+        {"15.01.2010 12:00:00", QStringLiteral("UTC+03:00"), 0, true,
+         "# times: the recorder's local time, UTC offset not known"},
+    };
+    for (const TZoneCase& c : cases) {
+        SCOPED_TRACE(c.Time);
+        TFragmentPlan plan = Plan({true, true});
+        plan.Time = c.Time;
+        Open(WriteFragmentFile(QStringLiteral("zone.mjpg"), plan));
+        QTemporaryDir out;
+        TFakeDialogs dialogs;
+        dialogs.FileAnswers.push_back(out.filePath(QStringLiteral("a.mkv")));
+        QString proposed, label;
+        WhenModalIs<TExportForm>([&](TExportForm* form) {
+            proposed = form->cmbTimeZone->currentText();
+            for (QLabel* l : form->findChildren<QLabel*>())
+                if (l->buddy() == form->cmbTimeZone)
+                    label = l->text();
+            if (c.Unknown)
+                form->cmbTimeZone->setCurrentIndex(0);
+            else if (c.Choice != 1)
+                form->cmbTimeZone->setCurrentIndex(form->cmbTimeZone->findData(c.Choice));
+            form->btnOK->click();
+        });
+        Form.actFileExport->trigger();
+        EXPECT_EQ(label, QStringLiteral("Часовой пояс записи:"));
+        EXPECT_EQ(proposed, c.Proposed);
+        QFile manifest(out.filePath(QStringLiteral("a.mkv.sha256")));
+        ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(manifest.readAll().toStdString().find("\n" + c.TimesLine + "\n") != std::string::npos)
+            << c.TimesLine;
+    }
+    if (savedZone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", savedZone);
+    tzset();
 }

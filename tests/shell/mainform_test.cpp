@@ -316,3 +316,28 @@ TEST_F(MainFormTest, AWaitCursorWhileAFragmentLoads)
     Open(MissingPath(QStringLiteral("gone.mjpg")));        // and when the load fails
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
+
+// The third panel names the frame on screen and when it was taken; the two
+// panels before it keep their texts and widths.
+TEST_F(MainFormTest, TheThirdPanelShowsTheFrameOnScreen)
+{
+    Form.resize(800, 600);
+    Form.show();
+    EXPECT_TRUE(Form.StatusPanel2->text().isEmpty());
+    const QString path = WriteFragmentFile(QStringLiteral("panel.mjpg"), PlayableFragment());
+    Open(path);
+    const QString first = Form.StatusPanel2->text();
+    EXPECT_TRUE(first.startsWith(QStringLiteral("Кадр 0 из "))) << first.toStdString();
+    EXPECT_EQ(first, VPlayerForm->FrameText());
+    VPlayerForm->actNextFrame->trigger();
+    EXPECT_EQ(Form.StatusPanel2->text(), VPlayerForm->FrameText());
+    EXPECT_NE(Form.StatusPanel2->text(), first);
+    EXPECT_EQ(Form.StatusPanel0->text(), QStringLiteral("Файл"));
+    EXPECT_EQ(Form.StatusPanel0->width(), 50);
+    EXPECT_EQ(Form.StatusPanel1->text(), path);
+    EXPECT_GE(Form.StatusPanel1->width(), 50);
+    // A label of its own, to the right of the other two.
+    EXPECT_GT(Form.StatusPanel2->x(), Form.StatusPanel1->x());
+    VPlayerForm->CloseFragment();
+    EXPECT_TRUE(Form.StatusPanel2->text().isEmpty());
+}

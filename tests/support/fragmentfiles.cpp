@@ -22,10 +22,11 @@ QString TestFolder()
 
 std::string FragmentBytes(const TFragmentPlan& plan)
 {
+    const std::string time = plan.Time.empty() ? std::string(fixture::ZeroTime) : plan.Time;
     fixture::TFragmentBuilder fragment({.Camera = "1",
-                                        .Event = fixture::ZeroTime,
-                                        .Begin = fixture::ZeroTime,
-                                        .End = fixture::ZeroTime,
+                                        .Event = time,
+                                        .Begin = time,
+                                        .End = time,
                                         .Width = plan.Width,
                                         .Height = plan.Height,
                                         .FPS = plan.FPS,

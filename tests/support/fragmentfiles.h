@@ -19,6 +19,7 @@ struct TFragmentPlan {
     int32_t FPS = 2000;   // above 1000: one frame on every pass of the playback loop
     std::vector<bool> Frames; // true: the frame carries a picture
     std::vector<int> Garbage; // indexes of frames whose bytes are not a JPEG picture
+    std::string Time;         // event, begin and end ("dd.mm.yyyy hh:nn:ss"); empty: the zero date
 };
 
 std::string FragmentBytes(const TFragmentPlan& plan);

@@ -83,6 +83,8 @@ TEST(MjpgtoolExport, FailuresHaveTheirStatusAndLeaveNoFile)
         {"range past the end", {"{d}/in.mjpg", "{d}/out.mkv", "--to", "5"}, 2, "вне фрагмента"},
         {"range turned round", {"{d}/in.mjpg", "{d}/out.mkv", "--from", "3", "--to", "1"}, 2, "вне фрагмента"},
         {"not a number", {"{d}/in.mjpg", "{d}/out.mkv", "--from", "x"}, 2, "неверный номер кадра"},
+        {"offset without a sign", {"{d}/in.mjpg", "{d}/out.mkv", "--utc-offset", "03:00"}, 2, "неверное смещение"},
+        {"offset past +14:00", {"{d}/in.mjpg", "{d}/out.mkv", "--utc-offset", "+15:00"}, 2, "неверное смещение"},
         {"no frame with data", {"{d}/empty.mjpg", "{d}/out.mkv", "--manifest"}, 1, "нет ни одного кадра с данными"},
         {"range without data", {"{d}/in.mjpg", "{d}/out.avi", "--from", "4", "--to", "4"}, 1,
          "нет ни одного кадра с данными"},
@@ -123,4 +125,21 @@ TEST(MjpgtoolExport, CtrlCLeavesNoFileAndTheOldOneUntouched)
     EXPECT_EQ(r.Status, 130) << r.Err;
     EXPECT_EQ(EntryNames(dir.Path()), (std::vector<std::string>{"in.mjpg", "out.mkv"}));
     EXPECT_EQ(ReadFileBytes(dir / "out.mkv"), "old");
+}
+
+TEST(MjpgtoolExport, UtcOffsetTurnsTheLocalTimesIntoUtc)
+{
+    REQUIRE_OUTSIDE_TOOL(HaveProgram("ffprobe"), "ffprobe (Debian package ffmpeg)");
+    TScratchFolder dir;
+    WriteFragment(dir / "in.mjpg", 3); // event 05.03.2007 14:02:09, the recorder's clock
+    const TToolResult r =
+        RunTool({"export", dir / "in.mjpg", dir / "out.mkv", "--utc-offset", "+03:00", "--manifest"});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const auto [status, probe] = RunShell("ffprobe -v error -show_entries format_tags=creation_time -of "
+                                          "default=noprint_wrappers=1 '" + (dir / "out.mkv") + "'");
+    ASSERT_EQ(status, 0) << probe;
+    EXPECT_EQ(probe, "TAG:creation_time=2007-03-05T11:02:09.000000Z\n");
+    const std::string manifest = ReadFileBytes(dir / "out.mkv.sha256");
+    EXPECT_NE(manifest.find("\n# times: the recorder's local time, UTC+03:00 (--utc-offset)\n"), std::string::npos)
+        << manifest;
 }

@@ -30,6 +30,10 @@ constexpr TOption kExportOptions[] = {
     {.Name = "manifest",
      .Help = "рядом записать OUT.sha256: SHA-256 видео, исходного\n"
              "фрагмента и каждого кадра (проверка: sha256sum -c)"},
+    {.Name = "utc-offset", .Value = "±ЧЧ:ММ",
+     .Help = "смещение часов регистратора от UTC (например +03:00):\n"
+             "время в UTC в метаданных; без него время записи -\n"
+             "местное время регистратора, и видео так и помечено"},
 };
 
 constexpr TOption kArchiveListOptions[] = {
@@ -58,7 +62,7 @@ constexpr TCommand kCommandTable[] = {
     {"pack", "[параметры] OUT JPEG...", "фрагмент из файлов JPEG; ширина и высота берутся из первого файла",
      kPackOptions, RunPack},
     {"rewrite", "IN OUT", "загрузить фрагмент и сохранить его заново", {}, RunRewrite},
-    {"export", "IN OUT.mkv|OUT.avi [--from N] [--to M] [--manifest]",
+    {"export", "IN OUT.mkv|OUT.avi [--from N] [--to M] [--manifest] [--utc-offset ±ЧЧ:ММ]",
      "кадры фрагмента без перекодирования, байт в байт, в видео Matroska\n"
      "или AVI (по расширению OUT)",
      kExportOptions, RunExport},

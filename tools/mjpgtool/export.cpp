@@ -1,5 +1,6 @@
 // mjpgtool export: a fragment (or frames of it) copied into Matroska or AVI
-// without touching a byte of any picture, with a manifest when asked.
+// without touching a byte of any picture, with a manifest when asked; the
+// recorder's UTC offset, when given, turns its local times into UTC.
 #include "archiverequest.h"
 #include "commandline.h"
 #include "commands.h"
@@ -25,6 +26,12 @@ int RunExport(const TArguments& cl)
     options.To = static_cast<int32_t>(cl.Number("to").value_or(-1));
     options.Manifest = cl.Has("manifest");
     options.SourcePath = in;
+    if (const auto offset = cl.Value("utc-offset")) {
+        options.Zone.UtcOffsetMinutes = ParseUtcOffset(*offset);
+        if (!options.Zone.UtcOffsetMinutes)
+            throw EUsageError("неверное смещение --utc-offset \"" + *offset + "\" (нужно ±ЧЧ:ММ, например +03:00)");
+        options.Zone.Source = "--utc-offset";
+    }
 
     const auto image = LoadFragmentFile(in);
     if (!image->Header->IsValid()) {

@@ -58,13 +58,14 @@ void TVManagerForm::RequestList(TDateTime begin, TDateTime end)
         started->Start();
     } catch (...) {
         // No thread for it: no request runs, and none is waited for. The
-        // caller gets the failure.
-        NoteCurrentFailure("list request: starting its worker");
+        // user hears of it as of a video request that cannot start.
+        const std::string reason = CurrentFailureText();
+        NoteFailure("list request: starting its worker", reason);
         Requests.erase(started);
         delete started;
         if (Requests.empty())
             RequestState = rsIdle;
-        throw;
+        RaiseEvent(OnRequestError, this, static_cast<int>(rrNoResources), reason);
     }
 }
 
@@ -117,6 +118,8 @@ void TVManagerForm::ListRequestFinished(TWorkerThread* sender)
     Clear();
     Requests.erase(worker);
     if (worker->ResultCode != rrOK) {
+        if (worker->ResultCode == rrRequestFailed && !worker->StopRequested())
+            NoteFailure("list request", worker->FailureText);
         RaiseEvent(OnRequestError, this, worker->ResultCode, worker->ResponseText);
         return;
     }
@@ -227,7 +230,7 @@ void TVManagerForm::OpenSelected()
         if (!row)
             return;
         TFragment* fragment = FragmentOf(row);
-        const bool fetched = fragment && fragment->Data->Size() != 0;
+        const bool fetched = fragment && !fragment->Data.Empty();
         const uint64_t generation = FListGeneration;
         if (OnFragmentOpen)
             OnFragmentOpen(this, fragment);
@@ -271,10 +274,10 @@ void TVManagerForm::VideoRequestFinished(TWorkerThread* sender)
     TFragment* fragment = targeted && target ? target : FindFragment(worker->SerialNumber, worker->Issue);
     if (!fragment)
         return;
-    // Moved, not copied, and only into an empty Data: a fragment fetched
-    // before keeps its video.
-    if (TEnhMemoryStream* body = worker->GetBody(); body && fragment->Data->Size() == 0)
-        fragment->Data->TakeFrom(*body);
+    // Taken over, not copied, and only into an empty Data: a fragment
+    // fetched before keeps its video.
+    if (TEnhMemoryStream* body = worker->GetBody(); body && fragment->Data.Empty())
+        fragment->Data = TSharedBytes::Take(*body);
     RaiseEvent(OnVideoLoaded, this, fragment);
 }
 

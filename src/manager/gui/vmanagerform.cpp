@@ -193,6 +193,27 @@ TFragment* TVManagerForm::FindFragment(int32_t serialNumber, int32_t issue) cons
     return nullptr;
 }
 
+TFragmentKey TVManagerForm::KeyOf(const TFragment& fragment) const
+{
+    return {fragment.SerialNumber, fragment.Issue, FListGeneration};
+}
+
+TFragment* TVManagerForm::FragmentOf(const TFragmentKey& key) const
+{
+    if (key.Generation != FListGeneration)
+        return nullptr;
+    // Of records listed twice, one that has been fetched.
+    TFragment* first = nullptr;
+    for (const auto& fragment : Fragments)
+        if (fragment->Matches(key.SerialNumber, key.Issue)) {
+            if (!fragment->Data.Empty())
+                return fragment.get();
+            if (!first)
+                first = fragment.get();
+        }
+    return first;
+}
+
 void TVManagerForm::Clear()
 {
     RaiseEvent(OnFragmentsClearing, this);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "core/datetime.h"
+#include "manager/fragment.h"
 #include "manager/listcolumns.h"
 
 #include <QString>
@@ -73,8 +74,9 @@ public:
     std::function<void(TVManagerForm* sender, TFragment* fragment)> OnVideoRequest;
     std::function<void(TVManagerForm* sender, TFragment* fragment)> OnVideoLoaded;
     std::function<void(TVManagerForm* sender, int code, const std::string& message)> OnRequestError;
-    // Raised by Clear before it frees the fragments: whoever holds a pointer
-    // to one of them lets go of it now.
+    // Raised by Clear before it replaces the list: a wait for one of its
+    // fragments ends. (Nobody outside holds a record: fragments are named
+    // by TFragmentKey and their bytes are shared.)
     std::function<void(TVManagerForm* sender)> OnFragmentsClearing;
 
     TListColumnsInfo ListColumns;  // columns of lvFragmentsList
@@ -90,6 +92,11 @@ public:
     void RequestList(TDateTime begin, TDateTime end);
     size_t FragmentCount() const { return Fragments.size(); }
     TFragment* FragmentAt(int64_t index) const;
+    // A record's key in the current list, and the record of a key: null
+    // once the list it was made in has been replaced, or no such record.
+    TFragmentKey KeyOf(const TFragment& fragment) const;
+    TFragment* FragmentOf(const TFragmentKey& key) const;
+    uint64_t ListGeneration() const { return FListGeneration; }
     void FetchFragment(TFragment* fragment, bool wait);
     TFragmentsGetVideo* FindVideoRequest(int32_t serialNumber, int32_t issue) const;
     void StopRequest(TFragmentsAction* worker);

@@ -186,8 +186,10 @@ void TPlaybackEngine::NextFrame()
 {
     if (!FImage)
         return;
-    if (SeekNextFrame())
+    if (SeekNextFrame()) {
         FHost.ShowFrame(FFramePos.CurrentFrame);
+        PrepareNeighbour(true);
+    }
     UpdateActions();
 }
 
@@ -195,9 +197,21 @@ void TPlaybackEngine::PriorFrame()
 {
     if (!FImage)
         return;
-    if (SeekPriorFrame())
+    if (SeekPriorFrame()) {
         FHost.ShowFrame(FFramePos.CurrentFrame);
+        PrepareNeighbour(false);
+    }
     UpdateActions();
+}
+
+void TPlaybackEngine::PrepareNeighbour(bool forward)
+{
+    // The running loop decodes its own next frame.
+    if (IsPlaying(FState))
+        return;
+    int32_t index = FFramePos.Index;
+    if (forward ? StepForward(index) : StepBackward(index))
+        FHost.PrepareNeighbour(index);
 }
 
 void TPlaybackEngine::TrackBarChanged()
@@ -210,7 +224,8 @@ void TPlaybackEngine::TrackBarChanged()
     int32_t i = FFramePos.Index;
     const int32_t position = bar->Position();
     TMJPGFrame* frame = nullptr;
-    if (i < position)
+    const bool forward = i < position;
+    if (forward)
         frame = StepForward(i);
     else if (position < i)
         frame = StepBackward(i);
@@ -218,6 +233,8 @@ void TPlaybackEngine::TrackBarChanged()
         return;
     FFramePos.SetCurrent(i, frame);
     FHost.ShowFrame(FFramePos.CurrentFrame);
+    if (frame)
+        PrepareNeighbour(forward);
     UpdateActions();
 }
 

@@ -129,6 +129,9 @@ private:
     // False at the end of the fragment.
     bool AdvanceAtSpeed(TPace& pace, bool forward);
     void PrepareNextFrame(TPlayerState direction, const TPace& pace);
+    // After a step while not playing: the host may decode the frame a
+    // further step in the same direction shows.
+    void PrepareNeighbour(bool forward);
     // Waits for a message or until the next frame is due.
     void RestUntilDue(uint32_t intervalMs, TPace& pace);
     void ApplyStateToTrackBar(TPlayerState state);

@@ -18,6 +18,10 @@ public:
     // The frame the running loop shows next: a chance to decode it while the
     // loop waits.
     virtual void PrepareFrame(TMJPGFrame* frame) = 0;
+    // After a step: the frame at `index` is the one a further step in the
+    // same direction shows, a chance to decode it once the window is idle
+    // (by its index: the frame is looked up again then).
+    virtual void PrepareNeighbour(int32_t index) { (void)index; }
     virtual void ApplyAvailability(const TCommandAvailability& availability) = 0;
     // Executes the command's action: its handler runs only if the action is
     // enabled at that moment.

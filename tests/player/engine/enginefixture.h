@@ -74,6 +74,9 @@ public:
     std::vector<uint64_t> ShownAt;              // the clock's microseconds at each ShowFrame
     std::vector<uint32_t> Rests;                // the microseconds of each WaitForMessages
     std::vector<TMJPGFrame*> Prepared;          // each PrepareFrame
+    std::vector<int32_t> Neighbours;            // each PrepareNeighbour
+    // Shows and prepares in order: the frame index, negated minus one for a prepare.
+    std::vector<int32_t> Calls;
     std::map<TPlayerCommand, bool> Enabled;     // as the window's actions would be
     int Passes = 0;                             // ProcessMessages calls
     int StateChanges = 0;
@@ -88,10 +91,16 @@ public:
     void ShowFrame(TMJPGFrame* frame) override
     {
         Shown.push_back(IndexOf(frame));
+        Calls.push_back(IndexOf(frame));
         ShownAt.push_back(Time.NowMks);
         Time.Advance(ShowCostMks);
     }
-    void PrepareFrame(TMJPGFrame* frame) override { Prepared.push_back(frame); }
+    void PrepareFrame(TMJPGFrame* frame) override
+    {
+        Prepared.push_back(frame);
+        Calls.push_back(-1 - IndexOf(frame));
+    }
+    void PrepareNeighbour(int32_t index) override { Neighbours.push_back(index); }
     void ApplyAvailability(const TCommandAvailability& availability) override
     {
         for (size_t i = 0; i < PlayerCommandCount; ++i)

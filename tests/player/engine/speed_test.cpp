@@ -163,3 +163,53 @@ TEST(PlaybackSpeedTest, StepsStopAtTheEndsOfTheList)
     EXPECT_EQ(SlowerSpeed(TPlaybackSpeed::Half), TPlaybackSpeed::Quarter);
     EXPECT_EQ(SlowerSpeed(TPlaybackSpeed::Quarter), TPlaybackSpeed::Quarter);
 }
+
+// The frame decoded ahead while the loop waits is the very frame it shows
+// next, forwards and backwards at every speed, over frames without data.
+TEST_F(EngineTest, TheFrameDecodedAheadIsTheFrameShownNext)
+{
+    std::vector<bool> frames = AllWithData(120);
+    for (size_t i = 5; i < frames.size(); i += 7)
+        frames[i] = false;
+    for (int s = static_cast<int>(TPlaybackSpeed::Quarter); s <= static_cast<int>(TPlaybackSpeed::Times16); ++s)
+        for (bool forward : {true, false}) {
+            const auto speed = static_cast<TPlaybackSpeed>(s);
+            SCOPED_TRACE(std::string(forward ? "forwards" : "backwards") + " at speed " + std::to_string(s));
+            Load(frames, 25);
+            if (!forward)
+                Engine.LastFrame();
+            Engine.SetSpeed(speed);
+            Host.Calls.clear();
+            forward ? Engine.Play() : Engine.PlayBack();
+            // Every picture after the first was prepared just before, and
+            // nothing else was prepared in between.
+            int32_t prepared = INT32_MIN;
+            int shown = 0;
+            for (int32_t call : Host.Calls) {
+                if (call < 0) {
+                    prepared = -1 - call;
+                    continue;
+                }
+                if (shown++ > 0) {
+                    EXPECT_EQ(call, prepared) << "picture " << shown;
+                }
+                prepared = INT32_MIN;
+            }
+            EXPECT_GT(shown, 3);
+        }
+}
+
+// A step while stopped names the frame a further step in the same direction
+// would show, passing over frames without data.
+TEST_F(EngineTest, AStepNamesItsNeighbourInItsDirection)
+{
+    Load({true, true, false, true, true, false, true});
+    Host.Neighbours.clear();
+    Engine.NextFrame();  // 1, then 3
+    Engine.NextFrame();  // 3, then 4
+    Engine.PriorFrame(); // 1, then 0
+    Engine.PriorFrame(); // 0, none
+    Engine.LastFrame();
+    Engine.PriorFrame(); // 4, then 3
+    EXPECT_EQ(Host.Neighbours, (std::vector<int32_t>{3, 4, 0, 3}));
+}

@@ -1,0 +1,245 @@
+// Reviewing a fragment: the preview above the slider, the frame's number and
+// time, pictures decoded at the size the view shows them while snapshots
+// keep the whole picture, neighbours decoded ahead of a step, and a held
+// step key that never builds a queue.
+#include "playerfixture.h"
+
+#include "fixtures/fragmentbuilder.h"
+#include "fixtures/framemaker.h"
+#include "player/sliderpreview.h"
+
+#include <QEnterEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+
+namespace {
+
+// `count` frames of 704 x 576 camera-like pictures at 25 fps from
+// 15.05.2024 10:30:00; the frames listed in `empty` carry no picture.
+std::unique_ptr<TMemoryStream> SceneFragment(int count, const std::vector<int>& empty = {})
+{
+    fixture::THeaderLines header;
+    header.Begin = "15.05.2024 10:30:00";
+    header.Width = 704;
+    header.Height = 576;
+    header.FPS = 25;
+    header.Frames = count;
+    fixture::TFragmentBuilder fragment(header);
+    for (int i = 0; i < count; ++i) {
+        const bool none = std::find(empty.begin(), empty.end(), i) != empty.end();
+        fragment.Part(none ? std::string() : fixture::MakeFrame({.Index = i, .Width = 704, .Height = 576,
+                                                                .Look = fixture::TFrameLook::Scene}));
+    }
+    return fragment.Stream();
+}
+
+void MoveOver(QSlider* slider, int x)
+{
+    const QPoint at(x, slider->height() / 2);
+    QMouseEvent move(QEvent::MouseMove, at, slider->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(slider, &move);
+}
+
+// The slider's x where a value lies: the first x whose value it is.
+int XOfValue(QSlider* slider, int value)
+{
+    for (int x = 0; x < slider->width(); ++x)
+        if (SliderValueAt(*slider, x) == value)
+            return x;
+    return -1;
+}
+
+class ReviewTest : public PlayerTest {
+protected:
+    void SetUp() override
+    {
+        Form.resize(800, 600);
+        ASSERT_TRUE(ShowActive());
+    }
+};
+
+} // namespace
+
+TEST_F(ReviewTest, ThePreviewShowsTheFrameUnderThePointer)
+{
+    auto stream = SceneFragment(30, {12});
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    TSliderPreview* preview = Form.FramePreview;
+    QSlider* slider = Form.trbFramePosition;
+    EXPECT_FALSE(preview->isVisible());
+
+    struct TRow {
+        int Value;
+        QString Text;
+        bool Picture;
+    } rows[] = {
+        {17, QStringLiteral("Кадр 17 · 15.05.2024 10:30:00.680"), true},
+        {29, QStringLiteral("Кадр 29 · 15.05.2024 10:30:01.160"), true},
+        {12, QStringLiteral("Кадр 12 · 15.05.2024 10:30:00.480"), false},
+        {0, QStringLiteral("Кадр 0 · 15.05.2024 10:30:00.000"), true},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Value);
+        const int x = XOfValue(slider, row.Value);
+        ASSERT_GE(x, 0);
+        MoveOver(slider, x);
+        ASSERT_TRUE(preview->isVisible());
+        EXPECT_EQ(preview->Index(), row.Value);
+        EXPECT_EQ(preview->lblText->text(), row.Text);
+        if (row.Picture) {
+            ASSERT_FALSE(preview->lblPicture->pixmap().isNull());
+            EXPECT_EQ(preview->lblPicture->pixmap().width(), TSliderPreview::PictureWidth);
+            EXPECT_TRUE(preview->lblPicture->text().isEmpty());
+        } else {
+            EXPECT_TRUE(preview->lblPicture->pixmap().isNull());
+            EXPECT_EQ(preview->lblPicture->text(), QStringLiteral("Нет изображения"));
+        }
+        // Above the slider, around the pointer.
+        const QRect sliderOnScreen(slider->mapToGlobal(QPoint(0, 0)), slider->size());
+        EXPECT_LE(preview->geometry().bottom(), sliderOnScreen.top());
+        // It never moves the position.
+        EXPECT_EQ(Form.FramePos.Index, 0);
+        EXPECT_EQ(slider->value(), 0);
+    }
+    // Each frame was decoded once, into a small picture.
+    EXPECT_GT(preview->CachedBytes(), 0u);
+    EXPECT_LE(preview->CachedBytes(), 4u * TSliderPreview::PictureWidth * 200 * 4);
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(slider, &leave);
+    EXPECT_FALSE(preview->isVisible());
+    EXPECT_EQ(preview->Index(), -1);
+
+    // Another fragment: nothing of the last one is kept.
+    Form.CloseFragment();
+    EXPECT_EQ(preview->CachedBytes(), 0u);
+    MoveOver(slider, XOfValue(slider, 0));
+    EXPECT_FALSE(preview->isVisible());
+}
+
+TEST_F(ReviewTest, ThePreviewWorksWhilePlaying)
+{
+    auto stream = SceneFragment(20);
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    std::vector<int> seen;
+    TPassObserver observer(Form.actStop, [&](int pass) {
+        if (pass == 3)
+            MoveOver(Form.trbFramePosition, XOfValue(Form.trbFramePosition, 15));
+        if (pass >= 3) {
+            EXPECT_EQ(Form.FramePreview->Index(), 15);
+        }
+        seen.push_back(Form.FramePos.Index);
+        if (pass == 6)
+            Form.actStop->trigger();
+    });
+    Form.SetSpeed(TPlaybackSpeed::Times16);
+    Form.actPlay->trigger();
+    EXPECT_FALSE(observer.TimedOut);
+    // Playback went its own way meanwhile.
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_GE(seen[i], seen[i - 1]);
+    Form.SetSpeed(TPlaybackSpeed::Normal);
+}
+
+TEST_F(ReviewTest, TheFrameTextFollowsTheFrameShown)
+{
+    EXPECT_TRUE(Form.FrameText().isEmpty());
+    std::vector<QString> texts;
+    const QObject listener; // declared after texts: disconnects before texts go
+    QObject::connect(&Form, &TVPlayerForm::FrameShown, &listener, [&] { texts.push_back(Form.FrameText()); });
+    auto stream = SceneFragment(30);
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    EXPECT_EQ(Form.FrameText(), QStringLiteral("Кадр 0 из 30 · 15.05.2024 10:30:00.000"));
+    Form.actNextFrame->trigger();
+    Form.actLastFrame->trigger();
+    EXPECT_EQ(Form.FrameText(), QStringLiteral("Кадр 29 из 30 · 15.05.2024 10:30:01.160"));
+    ASSERT_GE(texts.size(), 3u);
+    EXPECT_EQ(texts[texts.size() - 2], QStringLiteral("Кадр 1 из 30 · 15.05.2024 10:30:00.040"));
+    Form.CloseFragment();
+    EXPECT_TRUE(Form.FrameText().isEmpty());
+    EXPECT_TRUE(texts.back().isEmpty());
+}
+
+// Shown at half its size or less, a picture is decoded reduced; the snapshot
+// and the saved bytes stay whole.
+TEST_F(ReviewTest, ReducedPicturesOnScreenWholeOnesSaved)
+{
+    QTemporaryDir dir;
+    auto stream = SceneFragment(3);
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    struct TRow {
+        QAction* Zoom;
+        int Width;
+    } rows[] = {{Form.actZoom100, 704}, {Form.actZoom50, 352}, {Form.actZoom200, 704}, {Form.actZoom50, 352}};
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Zoom->objectName().toStdString());
+        row.Zoom->trigger();
+        EXPECT_EQ(Form.imgVideo->Picture().width(), row.Width);
+        Form.actNextFrame->trigger();
+        EXPECT_EQ(Form.imgVideo->Picture().width(), row.Width);
+        Form.actPriorFrame->trigger();
+    }
+    ASSERT_EQ(Form.imgVideo->Picture().width(), 352);
+    const QString bmp = dir.filePath(QStringLiteral("a.bmp"));
+    Dialogs.FileAnswers.push_back(bmp);
+    Form.actSaveFrame->trigger();
+    EXPECT_EQ(QImage(bmp).size(), QSize(704, 576));
+    const QString jpg = dir.filePath(QStringLiteral("a.jpg"));
+    Dialogs.FileAnswers.push_back(jpg);
+    Form.actSaveFrame->trigger();
+    QFile saved(jpg);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const std::string expected =
+        fixture::MakeFrame({.Index = 0, .Width = 704, .Height = 576, .Look = fixture::TFrameLook::Scene});
+    EXPECT_EQ(saved.readAll().toStdString(), expected);
+    // Drawn at their own size, pictures are whole again.
+    Form.actStretch->trigger();
+    Form.actNormalSize->trigger();
+    EXPECT_EQ(Form.imgVideo->Picture().width(), 704);
+}
+
+// After a step the frame a further step shows is decoded once the step's
+// picture is painted; the decoded pictures stay within their bound.
+TEST_F(ReviewTest, AStepDecodesItsNeighbourAfterThePaint)
+{
+    auto stream = SceneFragment(10, {3});
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    Form.actZoom100->trigger();
+    auto neighbourReady = [&](int index) {
+        return QTest::qWaitFor([&] { return Form.Pictures().Holds(Form.Image->GetFrame(index), Form.imgVideo->ShownSize()); });
+    };
+    Form.actNextFrame->trigger(); // 1
+    EXPECT_TRUE(neighbourReady(2));
+    Form.actNextFrame->trigger(); // 2
+    EXPECT_TRUE(neighbourReady(4)); // 3 has no picture
+    Form.actNextFrame->trigger(); // 4
+    EXPECT_TRUE(neighbourReady(5));
+    Form.actPriorFrame->trigger(); // 2
+    EXPECT_TRUE(neighbourReady(1));
+    EXPECT_LE(Form.Pictures().Bytes(), TFramePictureCache::MaxBytes);
+}
+
+// Repeats of a held Right key that come before the last step's picture is
+// painted are dropped; single presses never are.
+TEST_F(ReviewTest, AHeldKeyNeverBuildsAQueue)
+{
+    ASSERT_TRUE(Load(Frames(20)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Form.imgVideo->Painted(); }));
+    QTest::keyPress(&Form, Qt::Key_Right);
+    EXPECT_EQ(Form.FramePos.Index, 1);
+    // No paint between these repeats: only the first of them is a step.
+    for (int i = 0; i < 5; ++i)
+        QTest::simulateEvent(&Form, true, Qt::Key_Right, Qt::NoModifier, QString(), true);
+    EXPECT_EQ(Form.FramePos.Index, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Form.imgVideo->Painted(); }));
+    QTest::simulateEvent(&Form, true, Qt::Key_Right, Qt::NoModifier, QString(), true);
+    EXPECT_EQ(Form.FramePos.Index, 2);
+    QTest::keyRelease(&Form, Qt::Key_Right);
+    // Presses of their own are all steps, painted or not.
+    QTest::keyClick(&Form, Qt::Key_Right);
+    QTest::keyClick(&Form, Qt::Key_Right);
+    EXPECT_EQ(Form.FramePos.Index, 4);
+    EXPECT_EQ(ShownFrame(), 4);
+}
