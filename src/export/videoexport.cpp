@@ -3,6 +3,9 @@
 // the export (and its manifest) is complete.
 #include "videoexport.h"
 
+#include "exportcues.h"
+#include "mp4export.h"
+
 #include "container/jpegpicture.h"
 #include "container/mjpgimage.h"
 #include "core/cp1251.h"
@@ -183,27 +186,38 @@ struct TSink {
     int Handle = -1;
     const std::function<long(int, const void*, unsigned long)>* Write = nullptr;
     int Error = 0;
+    // An MP4's boxes of its own go in on the way, and its bytes are hashed.
+    TOnvifStream* Onvif = nullptr;
 };
+
+bool SinkWriteAll(TSink* sink, const uint8_t* data, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        const long n = (sink->Write && *sink->Write)
+                           ? (*sink->Write)(sink->Handle, data + done, static_cast<unsigned long>(size - done))
+                           : static_cast<long>(::write(sink->Handle, data + done, size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            sink->Error = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
 
 int SinkWrite(void* opaque, uint8_t* data, int size)
 {
     auto* sink = static_cast<TSink*>(opaque);
     if (sink->Error)
         return AVERROR(sink->Error);
-    int done = 0;
-    while (done < size) {
-        const long n = (sink->Write && *sink->Write)
-                           ? (*sink->Write)(sink->Handle, data + done, static_cast<unsigned long>(size - done))
-                           : static_cast<long>(::write(sink->Handle, data + done, static_cast<size_t>(size - done)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            sink->Error = n < 0 ? errno : ENOSPC;
-            return AVERROR(sink->Error);
-        }
-        done += static_cast<int>(n);
-    }
-    return size;
+    const bool written =
+        sink->Onvif ? sink->Onvif->Write(data, static_cast<size_t>(size),
+                                         [sink](const uint8_t* d, size_t n) { return SinkWriteAll(sink, d, n); })
+                    : SinkWriteAll(sink, data, static_cast<size_t>(size));
+    return written ? size : AVERROR(sink->Error);
 }
 
 int64_t SinkSeek(void* opaque, int64_t offset, int whence)
@@ -313,12 +327,19 @@ std::optional<TExportContainer> ContainerForPath(const std::string& path)
         return TExportContainer::Matroska;
     if (ext == ".avi")
         return TExportContainer::Avi;
+    if (ext == ".mp4")
+        return TExportContainer::Mp4;
     return std::nullopt;
 }
 
 std::string ManifestPathFor(const std::string& path)
 {
     return path + ".sha256";
+}
+
+std::string ManifestSignaturePathFor(const std::string& path)
+{
+    return ManifestPathFor(path) + ".p7s";
 }
 
 std::string ExportTitle(const TMJPGImage& image)
@@ -393,7 +414,15 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
     sink.Handle = file.Handle();
     sink.Write = &options.Write;
 
-    const char* muxer = options.Container == TExportContainer::Matroska ? "matroska" : "avi";
+    const bool mp4 = options.Container == TExportContainer::Mp4;
+    const char* muxer = options.Container == TExportContainer::Matroska ? "matroska" : mp4 ? "mp4" : "avi";
+    // An MP4 is written in one pass from start to end (fragments), its own
+    // boxes going in on the way; it is hashed meanwhile for its seal.
+    std::optional<TOnvifStream> onvif;
+    if (mp4) {
+        onvif.emplace(ExportMeta(image, options, from), options.Signer != nullptr);
+        sink.Onvif = &*onvif;
+    }
     std::unique_ptr<AVFormatContext, TFormatDeleter> context;
     {
         AVFormatContext* raw = nullptr;
@@ -405,7 +434,7 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
     if (!buffer)
         throw EExportError("Недостаточно памяти");
-    context->pb = avio_alloc_context(buffer, kBufferSize, 1, &sink, nullptr, SinkWrite, SinkSeek);
+    context->pb = avio_alloc_context(buffer, kBufferSize, 1, &sink, nullptr, SinkWrite, mp4 ? nullptr : SinkSeek);
     if (!context->pb) {
         av_free(buffer);
         throw EExportError("Недостаточно памяти");
@@ -423,6 +452,9 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
     stream->time_base = AVRational{1, fps};
     stream->avg_frame_rate = AVRational{fps, 1};
     stream->r_frame_rate = AVRational{fps, 1};
+    AVStream* cues = nullptr;
+    if (mp4 && !(cues = AddCueStream(context.get(), fps)))
+        throw EExportError("Недостаточно памяти");
 
     SetMetadata(&context->metadata, "title", ExportTitle(image));
     SetMetadata(&context->metadata, "comment", ExportComment(image));
@@ -442,6 +474,8 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
     AVDictionary* muxerOptions = nullptr;
     if (options.Container == TExportContainer::Matroska)
         SetMetadata(&muxerOptions, "write_crc32", "0");
+    if (mp4)
+        SetMp4MuxerOptions(&muxerOptions);
     const int opened = avformat_write_header(context.get(), &muxerOptions);
     av_dict_free(&muxerOptions);
     check(opened);
@@ -478,6 +512,21 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
             check(av_write_frame(context.get(), packet.get()));
             packet->data = nullptr;
             packet->size = 0;
+            if (cues && hasData) {
+                const std::string cue = CueSample(ExportCueText(image, i));
+                const int64_t pts = slotTime(i - from);
+                const int64_t duration = slotTime(next - from) - pts;
+                av_packet_unref(packet.get());
+                packet->data = reinterpret_cast<uint8_t*>(const_cast<char*>(cue.data()));
+                packet->size = static_cast<int>(cue.size());
+                packet->stream_index = cues->index;
+                packet->pts = packet->dts = av_rescale_q(pts, stream->time_base, cues->time_base);
+                packet->duration = av_rescale_q(duration, stream->time_base, cues->time_base);
+                packet->flags = AV_PKT_FLAG_KEY;
+                check(av_write_frame(context.get(), packet.get()));
+                packet->data = nullptr;
+                packet->size = 0;
+            }
             if (hasData) {
                 ++result.Packets;
                 if (options.Manifest)
@@ -493,6 +542,16 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
     check(context->pb->error);
     if (sink.Error)
         file.Fail(sink.Error);
+    if (onvif) {
+        if (!onvif->Complete())
+            throw EExportError("Ошибка записи в файл " + Quoted(path) + ": формат MP4 не записал блок ftyp");
+        if (options.Signer) {
+            const std::string signature = options.Signer->SignDigest(onvif->Digest());
+            if (::pwrite(file.Handle(), signature.data(), signature.size(),
+                         static_cast<off_t>(onvif->SignatureFileOffset())) != static_cast<ssize_t>(signature.size()))
+                file.Fail(errno);
+        }
+    }
     file.Finish();
 
     if (!options.Manifest) {
@@ -514,16 +573,32 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
                                SystemErrorText(manifestSink.Error));
     }
     manifest.Finish();
+    std::optional<TTempFile> signature;
+    if (options.Signer) {
+        const std::string cms = options.Signer->DetachedCms(text);
+        signature.emplace(ManifestSignaturePathFor(path), "");
+        TSink signatureSink;
+        signatureSink.Handle = signature->Handle();
+        signatureSink.Write = &options.Write;
+        if (!SinkWriteAll(&signatureSink, reinterpret_cast<const uint8_t*>(cms.data()), cms.size()))
+            throw EExportError("Ошибка записи в файл " + Quoted(ManifestSignaturePathFor(path)) + ". " +
+                               SystemErrorText(signatureSink.Error));
+        signature->Finish();
+    }
     if (options.Progress && !options.Progress(result.Frames, result.Frames))
         throw EExportCancelled("Экспорт отменён");
     file.Rename();
     try {
         manifest.Rename();
+        if (signature)
+            signature->Rename();
     } catch (...) {
         // The export without its manifest is not what was asked for.
         ::unlink(path.c_str());
         throw;
     }
     result.ManifestPath = manifestPath;
+    if (signature)
+        result.SignaturePath = ManifestSignaturePathFor(path);
     return result;
 }

@@ -5,17 +5,19 @@
 #pragma once
 
 #include "core/errors.h"
+#include "export/exportsigning.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 class TMJPGImage;
 
-enum class TExportContainer { Matroska, Avi };
+enum class TExportContainer { Matroska, Avi, Mp4 };
 
-// From the path's extension, ".mkv" or ".avi" in any case; none otherwise.
+// From the path's extension, ".mkv", ".avi" or ".mp4" in any case; none otherwise.
 std::optional<TExportContainer> ContainerForPath(const std::string& path);
 
 // An export that cannot be carried out as asked (no frame with data, a
@@ -58,12 +60,24 @@ struct TExportOptions {
     // Writes bytes to the temporary file; ::write unless a test replaces it
     // (a full disk). Returns what write(2) returns and sets errno.
     std::function<long(int fd, const void* data, unsigned long size)> Write;
+    // The recorder's offset from UTC in minutes, when known: the MP4's
+    // start time (cstb) is given only then.
+    std::optional<int> UtcOffsetMinutes;
+    // MP4: who exports (suep); the unit defaults to ExportUnitName() and
+    // the export's time (seconds since 1970 UTC) to now.
+    std::string Operator;
+    std::string UnitName;
+    int64_t ExportTime = 0;
+    // Signs the export: an MP4's own seal, and the manifest, when there is
+    // one, in OUT.sha256.p7s.
+    std::shared_ptr<const TSigningKey> Signer;
 };
 
 struct TExportResult {
     int32_t Packets = 0;     // frames with data written
     int32_t Frames = 0;      // frames in the range
     std::string ManifestPath; // empty without a manifest
+    std::string SignaturePath; // the manifest's signature; empty without one
 };
 
 // The frames From..To checked against the fragment: raises
@@ -78,6 +92,8 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
 
 // The manifest's path for an export: OUT with ".sha256" appended.
 std::string ManifestPathFor(const std::string& path);
+// The manifest's detached signature: OUT with ".sha256.p7s" appended.
+std::string ManifestSignaturePathFor(const std::string& path);
 
 // The metadata written with the export (UTF-8).
 std::string ExportTitle(const TMJPGImage& image);

@@ -210,7 +210,8 @@ TEST(Export, ContainerFollowsTheExtension)
     EXPECT_EQ(ContainerForPath("a/b.mkv"), TExportContainer::Matroska);
     EXPECT_EQ(ContainerForPath("b.MKV"), TExportContainer::Matroska);
     EXPECT_EQ(ContainerForPath("b.Avi"), TExportContainer::Avi);
-    EXPECT_EQ(ContainerForPath("b.mp4"), std::nullopt);
+    EXPECT_EQ(ContainerForPath("b.Mp4"), TExportContainer::Mp4);
+    EXPECT_EQ(ContainerForPath("b.mov"), std::nullopt);
     EXPECT_EQ(ContainerForPath("mkv"), std::nullopt);
     EXPECT_EQ(ContainerForPath("dir.mkv/b"), std::nullopt);
 }

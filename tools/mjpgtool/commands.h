@@ -14,3 +14,5 @@ int RunPack(const TArguments& args);
 int RunRewrite(const TArguments& args);
 int RunArchive(const TArguments& args);
 int RunExport(const TArguments& args);
+int RunVerify(const TArguments& args);
+int RunSign(const TArguments& args);

@@ -4,7 +4,9 @@
 #include "commandline.h"
 #include "commands.h"
 #include "fragmentfiles.h"
+#include "signoptions.h"
 
+#include "export/mp4export.h"
 #include "export/videoexport.h"
 
 #include <iostream>
@@ -27,14 +29,19 @@ int32_t ParseFrameIndex(const TCommandLine& cl, const char* name, int32_t fallba
 
 int RunExport(const TArguments& args)
 {
-    const TCommandLine cl(args, {{"from", true}, {"to", true}, {"manifest", false}});
+    const TCommandLine cl(args, {{"from", true},
+                                 {"to", true},
+                                 {"manifest", false},
+                                 {"operator", true},
+                                 {"sign-key", true},
+                                 {"sign-cert", true}});
     if (cl.Positional.size() != 2)
-        throw EUsageError("export: нужны файл фрагмента и файл OUT.mkv или OUT.avi");
+        throw EUsageError("export: нужны файл фрагмента и файл OUT.mkv, OUT.avi или OUT.mp4");
     const std::string& in = cl.Positional[0];
     const std::string& out = cl.Positional[1];
     const auto container = ContainerForPath(out);
     if (!container)
-        throw EUsageError("export: формат \"" + out + "\" не известен (нужно расширение .mkv или .avi)");
+        throw EUsageError("export: формат \"" + out + "\" не известен (нужно расширение .mkv, .avi или .mp4)");
 
     TExportOptions options;
     options.Container = *container;
@@ -42,6 +49,19 @@ int RunExport(const TArguments& args)
     options.To = ParseFrameIndex(cl, "to", -1);
     options.Manifest = cl.Has("manifest");
     options.SourcePath = in;
+    options.Operator = cl.Value("operator").value_or(LoginName());
+    if ((cl.Has("sign-key") || cl.Has("sign-cert")) && *container != TExportContainer::Mp4 && !options.Manifest)
+        throw EUsageError("export: для .mkv и .avi подписывается манифест: нужен --manifest");
+    // The key is checked before anything is read or written.
+    try {
+        options.Signer = LoadSigningOptions(cl);
+    } catch (const ESigningReadError& e) {
+        std::cerr << "mjpgtool: " << e.what() << "; \"" << out << "\" не создан\n";
+        return esIOError;
+    } catch (const ESigningError& e) {
+        std::cerr << "mjpgtool: " << e.what() << "; \"" << out << "\" не создан\n";
+        return esInvalid;
+    }
 
     const auto image = LoadFragmentFile(in);
     if (!image->Header->IsValid()) {
@@ -69,6 +89,8 @@ int RunExport(const TArguments& args)
                   << ") в \"" << out << "\"";
         if (!result.ManifestPath.empty())
             std::cout << ", контрольные суммы в \"" << result.ManifestPath << "\"";
+        if (!result.SignaturePath.empty())
+            std::cout << ", их подпись в \"" << result.SignaturePath << "\"";
         std::cout << "\n";
     } catch (const EExportCancelled&) {
         std::cerr << "mjpgtool: прервано; \"" << out << "\" не создан\n";

@@ -27,6 +27,8 @@ constexpr TCommand kCommands[] = {
     {"rewrite", RunRewrite},
     {"archive", RunArchive},
     {"export", RunExport},
+    {"verify", RunVerify},
+    {"sign", RunSign},
 };
 
 int Dispatch(int argc, char** argv)
