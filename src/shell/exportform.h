@@ -1,6 +1,8 @@
 // TExportForm: what to export after the file is chosen: the frames (the
 // whole fragment by default, the current frame at hand) and whether a
-// manifest of SHA-256 digests goes beside the file.
+// manifest of SHA-256 digests goes beside the file; the operator named in
+// an MP4, and whether to sign with which key and certificate (remembered
+// between runs).
 #pragma once
 
 #include <QDialog>
@@ -8,6 +10,7 @@
 #include <cstdint>
 
 class QCheckBox;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
@@ -23,12 +26,23 @@ public:
     QPushButton* btnFromCurrent = nullptr; // "С текущего кадра"
     QPushButton* btnToCurrent = nullptr;   // "По текущий кадр"
     QCheckBox* ckbManifest = nullptr;
+    QLineEdit* edtOperator = nullptr;  // "Оператор", the login name by default
+    QCheckBox* ckbSign = nullptr;      // "Подписать"
+    QLineEdit* edtSignKey = nullptr;   // the key's PEM file
+    QLineEdit* edtSignCert = nullptr;  // the certificate's PEM file
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
 
     int32_t From() const;
     int32_t To() const;
     bool Manifest() const;
+    std::string Operator() const;
+    bool Sign() const;
+    QString SignKey() const;
+    QString SignCert() const;
+
+    // "Экспортировать": the signing choice is remembered for the next time.
+    void accept() override;
 
 private:
     int32_t FLast;
