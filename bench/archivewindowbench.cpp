@@ -10,7 +10,7 @@
 // reading a list answer of 5 MB of line breaks, over its peak with an empty
 // answer (medians of runs).
 #include "archive/qtcompletion/guicompletion.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "benchsupport.h"
 #include "http/curllibrary.h"
 #include "manager/fragment.h"
@@ -135,7 +135,7 @@ int main(int argc, char** argv)
 
     std::vector<double> playRatios;
     {
-        TArchiveServerProcess server(folder);
+        TDemoServerProcess server(folder);
         for (int i = 0; i < runs; ++i) {
             const double ratio = FetchPlayRatioInChild(server.Port(), bodySize);
             if (ratio <= 0) {
@@ -156,8 +156,8 @@ int main(int argc, char** argv)
     std::ofstream(empty, std::ios::binary).flush();
     std::vector<double> hostilePeaks, emptyPeaks;
     {
-        TArchiveServerProcess hostileServer(scratch.string(), {"--list-file", hostile.string()});
-        TArchiveServerProcess emptyServer(scratch.string(), {"--list-file", empty.string()});
+        TDemoServerProcess hostileServer(scratch.string(), {"--list-file", hostile.string()});
+        TDemoServerProcess emptyServer(scratch.string(), {"--list-file", empty.string()});
         for (int i = 0; i < runs; ++i) {
             const double withLines = ListPeakInChild(hostileServer.Port());
             const double without = ListPeakInChild(emptyServer.Port());

@@ -19,7 +19,7 @@
 // of the body to the fragment record included, over the body size; median
 // of fetches in fresh child processes.
 #include "archive/fragmentsaction.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "benchsupport.h"
 #include "http/curllibrary.h"
 #include "fixtures/files.h"
@@ -176,11 +176,11 @@ int main(int argc, char** argv)
         return 2;
     }
     InitCurlLibrary();
-    TArchiveServerProcess server(folder);
+    TDemoServerProcess server(folder);
     gPort = server.Port();
     const fixture::TScratchFolder certificates;
     const TTestAuthority authority(certificates.Path(), "authority", "Benchmark Authority");
-    TArchiveServerProcess tlsServer(folder, TTestAuthority::ServerOptions(authority.Issue("server", {"127.0.0.1"})));
+    TDemoServerProcess tlsServer(folder, TTestAuthority::ServerOptions(authority.Issue("server", {"127.0.0.1"})));
     gTlsPort = tlsServer.Port();
     gCaFile = authority.CertFile().string();
 

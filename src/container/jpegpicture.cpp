@@ -55,6 +55,7 @@ struct TDecodeJob {
     size_t size;
     TPixelLayout layout;
     bool headerOnly;
+    int reduction = 1;
     // results
     int width = 0, height = 0, bytesPerLine = 0;
     uint8_t* pixels = nullptr; // malloc'ed
@@ -103,7 +104,7 @@ bool DecodeInto(TDecodeJob& job)
         return false;
     }
     cinfo.scale_num = 1;
-    cinfo.scale_denom = 1;
+    cinfo.scale_denom = static_cast<unsigned int>(job.reduction);
     cinfo.dct_method = JDCT_ISLOW;
     cinfo.do_fancy_upsampling = TRUE;
     cinfo.buffered_image = FALSE;
@@ -204,11 +205,13 @@ bool DecodeInto(TDecodeJob& job)
 
 } // namespace
 
-TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout)
+TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout, int reduction)
 {
     if (!data || size == 0)
         throw EJPEGError("JPEG error: empty picture");
-    TDecodeJob job{data, size, layout, false};
+    if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8)
+        throw EJPEGError("JPEG error: no reduction by " + std::to_string(reduction));
+    TDecodeJob job{data, size, layout, false, reduction};
     if (!DecodeInto(job))
         throw EJPEGError(std::string("JPEG error: ") + job.error);
     TDecodedPicture picture;
@@ -222,9 +225,27 @@ TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout
     return picture;
 }
 
-TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout)
+TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout, int reduction)
 {
-    return DecodeJPEG(frame.Data->Memory(), static_cast<size_t>(frame.Data->Size()), layout);
+    return DecodeJPEG(frame.Data->Memory(), static_cast<size_t>(frame.Data->Size()), layout, reduction);
+}
+
+int ReducedSize(int size, int reduction)
+{
+    return reduction > 0 ? (size + reduction - 1) / reduction : size;
+}
+
+int ReductionFor(int pictureWidth, int pictureHeight, int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return 1;
+    int reduction = 1;
+    for (int next : {2, 4, 8}) {
+        if (ReducedSize(pictureWidth, next) < width || ReducedSize(pictureHeight, next) < height)
+            break;
+        reduction = next;
+    }
+    return reduction;
 }
 
 bool ReadJPEGSize(const uint8_t* data, size_t size, int& width, int& height)
@@ -237,4 +258,9 @@ bool ReadJPEGSize(const uint8_t* data, size_t size, int& width, int& height)
     width = job.width;
     height = job.height;
     return true;
+}
+
+bool ReadFramePictureSize(const TMJPGFrame& frame, int& width, int& height)
+{
+    return frame.Data && ReadJPEGSize(frame.Data->Memory(), static_cast<size_t>(frame.Data->Size()), width, height);
 }

@@ -41,16 +41,31 @@ struct TDecodedPicture {
 // Pictures that claim more pixels than this are refused before allocating.
 constexpr uint64_t MaxPicturePixels = 100'000'000;
 
-// Decodes one JPEG picture at full size with the accurate integer DCT and
-// fancy upsampling; Indexed8 quantises to 236 colours in two passes with
+// Decodes one JPEG picture with the accurate integer DCT and fancy
+// upsampling, at full size or, with a `reduction` of 2, 4 or 8, at that
+// fraction of its width and height (rounded up) through libjpeg-turbo's
+// scaled inverse DCT, which costs a fraction of a full decode; Indexed8 quantises to 236 colours in two passes with
 // Floyd-Steinberg dithering. Four-colour pictures (CMYK, YCCK; inverted when
 // Adobe's marker says so) come out in colour like the others; on Indexed8
 // they get the fixed 236-colour palette of cmykcolour.h, dithered the same
 // way. Raises EJPEGError; never prints.
-TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout = TPixelLayout::BGRX32);
+// Any other reduction raises EJPEGError.
+TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout = TPixelLayout::BGRX32,
+                           int reduction = 1);
 
 // The frame's Data decoded as above (its position does not matter).
-TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout = TPixelLayout::BGRX32);
+TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout = TPixelLayout::BGRX32,
+                                   int reduction = 1);
+
+// The largest reduction (1, 2, 4 or 8) whose picture is still at least
+// `width` x `height` pixels: a picture of `pictureWidth` x `pictureHeight`
+// shown at that size or smaller loses nothing by being decoded reduced.
+// 1 when either wanted size is not positive.
+int ReductionFor(int pictureWidth, int pictureHeight, int width, int height);
+// The size of a picture decoded with `reduction` (rounded up, as libjpeg does).
+int ReducedSize(int size, int reduction);
 
 // Width and height from the picture's header, without decoding it.
 bool ReadJPEGSize(const uint8_t* data, size_t size, int& width, int& height);
+// The same for the frame's Data; false for a frame without a picture.
+bool ReadFramePictureSize(const TMJPGFrame& frame, int& width, int& height);

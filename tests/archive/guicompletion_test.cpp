@@ -4,7 +4,7 @@
 #include "archive/fragmentsaction.h"
 #include "archive/qtcompletion/guicompletion.h"
 #include "archivefixtures.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -38,7 +38,7 @@ protected:
 
 TEST_F(GuiCompletionTest, TheEventLoopRunsOnFinishedOnTheGuiThread)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     QEventLoop loop;
     bool onGuiThread = false;
     int code = 0;
@@ -60,8 +60,8 @@ TEST_F(GuiCompletionTest, AHandlerThatStopsAndWaitsForAnotherWorkerDoesNotBlock)
     // As the manager's list handler does when it stops the video workers of
     // the old list: inside one completion, wait for another worker, whose
     // completion runs inside that wait.
-    TArchiveServerProcess server(Folder.Path());
-    TArchiveServerProcess stalled(Folder.Path(), {"--stall"});
+    TDemoServerProcess server(Folder.Path());
+    TDemoServerProcess stalled(Folder.Path(), {"--stall"});
     QEventLoop loop;
     std::vector<std::string> order;
 
@@ -91,7 +91,7 @@ TEST_F(GuiCompletionTest, AHandlerThatStopsAndWaitsForAnotherWorkerDoesNotBlock)
 
 TEST_F(GuiCompletionTest, WaitForWithoutARunningLoopLeavesNothingBehind)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     int finished = 0;
     auto worker = ListWorker(server.Port());
     worker->FreeOnFinish = true;

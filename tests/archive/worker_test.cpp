@@ -3,7 +3,7 @@
 // (completion on the main thread, freeing themselves, WaitFor).
 #include "archive/fragmentsaction.h"
 #include "archive/listanswer.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "archivefixtures.h"
 #include "core/cp1251.h"
 #include "fixtures/loopback.h"
@@ -36,7 +36,7 @@ protected:
 
 TEST_F(WorkerTest, SendsTheRequestTextsOverHttp10WithBasicAuthentication)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     const TDateTime nov15 = EncodeDateTime(2007, 11, 15, 8, 0, 0);
     const TDateTime jan1 = EncodeDateTime(2007, 1, 1, 0, 0, 0);
     struct TCase {
@@ -67,7 +67,7 @@ TEST_F(WorkerTest, SendsTheRequestTextsOverHttp10WithBasicAuthentication)
 
 TEST_F(WorkerTest, ListAnswerBecomesOneFragmentPerLine)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     const TWorkerOutcome outcome = RunWorker(ListWorker(server.Port()));
     ASSERT_EQ(outcome.ResultCode, 200);
     EXPECT_EQ(outcome.ResponseText, "HTTP/1.1 200 OK");
@@ -93,7 +93,7 @@ TEST_F(WorkerTest, ListAnswerBecomesOneFragmentPerLine)
 
 TEST_F(WorkerTest, ALongListAnswerKeepsEveryLine)
 {
-    TArchiveServerProcess server(Folder.Path(), {"--list-lines", "60"});
+    TDemoServerProcess server(Folder.Path(), {"--list-lines", "60"});
     const TWorkerOutcome outcome = RunWorker(ListWorker(server.Port()));
     ASSERT_EQ(outcome.ResultCode, 200);
     const std::vector<std::string> lines = SplitListAnswer(outcome.Body);
@@ -108,7 +108,7 @@ TEST_F(WorkerTest, ALongListAnswerKeepsEveryLine)
 
 TEST_F(WorkerTest, VideoArrivesByteForBytePositionedAtItsStart)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     const TWorkerOutcome outcome = RunWorker(VideoWorker(server.Port(), 12, 3));
     EXPECT_EQ(outcome.ResultCode, 200);
     EXPECT_TRUE(outcome.Done);
@@ -132,7 +132,7 @@ TEST_F(WorkerTest, StatusesBecomeResultCodes)
         {{"--user", "operator"}, 12, 401, "HTTP/1.1 401 Unauthorized"},
     };
     for (const auto& c : cases) {
-        TArchiveServerProcess server(Folder.Path(), c.Options, {{"MJPG_ARCHIVE_PASSWORD", "secret"}});
+        TDemoServerProcess server(Folder.Path(), c.Options, {{"MJPG_ARCHIVE_PASSWORD", "secret"}});
         const TWorkerOutcome outcome = RunWorker(VideoWorker(server.Port(), c.SerialNumber, 3));
         EXPECT_EQ(outcome.ResultCode, c.Code) << c.StatusLine;
         EXPECT_EQ(outcome.ResponseText, c.StatusLine);
@@ -142,7 +142,7 @@ TEST_F(WorkerTest, StatusesBecomeResultCodes)
 
 TEST_F(WorkerTest, RightCredentialsPassAuthentication)
 {
-    TArchiveServerProcess server(Folder.Path(), {"--user", "оператор"}, {{"MJPG_ARCHIVE_PASSWORD", "пароль"}});
+    TDemoServerProcess server(Folder.Path(), {"--user", "оператор"}, {{"MJPG_ARCHIVE_PASSWORD", "пароль"}});
     auto worker = VideoWorker(server.Port(), 12, 3);
     worker->UserName = Utf8ToCp1251("оператор");
     worker->SetPassword(Utf8ToCp1251("пароль"));
@@ -166,7 +166,7 @@ TEST_F(WorkerTest, FailedTransfersEndWithMinus101AndAnEmptyBody)
     }
     {
         // The server closes the connection in the middle of the body.
-        TArchiveServerProcess server(Folder.Path(), {"--cut-body", "100"});
+        TDemoServerProcess server(Folder.Path(), {"--cut-body", "100"});
         const TWorkerOutcome cut = RunWorker(VideoWorker(server.Port(), 12, 3));
         EXPECT_EQ(cut.ResultCode, -101);
         EXPECT_EQ(cut.ResponseText, "HTTP/1.1 200 OK");
@@ -176,7 +176,7 @@ TEST_F(WorkerTest, FailedTransfersEndWithMinus101AndAnEmptyBody)
 
 TEST_F(WorkerTest, StoppedBeforeItStartsSendsNothingAndStillFinishes)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     auto worker = ListWorker(server.Port());
     worker->RequestStop();
     const TWorkerOutcome outcome = RunWorker(std::move(worker));
@@ -190,11 +190,11 @@ TEST_F(WorkerTest, StoppedBeforeItStartsSendsNothingAndStillFinishes)
 TEST_F(WorkerTest, StopEndsAStalledTransferPromptly)
 {
     // The server sends its status line and headers, then nothing for minutes.
-    TArchiveServerProcess stalled(Folder.Path(), {"--stall"});
+    TDemoServerProcess stalled(Folder.Path(), {"--stall"});
     // It waits before answering at all.
-    TArchiveServerProcess slow(Folder.Path(), {"--delay", "600000"});
+    TDemoServerProcess slow(Folder.Path(), {"--delay", "600000"});
     const struct {
-        const TArchiveServerProcess& Server;
+        const TDemoServerProcess& Server;
         const char* StatusLine;
     } cases[] = {{stalled, "HTTP/1.1 200 OK"}, {slow, ""}};
     for (const auto& c : cases) {
@@ -233,7 +233,7 @@ private:
 
 TEST_F(WorkerTest, WaitForReturnsAfterTheWorkerFreedItself)
 {
-    TArchiveServerProcess server(Folder.Path(), {"--delay", "200"});
+    TDemoServerProcess server(Folder.Path(), {"--delay", "200"});
     bool destroyed = false;
     bool destroyedDuringFinished = true;
     auto* worker = new TObservedWorker(destroyed);
@@ -252,7 +252,7 @@ TEST_F(WorkerTest, ManyWorkersAtOnceEachFinishOnce)
 {
     // As the manager keeps them: a set of live workers, each removing itself
     // in OnFinished; waiting for one serves the completion of the others.
-    TArchiveServerProcess server(Folder.Path(), {"--delay", "100"});
+    TDemoServerProcess server(Folder.Path(), {"--delay", "100"});
     constexpr int kWorkers = 8;
     int finished[kWorkers] = {};
     int codes[kWorkers] = {};
@@ -292,7 +292,7 @@ TEST_F(WorkerTest, DestroyingARunningWorkerStopsItFirst)
 {
     // Destroyed while the transfer stalls (once the server has the
     // request, the first run), and at once, while its thread is starting.
-    TArchiveServerProcess server(Folder.Path(), {"--stall"});
+    TDemoServerProcess server(Folder.Path(), {"--stall"});
     for (const bool stalled : {true, false, false, false}) {
         int finished = 0;
         auto worker = VideoWorker(server.Port(), 12, 3);

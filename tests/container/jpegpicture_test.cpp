@@ -123,6 +123,58 @@ TEST(JPEGPicture, ColoursLandInTheRightChannels)
     }
 }
 
+// A reduced decode gives the picture at 1/2, 1/4 or 1/8 of its size, rounded
+// up, with its colours where they were; other reductions are refused.
+TEST(JPEGPicture, ReducedDecodingInEveryLayout)
+{
+    const int w = 75, h = 43; // odd sizes: the reduced sizes round up
+    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* px = &rgb[(static_cast<size_t>(y) * w + x) * 3];
+            px[0] = x < w / 2 ? 255 : 0;
+            px[2] = x < w / 2 ? 0 : 255;
+        }
+    const std::vector<uint8_t> jpeg = EncodeJPEG(rgb.data(), w, h, 95);
+    const struct {
+        int Reduction, Width, Height;
+    } cases[] = {{1, 75, 43}, {2, 38, 22}, {4, 19, 11}, {8, 10, 6}};
+    for (TPixelLayout layout : kLayouts)
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(LayoutName(layout)) + " 1/" + std::to_string(c.Reduction));
+            const TDecodedPicture p = DecodeJPEG(jpeg.data(), jpeg.size(), layout, c.Reduction);
+            EXPECT_EQ(p.Width, c.Width);
+            EXPECT_EQ(p.Height, c.Height);
+            const int bpp = layout == TPixelLayout::BGRX32 ? 4 : layout == TPixelLayout::BGR24 ? 3 : 1;
+            EXPECT_EQ(p.BytesPerLine, (c.Width * bpp + 3) / 4 * 4);
+            const TRGB left = PixelAt(p, 0, p.Height / 2), right = PixelAt(p, p.Width - 1, p.Height / 2);
+            EXPECT_GT(left.r, 200);
+            EXPECT_LT(left.b, 60);
+            EXPECT_GT(right.b, 200);
+            EXPECT_LT(right.r, 60);
+        }
+    for (int wrong : {0, -2, 3, 16})
+        EXPECT_THROW(DecodeJPEG(jpeg.data(), jpeg.size(), TPixelLayout::BGRX32, wrong), EJPEGError) << wrong;
+}
+
+// The largest reduction that still covers the size the picture is shown at.
+TEST(JPEGPicture, ReductionForTheShownSize)
+{
+    const struct {
+        int PictureWidth, PictureHeight, Width, Height, Reduction;
+    } cases[] = {
+        {1920, 1080, 1920, 1080, 1}, {1920, 1080, 961, 540, 1}, {1920, 1080, 960, 540, 2},
+        {1920, 1080, 640, 360, 2},   {1920, 1080, 480, 270, 4}, {1920, 1080, 160, 90, 8},
+        {1920, 1080, 10, 10, 8},     {704, 576, 352, 289, 1},   {704, 576, 88, 72, 8},
+        {705, 577, 89, 73, 8},       {1920, 1080, 0, 0, 1},     {1920, 1080, 3000, 2000, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReductionFor(c.PictureWidth, c.PictureHeight, c.Width, c.Height), c.Reduction)
+            << c.PictureWidth << "x" << c.PictureHeight << " shown at " << c.Width << "x" << c.Height;
+    EXPECT_EQ(ReducedSize(705, 8), 89);
+    EXPECT_EQ(ReducedSize(704, 8), 88);
+}
+
 // Four-colour pictures as cameras and image programs write them: plain CMYK,
 // and Adobe's CMYK and YCCK with inverted inks. Four stripes of inks that
 // give red, blue, mid grey and white.

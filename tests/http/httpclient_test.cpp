@@ -1,7 +1,7 @@
 // The HTTP client's own guarantees, against the archive server on loopback:
 // a write that falls short, an answer too large, and Abort.
 #include "archivefixtures.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "core/errors.h"
 #include "http/curllibrary.h"
 #include "http/httpclient.h"
@@ -34,7 +34,7 @@ protected:
 
 TEST_F(HttpClientTest, AWriteThatStoresLessFailsTheGet)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     THttpClient client;
     TSmallStream body;
     body.Room = 1000;
@@ -45,7 +45,7 @@ TEST_F(HttpClientTest, AWriteThatStoresLessFailsTheGet)
 
 TEST_F(HttpClientTest, ABodyLargerThanTheLimitFailsTheGet)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     THttpClient client;
     client.MaxBodySize = static_cast<int64_t>(Video.size()) - 1;
     TMemoryStream body;
@@ -65,7 +65,7 @@ TEST_F(HttpClientTest, ABodyLargerThanTheLimitFailsTheGet)
 
 TEST_F(HttpClientTest, AbortFromAnotherThreadEndsAGetOnWhichNothingArrives)
 {
-    TArchiveServerProcess server(Folder.Path(), {"--delay", "600000"});
+    TDemoServerProcess server(Folder.Path(), {"--delay", "600000"});
     THttpClient client;
     // A minute between polls: only the wake-up of Abort ends the GET soon.
     client.PollIntervalMs = 60000;

@@ -3,7 +3,7 @@
 // reason and nothing in the server's log, and a stop during a stalled
 // transfer.
 #include "archivefixtures.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "fixtures/files.h"
 #include "http/httpclient.h"
 #include "testauthority.h"
@@ -33,7 +33,7 @@ protected:
         return options;
     }
 
-    static std::string Https(const TArchiveServerProcess& server, const std::string& pathAndQuery,
+    static std::string Https(const TDemoServerProcess& server, const std::string& pathAndQuery,
                              const std::string& host = "127.0.0.1")
     {
         return "https://" + host + ":" + std::to_string(server.Port()) + "/" + pathAndQuery;
@@ -44,7 +44,7 @@ protected:
 
 TEST_F(TlsClientTest, AGetOverTlsSendsTheSameRequestAndGetsTheBodyWhole)
 {
-    TArchiveServerProcess server(Folder.Path(), Serve(Authority.Issue("server", {"127.0.0.1", "localhost"})));
+    TDemoServerProcess server(Folder.Path(), Serve(Authority.Issue("server", {"127.0.0.1", "localhost"})));
     for (const char* host : {"127.0.0.1", "localhost"}) {
         THttpClient client;
         client.CaFile = Authority.CertFile().string();
@@ -89,7 +89,7 @@ TEST_F(TlsClientTest, EveryRefusedConnectionSaysWhyAndSendsNothing)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
-        TArchiveServerProcess server(Folder.Path(), c.Certificate ? Serve(*c.Certificate) : std::vector<std::string>{});
+        TDemoServerProcess server(Folder.Path(), c.Certificate ? Serve(*c.Certificate) : std::vector<std::string>{});
         THttpClient client;
         client.CaFile = c.CaFile;
         TMemoryStream body;
@@ -107,7 +107,7 @@ TEST_F(TlsClientTest, EveryRefusedConnectionSaysWhyAndSendsNothing)
 
 TEST_F(TlsClientTest, PlainHttpToATlsPortFailsWithoutARequest)
 {
-    TArchiveServerProcess server(Folder.Path(), Serve(Authority.Issue("server", {"127.0.0.1"})));
+    TDemoServerProcess server(Folder.Path(), Serve(Authority.Issue("server", {"127.0.0.1"})));
     THttpClient client;
     client.CaFile = Authority.CertFile().string(); // not used: the address is plain
     TMemoryStream body;
@@ -123,7 +123,7 @@ TEST_F(TlsClientTest, PlainHttpToATlsPortFailsWithoutARequest)
 
 TEST_F(TlsClientTest, AbortEndsAStalledTransferOverTls)
 {
-    TArchiveServerProcess server(Folder.Path(), Serve(Authority.Issue("server", {"127.0.0.1"}), {"--stall"}));
+    TDemoServerProcess server(Folder.Path(), Serve(Authority.Issue("server", {"127.0.0.1"}), {"--stall"}));
     THttpClient client;
     client.CaFile = Authority.CertFile().string();
     TMemoryStream body;
@@ -153,6 +153,6 @@ TEST_F(TlsClientTest, TheServerRefusesToStartWithACertificateItCannotUse)
         {"--tls-cert", good.Cert.string()},                                  // no key
     };
     for (const auto& options : cases)
-        EXPECT_THROW(TArchiveServerProcess(Folder.Path(), options), std::runtime_error) << options[1];
-    EXPECT_NO_THROW(TArchiveServerProcess(Folder.Path(), TTestAuthority::ServerOptions(good)));
+        EXPECT_THROW(TDemoServerProcess(Folder.Path(), options), std::runtime_error) << options[1];
+    EXPECT_NO_THROW(TDemoServerProcess(Folder.Path(), TTestAuthority::ServerOptions(good)));
 }

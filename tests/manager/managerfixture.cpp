@@ -28,7 +28,7 @@ void ManagerTest::SetUp()
 void ManagerTest::Serve(const std::vector<std::string>& options, const std::map<std::string, std::string>& environment)
 {
     Server.reset();
-    Server = std::make_unique<TArchiveServerProcess>(Folder.Path(), options, environment);
+    Server = std::make_unique<TDemoServerProcess>(Folder.Path(), options, environment);
     Manager.Host = "127.0.0.1";
     Manager.Port = Server->Port();
 }

@@ -5,7 +5,7 @@
 
 #include "archive/qtcompletion/guicompletion.h"
 #include "archivefixtures.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "manager/fragment.h"
 #include "manager/gui/vmanagerform.h"
 
@@ -24,7 +24,7 @@ class ManagerTest : public testing::Test {
 protected:
     TGuiCompletion Completion; // outlives every worker the manager starts
     fixture::TScratchFolder Folder;
-    std::unique_ptr<TArchiveServerProcess> Server;
+    std::unique_ptr<TDemoServerProcess> Server;
     TVManagerForm Manager;
     // "open SN-ISSUE", "request SN-ISSUE", "loaded SN-ISSUE", "error CODE MESSAGE";
     // an event raised while the list has rows adds " (rows N)".

@@ -7,7 +7,7 @@
 #include "archive/fragmentsaction.h"
 #include "archive/workerthread.h"
 #include "archivefixtures.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "core/cp1251.h"
 #include "fixtures/loopback.h"
 #include "player/icons/playericons.h"
@@ -45,7 +45,7 @@ class ArchivePlayerTest : public testing::Test {
 protected:
     TGuiCompletion Completion; // outlives the workers
     fixture::TScratchFolder Folder;
-    std::unique_ptr<TArchiveServerProcess> Server;
+    std::unique_ptr<TDemoServerProcess> Server;
     TFakeDialogs Dialogs;
     TVPlayerForm Form;
     TVManagerForm& Manager = *Form.Manager;
@@ -53,7 +53,7 @@ protected:
     void Serve(const std::vector<std::string>& options = {})
     {
         Server.reset();
-        Server = std::make_unique<TArchiveServerProcess>(Folder.Path(), options);
+        Server = std::make_unique<TDemoServerProcess>(Folder.Path(), options);
         Manager.Host = "127.0.0.1";
         Manager.Port = Server->Port();
     }
@@ -750,7 +750,7 @@ TEST_F(ArchivePlayerTlsTest, ARefusedFetchSaysWhyAndEmptiesThePlayer)
     ASSERT_EQ(Manager.FragmentCount(), 2u);
     // The fragments now come from a server whose certificate has expired.
     Manager.StopAllRequests(); // the prepared workers go; new ones take the new port
-    TArchiveServerProcess expired(Folder.Path(), TTestAuthority::ServerOptions(Authority.Issue(
+    TDemoServerProcess expired(Folder.Path(), TTestAuthority::ServerOptions(Authority.Issue(
                                                      "expired", {"127.0.0.1"}, -30, -1)));
     Manager.Port = expired.Port();
     ASSERT_TRUE(LoadInto(Form, Frames(3)));

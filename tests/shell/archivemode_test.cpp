@@ -2,7 +2,7 @@
 // main window with the player's archive commands shown and the manager set
 // up, and the password dialog as it really appears.
 #include "archive/password.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "fixtures/files.h"
 #include "core/cp1251.h"
 #include "fakedialogs.h"
@@ -249,7 +249,7 @@ TEST(ArchiveMode, AUserNameOrPasswordOutsideCodePage1251IsRefused)
 TEST(ArchiveMode, TheProgramRefusesSuchCredentialsBeforeAnyRequest)
 {
     fixture::TScratchFolder folder;
-    TArchiveServerProcess server(folder.Path());
+    TDemoServerProcess server(folder.Path());
     const struct {
         QStringList Arguments;
         QString Password; // null: not in the environment

@@ -57,7 +57,7 @@ TWorkerOutcome RunWorker(std::unique_ptr<TFragmentsAction> worker)
     return outcome;
 }
 
-TWorkerOutcome RunWorkerStoppedOnceAsked(std::unique_ptr<TFragmentsAction> worker, const TArchiveServerProcess& server)
+TWorkerOutcome RunWorkerStoppedOnceAsked(std::unique_ptr<TFragmentsAction> worker, const TDemoServerProcess& server)
 {
     TWorkerOutcome outcome;
     Record(worker, outcome);

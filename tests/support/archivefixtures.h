@@ -3,7 +3,7 @@
 #pragma once
 
 #include "archive/fragmentsaction.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "fixtures/files.h"
 
 #include <filesystem>
@@ -38,7 +38,7 @@ TWorkerOutcome RunWorker(std::unique_ptr<TFragmentsAction> worker);
 // The same for a worker that is stopped `stopAfterMs` after it started.
 // Starts the worker, stops it once the server has logged its request, and
 // waits for it.
-TWorkerOutcome RunWorkerStoppedOnceAsked(std::unique_ptr<TFragmentsAction> worker, const TArchiveServerProcess& server);
+TWorkerOutcome RunWorkerStoppedOnceAsked(std::unique_ptr<TFragmentsAction> worker, const TDemoServerProcess& server);
 
 std::unique_ptr<TFragmentsGetList> ListWorker(int port, TDateTime begin = 0, TDateTime end = 0);
 std::unique_ptr<TFragmentsGetVideo> VideoWorker(int port, int32_t serialNumber, int32_t issue);

@@ -2,7 +2,7 @@
 // requests it sends, its output, every result's message and exit status,
 // credentials, and Ctrl+C in the middle of a transfer.
 #include "archivefixtures.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "fixtures/files.h"
 #include "fixtures/loopback.h"
 #include "http/base64.h"
@@ -45,7 +45,7 @@ std::vector<std::string> Lines(const std::string& text)
 
 TEST_F(ArchiveTool, ListSendsTheWorkersRequestsAndPrintsOneLinePerFragment)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     const struct {
         std::vector<std::string> Options;
         const char* RequestLine;
@@ -75,7 +75,7 @@ TEST_F(ArchiveTool, ListSendsTheWorkersRequestsAndPrintsOneLinePerFragment)
 
 TEST_F(ArchiveTool, ListAsJsonHoldsEveryFragmentField)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     const TToolResult r = RunTool({"archive", "list", server.HostPort(), "--json"});
     ASSERT_EQ(r.Status, 0) << r.Err;
     const nlohmann::json list = nlohmann::json::parse(r.Out);
@@ -90,7 +90,7 @@ TEST_F(ArchiveTool, ListAsJsonHoldsEveryFragmentField)
 
 TEST_F(ArchiveTool, AFetchWhoseFileFailsToCloseFailsAndLeavesNoFile)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     const std::string path = Out / "fragment.mjpg";
     const TToolResult r = RunTool({"archive", "fetch", server.HostPort(), "12", "3", path}, FailingCloseOf(path));
     EXPECT_EQ(r.Status, 3) << r.Err;
@@ -101,7 +101,7 @@ TEST_F(ArchiveTool, AFetchWhoseFileFailsToCloseFailsAndLeavesNoFile)
 
 TEST_F(ArchiveTool, FetchSavesTheVideoByteForByteAndCountsItsFrames)
 {
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     const std::string path = Out / "fragment.mjpg";
     const TToolResult r = RunTool({"archive", "fetch", server.HostPort(), "12", "3", path});
     ASSERT_EQ(r.Status, 0) << r.Err;
@@ -127,7 +127,7 @@ TEST_F(ArchiveTool, EveryResultHasItsMessageAndExitStatus)
         {{"--cut-body", "100"}, 12, 16, "запрос не выполнен"},
     };
     for (const auto& c : cases) {
-        TArchiveServerProcess server(Folder.Path(), c.ServerOptions);
+        TDemoServerProcess server(Folder.Path(), c.ServerOptions);
         const std::string path = Out / "fragment.mjpg";
         const TToolResult r =
             RunTool({"archive", "fetch", server.HostPort(), std::to_string(c.SerialNumber), "3", path});
@@ -144,7 +144,7 @@ TEST_F(ArchiveTool, EveryResultHasItsMessageAndExitStatus)
 
 TEST_F(ArchiveTool, CredentialsComeFromTheOptionAndTheEnvironmentOnly)
 {
-    TArchiveServerProcess server(Folder.Path(), {"--user", "оператор"}, {{"MJPG_ARCHIVE_PASSWORD", "пароль-42"}});
+    TDemoServerProcess server(Folder.Path(), {"--user", "оператор"}, {{"MJPG_ARCHIVE_PASSWORD", "пароль-42"}});
     const TToolResult r = RunTool({"archive", "list", server.HostPort(), "--user", "оператор"},
                                   TToolRun{.Environment = {{"MJPG_ARCHIVE_PASSWORD", "пароль-42"}}});
     EXPECT_EQ(r.Status, 0) << r.Err;
@@ -165,7 +165,7 @@ TEST_F(ArchiveTool, CredentialsComeFromTheOptionAndTheEnvironmentOnly)
 TEST_F(ArchiveTool, CredentialsOutsideCodePage1251AreRefusedBeforeAnyRequest)
 {
     // Sent as "?", different passwords would become the same bytes.
-    TArchiveServerProcess server(Folder.Path());
+    TDemoServerProcess server(Folder.Path());
     const struct {
         std::vector<std::string> Args;
         std::string Password;
@@ -196,7 +196,7 @@ TEST_F(ArchiveTool, CredentialsOutsideCodePage1251AreRefusedBeforeAnyRequest)
 TEST_F(ArchiveTool, APasswordOfAnyLengthIsSentWhole)
 {
     const std::string password = "#" + std::string(199, 'A'); // longer than 127 characters
-    TArchiveServerProcess server(Folder.Path(), {"--user", "op"}, {{"MJPG_ARCHIVE_PASSWORD", password}});
+    TDemoServerProcess server(Folder.Path(), {"--user", "op"}, {{"MJPG_ARCHIVE_PASSWORD", password}});
     const TToolResult r = RunTool({"archive", "list", server.HostPort(), "--user", "op"},
                                   TToolRun{.Environment = {{"MJPG_ARCHIVE_PASSWORD", password}}});
     EXPECT_EQ(r.Status, 0) << r.Err;
@@ -205,7 +205,7 @@ TEST_F(ArchiveTool, APasswordOfAnyLengthIsSentWhole)
 
 TEST_F(ArchiveTool, CtrlCStopsAStalledFetchAndLeavesNoFile)
 {
-    TArchiveServerProcess server(Folder.Path(), {"--stall"});
+    TDemoServerProcess server(Folder.Path(), {"--stall"});
     const std::string path = Out / "fragment.mjpg";
     const auto start = std::chrono::steady_clock::now();
     const TToolResult r =

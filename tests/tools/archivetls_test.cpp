@@ -4,7 +4,7 @@
 // reason and nothing sent, the warning about a password over plain HTTP, and
 // Ctrl+C during a stalled transfer.
 #include "archivefixtures.h"
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 #include "fixtures/files.h"
 #include "http/base64.h"
 #include "testauthority.h"
@@ -42,7 +42,7 @@ protected:
         return options;
     }
 
-    static std::string Https(const TArchiveServerProcess& server) { return "https://" + server.HostPort(); }
+    static std::string Https(const TDemoServerProcess& server) { return "https://" + server.HostPort(); }
     std::string CaFile() const { return Authority.CertFile().string(); }
 };
 
@@ -50,7 +50,7 @@ protected:
 
 TEST_F(ArchiveToolTls, ListAndFetchOverHttpsSendTheSameRequestsAndBytes)
 {
-    TArchiveServerProcess server(Folder.Path(), Tls("server", {"--user", "оператор"}),
+    TDemoServerProcess server(Folder.Path(), Tls("server", {"--user", "оператор"}),
                                  {{"MJPG_ARCHIVE_PASSWORD", "пароль-42"}});
     const TToolRun run{.Environment = {{"MJPG_ARCHIVE_PASSWORD", "пароль-42"}}};
     const std::string authorization =
@@ -101,7 +101,7 @@ TEST_F(ArchiveToolTls, ARefusedConnectionEndsWithItsOwnStatusAndReasonAndSendsNo
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.What);
-        TArchiveServerProcess server(Folder.Path(),
+        TDemoServerProcess server(Folder.Path(),
                                      c.Certificate ? TTestAuthority::ServerOptions(*c.Certificate)
                                                    : std::vector<std::string>{});
         const std::string path = Out / "fragment.mjpg";
@@ -128,7 +128,7 @@ TEST_F(ArchiveToolTls, ARefusedConnectionEndsWithItsOwnStatusAndReasonAndSendsNo
 
 TEST_F(ArchiveToolTls, PlainHttpToATlsPortIsAFailedRequestThatSendsNothing)
 {
-    TArchiveServerProcess server(Folder.Path(), Tls());
+    TDemoServerProcess server(Folder.Path(), Tls());
     for (const std::string& address : {server.HostPort(), "http://" + server.HostPort()}) {
         const TToolResult r = RunTool({"archive", "list", address});
         EXPECT_EQ(r.Status, 16) << r.Err;
@@ -139,7 +139,7 @@ TEST_F(ArchiveToolTls, PlainHttpToATlsPortIsAFailedRequestThatSendsNothing)
 
 TEST_F(ArchiveToolTls, APasswordOverPlainHttpIsWarnedAboutOnce)
 {
-    TArchiveServerProcess plain(Folder.Path(), {"--user", "op"}, {{"MJPG_ARCHIVE_PASSWORD", "secret"}});
+    TDemoServerProcess plain(Folder.Path(), {"--user", "op"}, {{"MJPG_ARCHIVE_PASSWORD", "secret"}});
     const TToolRun withPassword{.Environment = {{"MJPG_ARCHIVE_PASSWORD", "secret"}}};
     for (const std::string& address : {plain.HostPort(), "http://" + plain.HostPort()}) {
         const TToolResult r = RunTool({"archive", "list", address, "--user", "op"}, withPassword);
@@ -157,7 +157,7 @@ TEST_F(ArchiveToolTls, APasswordOverPlainHttpIsWarnedAboutOnce)
 
 TEST_F(ArchiveToolTls, CtrlCStopsAStalledFetchOverTlsAndLeavesNoFile)
 {
-    TArchiveServerProcess server(Folder.Path(), Tls("server", {"--stall"}));
+    TDemoServerProcess server(Folder.Path(), Tls("server", {"--stall"}));
     const std::string path = Out / "fragment.mjpg";
     const auto start = std::chrono::steady_clock::now();
     const TToolResult r = RunTool({"archive", "fetch", Https(server), "12", "3", path, "--cacert", CaFile()},

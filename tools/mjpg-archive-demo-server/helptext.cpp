@@ -1,8 +1,8 @@
 #include "helptext.h"
 
 const char* const kUsage =
-    "Использование: archive-server [параметры] ПАПКА\n"
-    "       archive-server --help | --version\n"
+    "Использование: mjpg-archive-demo-server [параметры] ПАПКА\n"
+    "       mjpg-archive-demo-server --help | --version\n"
     "Отдаёт файлы *.mjpg ПАПКИ как сервер видеоархива (файл \"SN-НОМЕР.mjpg\" получает\n"
     "серийный номер SN и номер фрагмента НОМЕР, другие - серийный номер 0):\n"
     "  GET /list[?begin=ГГГГММДДЧЧММСС&end=...&sn=N]   по строке на фрагмент\n"

@@ -1,4 +1,4 @@
-// The archive server (tools/archive-server) as a child process on a free
+// The archive server (tools/mjpg-archive-demo-server) as a child process on a free
 // loopback port, for the tests of the archive client: started with the
 // options a test asks for, its request log read back, stopped at the end.
 #pragma once
@@ -13,16 +13,16 @@ struct TLoggedRequest {
     std::string Authorization; // the header's value, "(none)" when absent
 };
 
-class TArchiveServerProcess {
+class TDemoServerProcess {
 public:
     // Serves `folder` with the extra options; `environment` is added to the
     // server's environment (e.g. MJPG_ARCHIVE_PASSWORD). Raises
     // std::runtime_error when the server does not start.
-    explicit TArchiveServerProcess(const std::filesystem::path& folder, const std::vector<std::string>& options = {},
+    explicit TDemoServerProcess(const std::filesystem::path& folder, const std::vector<std::string>& options = {},
                                    const std::map<std::string, std::string>& environment = {});
-    ~TArchiveServerProcess();
-    TArchiveServerProcess(const TArchiveServerProcess&) = delete;
-    TArchiveServerProcess& operator=(const TArchiveServerProcess&) = delete;
+    ~TDemoServerProcess();
+    TDemoServerProcess(const TDemoServerProcess&) = delete;
+    TDemoServerProcess& operator=(const TDemoServerProcess&) = delete;
 
     int Port() const { return FPort; }
     std::string HostPort() const { return "127.0.0.1:" + std::to_string(FPort); }

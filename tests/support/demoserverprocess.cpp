@@ -1,4 +1,4 @@
-#include "archiveserverprocess.h"
+#include "demoserverprocess.h"
 
 #include "pollwait.h"
 
@@ -41,18 +41,18 @@ std::string FirstLine(int fd, std::chrono::seconds limit)
 
 } // namespace
 
-TArchiveServerProcess::TArchiveServerProcess(const std::filesystem::path& folder,
+TDemoServerProcess::TDemoServerProcess(const std::filesystem::path& folder,
                                              const std::vector<std::string>& options,
                                              const std::map<std::string, std::string>& environment)
 {
-    char logTemplate[] = "/tmp/archive-server-log.XXXXXX";
+    char logTemplate[] = "/tmp/mjpg-archive-demo-server-log.XXXXXX";
     const int logFd = ::mkstemp(logTemplate);
     if (logFd < 0)
         throw std::runtime_error("cannot make a log file");
     ::close(logFd);
     FLog = logTemplate;
 
-    std::vector<std::string> args = {ARCHIVE_SERVER_PATH, "--port", "0", "--log", FLog.string()};
+    std::vector<std::string> args = {DEMO_SERVER_PATH, "--port", "0", "--log", FLog.string()};
     args.insert(args.end(), options.begin(), options.end());
     args.push_back(folder.string());
     std::vector<char*> argv;
@@ -99,12 +99,12 @@ TArchiveServerProcess::TArchiveServerProcess(const std::filesystem::path& folder
     }
 }
 
-TArchiveServerProcess::~TArchiveServerProcess()
+TDemoServerProcess::~TDemoServerProcess()
 {
     Stop();
 }
 
-void TArchiveServerProcess::Stop()
+void TDemoServerProcess::Stop()
 {
     if (FPid > 0) {
         ::kill(FPid, SIGTERM);
@@ -124,7 +124,7 @@ void TArchiveServerProcess::Stop()
     }
 }
 
-std::vector<TLoggedRequest> TArchiveServerProcess::Requests() const
+std::vector<TLoggedRequest> TDemoServerProcess::Requests() const
 {
     std::vector<TLoggedRequest> requests;
     std::ifstream log(FLog);
@@ -138,7 +138,7 @@ std::vector<TLoggedRequest> TArchiveServerProcess::Requests() const
     return requests;
 }
 
-bool TArchiveServerProcess::WaitForRequests(size_t count) const
+bool TDemoServerProcess::WaitForRequests(size_t count) const
 {
     return PollUntil([&] { return Requests().size() >= count; });
 }

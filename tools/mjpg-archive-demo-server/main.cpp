@@ -1,4 +1,4 @@
-// archive-server: a small archive server that serves a folder of MJPG
+// mjpg-archive-demo-server: a small archive server that serves a folder of MJPG
 // fragments over HTTP, for trying the player's archive functions and for the
 // tests. See the usage text.
 #include "archiveserver.h"
@@ -22,7 +22,7 @@ namespace {
 
 int Usage(const std::string& problem)
 {
-    std::cerr << "archive-server: " << problem << "\n" << kUsage;
+    std::cerr << "mjpg-archive-demo-server: " << problem << "\n" << kUsage;
     return 2;
 }
 
@@ -41,7 +41,7 @@ bool ParseInt(const std::string& text, int64_t& value)
 
 int main(int argc, char** argv)
 {
-    if (const int status = AnswerHelpOrVersion(argc, argv, "archive-server", kUsage, 1); status >= 0)
+    if (const int status = AnswerHelpOrVersion(argc, argv, "mjpg-archive-demo-server", kUsage, 1); status >= 0)
         return status;
     TServerOptions options;
     std::string logPath;
@@ -107,7 +107,7 @@ int main(int argc, char** argv)
     if (!logPath.empty()) {
         logFile.open(logPath, std::ios::app);
         if (!logFile) {
-            std::cerr << "archive-server: cannot write the log " << logPath << ": " << std::strerror(errno) << "\n";
+            std::cerr << "mjpg-archive-demo-server: cannot write the log " << logPath << ": " << std::strerror(errno) << "\n";
             return 3;
         }
     }
@@ -135,7 +135,7 @@ int main(int argc, char** argv)
         pthread_kill(signalWaiter.native_handle(), SIGTERM);
         signalWaiter.join();
     } catch (const std::exception& e) {
-        std::cerr << "archive-server: " << e.what() << "\n";
+        std::cerr << "mjpg-archive-demo-server: " << e.what() << "\n";
         return 1;
     }
     return 0;
