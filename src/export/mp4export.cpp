@@ -50,7 +50,13 @@ TOnvifMeta ExportMeta(const TMJPGImage& image, const TExportOptions& options, in
     info.Operator = options.Operator;
     info.TrackId = 1;
     info.SourceName = Cp1251ToUtf8(image.Header->Camera);
-    info.StartTime = ExportStartFileTime(image, options, from);
+    // The muxer starts the track's timeline at its first picture: frames
+    // without data before it have no time in the file.
+    int32_t first = from;
+    while (first < image.FrameCount() - 1 && !(image.GetFrame(first) && image.GetFrame(first)->Data &&
+                                                image.GetFrame(first)->Data->Size() > 0))
+        ++first;
+    info.StartTime = ExportStartFileTime(image, options, first);
     return OnvifMetaBox(info, options.Signer.get());
 }
 

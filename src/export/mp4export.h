@@ -26,7 +26,8 @@ std::string ExportUnitName();
 // The login name of the user running the program (the default operator).
 std::string LoginName();
 
-// The meta box of an export of the frames from `from` on.
+// The meta box of an export of the frames from `from` on; its start time
+// is that of the first frame with data (where an MP4's timeline begins).
 TOnvifMeta ExportMeta(const TMJPGImage& image, const TExportOptions& options, int32_t from);
 
 // A mov_text stream for the cues (a plain style, no font size of its own).
