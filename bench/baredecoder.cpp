@@ -28,7 +28,7 @@ TBareDecoder::~TBareDecoder()
     jpeg_destroy_decompress(&FInfo);
 }
 
-void TBareDecoder::Decode(const TMemoryStream& data)
+void TBareDecoder::Decode(const TSharedBytes& data)
 {
     jpeg_mem_src(&FInfo, data.Memory(), static_cast<unsigned long>(data.Size()));
     jpeg_read_header(&FInfo, TRUE);

@@ -3,7 +3,7 @@
 // fancy upsampling, JCS_EXT_BGRX) into one reused buffer.
 #pragma once
 
-#include "core/streams.h"
+#include "core/sharedbytes.h"
 
 #include <cstdint>
 #include <vector>
@@ -18,7 +18,7 @@ public:
     TBareDecoder& operator=(const TBareDecoder&) = delete;
 
     // Aborts the program on a decoding error: benchmark inputs are sound.
-    void Decode(const TMemoryStream& data);
+    void Decode(const TSharedBytes& data);
     const uint8_t* Pixels() const { return FPixels.data(); }
 
 private:

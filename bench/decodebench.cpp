@@ -43,7 +43,7 @@ void BareDecode(benchmark::State& state, const TFrameSet* set)
     TBareDecoder decoder;
     size_t i = 0;
     for (auto _ : state) {
-        decoder.Decode(*set->frame(i).Data);
+        decoder.Decode(set->frame(i).Bytes());
         benchmark::DoNotOptimize(decoder.Pixels());
         i = (i + 1) % set->count();
     }
@@ -70,7 +70,7 @@ int main(int argc, char** argv)
     }
     const TFrameSet sets[] = {MakeFrames(704, 576, 8), MakeFrames(1920, 1080, 8)};
     for (const TFrameSet& set : sets) {
-        const TMemoryStream& first = *set.frame(0).Data;
+        const TSharedBytes& first = set.frame(0).Bytes();
         std::printf("frames %s: %zu of about %lld bytes\n", set.name.c_str(), set.count(),
                     static_cast<long long>(first.Size()));
         benchmark::RegisterBenchmark(("libjpeg_bgrx/" + set.name).c_str(), BareDecode, &set)

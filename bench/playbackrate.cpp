@@ -151,7 +151,7 @@ double BareDecodeMs(const TMJPGImage& image)
     for (int pass = 0; pass < 5; ++pass) {
         const auto start = TClock::now();
         for (int i = 0; i < image.FrameCount(); ++i)
-            decoder.Decode(*image.GetFrame(i)->Data);
+            decoder.Decode(image.GetFrame(i)->Bytes());
         passes.push_back(std::chrono::duration<double, std::milli>(TClock::now() - start).count() /
                          image.FrameCount());
     }

@@ -17,14 +17,14 @@
 //
 // 3. State: an invalid image has no frames and a cleared header (only the
 //    wrong signature may be left, at most 1023 characters). In a valid one
-//    every frame's ContentLength equals the size of its Data and its Boundary
+//    every frame's ContentLength equals the size of its bytes and its Boundary
 //    is the header's; the boundary is a word of at most 1023 characters; the
 //    camera and content types carry no leading or trailing characters of
 //    code 32 or less; the minor version is one digit.
 //
 // 4. Round trip: a valid image saved with SaveToStream into a TMemoryStream
 //    and read back is valid, has the same number of frames and, frame by
-//    frame, the same Data bytes and ContentLength; its header has the same
+//    frame, the same bytes and ContentLength; its header has the same
 //    signature, versions, camera, the three date-times to the second, width,
 //    height, FPS, Frames, alarm flag and boundary, and each frame the same
 //    ContentType. Saving the re-read image gives the first save's bytes again.
@@ -163,7 +163,7 @@ std::string Seconds(TDateTime value)
     return FormatDateTime("dd.mm.yyyy hh:nn:ss", value);
 }
 
-bool SameBytes(TMemoryStream& a, TMemoryStream& b)
+bool SameBytes(const TSharedBytes& a, const TSharedBytes& b)
 {
     return a.Size() == b.Size() &&
            (a.Size() == 0 || std::memcmp(a.Memory(), b.Memory(), static_cast<size_t>(a.Size())) == 0);
@@ -190,7 +190,7 @@ void CheckSameImage(const TMJPGImage& a, const TMJPGImage& b)
         FUZZ_CHECK(f.ContentType == g.ContentType, "same content type");
         FUZZ_CHECK(f.Boundary == g.Boundary, "same frame boundary");
         FUZZ_CHECK(f.ContentLength == g.ContentLength, "same content length");
-        FUZZ_CHECK(SameBytes(*f.Data, *g.Data), "same frame data");
+        FUZZ_CHECK(SameBytes(f.Bytes(), g.Bytes()), "same frame data");
     }
 }
 
@@ -229,10 +229,10 @@ void CheckState(const TMJPGImage& image, size_t size)
     for (int32_t i = 0; i < image.FrameCount(); ++i) {
         const TMJPGFrame* frame = image.GetFrame(i);
         FUZZ_CHECK(frame != nullptr, "every frame in the list exists");
-        FUZZ_CHECK(frame->ContentLength == frame->Data->Size(), "ContentLength equals the size of Data");
+        FUZZ_CHECK(frame->ContentLength == frame->Bytes().Size(), "ContentLength equals the size of Data");
         FUZZ_CHECK(frame->Boundary == h.Boundary, "a frame keeps the header's boundary");
         FUZZ_CHECK(Trimmed(frame->ContentType), "the content type is trimmed");
-        total += frame->Data->Size();
+        total += frame->Bytes().Size();
     }
     FUZZ_CHECK(total <= static_cast<int64_t>(size), "frames hold no more bytes than the stream");
     FUZZ_CHECK(image.GetFrame(-1) == nullptr && image.GetFrame(image.FrameCount()) == nullptr,
@@ -265,7 +265,7 @@ void CheckRoundTrip(const TMJPGImage& saved, const TMJPGImage& read)
         const TMJPGFrame& f = *saved.GetFrame(i);
         const TMJPGFrame& g = *read.GetFrame(i);
         FUZZ_CHECK(g.ContentLength == f.ContentLength, "the content length survives");
-        FUZZ_CHECK(SameBytes(*g.Data, *f.Data), "the frame's bytes survive");
+        FUZZ_CHECK(SameBytes(g.Bytes(), f.Bytes()), "the frame's bytes survive");
         FUZZ_CHECK(g.ContentType == Cut(f.ContentType, kLongestContentType),
                    "the content type survives (cut only past a line)");
     }

@@ -1,13 +1,12 @@
 #include "password.h"
 
 #include "core/cp1251.h"
+#include "core/hex.h"
 
 #include <cstdint>
 #include <random>
 
 namespace {
-
-const char kHex[] = "0123456789ABCDEF";
 
 int HexDigit(char c)
 {
@@ -20,12 +19,6 @@ int HexDigit(char c)
     return 0; // not a digit counts as 0: unscrambling never fails
 }
 
-void AppendHex(std::string& out, uint8_t byte)
-{
-    out += kHex[byte >> 4];
-    out += kHex[byte & 15];
-}
-
 } // namespace
 
 std::string ScramblePassword(const std::string& plain, int key)
@@ -33,9 +26,9 @@ std::string ScramblePassword(const std::string& plain, int key)
     if (plain.empty())
         return {};
     std::string out = "#";
-    AppendHex(out, static_cast<uint8_t>(key));
+    AppendHex(out, static_cast<uint8_t>(key), THexCase::Upper);
     for (const char c : plain)
-        AppendHex(out, static_cast<uint8_t>(key ^ static_cast<uint8_t>(c)));
+        AppendHex(out, static_cast<uint8_t>(key ^ static_cast<uint8_t>(c)), THexCase::Upper);
     return out;
 }
 

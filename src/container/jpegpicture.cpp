@@ -227,7 +227,7 @@ TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout
 
 TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout, int reduction)
 {
-    return DecodeJPEG(frame.Data->Memory(), static_cast<size_t>(frame.Data->Size()), layout, reduction);
+    return DecodeJPEG(frame.Bytes().Memory(), static_cast<size_t>(frame.Bytes().Size()), layout, reduction);
 }
 
 int ReducedSize(int size, int reduction)
@@ -262,5 +262,5 @@ bool ReadJPEGSize(const uint8_t* data, size_t size, int& width, int& height)
 
 bool ReadFramePictureSize(const TMJPGFrame& frame, int& width, int& height)
 {
-    return frame.Data && ReadJPEGSize(frame.Data->Memory(), static_cast<size_t>(frame.Data->Size()), width, height);
+    return ReadJPEGSize(frame.Bytes().Memory(), static_cast<size_t>(frame.Bytes().Size()), width, height);
 }

@@ -14,13 +14,13 @@ void TMJPGFrame::Clear()
 {
     ContentType.clear();
     ContentLength = 0;
-    Data->Clear();
+    FBytes = {};
 }
 
 bool TMJPGFrame::HasData()
 {
-    ContentLength = static_cast<int32_t>(Data->Size());
-    return Data->Size() != 0;
+    ContentLength = static_cast<int32_t>(FBytes.Size());
+    return !FBytes.Empty();
 }
 
 void TMJPGFrame::ReadFromStream(TStream* stream)
@@ -84,23 +84,21 @@ void TMJPGFrame::ReadPart(TStream& stream)
         stream.Seek(0, TSeekOrigin::soEnd);
         return;
     }
-    if (ContentLength > 0) {
-        Data->SetPosition(0);
-        Data->CopyFrom(stream, ContentLength);
-    }
+    if (ContentLength > 0)
+        FBytes = stream.ReadShared(ContentLength);
     // The CR LF after the data, with anything standing before it.
     ReadLine(&stream);
 }
 
 void TMJPGFrame::WriteToStream(TStream* stream) const
 {
-    if (!stream || !Data)
+    if (!stream)
         return;
     // An empty boundary would write an empty delimiter line, which a reader
     // takes as the end of the part's text lines; "--" keeps the part readable.
     const std::string delimiter = Boundary.empty() ? std::string("--") : Boundary;
     stream->WriteString(delimiter + "\r\n" + WholeLine("Content-Type: ", ContentType) + "\r\nContent-Length: " +
                         std::to_string(ContentLength) + "\r\n\r\n");
-    stream->WriteBuffer(Data->Memory(), Data->Size());
+    stream->WriteBuffer(FBytes.Memory(), FBytes.Size());
     stream->WriteBuffer("\r\n", 2);
 }

@@ -1,6 +1,7 @@
 // TMJPGFrame: one part of an MJPG stream, holding the JPEG bytes of a frame.
 #pragma once
 
+#include "core/sharedbytes.h"
 #include "core/streams.h"
 #include "mjpgreader.h"
 
@@ -13,7 +14,12 @@ public:
     std::string ContentType;
     std::string Boundary; // the delimiter text written before the part
     int32_t ContentLength = 0;
-    std::unique_ptr<TMemoryStream> Data = std::make_unique<TMemoryStream>();
+
+    // The picture's bytes (empty: none). A frame read from a stream over
+    // shared bytes views them where they lie; its bytes live as long as
+    // any holder of the view, not just the frame.
+    const TSharedBytes& Bytes() const { return FBytes; }
+    void SetBytes(TSharedBytes bytes) { FBytes = std::move(bytes); }
 
     // Reads one part from the stream (which may be null: an empty frame).
     TMJPGFrame(TStream* stream, const std::string& boundary);
@@ -28,10 +34,12 @@ public:
     void ReadFromStream(TStream* stream);
     // Writes the part. Raises EWriteError when the stream stores fewer bytes.
     void WriteToStream(TStream* stream) const;
-    // ContentLength := size of Data; true when there is a picture.
+    // ContentLength := size of the bytes; true when there is a picture.
     bool HasData();
 
 private:
     // Steps 2 to 4 of reading a part; raises on a stream error.
     void ReadPart(TStream& stream);
+
+    TSharedBytes FBytes;
 };

@@ -172,6 +172,18 @@ void TMemoryStream::TakeFrom(TMemoryStream& source) noexcept
     }
 }
 
+uint8_t* TMemoryStream::Release(int64_t& size) noexcept
+{
+    TMemoryStream whole;
+    whole.TakeFrom(*this); // trims the block
+    uint8_t* memory = whole.FMemory;
+    size = whole.FSize;
+    whole.FMemory = nullptr;
+    whole.FSize = 0;
+    whole.FCapacity = 0;
+    return memory;
+}
+
 int64_t TMemoryStream::Read(void* buffer, int64_t count)
 {
     if (count <= 0 || FPosition >= FSize)
@@ -313,6 +325,10 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : FPath(path)
             throw EFCreateError("Не могу создать файл \"" + path + "\". " + reason);
         throw EFOpenError("Не могу открыть файл \"" + path + "\". " + reason);
     }
+}
+
+TFileStream::TFileStream(int handle, const std::string& name) : FPath(name), FHandle(handle)
+{
 }
 
 TFileStream::~TFileStream()

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+class TSharedBytes;
+
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 class TStream {
@@ -54,6 +56,12 @@ public:
     // when that room cannot be had; other streams ignore it.
     virtual void Reserve(int64_t count) { (void)count; }
 
+    // The next count bytes as a view that stays valid on its own (see
+    // sharedbytes.h), the position moved past them: a stream over shared
+    // bytes gives a view of its own block, others a copy. Raises
+    // EOutOfMemory, or EReadError when the stream ends first.
+    virtual TSharedBytes ReadShared(int64_t count);
+
 protected:
     // The message of the error WriteBuffer raises after a short write.
     virtual std::string WriteFailureText() const;
@@ -84,6 +92,9 @@ public:
     // the source's bytes (its own are freed) positioned at 0, the source is
     // left empty. The block is trimmed to the bytes it holds.
     void TakeFrom(TMemoryStream& source) noexcept;
+    // Gives the block away (trimmed to the bytes it holds; null when empty)
+    // with its size; the stream is left empty. Free it with std::free.
+    uint8_t* Release(int64_t& size) noexcept;
     uint8_t* Memory() { return FMemory; }
     const uint8_t* Memory() const { return FMemory; }
 
@@ -115,6 +126,9 @@ public:
     // Raises EFOpenError (fmOpenRead, fmOpenReadWrite) or EFCreateError
     // (fmCreate) with the path and the system's reason.
     TFileStream(const std::string& path, TFileMode mode);
+    // Takes over a descriptor open for reading and writing; `name` is the
+    // file its messages name (the target of a temporary file).
+    TFileStream(int handle, const std::string& name);
     // Closes the file unless Close did; a failure there goes unreported.
     ~TFileStream() override;
 
@@ -131,6 +145,8 @@ public:
     TPeek Peek(int64_t maxCount) override;
 
     const std::string& FileName() const { return FPath; }
+    // The system's descriptor; -1 after Close.
+    int Handle() const { return FHandle; }
 
 protected:
     std::string WriteFailureText() const override;

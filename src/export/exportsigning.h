@@ -87,21 +87,3 @@ TCmsCheck CheckDetachedCms(const std::string& cms, const std::string& content);
 // without one, of the system's store) holds; `reason` tells why not.
 // Raises ESigningError when the CA file cannot be read.
 bool CertificateTrusted(const std::string& certDer, const std::string& caFile, std::string& reason);
-
-// SHA-256 of bytes given piece by piece; the raw 32-byte digest.
-class TSha256Digest {
-public:
-    TSha256Digest();
-    ~TSha256Digest();
-    TSha256Digest(const TSha256Digest&) = delete;
-    TSha256Digest& operator=(const TSha256Digest&) = delete;
-    void Add(const void* data, size_t size);
-    std::string Finish();
-    // The digest of the bytes as 64 lower-case hex digits.
-    static std::string Hex(const void* data, size_t size);
-
-private:
-    struct evp_md_ctx_st* FContext;
-};
-
-std::string HexText(const std::string& bytes);

@@ -4,6 +4,8 @@
 #include "onvifmp4.h"
 #include "videoexport.h"
 
+#include "core/sha256.h"
+
 extern "C" {
 #include <libavformat/avformat.h>
 }
@@ -42,22 +44,6 @@ std::string ReadText(const std::string& path)
     return text.str();
 }
 
-std::string FileDigestHex(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw EVerifyIO("Не могу открыть файл " + Quoted(path) + ". " + std::strerror(errno));
-    TSha256Digest hash;
-    std::vector<char> buffer(1 << 20);
-    while (in) {
-        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        hash.Add(buffer.data(), static_cast<size_t>(in.gcount()));
-    }
-    if (in.bad())
-        throw EVerifyIO("Ошибка чтения файла " + Quoted(path));
-    return HexText(hash.Finish());
-}
-
 // The pictures of the export's video track, in order, as SHA-256 digests.
 std::vector<std::string> PacketDigests(const std::string& path, std::string& problem)
 {
@@ -79,7 +65,7 @@ std::vector<std::string> PacketDigests(const std::string& path, std::string& pro
     int read = 0;
     while (video >= 0 && packet && (read = av_read_frame(context, packet)) >= 0) {
         if (packet->stream_index == video && packet->size > 0)
-            digests.push_back(TSha256Digest::Hex(packet->data, static_cast<size_t>(packet->size)));
+            digests.push_back(Sha256Hex(packet->data, static_cast<size_t>(packet->size)));
         av_packet_unref(packet);
     }
     if (video >= 0 && read != AVERROR_EOF && problem.empty())
@@ -186,13 +172,6 @@ void AddSignatureLine(TReport& report, const std::string& what, const std::strin
 
 } // namespace
 
-std::string TSha256Digest::Hex(const void* data, size_t size)
-{
-    TSha256Digest hash;
-    hash.Add(data, size);
-    return HexText(hash.Finish());
-}
-
 TVerifyReport VerifyExport(const std::string& path, const std::string& caFile)
 {
     TReport report;
@@ -250,7 +229,7 @@ TVerifyReport VerifyExport(const std::string& path, const std::string& caFile)
             if (manifest.ExportDigest.empty()) {
                 report.Add("Контрольная сумма " + Quoted(name) + ": в манифесте её нет", false);
             } else {
-                if (FileDigestHex(path) == manifest.ExportDigest)
+                if (Sha256HexOfFile(path) == manifest.ExportDigest)
                     report.Add("Контрольная сумма " + Quoted(name) + ": совпадает", true);
                 else if (std::find(earlier.begin(), earlier.end(), manifest.ExportDigest) != earlier.end())
                     report.Add("Контрольная сумма " + Quoted(name) + ": совпадает для файла без более поздних подписей",

@@ -317,7 +317,7 @@ TSealReport ReadSeals(const std::string& path)
         report.Problem = "блоки файла повреждены";
     }
     const std::string prefix = file.Read(0, layout->Meta.Offset);
-    std::vector<std::unique_ptr<TSha256Digest>> hashes;
+    std::vector<std::unique_ptr<TSha256>> hashes;
     for (size_t i = 0; i < layout->Seals.size(); ++i) {
         const auto& seal = layout->Seals[i];
         TSealEntry entry;
@@ -330,7 +330,7 @@ TSealReport ReadSeals(const std::string& path)
         std::string meta = MetaBefore(*layout, i + 1);
         std::fill(meta.begin() + static_cast<long>(seal.Sibo.PayloadOffset()),
                   meta.begin() + static_cast<long>(seal.Sibo.End()), '\0');
-        auto hash = std::make_unique<TSha256Digest>();
+        auto hash = std::make_unique<TSha256>();
         hash->Add(prefix.data(), prefix.size());
         hash->Add(meta.data(), meta.size());
         hashes.push_back(std::move(hash));
@@ -338,7 +338,7 @@ TSealReport ReadSeals(const std::string& path)
     // The whole file as it was before each later signing.
     for (size_t k = 1; k < layout->Seals.size(); ++k) {
         const std::string meta = MetaBefore(*layout, k);
-        auto hash = std::make_unique<TSha256Digest>();
+        auto hash = std::make_unique<TSha256>();
         hash->Add(prefix.data(), prefix.size());
         hash->Add(meta.data(), meta.size());
         hashes.push_back(std::move(hash));
@@ -350,9 +350,9 @@ TSealReport ReadSeals(const std::string& path)
         });
     for (size_t i = 0; i < hashes.size(); ++i)
         if (i < report.Seals.size())
-            report.Seals[i].Digest = hashes[i]->Finish();
+            report.Seals[i].Digest = hashes[i]->Digest();
         else
-            report.EarlierFileDigests.push_back(HexText(hashes[i]->Finish()));
+            report.EarlierFileDigests.push_back(hashes[i]->HexDigest());
     return report;
 }
 
@@ -406,7 +406,7 @@ void CounterSignMp4(const std::string& path, const TSigningKey& key, const std::
         ::stat(path.c_str(), &st);
         TFile out(tempPath, O_WRONLY | O_TRUNC);
         ::fchmod(out.Handle(), st.st_mode & 07777);
-        TSha256Digest hash;
+        TSha256 hash;
         const std::string prefix = file.Read(0, layout->Meta.Offset);
         for (const std::string* part : std::initializer_list<const std::string*>{&prefix, &meta}) {
             hash.Add(part->data(), part->size());
@@ -416,7 +416,7 @@ void CounterSignMp4(const std::string& path, const TSigningKey& key, const std::
             hash.Add(data, n);
             out.WriteAll(data, n);
         });
-        out.WriteAt(layout->Meta.Offset + signatureInMeta, key.SignDigest(hash.Finish()));
+        out.WriteAt(layout->Meta.Offset + signatureInMeta, key.SignDigest(hash.Digest()));
         out.Close();
         if (::rename(tempPath.c_str(), path.c_str()) != 0)
             throw EError("Не могу записать файл " + Quoted(path) + ". " + SystemErrorText(errno));

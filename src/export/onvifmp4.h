@@ -8,6 +8,8 @@
 
 #include "exportsigning.h"
 
+#include "core/sha256.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -51,11 +53,11 @@ public:
     uint64_t SignatureFileOffset() const { return FFtypSize + FMeta.SignatureOffset; }
     size_t SignatureSize() const { return FMeta.SignatureSize; }
     // The SHA-256 of everything written (the signature bytes zero).
-    std::string Digest() { return FHash ? FHash->Finish() : std::string(); }
+    std::string Digest() { return FHash ? FHash->Digest() : std::string(); }
 
 private:
     TOnvifMeta FMeta;
-    std::optional<TSha256Digest> FHash;
+    std::optional<TSha256> FHash;
     std::string FPending;
     bool FInserted = false;
     uint64_t FFtypSize = 0;

@@ -10,6 +10,8 @@
 #include "container/mjpgimage.h"
 #include "core/cp1251.h"
 #include "core/datetime.h"
+#include "core/replacingfile.h"
+#include "core/sha256.h"
 #include "core/streams.h"
 
 extern "C" {
@@ -20,13 +22,10 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <sys/stat.h>
@@ -51,134 +50,19 @@ std::string Quoted(const std::string& path)
     return "\"" + path + "\"";
 }
 
-// A SHA-256 computed piece by piece (OpenSSL's EVP digest).
-class TSha256 {
-public:
-    TSha256() : FContext(EVP_MD_CTX_new())
-    {
-        if (!FContext || EVP_DigestInit_ex(FContext, EVP_sha256(), nullptr) != 1)
-            throw EExportError("Ошибка вычисления SHA-256");
-    }
-    ~TSha256() { EVP_MD_CTX_free(FContext); }
-    TSha256(const TSha256&) = delete;
-    TSha256& operator=(const TSha256&) = delete;
-
-    void Add(const void* data, size_t size)
-    {
-        if (size && EVP_DigestUpdate(FContext, data, size) != 1)
-            throw EExportError("Ошибка вычисления SHA-256");
-    }
-    std::string Hex()
-    {
-        unsigned char digest[EVP_MAX_MD_SIZE];
-        unsigned int length = 0;
-        if (EVP_DigestFinal_ex(FContext, digest, &length) != 1)
-            throw EExportError("Ошибка вычисления SHA-256");
-        static const char hex[] = "0123456789abcdef";
-        std::string text;
-        for (unsigned int i = 0; i < length; ++i) {
-            text += hex[digest[i] >> 4];
-            text += hex[digest[i] & 0x0F];
-        }
-        return text;
-    }
-
-private:
-    EVP_MD_CTX* FContext;
-};
-
-std::string Sha256OfBytes(const void* data, size_t size)
-{
-    TSha256 sha;
-    sha.Add(data, size);
-    return sha.Hex();
-}
-
 std::string Sha256OfFile(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw EExportError("Не могу открыть файл " + Quoted(path) + ". " + SystemErrorText(errno));
-    TSha256 sha;
-    std::vector<uint8_t> buffer(1 << 20);
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            const int error = errno;
-            ::close(fd);
-            throw EExportError("Ошибка чтения файла " + Quoted(path) + ". " + SystemErrorText(error));
-        }
-        if (got == 0)
-            break;
-        sha.Add(buffer.data(), static_cast<size_t>(got));
+    try {
+        return Sha256HexOfFile(path);
+    } catch (const EStreamError& e) {
+        throw EExportError(e.what());
     }
-    ::close(fd);
-    return sha.Hex();
 }
 
-// A file in the target's folder under a hidden temporary name, removed
-// again unless it is given its name.
-class TTempFile {
-public:
-    TTempFile(const std::string& target, const char* kind) : FTarget(target)
-    {
-        const fs::path path(target);
-        const fs::path dir = path.has_parent_path() ? path.parent_path() : fs::path(".");
-        std::string pattern = (dir / ("." + path.filename().string() + kind + ".XXXXXX")).string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        FHandle = ::mkstemp(name.data());
-        if (FHandle < 0)
-            throw EExportError("Не могу создать файл в папке " + Quoted(dir.string()) + ". " +
-                               SystemErrorText(errno));
-        FPath = name.data();
-        // The permissions a newly created file gets, not mkstemp's 0600.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(FHandle, 0666 & ~mask);
-    }
-    ~TTempFile()
-    {
-        if (FHandle >= 0)
-            ::close(FHandle);
-        if (!FPath.empty())
-            ::unlink(FPath.c_str());
-    }
-    TTempFile(const TTempFile&) = delete;
-    TTempFile& operator=(const TTempFile&) = delete;
-
-    int Handle() const { return FHandle; }
-    const std::string& Path() const { return FPath; }
-
-    // The file closed; a failure to close is a failed write. The data is
-    // left to the system to put on the disk, as a copy with cp is: waiting
-    // for it (fsync) made an export take 2.6 times as long as cp.
-    void Finish()
-    {
-        const int fd = FHandle;
-        FHandle = -1;
-        if (::close(fd) != 0)
-            Fail(errno);
-    }
-    // The temporary file takes the target's name (replacing a file there).
-    void Rename()
-    {
-        if (::rename(FPath.c_str(), FTarget.c_str()) != 0)
-            throw EExportError("Не могу записать файл " + Quoted(FTarget) + ". " + SystemErrorText(errno));
-        FPath.clear();
-    }
-    [[noreturn]] void Fail(int error) const
-    {
-        throw EExportError("Ошибка записи в файл " + Quoted(FTarget) + ". " + SystemErrorText(error));
-    }
-
-private:
-    std::string FTarget;
-    std::string FPath;
-    int FHandle = -1;
-};
+[[noreturn]] void FailWriting(const std::string& path, int error)
+{
+    throw EExportError("Ошибка записи в файл " + Quoted(path) + ". " + SystemErrorText(error));
+}
 
 // Where libavformat writes: the temporary file, with the system's reason of
 // the first failed write kept for the message.
@@ -259,7 +143,7 @@ struct TPacketDeleter {
 
 bool HasData(const TMJPGFrame* frame)
 {
-    return frame && frame->Data && frame->Data->Size() > 0;
+    return frame && !frame->Bytes().Empty();
 }
 
 std::string TimeText(TDateTime value)
@@ -307,7 +191,7 @@ std::string ManifestText(const std::string& exportName, const std::string& expor
         text += ChecksumLine(Sha256OfFile(options.SourcePath), shown.string());
     } else if (options.SourceBytes) {
         text += "# fragment (no file): sha256 " +
-                Sha256OfBytes(options.SourceBytes, static_cast<size_t>(options.SourceSize)) + "\n";
+                Sha256Hex(options.SourceBytes, static_cast<size_t>(options.SourceSize)) + "\n";
     }
     const TMJPGHeader& h = *image.Header;
     text += "# frames " + std::to_string(from) + ".." + std::to_string(to) + " of " +
@@ -382,7 +266,9 @@ void CheckExportRange(const TMJPGImage& image, int32_t from, int32_t to)
                                                          : "В выбранных кадрах нет ни одного кадра с данными");
 }
 
-TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, const TExportOptions& options)
+namespace {
+
+TExportResult WriteExport(const TMJPGImage& image, const std::string& path, const TExportOptions& options)
 {
     const int32_t from = options.From;
     const int32_t to = options.To < 0 ? image.FrameCount() - 1 : options.To;
@@ -398,7 +284,7 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
             const TMJPGFrame* frame = image.GetFrame(i);
             if (HasData(frame)) {
                 int w = 0, h = 0;
-                if (ReadJPEGSize(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size()), w, h)) {
+                if (ReadJPEGSize(frame->Bytes().Memory(), static_cast<size_t>(frame->Bytes().Size()), w, h)) {
                     width = w;
                     height = h;
                 }
@@ -409,9 +295,9 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
 
     TExportResult result;
     result.Frames = to - from + 1;
-    TTempFile file(path, "");
+    TReplacingFile file(path);
     TSink sink;
-    sink.Handle = file.Handle();
+    sink.Handle = file.Stream().Handle();
     sink.Write = &options.Write;
 
     const bool mp4 = options.Container == TExportContainer::Mp4;
@@ -466,7 +352,7 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
         if (code >= 0)
             return;
         if (sink.Error)
-            file.Fail(sink.Error);
+            FailWriting(path, sink.Error);
         throw EExportError("Ошибка записи в файл " + Quoted(path) + ". " + AvErrorText(code));
     };
     // Matroska's CRC-32 elements cost a pass over every byte and prove
@@ -502,8 +388,9 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
                     ++next;
             av_packet_unref(packet.get());
             if (hasData) {
-                packet->data = frame->Data->Memory();
-                packet->size = static_cast<int>(frame->Data->Size());
+                // The muxer only reads a packet without a buffer of its own.
+                packet->data = const_cast<uint8_t*>(frame->Bytes().Memory());
+                packet->size = static_cast<int>(frame->Bytes().Size());
             }
             packet->stream_index = stream->index;
             packet->pts = packet->dts = slotTime(i - from);
@@ -531,7 +418,7 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
                 ++result.Packets;
                 if (options.Manifest)
                     digests.emplace_back(
-                        i, Sha256OfBytes(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size())));
+                        i, Sha256Hex(frame->Bytes().Memory(), static_cast<size_t>(frame->Bytes().Size())));
             }
         }
         if (options.Progress && !options.Progress(i - from + 1, result.Frames))
@@ -541,64 +428,75 @@ TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, c
     avio_flush(context->pb);
     check(context->pb->error);
     if (sink.Error)
-        file.Fail(sink.Error);
+        FailWriting(path, sink.Error);
     if (onvif) {
         if (!onvif->Complete())
             throw EExportError("Ошибка записи в файл " + Quoted(path) + ": формат MP4 не записал блок ftyp");
         if (options.Signer) {
             const std::string signature = options.Signer->SignDigest(onvif->Digest());
-            if (::pwrite(file.Handle(), signature.data(), signature.size(),
+            if (::pwrite(file.Stream().Handle(), signature.data(), signature.size(),
                          static_cast<off_t>(onvif->SignatureFileOffset())) != static_cast<ssize_t>(signature.size()))
-                file.Fail(errno);
+                FailWriting(path, errno);
         }
     }
-    file.Finish();
+    file.Close();
 
     if (!options.Manifest) {
-        file.Rename();
+        ReplaceFiles({&file});
         return result;
     }
     const std::string manifestPath = ManifestPathFor(path);
-    TTempFile manifest(manifestPath, "");
+    TReplacingFile manifest(manifestPath);
     const std::string dir = fs::path(path).has_parent_path() ? fs::path(path).parent_path().string() : ".";
-    const std::string text = ManifestText(fs::path(path).filename().string(), Sha256OfFile(file.Path()), options, dir,
-                                          digests, image, from, to);
+    const std::string written = file.TemporaryPath().empty() ? path : file.TemporaryPath();
+    const std::string text =
+        ManifestText(fs::path(path).filename().string(), Sha256OfFile(written), options, dir, digests, image, from, to);
     {
         TSink manifestSink;
-        manifestSink.Handle = manifest.Handle();
+        manifestSink.Handle = manifest.Stream().Handle();
         manifestSink.Write = &options.Write;
         if (SinkWrite(&manifestSink, reinterpret_cast<uint8_t*>(const_cast<char*>(text.data())),
                       static_cast<int>(text.size())) < 0)
-            throw EExportError("Ошибка записи в файл " + Quoted(manifestPath) + ". " +
-                               SystemErrorText(manifestSink.Error));
+            FailWriting(manifestPath, manifestSink.Error);
     }
-    manifest.Finish();
-    std::optional<TTempFile> signature;
+    manifest.Close();
+    // The manifest's signature, or none: then one of an earlier export of
+    // that name goes, as it no longer signs this manifest.
+    std::unique_ptr<TReplacingFile> signature;
+    std::vector<std::string> stale{ManifestSignaturePathFor(path)};
     if (options.Signer) {
         const std::string cms = options.Signer->DetachedCms(text);
-        signature.emplace(ManifestSignaturePathFor(path), "");
+        signature = std::make_unique<TReplacingFile>(ManifestSignaturePathFor(path));
         TSink signatureSink;
-        signatureSink.Handle = signature->Handle();
+        signatureSink.Handle = signature->Stream().Handle();
         signatureSink.Write = &options.Write;
         if (!SinkWriteAll(&signatureSink, reinterpret_cast<const uint8_t*>(cms.data()), cms.size()))
-            throw EExportError("Ошибка записи в файл " + Quoted(ManifestSignaturePathFor(path)) + ". " +
-                               SystemErrorText(signatureSink.Error));
-        signature->Finish();
+            FailWriting(ManifestSignaturePathFor(path), signatureSink.Error);
+        signature->Close();
+        stale.clear();
     }
     if (options.Progress && !options.Progress(result.Frames, result.Frames))
         throw EExportCancelled("Экспорт отменён");
-    file.Rename();
-    try {
-        manifest.Rename();
-        if (signature)
-            signature->Rename();
-    } catch (...) {
-        // The export without its manifest is not what was asked for.
-        ::unlink(path.c_str());
-        throw;
-    }
+    // All take their names, or none does and the old ones stay.
+    std::vector<TReplacingFile*> files{&file, &manifest};
+    if (signature)
+        files.push_back(signature.get());
+    ReplaceFiles(files, stale);
     result.ManifestPath = manifestPath;
     if (signature)
         result.SignaturePath = ManifestSignaturePathFor(path);
     return result;
+}
+
+} // namespace
+
+TExportResult ExportFragment(const TMJPGImage& image, const std::string& path, const TExportOptions& options)
+{
+    try {
+        return WriteExport(image, path, options);
+    } catch (const EStreamError& e) {
+        // Creating, closing or renaming a file: the system's reason, as any
+        // other failure while the export is written.
+        throw EExportError(e.what());
+    }
 }

@@ -46,7 +46,6 @@ void TVPlayerForm::ShowFrame(TMJPGFrame* frame)
         return;
     }
     try {
-        frame->Data->SetPosition(0);
         // During playback the picture was usually decoded ahead of time.
         FPictures.Prepare(frame);
         QImage picture;

@@ -6,7 +6,7 @@
 
 #include "container/bitmapfile.h"
 #include "container/mjpgimage.h"
-#include "core/streams.h"
+#include "core/replacingfile.h"
 #include "picture/displaypicture.h"
 #include "uikit/failurelog.h"
 
@@ -41,13 +41,13 @@ void TVPlayerForm::actSaveFrameExecute()
         if (UpperExtension(path) == QLatin1String(".BMP")) {
             // The picture the view shows: 24-bit colour, or 8-bit on a palette display.
             const TDecodedPicture picture = DecodeDisplayPicture(*frame);
-            TFileStream file(NativePath(path), TFileMode::fmCreate);
-            WriteBitmapFile(file, picture);
-            file.Close();
+            TReplacingFile file(NativePath(path));
+            WriteBitmapFile(file.Stream(), picture);
+            file.Commit();
         } else {
-            TFileStream file(NativePath(path), TFileMode::fmCreate);
-            file.WriteBuffer(frame->Data->Memory(), frame->Data->Size());
-            file.Close();
+            TReplacingFile file(NativePath(path));
+            file.Stream().WriteBuffer(frame->Bytes().Memory(), frame->Bytes().Size());
+            file.Commit();
         }
     } catch (...) {
         LogCurrentFailure(QStringLiteral("Не могу сохранить снимок \"%1\"").arg(path));
@@ -87,10 +87,10 @@ bool TVPlayerForm::SaveFile(const QString& path)
         return false;
     // Outside the handling below: a file that cannot be created is reported
     // by the standard error display at the handler's edge.
-    TFileStream file(NativePath(path), TFileMode::fmCreate);
+    TReplacingFile file(NativePath(path));
     try {
-        Image->SaveToStream(&file);
-        file.Close(); // a failed close loses what was written
+        Image->SaveToStream(&file.Stream());
+        file.Commit(); // a failed close loses what was written
     } catch (...) {
         LogCurrentFailure(QStringLiteral("Не могу сохранить данные в файл \"%1\"").arg(path));
         Dialogs().Message(this, windowTitle(),

@@ -13,8 +13,8 @@ void LoadFramePicture(const TMJPGFrame& frame, TFrameReportInput& input)
     try {
         // Decoded as the view decodes it (a palette on an 8-bit display).
         input.Picture = DecodeFrameImage(frame);
-        input.Jpeg = QByteArray(reinterpret_cast<const char*>(frame.Data->Memory()),
-                                static_cast<qsizetype>(frame.Data->Size()));
+        input.Jpeg = QByteArray(reinterpret_cast<const char*>(frame.Bytes().Memory()),
+                                static_cast<qsizetype>(frame.Bytes().Size()));
     } catch (const std::exception&) {
         // A frame that cannot be decoded leaves the report without a picture.
         input.Picture = QImage();

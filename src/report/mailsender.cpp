@@ -3,6 +3,7 @@
 // for non-ASCII text.
 #include "mailsender.h"
 
+#include "core/hex.h"
 #include "http/base64.h"
 #include "http/curllibrary.h"
 
@@ -33,15 +34,16 @@ bool IsPlainAscii(const std::string& text)
 // RFC 2231 form of a parameter value: UTF-8''%XX...
 std::string PercentEncoded(const std::string& text)
 {
-    static const char hex[] = "0123456789ABCDEF";
     std::string out = "UTF-8''";
     for (const char ch : text) {
         const uint8_t c = uint8_t(ch);
         if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
             c == '_')
             out += char(c);
-        else
-            out += {'%', hex[c >> 4], hex[c & 15]};
+        else {
+            out += '%';
+            AppendHex(out, c, THexCase::Upper);
+        }
     }
     return out;
 }

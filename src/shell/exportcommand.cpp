@@ -30,7 +30,7 @@ const QString kExtensions[] = {QStringLiteral("mkv"), QStringLiteral("avi"), QSt
 bool HasFrameWithData(const TMJPGImage& image)
 {
     for (const auto& frame : image.FrameList)
-        if (frame && frame->Data && frame->Data->Size() > 0)
+        if (frame && !frame->Bytes().Empty())
             return true;
     return false;
 }
@@ -40,7 +40,7 @@ int64_t PictureBytes(const TMJPGImage& image, int32_t from, int32_t to)
     int64_t bytes = 0;
     for (int32_t i = from; i <= to; ++i)
         if (const TMJPGFrame* frame = image.GetFrame(i))
-            bytes += frame->Data->Size();
+            bytes += frame->Bytes().Size();
     return bytes;
 }
 

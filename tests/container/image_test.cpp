@@ -51,7 +51,7 @@ struct TImageCase {
 
 std::string FrameBytes(const TMJPGFrame& f)
 {
-    return std::string(reinterpret_cast<const char*>(f.Data->Memory()), static_cast<size_t>(f.Data->Size()));
+    return std::string(reinterpret_cast<const char*>(f.Bytes().Memory()), static_cast<size_t>(f.Bytes().Size()));
 }
 
 std::vector<TFrameWant> FramesOf(const TMJPGImage& img)
@@ -369,7 +369,8 @@ TEST(Image, HasDataResetsContentLength)
     f->ContentLength = 77;
     EXPECT_TRUE(f->HasData());
     EXPECT_EQ(f->ContentLength, 10);
-    f->Data->WriteString("more");
+    const std::string more = FrameBytes(*f) + "more";
+    f->SetBytes(TSharedBytes::Copy(more.data(), static_cast<int64_t>(more.size())));
     EXPECT_TRUE(f->HasData());
     EXPECT_EQ(f->ContentLength, 14);
     TMJPGFrame* t = img.GetFrame(1); // the truncated last part
@@ -395,15 +396,15 @@ TEST(Frame, ReadsOnePartAndClearKeepsTheBoundary)
     EXPECT_EQ(f.Boundary, "myboundary");
     EXPECT_EQ(f.ContentType, "");
     EXPECT_EQ(f.ContentLength, 0);
-    EXPECT_EQ(f.Data->Size(), 0);
+    EXPECT_EQ(f.Bytes().Size(), 0);
     f.ReadFromStream(nullptr);
-    EXPECT_EQ(f.Data->Size(), 0);
+    EXPECT_EQ(f.Bytes().Size(), 0);
     TMJPGFrame g(nullptr, "b");
     EXPECT_EQ(g.ContentLength, 0);
-    EXPECT_EQ(g.Data->Size(), 0);
+    EXPECT_EQ(g.Bytes().Size(), 0);
 }
 
-// A frame's Data holds its own bytes: the source may go away.
+// A frame holds its own bytes: the source may go away.
 TEST(Image, FramesOutliveTheirFileStream)
 {
     TScratchFolder dir;
@@ -424,10 +425,7 @@ TEST(Image, FramesOutliveTheirFileStream)
     ASSERT_EQ(img->FrameCount(), 20);
     for (int i = 0; i < 20; ++i) {
         TMJPGFrame* f = img->GetFrame(i);
-        f->Data->SetPosition(0);
-        std::string got(static_cast<size_t>(f->Data->Size()), '\0');
-        f->Data->ReadBuffer(got.data(), f->Data->Size());
-        EXPECT_EQ(got, data[static_cast<size_t>(i)]) << "frame " << i;
+        EXPECT_EQ(FrameBytes(*f), data[static_cast<size_t>(i)]) << "frame " << i;
     }
 }
 
@@ -481,3 +479,28 @@ TEST(Image, FramesDoNotKeepLineBuffers)
 }
 
 } // namespace
+
+// An image read from shared bytes views them: its frames are no copies, and
+// they keep the bytes after the image and every other holder have gone.
+TEST(Image, FramesViewSharedBytes)
+{
+    const std::string bytes = HeaderText() + PartText(NoisyData(300, 'A')) + PartText(NoisyData(500, 'B'));
+    TSharedBytes whole = TSharedBytes::Copy(bytes.data(), static_cast<int64_t>(bytes.size()));
+    TSharedBytes second;
+    {
+        TSharedBytesStream stream(whole);
+        TMJPGImage img(&stream);
+        ASSERT_EQ(img.FrameCount(), 2);
+        for (int32_t i = 0; i < 2; ++i) {
+            const TSharedBytes& view = img.GetFrame(i)->Bytes();
+            EXPECT_TRUE(view.SharesBlockWith(whole)) << i;
+            EXPECT_GE(view.Memory(), whole.Memory());
+            EXPECT_LE(view.Memory() + view.Size(), whole.Memory() + whole.Size());
+        }
+        second = img.GetFrame(1)->Bytes();
+    }
+    whole = {};
+    EXPECT_EQ(second.Holders(), 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(second.Memory()), static_cast<size_t>(second.Size())),
+              NoisyData(500, 'B'));
+}

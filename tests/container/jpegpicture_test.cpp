@@ -236,9 +236,8 @@ TEST(JPEGPicture, FramePictureIgnoresTheDataPosition)
 {
     const std::vector<uint8_t> jpeg = EncodeSolidJPEG(16, 8, 10, 20, 30);
     TMJPGFrame f(nullptr, "b");
-    f.Data->WriteBuffer(jpeg.data(), static_cast<int64_t>(jpeg.size()));
+    f.SetBytes(TSharedBytes::Copy(jpeg.data(), static_cast<int64_t>(jpeg.size())));
     f.HasData();
-    // Data's position is at its end, as after loading.
     const TDecodedPicture p = DecodeFramePicture(f, TPixelLayout::BGR24);
     EXPECT_EQ(p.Width, 16);
     EXPECT_EQ(p.Height, 8);

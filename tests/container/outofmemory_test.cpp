@@ -40,7 +40,7 @@ std::vector<int64_t> FrameSizes(const TMJPGImage& image)
 {
     std::vector<int64_t> sizes;
     for (int32_t i = 0; i < image.FrameCount(); ++i)
-        sizes.push_back(image.GetFrame(i)->Data->Size());
+        sizes.push_back(image.GetFrame(i)->Bytes().Size());
     return sizes;
 }
 
@@ -116,7 +116,7 @@ TEST(OutOfMemory, FrameReadLeavesTheFrameEmptyAndRaises)
     TRaisingReadStream stream(bytes, 57, [] { throw std::bad_alloc(); });
     TMJPGFrame frame(nullptr, "abcd");
     EXPECT_THROW(frame.ReadFromStream(&stream), std::bad_alloc);
-    EXPECT_EQ(frame.Data->Size(), 0);
+    EXPECT_EQ(frame.Bytes().Size(), 0);
     EXPECT_EQ(frame.ContentLength, 0);
     EXPECT_TRUE(frame.ContentType.empty());
     EXPECT_EQ(frame.Boundary, "abcd");

@@ -6,6 +6,7 @@
 #include "export/videoexport.h"
 
 #include "container/mjpgimage.h"
+#include "core/sha256.h"
 #include "fixtures/files.h"
 #include "fixtures/fragmentbuilder.h"
 #include "fixtures/framemaker.h"
@@ -18,8 +19,6 @@ extern "C" {
 #include <libavutil/adler32.h>
 #include <libavutil/dict.h>
 }
-
-#include <openssl/evp.h>
 
 #include <gtest/gtest.h>
 
@@ -68,7 +67,7 @@ std::unique_ptr<TMJPGImage> Fragment(const std::vector<bool>& frames, int fps = 
 
 std::string Bytes(const TMJPGFrame& frame)
 {
-    return {reinterpret_cast<const char*>(frame.Data->Memory()), static_cast<size_t>(frame.Data->Size())};
+    return {reinterpret_cast<const char*>(frame.Bytes().Memory()), static_cast<size_t>(frame.Bytes().Size())};
 }
 
 struct TPacket {
@@ -115,20 +114,6 @@ TReadBack ReadBack(const std::string& path)
     av_packet_free(&packet);
     avformat_close_input(&context);
     return result;
-}
-
-std::string Sha256(const std::string& bytes)
-{
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr);
-    std::string text;
-    char hex[3];
-    for (unsigned int i = 0; i < length; ++i) {
-        std::snprintf(hex, sizeof hex, "%02x", digest[i]);
-        text += hex;
-    }
-    return text;
 }
 
 struct TCase {
@@ -537,14 +522,14 @@ TEST(Export, ManifestIsCheckedBySha256sumAndFrameByFrame)
     std::istringstream lines(manifest);
     std::string line;
     std::getline(lines, line);
-    EXPECT_EQ(line, Sha256(ReadFileBytes(out)) + "  Вход 1.mkv");
+    EXPECT_EQ(line, Sha256Hex(ReadFileBytes(out)) + "  Вход 1.mkv");
     std::getline(lines, line);
-    EXPECT_EQ(line, Sha256(ReadFileBytes(source)) + "  ../in/fragment.mjpg");
+    EXPECT_EQ(line, Sha256Hex(ReadFileBytes(source)) + "  ../in/fragment.mjpg");
     std::getline(lines, line);
     EXPECT_EQ(line, "# frames 1..5 of 6, 5 fps, 3 with data");
     for (const int32_t index : {2, 3, 5}) {
         std::getline(lines, line);
-        EXPECT_EQ(line, "# frame " + std::to_string(index) + " " + Sha256(Bytes(*image->GetFrame(index))));
+        EXPECT_EQ(line, "# frame " + std::to_string(index) + " " + Sha256Hex(Bytes(*image->GetFrame(index))));
     }
     EXPECT_FALSE(std::getline(lines, line)) << line;
 
@@ -566,7 +551,7 @@ TEST(Export, ManifestOfAFragmentWithoutAFile)
     options.SourceSize = static_cast<int64_t>(fetched.size());
     ExportFragment(*image, dir / "a.mkv", options);
     const std::string manifest = ReadFileBytes(dir / "a.mkv.sha256");
-    EXPECT_NE(manifest.find("\n# fragment (no file): sha256 " + Sha256(fetched) + "\n"), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find("\n# fragment (no file): sha256 " + Sha256Hex(fetched) + "\n"), std::string::npos) << manifest;
 }
 
 TEST(Export, FfprobeSeesMjpegAtTheFrameRateWithEveryFrame)
@@ -613,7 +598,7 @@ TEST(Export, MkvinfoSeesEveryPictureAtItsTimeWithItsBytes)
     for (size_t i = 0; i < frames.size(); ++i) {
         if (!frames[i])
             continue;
-        const TMemoryStream& data = *image->GetFrame(static_cast<int32_t>(i))->Data;
+        const TSharedBytes& data = image->GetFrame(static_cast<int32_t>(i))->Bytes();
         char line[160];
         std::snprintf(line, sizeof line, "frame, track 1, timestamp 00:00:00.%03d000000, size %lld, adler 0x%08x\n",
                       static_cast<int>(i) * 40, static_cast<long long>(data.Size()),

@@ -46,7 +46,7 @@ protected:
     const TPreparedReport& Prepared() const { return *Report->Prepared(); }
     QByteArray FrameJpeg() const
     {
-        const TMemoryStream& data = *Image->GetFrame(0)->Data;
+        const TSharedBytes& data = Image->GetFrame(0)->Bytes();
         return QByteArray(reinterpret_cast<const char*>(data.Memory()), qsizetype(data.Size()));
     }
 

@@ -87,7 +87,7 @@ TEST(FrameReport, TextsOfTheFirstFrame)
     const TPreparedPicture* frame = built.Page->FindPicture(QStringLiteral("Frame"));
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->Picture.size(), QSize(80, 60));
-    EXPECT_EQ(frame->Jpeg.size(), image->GetFrame(0)->Data->Size());
+    EXPECT_EQ(frame->Jpeg.size(), image->GetFrame(0)->Bytes().Size());
 }
 
 TEST(FrameReport, VariablesSetInOrderWithTheirKinds)
@@ -202,8 +202,8 @@ TEST(FrameReport, PictureThatCannotBeDecodedLeavesTheReportWithout)
     ASSERT_FALSE(report->FindPicture(QStringLiteral("Frame"))->Picture().isNull());
 
     TMJPGFrame& frame = *image->GetFrame(1);
-    frame.Data->Clear();
-    frame.Data->WriteString("\xFF\xD8 not a picture");
+    const std::string broken = "\xFF\xD8 not a picture";
+    frame.SetBytes(TSharedBytes::Copy(broken.data(), static_cast<int64_t>(broken.size())));
     const TFrameReportInput broken = FrameReportInput(*image, 1);
     EXPECT_TRUE(broken.Picture.isNull());
     EXPECT_TRUE(broken.Jpeg.isEmpty());

@@ -46,7 +46,19 @@ bool IsTarget(int fd)
         return false;
     path[n] = '\0';
     const std::lock_guard<std::mutex> lock(TargetLock);
-    return HasTarget.load() && std::strcmp(Target, path) == 0;
+    if (!HasTarget.load())
+        return false;
+    if (std::strcmp(Target, path) == 0)
+        return true;
+    // The file's temporary stand-in: ".NAME.XXXXXX" in the same folder,
+    // which takes the name once complete.
+    const char* slash = std::strrchr(Target, '/');
+    if (!slash)
+        return false;
+    const size_t folder = static_cast<size_t>(slash - Target) + 1;
+    const std::string hidden = std::string(Target, folder) + "." + (slash + 1) + ".";
+    return std::strncmp(path, hidden.c_str(), hidden.size()) == 0 &&
+           std::strchr(path + hidden.size(), '/') == nullptr;
 }
 
 std::string Canonical(const std::string& path)

@@ -10,8 +10,9 @@
 
 #include <string>
 
-// Every later close of a descriptor open on this path fails; an empty path
-// ends that.
+// Every later close of a descriptor open on this path, or on its temporary
+// stand-in (".NAME.XXXXXX" beside it, which takes the name when complete),
+// fails; an empty path ends that.
 void FailClosesOf(const std::string& path);
 // How many closes failed so far.
 int FailedCloses();

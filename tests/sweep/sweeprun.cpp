@@ -330,12 +330,12 @@ void TSweep::Snapshot(const char* extension)
     const QByteArray saved = FileBytes(target);
     if (!bitmap) {
         // The frame's own bytes, unchanged.
-        EXPECT_EQ(saved, QByteArray(reinterpret_cast<const char*>(frame->Data->Memory()),
-                                    static_cast<qsizetype>(frame->Data->Size())));
+        EXPECT_EQ(saved, QByteArray(reinterpret_cast<const char*>(frame->Bytes().Memory()),
+                                    static_cast<qsizetype>(frame->Bytes().Size())));
     } else {
         // A whole bitmap of the picture's size.
         int width = 0, height = 0;
-        ASSERT_TRUE(ReadJPEGSize(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size()), width, height));
+        ASSERT_TRUE(ReadJPEGSize(frame->Bytes().Memory(), static_cast<size_t>(frame->Bytes().Size()), width, height));
         ASSERT_GE(saved.size(), 54);
         EXPECT_EQ(saved.left(2), QByteArray("BM"));
         EXPECT_EQ(Le32(saved, 2), static_cast<uint32_t>(saved.size()));

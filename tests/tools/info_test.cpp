@@ -1,6 +1,7 @@
 // mjpgtool info: the JSON object and the text for a person, for fragments
 // packed by the tool and for fragments written byte by byte.
 #include "toolfixtures.h"
+#include "core/sha256.h"
 #include "toolrunner.h"
 
 #include <gtest/gtest.h>
@@ -82,7 +83,7 @@ TEST(MjpgtoolInfo, JsonOfAPackedFragmentHoldsEveryValueAndEveryDigest)
         EXPECT_EQ(KeysOf(frames.at(i)), (std::vector<std::string>{"content_type", "content_length", "sha256"}));
         EXPECT_EQ(frames.at(i).at("content_type").get<std::string>(), "image/jpeg");
         EXPECT_EQ(frames.at(i).at("content_length").get<int64_t>(), static_cast<int64_t>(jpegs[i].size()));
-        EXPECT_EQ(frames.at(i).at("sha256").get<std::string>(), Sha256Of(jpegs[i]));
+        EXPECT_EQ(frames.at(i).at("sha256").get<std::string>(), Sha256Hex(jpegs[i]));
     }
 }
 
@@ -105,7 +106,7 @@ TEST(MjpgtoolInfo, JsonListsFramesWithoutDataAsTheyWereRead)
     const TJson& frames = json.at("frame_list");
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames.at(0).at("content_length").get<int64_t>(), static_cast<int64_t>(jpeg.size()));
-    EXPECT_EQ(frames.at(0).at("sha256").get<std::string>(), Sha256Of(jpeg));
+    EXPECT_EQ(frames.at(0).at("sha256").get<std::string>(), Sha256Hex(jpeg));
     EXPECT_EQ(frames.at(1).at("content_type").get<std::string>(), "image/png");
     EXPECT_EQ(frames.at(1).at("content_length").get<int64_t>(), 0);
     EXPECT_EQ(frames.at(1).at("sha256").get<std::string>(), kEmptySha256);

@@ -1,8 +1,6 @@
-// The pack defaults and the digests of the mjpgtool tests.
+// The pack defaults of the mjpgtool tests.
 #include "toolfixtures.h"
 
-#include <openssl/evp.h>
-#include <stdexcept>
 
 fixture::THeaderLines PackDefaults()
 {
@@ -17,17 +15,3 @@ fixture::THeaderLines PackDefaults()
             .Boundary = "mjpgboundary"};
 }
 
-std::string Sha256Of(const std::string& bytes)
-{
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1)
-        throw std::runtime_error("EVP_Digest failed");
-    std::string hex;
-    static const char digits[] = "0123456789abcdef";
-    for (unsigned int i = 0; i < length; ++i) {
-        hex += digits[digest[i] >> 4];
-        hex += digits[digest[i] & 15];
-    }
-    return hex;
-}

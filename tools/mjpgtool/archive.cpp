@@ -138,7 +138,7 @@ int RunFetch(const TArguments& args)
 
     TEnhMemoryStream& body = *worker.GetBody();
     {
-        TOutputFile out(path);
+        TReplacingFile out(path);
         body.SaveToStream(out.Stream());
         if (Interrupted())
             return ReportFailure(worker, kVideoRequestFailed);

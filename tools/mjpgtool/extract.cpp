@@ -29,12 +29,12 @@ int RunExtract(const TArguments& args)
 
     int written = 0;
     for (size_t i = 0; i < image->FrameList.size(); ++i) {
-        const TMemoryStream& data = *image->FrameList[i]->Data;
+        const TSharedBytes& data = image->FrameList[i]->Bytes();
         if (data.Size() == 0)
             continue;
         char name[32];
         std::snprintf(name, sizeof name, "%06zu.jpg", i);
-        TOutputFile out((dir / name).string());
+        TReplacingFile out((dir / name).string());
         out.Stream().WriteBuffer(data.Memory(), data.Size());
         out.Commit();
         ++written;

@@ -3,8 +3,6 @@
 
 #include "core/errors.h"
 
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -38,26 +36,4 @@ void ReadWholeFile(const std::string& path, TMemoryStream& data)
     } catch (const EStreamError& e) {
         RethrowNamingFile(path, e);
     }
-}
-
-TOutputFile::TOutputFile(const std::string& path)
-    : FPath(path), FStream(std::make_unique<TFileStream>(path, TFileMode::fmCreate))
-{
-}
-
-TOutputFile::~TOutputFile()
-{
-    if (!FStream)
-        return;
-    FStream.reset();
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(FPath, ec))
-        std::filesystem::remove(FPath, ec);
-}
-
-void TOutputFile::Commit()
-{
-    // A failed close raises with the stream still held: the file is removed.
-    FStream->Close();
-    FStream.reset();
 }

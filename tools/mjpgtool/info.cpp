@@ -3,7 +3,7 @@
 #include "commandline.h"
 #include "fragmentfiles.h"
 #include "jsontext.h"
-#include "sha256.h"
+#include "core/sha256.h"
 #include "texts.h"
 
 #include "core/datetime.h"
@@ -21,7 +21,7 @@ void PrintJson(const TMJPGImage& image)
         frames.push_back({
             {"content_type", Utf8(frame->ContentType)},
             {"content_length", frame->ContentLength},
-            {"sha256", Sha256Hex(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size()))},
+            {"sha256", Sha256Hex(frame->Bytes().Memory(), static_cast<size_t>(frame->Bytes().Size()))},
         });
     const TJson json = {
         {"valid", h.IsValid()},
@@ -70,7 +70,7 @@ void PrintText(const std::string& path, const TMJPGImage& image)
         const TMJPGFrame& frame = *image.FrameList[i];
         std::snprintf(line, sizeof line, "%6zu  %10d  ", i, static_cast<int>(frame.ContentLength));
         std::cout << line
-                  << (frame.Data->Size() == 0 ? std::string("(нет данных)") : Printable(frame.ContentType))
+                  << (frame.Bytes().Empty() ? std::string("(нет данных)") : Printable(frame.ContentType))
                   << '\n';
     }
 }

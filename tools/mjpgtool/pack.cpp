@@ -32,12 +32,14 @@ std::unique_ptr<TMJPGFrame> LoadPicture(const std::string& path, const std::stri
                                         int& height)
 {
     auto frame = std::make_unique<TMJPGFrame>(nullptr, boundary);
-    ReadWholeFile(path, *frame->Data);
-    if (frame->Data->Size() > std::numeric_limits<int32_t>::max()) {
+    TMemoryStream data;
+    ReadWholeFile(path, data);
+    frame->SetBytes(TSharedBytes::Take(data));
+    if (frame->Bytes().Size() > std::numeric_limits<int32_t>::max()) {
         std::cerr << "mjpgtool: файл \"" << path << "\" слишком велик для кадра\n";
         return nullptr;
     }
-    if (!ReadJPEGSize(frame->Data->Memory(), static_cast<size_t>(frame->Data->Size()), width, height)) {
+    if (!ReadJPEGSize(frame->Bytes().Memory(), static_cast<size_t>(frame->Bytes().Size()), width, height)) {
         std::cerr << "mjpgtool: файл \"" << path << "\" не является изображением JPEG\n";
         return nullptr;
     }
@@ -68,7 +70,7 @@ int RunPack(const TArguments& args)
     if (!frame)
         return esInvalid;
 
-    TOutputFile out(outPath);
+    TReplacingFile out(outPath);
     header.WriteToStream(&out.Stream());
     for (size_t i = 0;;) {
         frame->WriteToStream(&out.Stream());

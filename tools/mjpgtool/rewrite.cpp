@@ -19,7 +19,7 @@ int RunRewrite(const TArguments& args)
         std::cerr << "mjpgtool: \"" << in << "\" не является фрагментом MJPG; \"" << out << "\" не создан\n";
         return esInvalid;
     }
-    TOutputFile file(out);
+    TReplacingFile file(out);
     image->SaveToStream(&file.Stream());
     file.Commit();
     return esOk;

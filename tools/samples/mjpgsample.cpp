@@ -3,7 +3,7 @@
 #include "core/cp1251.h"
 #include "core/datetime.h"
 #include "core/errors.h"
-#include "core/streams.h"
+#include "core/replacingfile.h"
 #include "samplefragment.h"
 
 #include <cstdio>
@@ -90,18 +90,12 @@ int main(int argc, char** argv)
 
     // Written beside the target and renamed, so an interrupted run never
     // leaves a truncated sample that looks finished.
-    const std::string part = out + ".part";
     try {
         const auto image = BuildSampleImage(options);
-        {
-            TFileStream file(part, TFileMode::fmCreate);
-            image->SaveToStream(&file);
-            file.Close();
-        }
-        if (std::rename(part.c_str(), out.c_str()) != 0)
-            throw EStreamError("Не могу переименовать \"" + part + "\" в \"" + out + "\"");
+        TReplacingFile file(out);
+        image->SaveToStream(&file.Stream());
+        file.Commit();
     } catch (const std::exception& e) {
-        std::remove(part.c_str());
         std::fprintf(stderr, "mjpgsample: %s\n", e.what());
         return 3;
     }

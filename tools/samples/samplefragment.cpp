@@ -51,7 +51,7 @@ std::unique_ptr<TMJPGFrame> MakeJPEGFrame(const std::vector<uint8_t>& jpeg, cons
 {
     auto frame = std::make_unique<TMJPGFrame>(nullptr, boundary);
     frame->ContentType = "image/jpeg";
-    frame->Data->WriteBuffer(jpeg.data(), static_cast<int64_t>(jpeg.size()));
+    frame->SetBytes(TSharedBytes::Copy(jpeg.data(), static_cast<int64_t>(jpeg.size())));
     frame->ContentLength = static_cast<int32_t>(jpeg.size());
     return frame;
 }
