@@ -3,6 +3,7 @@
 #include "exportcues.h"
 #include "videoexport.h"
 
+#include "container/mjpgframe.h"
 #include "container/mjpgimage.h"
 #include "core/cp1251.h"
 #include "programinfo/programinfo.h"
@@ -53,8 +54,7 @@ TOnvifMeta ExportMeta(const TMJPGImage& image, const TExportOptions& options, in
     // The muxer starts the track's timeline at its first picture: frames
     // without data before it have no time in the file.
     int32_t first = from;
-    while (first < image.FrameCount() - 1 && !(image.GetFrame(first) && image.GetFrame(first)->Data &&
-                                                image.GetFrame(first)->Data->Size() > 0))
+    while (first < image.FrameCount() - 1 && !(image.GetFrame(first) && !image.GetFrame(first)->Bytes().Empty()))
         ++first;
     info.StartTime = ExportStartFileTime(image, options, first);
     return OnvifMetaBox(info, options.Signer.get());

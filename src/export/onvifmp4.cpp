@@ -2,18 +2,16 @@
 
 #include "isobmff.h"
 
+#include "core/replacingfile.h"
 #include "core/streams.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string Quoted(const std::string& path)
 {
@@ -42,9 +40,9 @@ std::string SealEntryBox(const TSigningKey& key, const std::string& note, size_t
 
 class TFile {
 public:
-    TFile(const std::string& path, int flags, mode_t mode = 0) : FPath(path)
+    TFile(const std::string& path, int flags) : FPath(path)
     {
-        FHandle = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+        FHandle = ::open(path.c_str(), flags | O_CLOEXEC);
         if (FHandle < 0)
             throw EError("Не могу открыть файл " + Quoted(path) + ". " + SystemErrorText(errno));
     }
@@ -93,30 +91,6 @@ public:
             take(buffer.data(), static_cast<size_t>(got));
             at += static_cast<uint64_t>(got);
         }
-    }
-    void WriteAll(const char* data, size_t size)
-    {
-        while (size) {
-            const ssize_t n = ::write(FHandle, data, size);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                throw EError("Ошибка записи в файл " + Quoted(FPath) + ". " + SystemErrorText(n < 0 ? errno : ENOSPC));
-            data += n;
-            size -= static_cast<size_t>(n);
-        }
-    }
-    void WriteAt(uint64_t at, const std::string& bytes)
-    {
-        if (::pwrite(FHandle, bytes.data(), bytes.size(), static_cast<off_t>(at)) != static_cast<ssize_t>(bytes.size()))
-            throw EError("Ошибка записи в файл " + Quoted(FPath) + ". " + SystemErrorText(errno));
-    }
-    void Close()
-    {
-        const int fd = FHandle;
-        FHandle = -1;
-        if (::close(fd) != 0)
-            throw EError("Ошибка записи в файл " + Quoted(FPath) + ". " + SystemErrorText(errno));
     }
 
 private:
@@ -391,37 +365,21 @@ void CounterSignMp4(const std::string& path, const TSigningKey& key, const std::
     }
     WriteU32(meta, 0, static_cast<uint32_t>(meta.size()));
 
-    const fs::path target(path);
-    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        throw EError("Не могу создать файл в папке " + Quoted(dir.string()) + ". " + SystemErrorText(errno));
-    ::close(fd);
-    const std::string tempPath = name.data();
-    try {
-        struct stat st {};
-        ::stat(path.c_str(), &st);
-        TFile out(tempPath, O_WRONLY | O_TRUNC);
-        ::fchmod(out.Handle(), st.st_mode & 07777);
-        TSha256 hash;
-        const std::string prefix = file.Read(0, layout->Meta.Offset);
-        for (const std::string* part : std::initializer_list<const std::string*>{&prefix, &meta}) {
-            hash.Add(part->data(), part->size());
-            out.WriteAll(part->data(), part->size());
-        }
-        file.ReadTail(layout->Meta.End(), [&](const char* data, size_t n) {
-            hash.Add(data, n);
-            out.WriteAll(data, n);
-        });
-        out.WriteAt(layout->Meta.Offset + signatureInMeta, key.SignDigest(hash.Digest()));
-        out.Close();
-        if (::rename(tempPath.c_str(), path.c_str()) != 0)
-            throw EError("Не могу записать файл " + Quoted(path) + ". " + SystemErrorText(errno));
-    } catch (...) {
-        ::unlink(tempPath.c_str());
-        throw;
-    }
+    // Written anew under a temporary name that takes the file's name when
+    // complete; until then the file stays as it was.
+    TReplacingFile out(path);
+    TSha256 hash;
+    auto write = [&](const char* data, size_t n) {
+        hash.Add(data, n);
+        out.Stream().WriteBuffer(data, static_cast<int64_t>(n));
+    };
+    const std::string prefix = file.Read(0, layout->Meta.Offset);
+    write(prefix.data(), prefix.size());
+    write(meta.data(), meta.size());
+    file.ReadTail(layout->Meta.End(), write);
+    const std::string signature = key.SignDigest(hash.Digest());
+    if (::pwrite(out.Stream().Handle(), signature.data(), signature.size(),
+                 static_cast<off_t>(layout->Meta.Offset + signatureInMeta)) != static_cast<ssize_t>(signature.size()))
+        throw EError("Ошибка записи в файл " + Quoted(path) + ". " + SystemErrorText(errno));
+    out.Commit();
 }

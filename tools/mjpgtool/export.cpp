@@ -55,12 +55,8 @@ int RunExport(const TArguments& args)
     // The key is checked before anything is read or written.
     try {
         options.Signer = LoadSigningOptions(cl);
-    } catch (const ESigningReadError& e) {
-        std::cerr << "mjpgtool: " << e.what() << "; \"" << out << "\" не создан\n";
-        return esIOError;
     } catch (const ESigningError& e) {
-        std::cerr << "mjpgtool: " << e.what() << "; \"" << out << "\" не создан\n";
-        return esInvalid;
+        return ReportSigningError(e, "\"" + out + "\" не создан");
     }
 
     const auto image = LoadFragmentFile(in);

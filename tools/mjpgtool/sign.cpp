@@ -23,12 +23,8 @@ int RunSign(const TArguments& args)
     try {
         key = LoadSigningOptions(cl);
         CounterSignMp4(path, *key, cl.Value("note").value_or(""));
-    } catch (const ESigningReadError& e) {
-        std::cerr << "mjpgtool: " << e.what() << "; \"" << path << "\" не изменён\n";
-        return esIOError;
     } catch (const ESigningError& e) {
-        std::cerr << "mjpgtool: " << e.what() << "; \"" << path << "\" не изменён\n";
-        return esInvalid;
+        return ReportSigningError(e, "\"" + path + "\" не изменён");
     } catch (const EError& e) {
         std::cerr << "mjpgtool: " << e.what() << "; \"" << path << "\" не изменён\n";
         return esIOError;

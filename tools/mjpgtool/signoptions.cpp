@@ -1,6 +1,7 @@
 #include "signoptions.h"
 
 #include <cstdlib>
+#include <iostream>
 
 std::shared_ptr<const TSigningKey> LoadSigningOptions(const TCommandLine& cl)
 {
@@ -12,4 +13,10 @@ std::shared_ptr<const TSigningKey> LoadSigningOptions(const TCommandLine& cl)
         throw EUsageError("для подписи нужны оба параметра: --sign-key и --sign-cert");
     const char* passphrase = std::getenv(kSignPassphraseVariable);
     return TSigningKey::Load(*key, *cert, passphrase ? passphrase : "");
+}
+
+int ReportSigningError(const ESigningError& error, const std::string& outcome)
+{
+    std::cerr << "mjpgtool: " << error.what() << "; " << outcome << "\n";
+    return dynamic_cast<const ESigningReadError*>(&error) ? esIOError : esInvalid;
 }

@@ -12,3 +12,8 @@
 // neither is given. Raises EUsageError when only one is, ESigningError
 // when they cannot sign.
 std::shared_ptr<const TSigningKey> LoadSigningOptions(const TCommandLine& cl);
+
+// Prints why the key or certificate cannot sign, and what became of the
+// file (`outcome`, e.g. "\"OUT\" не создан"); the exit status: 3 for a file
+// that cannot be read, 1 otherwise.
+int ReportSigningError(const ESigningError& error, const std::string& outcome);
