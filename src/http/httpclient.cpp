@@ -122,6 +122,79 @@ std::optional<TTlsProblem> TlsProblemOf(CURLcode result, long verifyResult)
     }
 }
 
+} // namespace
+
+std::string CurlFailureReason(int code, const char* errorText)
+{
+    const auto result = static_cast<CURLcode>(code);
+    const char* reason = nullptr;
+    switch (result) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        reason = "адрес сервера по его имени не найден";
+        break;
+    case CURLE_COULDNT_CONNECT:
+        reason = "не удаётся соединиться с сервером";
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        reason = "время ожидания истекло";
+        break;
+    case CURLE_RECV_ERROR:
+        reason = "соединение разорвано при получении ответа";
+        break;
+    case CURLE_SEND_ERROR:
+        reason = "соединение разорвано при отправке запроса";
+        break;
+    case CURLE_GOT_NOTHING:
+        reason = "сервер закрыл соединение, ничего не ответив";
+        break;
+    case CURLE_PARTIAL_FILE:
+        reason = "сервер закрыл соединение, не передав ответ целиком";
+        break;
+    case CURLE_WEIRD_SERVER_REPLY:
+        reason = "ответ сервера не по протоколу HTTP";
+        break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+        reason = "сертификат сервера не прошёл проверку";
+        break;
+    case CURLE_SSL_CONNECT_ERROR:
+        reason = "сервер не ответил как сервер TLS";
+        break;
+    case CURLE_SSL_CIPHER:
+        reason = "у программы и сервера нет общего шифра";
+        break;
+    case CURLE_SSL_CACERT_BADFILE:
+        reason = "удостоверяющие центры не читаются";
+        break;
+    case CURLE_SSL_CERTPROBLEM:
+        reason = "ошибка в сертификате программы";
+        break;
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+        reason = "модуль шифрования TLS не работает";
+        break;
+    case CURLE_USE_SSL_FAILED:
+        reason = "сервер не поддерживает TLS";
+        break;
+    case CURLE_SSL_SHUTDOWN_FAILED:
+        reason = "защищённое соединение закрыто с ошибкой";
+        break;
+    case CURLE_OUT_OF_MEMORY:
+        reason = "недостаточно памяти";
+        break;
+    default:
+        break;
+    }
+    if (reason)
+        return reason;
+    std::string text = std::string("ошибка передачи (") + curl_easy_strerror(result);
+    if (errorText && *errorText)
+        text += std::string(": ") + errorText;
+    return text + ")";
+}
+
+namespace {
+
 size_t WriteBody(char* data, size_t size, size_t count, void* userdata)
 {
     auto& t = *static_cast<TTransfer*>(userdata);
@@ -303,9 +376,7 @@ void THttpClient::Get(const std::string& url, TStream& body)
     if (t.ShortWrite)
         throw EHttpError("ответ сервера не записывается целиком");
     if (result != CURLE_OK) {
-        std::string detail = curl_easy_strerror(result);
-        if (t.ErrorText[0])
-            detail += std::string(" (") + t.ErrorText + ")";
+        const std::string detail = CurlFailureReason(result, t.ErrorText);
         long verifyResult = X509_V_OK;
         if (https && curl_easy_getinfo(FEasy, CURLINFO_SSL_VERIFYRESULT, &verifyResult) != CURLE_OK)
             verifyResult = X509_V_OK;

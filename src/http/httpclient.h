@@ -39,6 +39,13 @@ public:
 // (AuthorityFile) when the file cannot be read or holds no certificate.
 std::string ReadAuthorityFile(const std::string& path);
 
+// Why a transfer ended with libcurl's result `code` (a CURLcode), in
+// Russian: a reason of its own for the common failures (no such host, no
+// connection, a time-out, a connection reset, a refused TLS connection),
+// otherwise a general one with libcurl's text and `errorText` (its error
+// buffer, may be empty) in parentheses.
+std::string CurlFailureReason(int code, const char* errorText);
+
 class THttpClient {
 public:
     // Raises EHttpError when libcurl cannot be set up or gives no handle.

@@ -6,8 +6,10 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <exception>
 #include <string>
+#include <string_view>
 
 const char PlayerUsage[] = "использование: mjpgplayer [ФАЙЛ.mjpg]\n"
                            "       mjpgplayer --archive [https://]ХОСТ[:ПОРТ] [--cacert ФАЙЛ] [--user ИМЯ] [--limit N] [ФАЙЛ.mjpg]\n"
@@ -18,101 +20,130 @@ const char PlayerUsage[] = "использование: mjpgplayer [ФАЙЛ.mjp
 
 namespace {
 
-bool ParseNumber(const QString& text, int lowest, int highest, int& value)
+constexpr TOption kOptionTable[] = {
+    {.Name = "archive", .Value = "АДРЕС",
+     .Help = "сервер архива: ХОСТ[:ПОРТ] или http://ХОСТ[:ПОРТ] (HTTP, порт 80),\n"
+             "https://ХОСТ[:ПОРТ] (тот же протокол внутри TLS, порт 443;\n"
+             "сертификат сервера проверяется всегда); адрес IPv6 - в квадратных\n"
+             "скобках"},
+    {.Name = "user", .Value = "ИМЯ", .Help = "имя пользователя архива (вместе с --archive)"},
+    {.Name = "limit", .Value = "N",
+     .Help = "сколько фрагментов может быть в одном ответе сервера\n"
+             "(вместе с --archive, по умолчанию 50)",
+     .Number = true, .Lowest = 1, .Highest = 1000000, .Invalid = "неверное число фрагментов"},
+    {.Name = "cacert", .Value = "ФАЙЛ", .Help = "ещё один удостоверяющий центр (PEM) для адреса https://"},
+    {.Name = "help", .Help = "показать эту справку и выйти"},
+    {.Name = "version", .Help = "показать версию и выйти"},
+};
+
+// Qt's own options, which QApplication takes out of the command line: with
+// one dash or two, those of the first list with a value ("-style fusion",
+// "-style=fusion").
+constexpr std::string_view kQtOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "qwindowtitle", "qwindowicon",
+    "style",    "stylesheet",         "session",       "display", "geometry",       "title",        "name",
+    "visual",   "qmljsdebugger"};
+constexpr std::string_view kQtSwitches[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+std::vector<std::string> WithoutQtOptions(const std::vector<std::string>& args)
 {
-    bool ok = false;
-    const int number = text.toInt(&ok, 10);
-    if (!ok || number < lowest || number > highest || text.startsWith(QLatin1Char('+')))
-        return false;
-    value = number;
-    return true;
+    std::vector<std::string> rest;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--") {
+            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
+        }
+        std::string_view name = arg;
+        if (name.starts_with("--"))
+            name.remove_prefix(2);
+        else if (name.starts_with("-"))
+            name.remove_prefix(1);
+        else {
+            rest.push_back(arg);
+            continue;
+        }
+        const size_t equals = name.find('=');
+        const std::string_view bare = name.substr(0, equals);
+        const auto in = [&](const auto& list) { return std::find(std::begin(list), std::end(list), bare) != std::end(list); };
+        if (in(kQtSwitches) && equals == std::string_view::npos)
+            continue;
+        if (in(kQtOptionsWithValue)) {
+            if (equals == std::string_view::npos)
+                ++i; // its value
+            continue;
+        }
+        rest.push_back(arg);
+    }
+    return rest;
 }
 
 } // namespace
 
+const TOptions kPlayerOptions = kOptionTable;
+
 TPlayerArguments ParsePlayerArguments(const QStringList& arguments)
 {
+    std::vector<std::string> args;
+    for (const QString& argument : arguments)
+        args.push_back(argument.toLocal8Bit().toStdString());
+    return ParsePlayerArguments(args);
+}
+
+TPlayerArguments ParsePlayerArguments(const std::vector<std::string>& arguments)
+{
     TPlayerArguments result;
-    QStringList files;
+    const std::vector<std::string> given =
+        WithoutQtOptions(std::vector<std::string>(arguments.begin() + std::min<std::ptrdiff_t>(1, std::ssize(arguments)), arguments.end()));
+    TParsedArguments parsed;
+    try {
+        parsed = ParseArguments(given, kPlayerOptions);
+    } catch (const EUsageError& e) {
+        result.Problem = QString::fromUtf8(e.what());
+        return result;
+    }
+    const auto text = [&](const char* name) { return QString::fromLocal8Bit(parsed.Value(name).value_or("")); };
+    if (parsed.Has("help") || parsed.Has("version")) {
+        // Answered before the command line is read; anywhere else they are out of place.
+        result.Problem = QStringLiteral("параметры --help и --version задаются первыми");
+        return result;
+    }
     TArchiveArguments archive;
-    bool archiveGiven = false;
-    bool userGiven = false;
-    bool limitGiven = false;
-    bool caGiven = false;
-    bool options = true;
-    const QStringList given = arguments.mid(1);
-    for (qsizetype i = 0; i < given.size(); ++i) {
-        const QString& argument = given[i];
-        if (!options || !argument.startsWith(QLatin1Char('-'))) {
-            files << argument;
-            continue;
-        }
-        if (argument == QStringLiteral("--")) {
-            options = false; // a file name may now begin with a dash
-            continue;
-        }
-        QString name = argument;
-        std::optional<QString> value;
-        if (const qsizetype equals = argument.indexOf(QLatin1Char('=')); equals > 0) {
-            name = argument.left(equals);
-            value = argument.mid(equals + 1);
-        }
-        const bool known = name == QStringLiteral("--archive") || name == QStringLiteral("--user") ||
-                           name == QStringLiteral("--limit") || name == QStringLiteral("--cacert");
-        if (!known) {
-            result.Problem = QStringLiteral("неизвестный параметр %1").arg(argument);
+    const bool archiveGiven = parsed.Has("archive");
+    if (archiveGiven) {
+        std::string host;
+        if (!TryParseServerAddress(*parsed.Value("archive"), host, archive.Port, archive.Secure)) {
+            result.Problem =
+                QStringLiteral("неверный адрес сервера %1 (нужно [https://]ХОСТ или [https://]ХОСТ:ПОРТ)").arg(text("archive"));
             return result;
         }
-        if (!value) {
-            if (i + 1 >= given.size()) {
-                result.Problem = QStringLiteral("для параметра %1 не задано значение").arg(name);
-                return result;
-            }
-            value = given[++i];
-        }
-        if (name == QStringLiteral("--archive")) {
-            archiveGiven = true;
-            std::string host;
-            if (!TryParseServerAddress(value->toStdString(), host, archive.Port, archive.Secure)) {
-                result.Problem =
-                    QStringLiteral("неверный адрес сервера %1 (нужно [https://]ХОСТ или [https://]ХОСТ:ПОРТ)").arg(*value);
-                return result;
-            }
-            archive.Host = QString::fromStdString(host);
-        } else if (name == QStringLiteral("--cacert")) {
-            caGiven = true;
-            archive.CaFile = *value;
-            try {
-                (void)ReadAuthorityFile(QFile::encodeName(*value).toStdString());
-            } catch (const std::exception& e) {
-                result.Problem = QStringLiteral("--cacert: %1").arg(QString::fromStdString(e.what()));
-                return result;
-            }
-        } else if (name == QStringLiteral("--user")) {
-            userGiven = true;
-            archive.UserName = *value;
-        } else {
-            limitGiven = true;
-            if (!ParseNumber(*value, 1, 1000000, archive.FragmentLimit)) {
-                result.Problem = QStringLiteral("неверное число фрагментов %1").arg(*value);
-                return result;
-            }
+        archive.Host = QString::fromStdString(host);
+    }
+    if (const auto ca = parsed.Value("cacert")) {
+        archive.CaFile = QFile::decodeName(ca->c_str());
+        try {
+            (void)ReadAuthorityFile(*ca);
+        } catch (const std::exception& e) {
+            result.Problem = QStringLiteral("--cacert: %1").arg(QString::fromStdString(e.what()));
+            return result;
         }
     }
-    if ((userGiven || limitGiven) && !archiveGiven) {
+    archive.UserName = text("user");
+    archive.FragmentLimit = static_cast<int>(parsed.Number("limit").value_or(archive.FragmentLimit));
+    if ((parsed.Has("user") || parsed.Has("limit")) && !archiveGiven) {
         result.Problem = QStringLiteral("параметры --user и --limit задаются вместе с --archive");
         return result;
     }
-    if (caGiven && !(archiveGiven && archive.Secure)) {
+    if (parsed.Has("cacert") && !(archiveGiven && archive.Secure)) {
         result.Problem = QStringLiteral("параметр --cacert задаётся вместе с адресом --archive https://...");
         return result;
     }
-    if (files.size() > 1) {
+    if (parsed.Positional.size() > 1) {
         result.Problem = QStringLiteral("можно открыть только один файл");
         return result;
     }
-    if (!files.isEmpty())
-        result.File = files.first();
+    if (!parsed.Positional.empty())
+        result.File = QFile::decodeName(parsed.Positional.front().c_str());
     if (archiveGiven)
         result.Archive = archive;
     return result;

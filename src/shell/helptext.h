@@ -1,5 +1,7 @@
-// The text of "mjpgplayer --help"; the manual page mjpgplayer(1) says the
-// same.
+// The text of "mjpgplayer --help", its options written from kPlayerOptions;
+// the manual page mjpgplayer(1) says the same.
 #pragma once
 
-extern const char PlayerHelp[];
+#include <string>
+
+const std::string& PlayerHelp();

@@ -22,6 +22,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -75,8 +76,14 @@ std::optional<TArchiveSettings> ArchiveSettings(const TArchiveArguments& argumen
 
 int main(int argc, char** argv)
 {
-    if (const int status = AnswerHelpOrVersion(argc, argv, ProgramName, PlayerHelp, 1); status >= 0)
+    if (const int status = AnswerHelpOrVersion(argc, argv, ProgramName, PlayerHelp().c_str(), 1); status >= 0)
         return status;
+    // A wrong command line is told as such, with or without a display.
+    const TPlayerArguments arguments = ParsePlayerArguments(std::vector<std::string>(argv, argv + argc));
+    if (!arguments.Problem.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n%s", ProgramName, arguments.Problem.toLocal8Bit().constData(), PlayerUsage);
+        return 2;
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "mjpgplayer: нет графического дисплея (переменные DISPLAY и WAYLAND_DISPLAY не заданы).\n"
@@ -93,11 +100,6 @@ int main(int argc, char** argv)
     // The reasons the archive client, the manager and the engine note go to
     // the failure log.
     RouteFailuresToLog();
-    const TPlayerArguments arguments = ParsePlayerArguments(QCoreApplication::arguments());
-    if (!arguments.Problem.isEmpty()) {
-        std::fprintf(stderr, "%s: %s\n%s", ProgramName, arguments.Problem.toLocal8Bit().constData(), PlayerUsage);
-        return 2;
-    }
     // The archive request workers finish on this thread, from its event loop.
     TGuiCompletion workerCompletion;
     try {

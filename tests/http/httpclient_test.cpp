@@ -1,15 +1,25 @@
 // The HTTP client's own guarantees, against the archive server on loopback:
-// a write that falls short, an answer too large, and Abort.
+// a write that falls short, an answer too large, Abort, and the reasons of
+// failed transfers.
 #include "archivefixtures.h"
 #include "demoserverprocess.h"
 #include "core/errors.h"
 #include "http/curllibrary.h"
 #include "http/httpclient.h"
+#include "fixtures/loopback.h"
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <cerrno>
 #include <chrono>
+#include <curl/curl.h>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <system_error>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -90,4 +100,107 @@ TEST_F(HttpClientTest, AbortFromAnotherThreadEndsAGetOnWhichNothingArrives)
 TEST(HttpClient, SendsTheProgramsUserAgent)
 {
     EXPECT_EQ(THttpClient::DefaultUserAgent(), "mjpgplayer/1.0.0.50");
+}
+
+TEST(HttpClient, EachCommonFailureHasARussianReasonAndTheRestKeepLibcurlsWords)
+{
+    const struct {
+        CURLcode Code;
+        const char* Reason;
+    } rows[] = {
+        {CURLE_COULDNT_RESOLVE_HOST, "адрес сервера по его имени не найден"},
+        {CURLE_COULDNT_CONNECT, "не удаётся соединиться с сервером"},
+        {CURLE_OPERATION_TIMEDOUT, "время ожидания истекло"},
+        {CURLE_RECV_ERROR, "соединение разорвано при получении ответа"},
+        {CURLE_SEND_ERROR, "соединение разорвано при отправке запроса"},
+        {CURLE_GOT_NOTHING, "сервер закрыл соединение, ничего не ответив"},
+        {CURLE_PEER_FAILED_VERIFICATION, "сертификат сервера не прошёл проверку"},
+        {CURLE_SSL_CONNECT_ERROR, "сервер не ответил как сервер TLS"},
+        {CURLE_SSL_CIPHER, "у программы и сервера нет общего шифра"},
+        {CURLE_SSL_SHUTDOWN_FAILED, "защищённое соединение закрыто с ошибкой"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(curl_easy_strerror(row.Code));
+        // libcurl's English words are left out where the reason is its own.
+        EXPECT_EQ(CurlFailureReason(row.Code, "Failed to do it"), row.Reason);
+    }
+    EXPECT_EQ(CurlFailureReason(CURLE_TOO_MANY_REDIRECTS, "Maximum (0) redirects followed"),
+              std::string("ошибка передачи (") + curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS) +
+                  ": Maximum (0) redirects followed)");
+    EXPECT_EQ(CurlFailureReason(CURLE_TOO_MANY_REDIRECTS, ""),
+              std::string("ошибка передачи (") + curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS) + ")");
+}
+
+namespace {
+
+// A loopback server that accepts one connection, reads until the request's
+// headers have come, and resets the connection (RST, not an orderly close).
+class TResettingServer {
+public:
+    TResettingServer()
+    {
+        FListener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (FListener < 0 || ::bind(FListener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(FListener, 1) != 0 ||
+            ::getsockname(FListener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+            throw std::system_error(errno, std::generic_category(), "loopback listener");
+        Port = ntohs(address.sin_port);
+        FThread = std::thread([this] { Serve(); });
+    }
+    ~TResettingServer()
+    {
+        ::shutdown(FListener, SHUT_RDWR);
+        FThread.join();
+        ::close(FListener);
+    }
+    int Port = 0;
+
+private:
+    void Serve()
+    {
+        const int connection = ::accept(FListener, nullptr, nullptr);
+        if (connection < 0)
+            return;
+        std::string request;
+        char buffer[1024];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
+            if (got <= 0)
+                break;
+            request.append(buffer, static_cast<size_t>(got));
+        }
+        const linger reset{1, 0};
+        ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        ::close(connection);
+    }
+    int FListener = -1;
+    std::thread FThread;
+};
+
+std::string FailureOfGet(const std::string& url)
+{
+    THttpClient client;
+    TMemoryStream body;
+    try {
+        client.Get(url, body);
+    } catch (const EHttpError& e) {
+        return e.what();
+    }
+    return "the GET succeeded";
+}
+
+} // namespace
+
+TEST(HttpClient, ARefusedConnectionAndAResetOneSayWhyInRussian)
+{
+    InitCurlLibrary();
+    EXPECT_EQ(FailureOfGet("http://127.0.0.1:" + std::to_string(fixture::FreeLoopbackPort()) + "/list"),
+              "запрос не выполнен: не удаётся соединиться с сервером");
+    const TResettingServer server;
+    EXPECT_EQ(FailureOfGet("http://127.0.0.1:" + std::to_string(server.Port) + "/list"),
+              "запрос не выполнен: соединение разорвано при получении ответа");
 }

@@ -92,10 +92,16 @@ TEST(MjpgReportTool, RefusesWhatItCannotDo)
          QStringLiteral("mjpgreport: \"%1\" не является фрагментом MJPG\n").arg(text)},
         {{dir.filePath(QStringLiteral("none.mjpg")), QStringLiteral("--frame"), QStringLiteral("0"), QStringLiteral("--pdf"), out}, 1,
          QStringLiteral("mjpgreport: Не могу открыть файл \"%1\". ").arg(dir.filePath(QStringLiteral("none.mjpg")))},
-        {{fragment, QStringLiteral("--frame"), QStringLiteral("x"), QStringLiteral("--pdf"), out}, 2, usage},
-        {{fragment, QStringLiteral("--pdf"), out}, 2, usage},
-        {{fragment, QStringLiteral("--frame"), QStringLiteral("0")}, 2, usage},
-        {{fragment, QStringLiteral("--frame"), QStringLiteral("0"), QStringLiteral("--doc"), out}, 2, usage},
+        // A usage error says what is wrong, then how the program is used.
+        {{fragment, QStringLiteral("--frame"), QStringLiteral("x"), QStringLiteral("--pdf"), out}, 2,
+         QStringLiteral("mjpgreport: неверный номер кадра \"x\" в параметре --frame (нужно целое число не меньше 0)\n") + usage},
+        {{fragment, QStringLiteral("--pdf"), out}, 2, QStringLiteral("mjpgreport: не указан номер кадра (--frame N)\n") + usage},
+        {{fragment, QStringLiteral("--frame"), QStringLiteral("0")}, 2,
+         QStringLiteral("mjpgreport: не указан файл отчёта (--pdf, --html или --rtf)\n") + usage},
+        {{fragment, QStringLiteral("--frame"), QStringLiteral("0"), QStringLiteral("--doc"), out}, 2,
+         QStringLiteral("mjpgreport: неизвестный параметр \"--doc\"\n") + usage},
+        {{fragment, QStringLiteral("--frame"), QStringLiteral("0"), QStringLiteral("--pdf"), out, QStringLiteral("--rtf"), out}, 2,
+         QStringLiteral("mjpgreport: отчёт пишется в один файл: --pdf, --html или --rtf\n") + usage},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Arguments.join(QLatin1Char(' ')).toStdString());

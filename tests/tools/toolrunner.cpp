@@ -46,7 +46,7 @@ static TToolResult Spawn(const std::vector<std::string>& args, const std::string
     const std::string outPath = stdoutPath.empty() ? capture / "stdout" : stdoutPath;
     const std::string errPath = capture / "stderr";
 
-    std::vector<std::string> argvText{MJPGTOOL_PATH};
+    std::vector<std::string> argvText{run.Program.empty() ? std::string(MJPGTOOL_PATH) : run.Program};
     argvText.insert(argvText.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : argvText)
@@ -75,7 +75,7 @@ static TToolResult Spawn(const std::vector<std::string>& args, const std::string
     const int err = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (err != 0)
-        throw std::system_error(err, std::generic_category(), "cannot start " MJPGTOOL_PATH);
+        throw std::system_error(err, std::generic_category(), "cannot start " + argvText[0]);
     TToolResult result;
     int wstatus = 0;
     bool exited = false;

@@ -1,5 +1,5 @@
-// Running the built mjpgtool as a child process and collecting its exit
-// status and output.
+// Running the built mjpgtool (or another program of the package) as a child
+// process and collecting its exit status and output.
 #pragma once
 
 #include <functional>
@@ -23,6 +23,7 @@ struct TToolRun {
     // Set: SIGINT to the program as soon as this holds (asked every few
     // milliseconds while the program runs, 20 s at the most).
     std::function<bool()> InterruptWhen = nullptr;
+    std::string Program = {}; // another program of the package to run instead of mjpgtool
 };
 TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run);
 

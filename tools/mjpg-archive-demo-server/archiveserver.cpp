@@ -74,8 +74,8 @@ struct TArchiveServer::TImpl {
         }
         auto tls = std::make_unique<httplib::SSLServer>(Options.TlsCert.c_str(), Options.TlsKey.c_str());
         if (!tls->is_valid())
-            throw std::runtime_error("cannot use the TLS certificate " + Options.TlsCert.string() + " with the key " +
-                                     Options.TlsKey.string());
+            throw std::runtime_error("не удаётся использовать сертификат TLS " + Options.TlsCert.string() +
+                                     " с ключом " + Options.TlsKey.string());
         Server = std::move(tls);
     }
 
@@ -275,11 +275,12 @@ int TArchiveServer::Bind()
     if (impl.Options.Port == 0) {
         const int port = impl.Server->bind_to_any_port(impl.Options.Host);
         if (port <= 0)
-            throw std::runtime_error("cannot listen on " + impl.Options.Host);
+            throw std::runtime_error("не удаётся ждать запросов на адресе " + impl.Options.Host);
         return port;
     }
     if (!impl.Server->bind_to_port(impl.Options.Host, impl.Options.Port))
-        throw std::runtime_error("cannot listen on " + impl.Options.Host + ":" + std::to_string(impl.Options.Port));
+        throw std::runtime_error("не удаётся ждать запросов на адресе " + impl.Options.Host + ", порт " +
+                                 std::to_string(impl.Options.Port));
     return impl.Options.Port;
 }
 

@@ -5,6 +5,7 @@
 #include "helptext.h"
 
 #include "core/cp1251.h"
+#include "programinfo/options.h"
 #include "programinfo/programinfo.h"
 
 #include <csignal>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <optional>
 #include <iostream>
 #include <pthread.h>
 #include <string>
@@ -22,82 +24,68 @@ namespace {
 
 int Usage(const std::string& problem)
 {
-    std::cerr << "mjpg-archive-demo-server: " << problem << "\n" << kUsage;
+    std::cerr << "mjpg-archive-demo-server: " << problem << "\n" << UsageText();
     return 2;
 }
 
-bool ParseInt(const std::string& text, int64_t& value)
+// The options of the command line, or none when "-h" asks for the help;
+// raises EUsageError.
+std::optional<TServerOptions> ParseOptions(int argc, char** argv, std::string& logPath)
 {
-    char* end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (text.empty() || *end || errno)
-        return false;
-    value = v;
-    return true;
+    const TParsedArguments args = ParseArguments(argc, argv, kOptions);
+    if (args.Has("help"))
+        return std::nullopt;
+    TServerOptions options;
+    if (args.Positional.empty())
+        throw EUsageError("не указана папка");
+    if (args.Positional.size() > 1)
+        throw EUsageError("можно указать только одну папку");
+    options.Folder = args.Positional[0];
+    options.Host = args.Value("host").value_or(options.Host);
+    options.Port = static_cast<int>(args.Number("port").value_or(0));
+    if (const auto user = args.Value("user"))
+        options.User = Utf8ToCp1251(*user);
+    options.TlsCert = args.Value("tls-cert").value_or("");
+    options.TlsKey = args.Value("tls-key").value_or("");
+    logPath = args.Value("log").value_or("");
+    options.DelayMs = static_cast<int>(args.Number("delay").value_or(0));
+    if (const auto status = args.Number("status"))
+        options.Status = static_cast<int>(*status);
+    options.Stall = args.Has("stall");
+    options.CutBody = args.Number("cut-body");
+    if (const auto lines = args.Number("list-lines"))
+        options.ListLines = static_cast<int>(*lines);
+    options.ListFile = args.Value("list-file").value_or("");
+    if (const auto only = args.Value("only")) {
+        if (*only != "list" && *only != "video")
+            throw EUsageError("значение параметра \"--only\" должно быть list или video: \"" + *only + "\"");
+        options.Only = *only;
+    }
+    if (options.TlsCert.empty() != options.TlsKey.empty())
+        throw EUsageError("параметры --tls-cert и --tls-key задаются вместе");
+    if (!std::filesystem::is_directory(options.Folder))
+        throw EUsageError("не папка: " + options.Folder.string());
+    return options;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (const int status = AnswerHelpOrVersion(argc, argv, "mjpg-archive-demo-server", kUsage, 1); status >= 0)
+    if (const int status = AnswerHelpOrVersion(argc, argv, "mjpg-archive-demo-server", UsageText().c_str(), 1); status >= 0)
         return status;
     TServerOptions options;
     std::string logPath;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        auto value = [&](int64_t& out) {
-            if (i + 1 >= argc || !ParseInt(argv[i + 1], out))
-                return false;
-            ++i;
-            return true;
-        };
-        int64_t n = 0;
-        if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
+    try {
+        const std::optional<TServerOptions> parsed = ParseOptions(argc, argv, logPath);
+        if (!parsed) {
+            std::cout << UsageText();
             return 0;
-        } else if (arg == "--host" && i + 1 < argc) {
-            options.Host = argv[++i];
-        } else if (arg == "--port" && value(n) && n >= 0 && n <= 65535) {
-            options.Port = static_cast<int>(n);
-        } else if (arg == "--user" && i + 1 < argc) {
-            options.User = Utf8ToCp1251(argv[++i]);
-        } else if (arg == "--tls-cert" && i + 1 < argc) {
-            options.TlsCert = argv[++i];
-        } else if (arg == "--tls-key" && i + 1 < argc) {
-            options.TlsKey = argv[++i];
-        } else if (arg == "--log" && i + 1 < argc) {
-            logPath = argv[++i];
-        } else if (arg == "--delay" && value(n) && n >= 0) {
-            options.DelayMs = static_cast<int>(n);
-        } else if (arg == "--status" && value(n) && n >= 100 && n <= 999) {
-            options.Status = static_cast<int>(n);
-        } else if (arg == "--stall") {
-            options.Stall = true;
-        } else if (arg == "--cut-body" && value(n) && n >= 0) {
-            options.CutBody = n;
-        } else if (arg == "--list-lines" && value(n) && n >= 0 && n <= 1000000) {
-            options.ListLines = static_cast<int>(n);
-        } else if (arg == "--list-file" && i + 1 < argc) {
-            options.ListFile = argv[++i];
-        } else if (arg == "--only" && i + 1 < argc &&
-                   (std::string(argv[i + 1]) == "list" || std::string(argv[i + 1]) == "video")) {
-            options.Only = argv[++i];
-        } else if (!arg.empty() && arg[0] == '-') {
-            return Usage("bad option or value: " + arg);
-        } else if (options.Folder.empty()) {
-            options.Folder = arg;
-        } else {
-            return Usage("more than one folder given");
         }
+        options = *parsed;
+    } catch (const EUsageError& e) {
+        return Usage(e.what());
     }
-    if (options.Folder.empty())
-        return Usage("no folder given");
-    if (options.TlsCert.empty() != options.TlsKey.empty())
-        return Usage("--tls-cert and --tls-key go together");
-    if (!std::filesystem::is_directory(options.Folder))
-        return Usage("not a folder: " + options.Folder.string());
     if (options.User) {
         const char* password = std::getenv("MJPG_ARCHIVE_PASSWORD");
         options.Password = Utf8ToCp1251(password ? password : "");
@@ -107,7 +95,7 @@ int main(int argc, char** argv)
     if (!logPath.empty()) {
         logFile.open(logPath, std::ios::app);
         if (!logFile) {
-            std::cerr << "mjpg-archive-demo-server: cannot write the log " << logPath << ": " << std::strerror(errno) << "\n";
+            std::cerr << "mjpg-archive-demo-server: не удаётся писать журнал " << logPath << ": " << std::strerror(errno) << "\n";
             return 3;
         }
     }

@@ -5,6 +5,7 @@
 
 #include "container/mjpgimage.h"
 #include "core/streams.h"
+#include "programinfo/options.h"
 #include "programinfo/programinfo.h"
 #include "report/exportsettings.h"
 #include "report/framereport.h"
@@ -23,6 +24,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -37,36 +39,31 @@ struct TArguments {
 
 const char Usage[] = "использование: mjpgreport ФАЙЛ --frame N --pdf|--html|--rtf ВЫХОД\n";
 
-bool ParseFrame(const char* text, int32_t& frame)
+// Raises EUsageError.
+TArguments Parse(int argc, char** argv)
 {
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (!*text || *end || value < 0 || value > INT32_MAX)
-        return false;
-    frame = static_cast<int32_t>(value);
-    return true;
-}
-
-std::optional<TArguments> Parse(int argc, char** argv)
-{
+    const TParsedArguments parsed = ParseArguments(argc, argv, kOptions);
     TArguments a;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--frame" && hasValue) {
-            if (!ParseFrame(argv[++i], a.Frame))
-                return std::nullopt;
-        } else if ((arg == "--pdf" || arg == "--html" || arg == "--rtf") && hasValue && !a.Format) {
-            a.Format = arg == "--pdf" ? TFormat::Pdf : arg == "--html" ? TFormat::Html : TFormat::Rtf;
-            a.Output = argv[++i];
-        } else if (!arg.starts_with("--") && a.File.empty()) {
-            a.File = arg;
-        } else {
-            return std::nullopt;
-        }
+    if (parsed.Positional.size() != 1)
+        throw EUsageError(parsed.Positional.empty() ? "не указан файл фрагмента" : "можно указать только один файл");
+    a.File = parsed.Positional[0];
+    const auto frame = parsed.Number("frame");
+    if (!frame)
+        throw EUsageError("не указан номер кадра (--frame N)");
+    a.Frame = static_cast<int32_t>(*frame);
+    const std::pair<const char*, TFormat> formats[] = {{"pdf", TFormat::Pdf}, {"html", TFormat::Html}, {"rtf", TFormat::Rtf}};
+    for (const auto& [name, format] : formats) {
+        if (!parsed.Has(name))
+            continue;
+        if (a.Format)
+            throw EUsageError("отчёт пишется в один файл: --pdf, --html или --rtf");
+        a.Format = format;
+        a.Output = *parsed.Value(name);
     }
-    if (a.File.empty() || a.Frame < 0 || !a.Format || a.Output.empty())
-        return std::nullopt;
+    if (!a.Format)
+        throw EUsageError("не указан файл отчёта (--pdf, --html или --rtf)");
+    if (a.Output.empty())
+        throw EUsageError("пустое имя файла отчёта");
     return a;
 }
 
@@ -120,11 +117,13 @@ void QtMessage(QtMsgType type, const QMessageLogContext&, const QString& message
 
 int main(int argc, char** argv)
 {
-    if (const int status = AnswerHelpOrVersion(argc, argv, "mjpgreport", kHelpText, 1); status >= 0)
+    if (const int status = AnswerHelpOrVersion(argc, argv, "mjpgreport", HelpText().c_str(), 1); status >= 0)
         return status;
-    const std::optional<TArguments> arguments = Parse(argc, argv);
-    if (!arguments) {
-        std::fputs(Usage, stderr);
+    std::optional<TArguments> arguments;
+    try {
+        arguments = Parse(argc, argv);
+    } catch (const EUsageError& e) {
+        std::fprintf(stderr, "mjpgreport: %s\n%s", e.what(), Usage);
         return 2;
     }
     // Fonts need a GUI application; without a display it runs off screen.

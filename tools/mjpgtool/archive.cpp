@@ -22,7 +22,7 @@
 
 namespace {
 
-TDateTime ParseDateTimeOption(const TCommandLine& cl, const char* name)
+TDateTime ParseDateTimeOption(const TArguments& cl, const char* name)
 {
     const auto text = cl.Value(name);
     if (!text)
@@ -34,12 +34,9 @@ TDateTime ParseDateTimeOption(const TCommandLine& cl, const char* name)
     return value;
 }
 
-int32_t ParseNumber(const std::string& text, const char* what)
+int32_t ParseNumber(const std::string& text, const char* invalid)
 {
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos ||
-        std::stoll(text) > INT32_MAX)
-        throw EUsageError(std::string("неверный ") + what + " \"" + text + "\"");
-    return static_cast<int32_t>(std::stoll(text));
+    return static_cast<int32_t>(WholeNumberOrUsageError(text, 0, std::numeric_limits<int32_t>::max(), invalid));
 }
 
 TJson FragmentJson(const TFragment& f)
@@ -81,17 +78,19 @@ void PrintFragmentLine(const TFragment& f)
               << f.Frames << '\t' << (f.PreAlarm ? "pre" : "post") << '\n';
 }
 
-int RunList(const TArguments& args)
+} // namespace
+
+int RunArchiveList(const TArguments& cl)
 {
-    const TCommandLine cl(args, {{"begin", true}, {"end", true}, {"sn", true}, {"user", true}, {"json", false}, {"cacert", true}});
+    InitCurlLibrary();
     if (cl.Positional.size() != 1)
         throw EUsageError("archive list: нужен один адрес сервера");
     TFragmentsGetList worker;
     SetConnection(worker, ParseServerAddress(cl.Positional[0]), cl.Value("user").value_or(""), cl.Value("cacert"));
     worker.BeginTime = ParseDateTimeOption(cl, "begin");
     worker.EndTime = ParseDateTimeOption(cl, "end");
-    if (const auto sn = cl.Value("sn"))
-        worker.SerialNumber = ParseNumber(*sn, "серийный номер");
+    if (const auto sn = cl.Number("sn"))
+        worker.SerialNumber = static_cast<int32_t>(*sn);
 
     {
         TInterruptWatch watch([&] { worker.RequestStop(); });
@@ -118,15 +117,15 @@ int RunList(const TArguments& args)
     return esOk;
 }
 
-int RunFetch(const TArguments& args)
+int RunArchiveFetch(const TArguments& cl)
 {
-    const TCommandLine cl(args, {{"user", true}, {"cacert", true}});
+    InitCurlLibrary();
     if (cl.Positional.size() != 4)
         throw EUsageError("archive fetch: нужны адрес сервера, серийный номер, номер фрагмента и файл");
     TFragmentsGetVideo worker;
     SetConnection(worker, ParseServerAddress(cl.Positional[0]), cl.Value("user").value_or(""), cl.Value("cacert"));
-    worker.SerialNumber = ParseNumber(cl.Positional[1], "серийный номер");
-    worker.Issue = ParseNumber(cl.Positional[2], "номер фрагмента");
+    worker.SerialNumber = ParseNumber(cl.Positional[1], "неверный серийный номер");
+    worker.Issue = ParseNumber(cl.Positional[2], "неверный номер фрагмента");
     const std::string& path = cl.Positional[3];
 
     // Ctrl+C stops the transfer; while the file is written it keeps the
@@ -154,17 +153,3 @@ int RunFetch(const TArguments& args)
     return esOk;
 }
 
-} // namespace
-
-int RunArchive(const TArguments& args)
-{
-    if (args.empty())
-        throw EUsageError("archive: не указано, что делать (list или fetch)");
-    InitCurlLibrary();
-    const TArguments rest(args.begin() + 1, args.end());
-    if (args[0] == "list")
-        return RunList(rest);
-    if (args[0] == "fetch")
-        return RunFetch(rest);
-    throw EUsageError("archive: неизвестная команда \"" + args[0] + "\" (нужно list или fetch)");
-}

@@ -1,14 +1,9 @@
-// What every mjpgtool command shares: the exit statuses, the usage error and
-// a small parser for "--name value" options mixed with positional arguments.
+// What every mjpgtool command shares: the exit statuses, and the command
+// line read through the package's one option parser (programinfo/options.h).
 #pragma once
 
 #include "core/errors.h"
-
-#include <initializer_list>
-#include <map>
-#include <optional>
-#include <string>
-#include <vector>
+#include "programinfo/options.h"
 
 enum TExitStatus : int {
     esOk = 0,
@@ -27,32 +22,4 @@ enum TExitStatus : int {
     esNoRequest = 17,         // the request was never sent (-100)
     esTlsFailed = 18,         // https: the TLS connection was refused, nothing was sent
     esInterrupted = 130,      // Ctrl+C (SIGINT) or SIGTERM
-};
-
-// A command line that cannot be carried out as given; main prints the
-// message and the usage text.
-class EUsageError : public EError {
-public:
-    using EError::EError;
-};
-
-struct TOptionSpec {
-    const char* Name; // without the leading "--"
-    bool TakesValue;
-};
-
-// "--name value" and "--name=value" for options that take a value, "--name"
-// for flags; "--" ends the options. Unknown options and missing values raise
-// EUsageError. A repeated option keeps its last value.
-class TCommandLine {
-public:
-    TCommandLine(const std::vector<std::string>& args, std::initializer_list<TOptionSpec> options);
-
-    std::vector<std::string> Positional;
-
-    bool Has(const std::string& name) const { return FValues.count(name) != 0; }
-    std::optional<std::string> Value(const std::string& name) const;
-
-private:
-    std::map<std::string, std::string> FValues; // flags hold an empty text
 };

@@ -1,5 +1,6 @@
-// mjpgtool export: a fragment (or frames of it) copied into Matroska or AVI
-// without touching a byte of any picture, with a manifest when asked.
+// mjpgtool export: a fragment (or frames of it) copied into Matroska, AVI or
+// an ONVIF MP4 without touching a byte of any picture, with a manifest when
+// asked, signed when a key is given.
 #include "archiverequest.h"
 #include "commandline.h"
 #include "commands.h"
@@ -10,31 +11,9 @@
 #include "export/videoexport.h"
 
 #include <iostream>
-#include <limits>
 
-namespace {
-
-int32_t ParseFrameIndex(const TCommandLine& cl, const char* name, int32_t fallback)
+int RunExport(const TArguments& cl)
 {
-    const auto text = cl.Value(name);
-    if (!text)
-        return fallback;
-    if (text->empty() || text->size() > 10 || text->find_first_not_of("0123456789") != std::string::npos ||
-        std::stoll(*text) > std::numeric_limits<int32_t>::max())
-        throw EUsageError(std::string("неверный номер кадра --") + name + " \"" + *text + "\"");
-    return static_cast<int32_t>(std::stoll(*text));
-}
-
-} // namespace
-
-int RunExport(const TArguments& args)
-{
-    const TCommandLine cl(args, {{"from", true},
-                                 {"to", true},
-                                 {"manifest", false},
-                                 {"operator", true},
-                                 {"sign-key", true},
-                                 {"sign-cert", true}});
     if (cl.Positional.size() != 2)
         throw EUsageError("export: нужны файл фрагмента и файл OUT.mkv, OUT.avi или OUT.mp4");
     const std::string& in = cl.Positional[0];
@@ -45,8 +24,8 @@ int RunExport(const TArguments& args)
 
     TExportOptions options;
     options.Container = *container;
-    options.From = ParseFrameIndex(cl, "from", 0);
-    options.To = ParseFrameIndex(cl, "to", -1);
+    options.From = static_cast<int32_t>(cl.Number("from").value_or(0));
+    options.To = static_cast<int32_t>(cl.Number("to").value_or(-1));
     options.Manifest = cl.Has("manifest");
     options.SourcePath = in;
     options.Operator = cl.Value("operator").value_or(LoginName());

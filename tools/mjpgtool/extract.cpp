@@ -8,9 +8,8 @@
 #include <iostream>
 #include <system_error>
 
-int RunExtract(const TArguments& args)
+int RunExtract(const TArguments& cl)
 {
-    const TCommandLine cl(args, {});
     if (cl.Positional.size() != 2)
         throw EUsageError("extract: нужны файл фрагмента и папка");
     const std::string& path = cl.Positional[0];

@@ -1,56 +1,10 @@
 #include "helptext.h"
 
-const char* const kUsage =
-    "Использование:\n"
-    "  mjpgtool info [--json] FILE\n"
-    "      заголовок и список кадров фрагмента (--json: один объект JSON)\n"
-    "  mjpgtool extract FILE DIR\n"
-    "      каждый кадр с данными в DIR/NNNNNN.jpg (NNNNNN - номер кадра)\n"
-    "  mjpgtool pack [параметры] OUT JPEG...\n"
-    "      фрагмент из файлов JPEG; ширина и высота берутся из первого файла\n"
-    "      --camera ТЕКСТ    имя камеры\n"
-    "      --event ДАТА      время события   (дд.мм.гггг чч:мм:сс)\n"
-    "      --begin ДАТА      начало записи   (дд.мм.гггг чч:мм:сс)\n"
-    "      --end ДАТА        конец записи    (дд.мм.гггг чч:мм:сс)\n"
-    "      --fps N           кадров в секунду (по умолчанию 25)\n"
-    "      --pre             запись до тревоги (по умолчанию после)\n"
-    "      --boundary СЛОВО  граница частей (по умолчанию mjpgboundary)\n"
-    "  mjpgtool rewrite IN OUT\n"
-    "      загрузить фрагмент и сохранить его заново\n"
-    "  mjpgtool export IN OUT.mkv|OUT.avi|OUT.mp4 [--from N] [--to M] [--manifest]\n"
-    "                  [--operator ИМЯ] [--sign-key KEY.pem --sign-cert CERT.pem]\n"
-    "      кадры фрагмента без перекодирования, байт в байт, в видео Matroska,\n"
-    "      AVI или MP4 в формате экспорта ONVIF (по расширению OUT)\n"
-    "      --from N          первый кадр (по умолчанию 0)\n"
-    "      --to M            последний кадр включительно (по умолчанию последний)\n"
-    "      --manifest        рядом записать OUT.sha256: SHA-256 видео, исходного\n"
-    "                        фрагмента и каждого кадра (проверка: sha256sum -c)\n"
-    "      --operator ИМЯ    оператор в блоке suep файла MP4 (по умолчанию имя\n"
-    "                        пользователя)\n"
-    "      --sign-key KEY.pem  закрытый ключ RSA (не короче 2048 бит) для подписи\n"
-    "      --sign-cert CERT.pem  его сертификат X.509; подписывается файл MP4\n"
-    "                        (RSASSA-PSS в блоке sibo) и манифест (OUT.sha256.p7s,\n"
-    "                        CMS); пароль ключа - в MJPG_SIGN_PASSPHRASE\n"
-    "  mjpgtool sign FILE.mp4 --sign-key KEY.pem --sign-cert CERT.pem [--note ТЕКСТ]\n"
-    "      ещё одна подпись экспорта MP4 (с примечанием ТЕКСТ); прежние остаются\n"
-    "      верными\n"
-    "  mjpgtool verify FILE [--cafile CA.pem]\n"
-    "      проверить подписи экспорта, его контрольную сумму и контрольные суммы\n"
-    "      кадров по манифесту FILE.sha256; строка на каждую проверку\n"
-    "      --cafile CA.pem   доверенные удостоверяющие центры (по умолчанию\n"
-    "                        системные)\n"
-    "  mjpgtool archive list АДРЕС [параметры]\n"
-    "      фрагменты архива за интервал, по строке на фрагмент (поля через табуляцию:\n"
-    "      серийный номер, номер, событие, камера, начало, конец, разрешение, FPS,\n"
-    "      кадров, pre/post)\n"
-    "      --begin ДАТА      начало интервала (дд.мм.гггг чч:мм:сс)\n"
-    "      --end ДАТА        конец интервала  (дд.мм.гггг чч:мм:сс)\n"
-    "      --sn N            только фрагменты с этим серийным номером\n"
-    "      --user ИМЯ        имя пользователя сервера\n"
-    "      --cacert ФАЙЛ     ещё один удостоверяющий центр (PEM) для https://\n"
-    "      --json            массив объектов JSON\n"
-    "  mjpgtool archive fetch АДРЕС SN НОМЕР OUT [--user ИМЯ] [--cacert ФАЙЛ]\n"
-    "      видео фрагмента в файл OUT, байт в байт как его прислал сервер\n"
+#include "commands.h"
+
+namespace {
+
+const char* const kTail =
     "  mjpgtool --help | --version\n"
     "      эта справка; версия программы\n"
     "\n"
@@ -58,6 +12,10 @@ const char* const kUsage =
     "https://ХОСТ[:ПОРТ] (тот же протокол внутри TLS, порт 443; сертификат\n"
     "сервера проверяется всегда); адрес IPv6 - в квадратных скобках.\n"
     "Пароль берётся из переменной окружения MJPG_ARCHIVE_PASSWORD.\n"
+    "Значение параметра задаётся как \"--имя значение\" или \"--имя=значение\";\n"
+    "\"--\" заканчивает параметры.\n"
+    "\n"
+    "Пароль ключа подписи берётся из переменной окружения MJPG_SIGN_PASSPHRASE.\n"
     "\n"
     "Коды завершения: 0 - успех, 1 - недействительный фрагмент или не JPEG,\n"
     "ключ или сертификат, которыми нельзя подписать; verify: подпись или\n"
@@ -69,3 +27,33 @@ const char* const kUsage =
     "17 - запрос не отправлен, 18 - защищённое соединение (TLS) не установлено\n"
     "или сертификат сервера не прошёл проверку;\n"
     "130 - прервано (Ctrl+C).\n";
+
+std::string Indented(const std::string& margin, const char* lines)
+{
+    std::string text = margin;
+    for (const char* c = lines; *c; ++c) {
+        text += *c;
+        if (*c == '\n')
+            text += margin;
+    }
+    return text + "\n";
+}
+
+std::string MakeUsageText()
+{
+    std::string text = "Использование:\n";
+    for (const TCommand& command : kCommands) {
+        text += std::string("  mjpgtool ") + command.Name + " " + command.Synopsis + "\n";
+        text += Indented("      ", command.Description);
+        text += OptionsHelp(command.Options, 6);
+    }
+    return text + kTail;
+}
+
+} // namespace
+
+const std::string& UsageText()
+{
+    static const std::string text = MakeUsageText();
+    return text;
+}

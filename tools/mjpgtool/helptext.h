@@ -1,5 +1,8 @@
-// The text of "mjpgtool --help", also shown after a usage error. The manual
-// page mjpgtool(1) says the same.
+// The text of "mjpgtool --help", also shown after a usage error: every
+// command of kCommands with its options. The manual page mjpgtool(1) says
+// the same.
 #pragma once
 
-extern const char* const kUsage;
+#include <string>
+
+const std::string& UsageText();

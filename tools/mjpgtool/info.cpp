@@ -77,9 +77,8 @@ void PrintText(const std::string& path, const TMJPGImage& image)
 
 } // namespace
 
-int RunInfo(const TArguments& args)
+int RunInfo(const TArguments& cl)
 {
-    const TCommandLine cl(args, {{"json", false}});
     if (cl.Positional.size() != 1)
         throw EUsageError("info: нужен ровно один файл");
     const std::string& path = cl.Positional[0];

@@ -7,44 +7,52 @@
 
 #include "core/failures.h"
 
-#include <cstring>
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <new>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
-struct TCommand {
-    const char* Name;
-    int (*Run)(const TArguments&);
-};
-
-constexpr TCommand kCommands[] = {
-    {"info", RunInfo},
-    {"extract", RunExtract},
-    {"pack", RunPack},
-    {"rewrite", RunRewrite},
-    {"archive", RunArchive},
-    {"export", RunExport},
-    {"verify", RunVerify},
-    {"sign", RunSign},
-};
+// The words of a command's name ("archive list": two).
+std::vector<std::string> Words(const char* name)
+{
+    std::vector<std::string> words;
+    std::istringstream in(name);
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
 
 int Dispatch(int argc, char** argv)
 {
     if (argc < 2)
         throw EUsageError("не указана команда");
-    const std::string name = argv[1];
+    const std::vector<std::string> given(argv + 1, argv + argc);
+    const std::string& name = given[0];
     if (name == "--help" || name == "-h" || name == "help") {
-        std::cout << kUsage;
+        std::cout << UsageText();
         return esOk;
     }
-    const TArguments args(argv + 2, argv + argc);
-    for (const TCommand& command : kCommands)
-        if (name == command.Name)
-            return command.Run(args);
-    throw EUsageError("неизвестная команда \"" + name + "\"");
+    std::string subcommands; // of a command that takes one ("archive": "list или fetch")
+    for (const TCommand& command : kCommands) {
+        const std::vector<std::string> words = Words(command.Name);
+        if (words[0] != name)
+            continue;
+        if (words.size() > 1)
+            subcommands += (subcommands.empty() ? "" : " или ") + words[1];
+        if (given.size() >= words.size() && std::equal(words.begin(), words.end(), given.begin()))
+            return command.Run(ParseArguments(std::vector<std::string>(given.begin() + static_cast<std::ptrdiff_t>(words.size()), given.end()), command.Options));
+    }
+    if (subcommands.empty())
+        throw EUsageError("неизвестная команда \"" + name + "\"");
+    if (given.size() < 2)
+        throw EUsageError(name + ": не указано, что делать (" + subcommands + ")");
+    throw EUsageError(name + ": неизвестная команда \"" + given[1] + "\" (нужно " + subcommands + ")");
 }
 
 int Fail(int status, const char* message)
@@ -58,7 +66,7 @@ int Fail(int status, const char* message)
 
 int main(int argc, char** argv)
 {
-    if (const int status = AnswerHelpOrVersion(argc, argv, "mjpgtool", kUsage, esIOError); status >= 0)
+    if (const int status = AnswerHelpOrVersion(argc, argv, "mjpgtool", UsageText().c_str(), esIOError); status >= 0)
         return status;
     // Why a request or its answer failed, besides the exit status.
     SetFailureSink(StderrFailureSink("mjpgtool"));
@@ -66,7 +74,7 @@ int main(int argc, char** argv)
     try {
         status = Dispatch(argc, argv);
     } catch (const EUsageError& e) {
-        std::cerr << "mjpgtool: " << e.what() << "\n\n" << kUsage;
+        std::cerr << "mjpgtool: " << e.what() << "\n\n" << UsageText();
         return esUsage;
     } catch (const EStreamError& e) {
         return Fail(esIOError, e.what());

@@ -50,9 +50,8 @@ std::unique_ptr<TMJPGFrame> LoadPicture(const std::string& path, const std::stri
 
 } // namespace
 
-int RunPack(const TArguments& args)
+int RunPack(const TArguments& cl)
 {
-    const TCommandLine cl = ParsePackArguments(args);
     if (cl.Positional.size() < 2)
         throw EUsageError("pack: нужны выходной файл и хотя бы один файл JPEG");
     const std::string& outPath = cl.Positional[0];

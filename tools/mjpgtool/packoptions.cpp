@@ -5,7 +5,6 @@
 #include "core/cp1251.h"
 #include "core/datetime.h"
 
-#include <charconv>
 
 namespace {
 
@@ -59,30 +58,9 @@ TDateTime DateTimeFrom(const std::string& option, const std::string& text)
     return value;
 }
 
-int32_t FPSFrom(const std::string& text)
-{
-    int32_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || value <= 0)
-        throw EUsageError("значение параметра \"--fps\" должно быть целым числом больше 0: \"" + text + "\"");
-    return value;
-}
-
 } // namespace
 
-TCommandLine ParsePackArguments(const TArguments& args)
-{
-    return TCommandLine(args, {{"camera", true},
-                               {"event", true},
-                               {"begin", true},
-                               {"end", true},
-                               {"fps", true},
-                               {"pre", false},
-                               {"boundary", true}});
-}
-
-void ApplyPackOptions(const TCommandLine& cl, TMJPGHeader& header)
+void ApplyPackOptions(const TArguments& cl, TMJPGHeader& header)
 {
     header.Clear();
     header.Signature = "MJPG";
@@ -95,7 +73,7 @@ void ApplyPackOptions(const TCommandLine& cl, TMJPGHeader& header)
         header.BeginTime = DateTimeFrom("begin", *v);
     if (const auto v = cl.Value("end"))
         header.EndTime = DateTimeFrom("end", *v);
-    header.FPS = cl.Has("fps") ? FPSFrom(*cl.Value("fps")) : kDefaultFPS;
+    header.FPS = static_cast<int32_t>(cl.Number("fps").value_or(kDefaultFPS));
     header.PreAlarm = cl.Has("pre");
     header.Boundary = BoundaryFrom(cl.Value("boundary").value_or(kDefaultBoundary));
 }

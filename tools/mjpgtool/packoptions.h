@@ -12,10 +12,8 @@ constexpr int32_t kDefaultFPS = 25;
 inline const char* const kDefaultBoundary = "mjpgboundary";
 inline const char* const kFrameContentType = "image/jpeg";
 
-TCommandLine ParsePackArguments(const TArguments& args);
-
 // Signature, version 1.0, camera, the three date-times, FPS, alarm flag and
 // boundary from the options (texts converted from UTF-8 to code page 1251).
 // Raises EUsageError for a value the header cannot hold or would read back
 // differently.
-void ApplyPackOptions(const TCommandLine& cl, TMJPGHeader& header);
+void ApplyPackOptions(const TArguments& cl, TMJPGHeader& header);

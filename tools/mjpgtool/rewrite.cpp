@@ -5,9 +5,8 @@
 
 #include <iostream>
 
-int RunRewrite(const TArguments& args)
+int RunRewrite(const TArguments& cl)
 {
-    const TCommandLine cl(args, {});
     if (cl.Positional.size() != 2)
         throw EUsageError("rewrite: нужны входной и выходной файлы");
     const std::string& in = cl.Positional[0];

@@ -9,9 +9,8 @@
 
 #include <iostream>
 
-int RunSign(const TArguments& args)
+int RunSign(const TArguments& cl)
 {
-    const TCommandLine cl(args, {{"sign-key", true}, {"sign-cert", true}, {"note", true}});
     if (cl.Positional.size() != 1)
         throw EUsageError("sign: нужен один файл FILE.mp4");
     const std::string& path = cl.Positional[0];

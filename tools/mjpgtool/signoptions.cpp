@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
-std::shared_ptr<const TSigningKey> LoadSigningOptions(const TCommandLine& cl)
+std::shared_ptr<const TSigningKey> LoadSigningOptions(const TArguments& cl)
 {
     const auto key = cl.Value("sign-key");
     const auto cert = cl.Value("sign-cert");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "commandline.h"
+#include "commands.h"
 
 #include "export/exportsigning.h"
 
@@ -11,7 +12,7 @@
 // The key named by --sign-key and --sign-cert, read and checked; none when
 // neither is given. Raises EUsageError when only one is, ESigningError
 // when they cannot sign.
-std::shared_ptr<const TSigningKey> LoadSigningOptions(const TCommandLine& cl);
+std::shared_ptr<const TSigningKey> LoadSigningOptions(const TArguments& cl);
 
 // Prints why the key or certificate cannot sign, and what became of the
 // file (`outcome`, e.g. "\"OUT\" не создан"); the exit status: 3 for a file

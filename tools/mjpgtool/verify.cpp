@@ -7,9 +7,8 @@
 
 #include <iostream>
 
-int RunVerify(const TArguments& args)
+int RunVerify(const TArguments& cl)
 {
-    const TCommandLine cl(args, {{"cafile", true}});
     if (cl.Positional.size() != 1)
         throw EUsageError("verify: нужен один файл экспорта");
     const TVerifyReport report = VerifyExport(cl.Positional[0], cl.Value("cafile").value_or(""));
