@@ -202,8 +202,8 @@ TEST(FrameReport, PictureThatCannotBeDecodedLeavesTheReportWithout)
     ASSERT_FALSE(report->FindPicture(QStringLiteral("Frame"))->Picture().isNull());
 
     TMJPGFrame& frame = *image->GetFrame(1);
-    const std::string broken = "\xFF\xD8 not a picture";
-    frame.SetBytes(TSharedBytes::Copy(broken.data(), static_cast<int64_t>(broken.size())));
+    const std::string garbage = "\xFF\xD8 not a picture";
+    frame.SetBytes(TSharedBytes::Copy(garbage.data(), static_cast<int64_t>(garbage.size())));
     const TFrameReportInput broken = FrameReportInput(*image, 1);
     EXPECT_TRUE(broken.Picture.isNull());
     EXPECT_TRUE(broken.Jpeg.isEmpty());
