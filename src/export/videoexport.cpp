@@ -4,6 +4,9 @@
 // its manifest and the manifest's signature are complete.
 #include "videoexport.h"
 
+#include "exportcues.h"
+#include "mp4export.h"
+
 #include "container/jpegpicture.h"
 #include "container/mjpgimage.h"
 #include "core/cp1251.h"
@@ -68,27 +71,38 @@ struct TSink {
     int Handle = -1;
     const std::function<long(int, const void*, unsigned long)>* Write = nullptr;
     int Error = 0;
+    // An MP4's boxes of its own go in on the way, and its bytes are hashed.
+    TOnvifStream* Onvif = nullptr;
 };
+
+bool SinkWriteAll(TSink* sink, const uint8_t* data, size_t size)
+{
+    size_t done = 0;
+    while (done < size) {
+        const long n = (sink->Write && *sink->Write)
+                           ? (*sink->Write)(sink->Handle, data + done, static_cast<unsigned long>(size - done))
+                           : static_cast<long>(::write(sink->Handle, data + done, size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            sink->Error = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
 
 int SinkWrite(void* opaque, uint8_t* data, int size)
 {
     auto* sink = static_cast<TSink*>(opaque);
     if (sink->Error)
         return AVERROR(sink->Error);
-    int done = 0;
-    while (done < size) {
-        const long n = (sink->Write && *sink->Write)
-                           ? (*sink->Write)(sink->Handle, data + done, static_cast<unsigned long>(size - done))
-                           : static_cast<long>(::write(sink->Handle, data + done, static_cast<size_t>(size - done)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            sink->Error = n < 0 ? errno : ENOSPC;
-            return AVERROR(sink->Error);
-        }
-        done += static_cast<int>(n);
-    }
-    return size;
+    const bool written =
+        sink->Onvif ? sink->Onvif->Write(data, static_cast<size_t>(size),
+                                         [sink](const uint8_t* d, size_t n) { return SinkWriteAll(sink, d, n); })
+                    : SinkWriteAll(sink, data, static_cast<size_t>(size));
+    return written ? size : AVERROR(sink->Error);
 }
 
 int64_t SinkSeek(void* opaque, int64_t offset, int whence)
@@ -199,6 +213,8 @@ std::optional<TExportContainer> ContainerForPath(const std::string& path)
         return TExportContainer::Matroska;
     if (ext == ".avi")
         return TExportContainer::Avi;
+    if (ext == ".mp4")
+        return TExportContainer::Mp4;
     return std::nullopt;
 }
 
@@ -291,7 +307,15 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     sink.Handle = file.Stream().Handle();
     sink.Write = &options.Write;
 
-    const char* muxer = options.Container == TExportContainer::Matroska ? "matroska" : "avi";
+    const bool mp4 = options.Container == TExportContainer::Mp4;
+    const char* muxer = options.Container == TExportContainer::Matroska ? "matroska" : mp4 ? "mp4" : "avi";
+    // An MP4 is written in one pass from start to end (fragments), its own
+    // boxes going in on the way; it is hashed meanwhile for its seal.
+    std::optional<TOnvifStream> onvif;
+    if (mp4) {
+        onvif.emplace(ExportMeta(image, options, from), options.Signer != nullptr);
+        sink.Onvif = &*onvif;
+    }
     std::unique_ptr<AVFormatContext, TFormatDeleter> context;
     {
         AVFormatContext* raw = nullptr;
@@ -303,7 +327,7 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
     if (!buffer)
         throw EExportError("Недостаточно памяти");
-    context->pb = avio_alloc_context(buffer, kBufferSize, 1, &sink, nullptr, SinkWrite, SinkSeek);
+    context->pb = avio_alloc_context(buffer, kBufferSize, 1, &sink, nullptr, SinkWrite, mp4 ? nullptr : SinkSeek);
     if (!context->pb) {
         av_free(buffer);
         throw EExportError("Недостаточно памяти");
@@ -339,6 +363,10 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
         SetMetadata(&times->metadata, "title", kFrameTimeTrackTitle);
         SetMetadata(&times->metadata, "language", "rus");
     }
+    // An MP4's cues: the same times in a mov_text track.
+    AVStream* mp4Cues = nullptr;
+    if (mp4 && !(mp4Cues = AddCueStream(context.get(), fps)))
+        throw EExportError("Недостаточно памяти");
 
     SetMetadata(&context->metadata, "title", ExportTitle(image));
     SetMetadata(&context->metadata, "comment", ExportComment(image, options.Zone));
@@ -359,6 +387,8 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     AVDictionary* muxerOptions = nullptr;
     if (options.Container == TExportContainer::Matroska)
         SetMetadata(&muxerOptions, "write_crc32", "0");
+    if (mp4)
+        SetMp4MuxerOptions(&muxerOptions);
     const int opened = avformat_write_header(context.get(), &muxerOptions);
     av_dict_free(&muxerOptions);
     check(opened);
@@ -413,6 +443,21 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
                 packet->data = nullptr;
                 packet->size = 0;
             }
+            if (mp4Cues && hasData) {
+                const std::string cue = CueSample(ExportCueText(image, i));
+                const int64_t pts = slotTime(i - from);
+                const int64_t duration = slotTime(next - from) - pts;
+                av_packet_unref(packet.get());
+                packet->data = reinterpret_cast<uint8_t*>(const_cast<char*>(cue.data()));
+                packet->size = static_cast<int>(cue.size());
+                packet->stream_index = mp4Cues->index;
+                packet->pts = packet->dts = av_rescale_q(pts, stream->time_base, mp4Cues->time_base);
+                packet->duration = av_rescale_q(duration, stream->time_base, mp4Cues->time_base);
+                packet->flags = AV_PKT_FLAG_KEY;
+                check(av_write_frame(context.get(), packet.get()));
+                packet->data = nullptr;
+                packet->size = 0;
+            }
             if (hasData) {
                 ++result.Packets;
                 if (options.Manifest)
@@ -428,6 +473,16 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     check(context->pb->error);
     if (sink.Error)
         FailWriting(path, sink.Error);
+    if (onvif) {
+        if (!onvif->Complete())
+            throw EExportError("Ошибка записи в файл " + Quoted(path) + ": формат MP4 не записал блок ftyp");
+        if (options.Signer) {
+            const std::string signature = options.Signer->SignDigest(onvif->Digest());
+            if (::pwrite(file.Stream().Handle(), signature.data(), signature.size(),
+                         static_cast<off_t>(onvif->SignatureFileOffset())) != static_cast<ssize_t>(signature.size()))
+                FailWriting(path, errno);
+        }
+    }
     file.Close();
 
     const std::string manifestPath = ManifestPathFor(path);
@@ -453,8 +508,8 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     };
     writeAll(manifest, text);
     std::unique_ptr<TReplacingFile> signature;
-    if (options.SignManifest) {
-        const std::string bytes = options.SignManifest(text);
+    if (options.SignManifest || options.Signer) {
+        const std::string bytes = options.SignManifest ? options.SignManifest(text) : options.Signer->DetachedCms(text);
         signature = std::make_unique<TReplacingFile>(signaturePath);
         writeAll(*signature, bytes);
     }

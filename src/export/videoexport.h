@@ -7,17 +7,19 @@
 #include "core/errors.h"
 #include "core/replacingfile.h"
 #include "export/exporttime.h"
+#include "export/exportsigning.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 class TMJPGImage;
 
-enum class TExportContainer { Matroska, Avi };
+enum class TExportContainer { Matroska, Avi, Mp4 };
 
-// From the path's extension, ".mkv" or ".avi" in any case; none otherwise.
+// From the path's extension, ".mkv", ".avi" or ".mp4" in any case; none otherwise.
 std::optional<TExportContainer> ContainerForPath(const std::string& path);
 
 // An export that cannot be carried out as asked (no frame with data, a
@@ -70,6 +72,14 @@ struct TExportOptions {
     // Gives the finished files their names; rename(2) unless a test makes
     // one of them fail.
     TRenameFunction Rename = SystemRename;
+    // MP4: who exports (suep); the unit defaults to ExportUnitName() and
+    // the export's time (seconds since 1970 UTC) to now.
+    std::string Operator;
+    std::string UnitName;
+    int64_t ExportTime = 0;
+    // Signs the export: an MP4's own seal, and the manifest, when there is
+    // one, in OUT.sha256.p7s.
+    std::shared_ptr<const TSigningKey> Signer;
 };
 
 struct TExportResult {

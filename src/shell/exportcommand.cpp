@@ -16,6 +16,8 @@
 #include "uikit/failurelog.h"
 #include "uikit/waitcursor.h"
 
+#include "signingkeyprompt.h"
+
 #include <QAction>
 #include <QDateTime>
 #include <QEventLoop>
@@ -24,6 +26,7 @@
 #include <QProgressDialog>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <exception>
@@ -33,7 +36,9 @@
 
 namespace {
 
-const QString kExportFilter = QStringLiteral("Видео Matroska (*.mkv)|*.mkv|Видео AVI (*.avi)|*.avi");
+const QString kExportFilter =
+    QStringLiteral("Видео Matroska (*.mkv)|*.mkv|Видео AVI (*.avi)|*.avi|Видео MP4, формат экспорта ONVIF (*.mp4)|*.mp4");
+const QString kExtensions[] = {QStringLiteral("mkv"), QStringLiteral("avi"), QStringLiteral("mp4")};
 
 bool HasFrameWithData(const TMJPGImage& image)
 {
@@ -168,9 +173,9 @@ void TMainForm::actFileExportExecute()
 
     ExportDialog.Title = QStringLiteral("Экспорт видеофрагмента");
     ExportDialog.Filter = kExportFilter;
-    if (ExportDialog.FilterIndex != 2)
+    if (ExportDialog.FilterIndex < 1 || ExportDialog.FilterIndex > 3)
         ExportDialog.FilterIndex = 1;
-    ExportDialog.DefaultExt = ExportDialog.FilterIndex == 2 ? QStringLiteral("avi") : QStringLiteral("mkv");
+    ExportDialog.DefaultExt = kExtensions[ExportDialog.FilterIndex - 1];
     ExportDialog.FileName = DefaultFragmentName(*asked->Header);
     if (!Dialogs().SaveFileName(this, ExportDialog))
         return;
@@ -178,7 +183,7 @@ void TMainForm::actFileExportExecute()
     ExportDialog.InitialDir = QFileInfo(path).absolutePath();
     // A name typed with another extension gets the one of the type chosen.
     if (!ContainerForPath(NativePath(path)))
-        path += ExportDialog.FilterIndex == 2 ? QStringLiteral(".avi") : QStringLiteral(".mkv");
+        path += QLatin1Char('.') + kExtensions[std::clamp(ExportDialog.FilterIndex, 1, 3) - 1];
     const TExportContainer container = *ContainerForPath(NativePath(path));
 
     if (QFileInfo::exists(path)) {
@@ -210,6 +215,18 @@ void TMainForm::actFileExportExecute()
     options.Zone.UtcOffsetMinutes = form.UtcOffset();
     options.Zone.Source = form.ProposedOffset() ? "this computer's offset at the event's date, in the export dialog"
                                                 : "chosen in the export dialog";
+    options.Operator = form.Operator();
+    if (form.Sign()) {
+        // Matroska and AVI are signed through their manifest.
+        if (container != TExportContainer::Mp4)
+            options.Manifest = true;
+        // The key is read and checked before anything is written.
+        options.Signer = LoadSigningKey(this, form.SignKey(), form.SignCert());
+        if (!options.Signer)
+            return;
+        if (!stillLoaded())
+            return;
+    }
     if (!player->FileName.isEmpty()) {
         options.SourcePath = NativePath(player->FileName);
     } else if (player->Session().Source().IsArchiveRecord() && !player->Session().Bytes().Empty()) {

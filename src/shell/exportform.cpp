@@ -1,12 +1,16 @@
 #include "exportform.h"
 
 #include "export/exporttime.h"
+#include "export/mp4export.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -87,6 +91,32 @@ TExportForm::TExportForm(int32_t frameCount, int32_t current, int localOffset, Q
     ckbManifest->setObjectName(QStringLiteral("ckbManifest"));
     ckbManifest->setChecked(true);
 
+    auto* signing = new QFormLayout;
+    edtOperator = new QLineEdit(QString::fromStdString(LoginName()), this);
+    edtOperator->setObjectName(QStringLiteral("edtOperator"));
+    signing->addRow(QStringLiteral("Оператор:"), edtOperator);
+    const QSettings settings;
+    ckbSign = new QCheckBox(QStringLiteral("Подписать"), this);
+    ckbSign->setObjectName(QStringLiteral("ckbSign"));
+    ckbSign->setChecked(settings.value(QStringLiteral("export/sign"), false).toBool());
+    edtSignKey = new QLineEdit(settings.value(QStringLiteral("export/signKey")).toString(), this);
+    edtSignKey->setObjectName(QStringLiteral("edtSignKey"));
+    edtSignKey->setPlaceholderText(QStringLiteral("ключ.pem"));
+    edtSignCert = new QLineEdit(settings.value(QStringLiteral("export/signCert")).toString(), this);
+    edtSignCert->setObjectName(QStringLiteral("edtSignCert"));
+    edtSignCert->setPlaceholderText(QStringLiteral("сертификат.pem"));
+    for (QLineEdit* edit : {edtSignKey, edtSignCert})
+        edit->setMinimumWidth(260);
+    signing->addRow(ckbSign);
+    signing->addRow(QStringLiteral("Ключ RSA (PEM):"), edtSignKey);
+    signing->addRow(QStringLiteral("Сертификат (PEM):"), edtSignCert);
+    auto enableFiles = [this] {
+        edtSignKey->setEnabled(ckbSign->isChecked());
+        edtSignCert->setEnabled(ckbSign->isChecked());
+    };
+    enableFiles();
+    connect(ckbSign, &QCheckBox::toggled, this, enableFiles);
+
     btnOK = new QPushButton(QStringLiteral("Экспортировать"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setDefault(true);
@@ -102,6 +132,7 @@ TExportForm::TExportForm(int32_t frameCount, int32_t current, int localOffset, Q
     layout->addLayout(range);
     layout->addLayout(zone);
     layout->addWidget(ckbManifest);
+    layout->addLayout(signing);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -150,4 +181,33 @@ std::optional<int> TExportForm::UtcOffset() const
 bool TExportForm::ProposedOffset() const
 {
     return UtcOffset() == FLocalOffset;
+}
+
+std::string TExportForm::Operator() const
+{
+    return edtOperator->text().trimmed().toStdString();
+}
+
+bool TExportForm::Sign() const
+{
+    return ckbSign->isChecked();
+}
+
+QString TExportForm::SignKey() const
+{
+    return edtSignKey->text().trimmed();
+}
+
+QString TExportForm::SignCert() const
+{
+    return edtSignCert->text().trimmed();
+}
+
+void TExportForm::accept()
+{
+    QSettings settings;
+    settings.setValue(QStringLiteral("export/sign"), Sign());
+    settings.setValue(QStringLiteral("export/signKey"), SignKey());
+    settings.setValue(QStringLiteral("export/signCert"), SignCert());
+    QDialog::accept();
 }

@@ -1,7 +1,8 @@
 // TExportForm: what to export after the file is chosen: the frames (the
 // whole fragment by default, the current frame at hand), the recorder's
 // time zone (this computer's offset by default) and whether a manifest of
-// SHA-256 digests goes beside the file.
+// SHA-256 digests goes beside the file; the operator named in an MP4, and
+// whether to sign with which key and certificate (remembered between runs).
 #pragma once
 
 #include <QDialog>
@@ -11,6 +12,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
@@ -29,6 +31,10 @@ public:
     QPushButton* btnToCurrent = nullptr;   // "По текущий кадр"
     QComboBox* cmbTimeZone = nullptr; // "Часовой пояс записи"
     QCheckBox* ckbManifest = nullptr;
+    QLineEdit* edtOperator = nullptr;  // "Оператор", the login name by default
+    QCheckBox* ckbSign = nullptr;      // "Подписать"
+    QLineEdit* edtSignKey = nullptr;   // the key's PEM file
+    QLineEdit* edtSignCert = nullptr;  // the certificate's PEM file
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
 
@@ -39,6 +45,13 @@ public:
     std::optional<int> UtcOffset() const;
     // Whether the offset is the one proposed (this computer's).
     bool ProposedOffset() const;
+    std::string Operator() const;
+    bool Sign() const;
+    QString SignKey() const;
+    QString SignCert() const;
+
+    // "Экспортировать": the signing choice is remembered for the next time.
+    void accept() override;
 
 private:
     int32_t FLast;

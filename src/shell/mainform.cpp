@@ -92,6 +92,10 @@ void TMainForm::createControls()
     actFileExport->setToolTip(QStringLiteral("Сохранить видеофрагмент в формате, который откроет любой проигрыватель"));
     actFileExport->setStatusTip(actFileExport->toolTip());
     actFileExport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    actFileVerify = new QAction(QStringLiteral("Проверить экспорт..."), this);
+    actFileVerify->setObjectName(QStringLiteral("actFileVerify"));
+    actFileVerify->setToolTip(QStringLiteral("Проверить подписи и контрольные суммы экспортированного видео"));
+    actFileVerify->setStatusTip(actFileVerify->toolTip());
     actExit = new QAction(QStringLiteral("Выход"), this);
     actExit->setObjectName(QStringLiteral("actExit"));
     actExit->setToolTip(QStringLiteral("Завершить работу с программой"));
@@ -108,6 +112,7 @@ void TMainForm::createControls()
     mmFile->setObjectName(QStringLiteral("mmFile"));
     mmFile->addAction(actFileOpen);
     mmFile->addAction(actFileExport);
+    mmFile->addAction(actFileVerify);
     mmFile->addSeparator()->setObjectName(QStringLiteral("N1"));
     mmFile->addAction(actExit);
     mmHelp = menu->addMenu(QStringLiteral("?"));
@@ -120,6 +125,7 @@ void TMainForm::createControls()
 
     ConnectGuarded(actFileOpen, &QAction::triggered, this, &TMainForm::actFileOpenExecute);
     ConnectGuarded(actFileExport, &QAction::triggered, this, &TMainForm::actFileExportExecute);
+    ConnectGuarded(actFileVerify, &QAction::triggered, this, &TMainForm::actFileVerifyExecute);
     ConnectGuarded(actExit, &QAction::triggered, this, &TMainForm::actExitExecute);
     ConnectGuarded(actAbout, &QAction::triggered, this, &TMainForm::actAboutExecute);
     ConnectGuarded(mmFile, &QMenu::aboutToShow, this, &TMainForm::UpdateActions);

@@ -35,10 +35,12 @@ public:
     QMenu* mmHelp = nullptr;
     QAction* actFileOpen = nullptr;
     QAction* actFileExport = nullptr; // "Экспорт видео..." (exportcommand.cpp)
+    QAction* actFileVerify = nullptr; // "Проверить экспорт..." (verifycommand.cpp)
     QAction* actExit = nullptr;
     QAction* actAbout = nullptr;
     TFileDialogOptions OpenDialog;
     TFileDialogOptions ExportDialog;
+    TFileDialogOptions VerifyDialog;
     // An export of more picture bytes than this shows a progress window with
     // a cancel button; a smaller one the wait cursor.
     int64_t ExportProgressBytes = 64LL << 20;
@@ -59,6 +61,7 @@ public:
     // (nothing when the path is empty).
     void OpenAtStart(const QString& path);
     void actFileExportExecute();
+    void actFileVerifyExecute();
     void actExitExecute();
     void actAboutExecute();
     // The update handlers: recomputed whenever the player's state changes

@@ -2,6 +2,7 @@
 // JPEG bytes at its frame's time, the metadata as written; ffprobe, mkvinfo
 // and sha256sum check the files as outside tools see them; failures and cancels
 // leave no file and an existing one untouched.
+#include "export/isobmff.h"
 #include "export/videoexport.h"
 
 #include "container/mjpgimage.h"
@@ -36,6 +37,11 @@ namespace fs = std::filesystem;
 using namespace fixture;
 
 namespace {
+
+std::vector<bool> ManyFrames(int count)
+{
+    return std::vector<bool>(static_cast<size_t>(count), true);
+}
 
 // A fragment whose frames have data (true) or not (false), each picture
 // distinct.
@@ -139,7 +145,7 @@ void PrintTo(const TCase& c, std::ostream* out)
 
 std::string Extension(TExportContainer container)
 {
-    return container == TExportContainer::Matroska ? ".mkv" : ".avi";
+    return container == TExportContainer::Matroska ? ".mkv" : container == TExportContainer::Avi ? ".avi" : ".mp4";
 }
 
 class ExportCases : public testing::TestWithParam<TCase> {};
@@ -172,13 +178,18 @@ TEST_P(ExportCases, PacketsAreTheFramesBytesAtTheirTimes)
     EXPECT_EQ(back.Width, 32);
     EXPECT_EQ(back.Height, 24);
     ASSERT_EQ(back.Packets.size(), withData.size());
-    // Matroska keeps milliseconds, AVI the frame rate's own ticks.
+    // Matroska keeps milliseconds, AVI the frame rate's own ticks, MP4 a
+    // time scale the frame rate divides.
     const double tolerance = c.Container == TExportContainer::Matroska ? 0.0005 : 1e-9;
+    // An MP4's timeline begins with its first picture (its start time, cstb, is that picture's).
+    const int32_t origin = c.Container == TExportContainer::Mp4 ? withData.front() : c.From;
     for (size_t k = 0; k < withData.size(); ++k) {
         EXPECT_EQ(back.Packets[k].Data, Bytes(*image->GetFrame(withData[k]))) << "packet " << k;
-        EXPECT_NEAR(back.Packets[k].Time, double(withData[k] - c.From) / c.FPS, tolerance) << "packet " << k;
+        EXPECT_NEAR(back.Packets[k].Time, double(withData[k] - origin) / c.FPS, tolerance) << "packet " << k;
     }
-    EXPECT_NEAR(back.Duration, double(to - c.From + 1) / c.FPS, 0.0015);
+    if (c.Container != TExportContainer::Mp4) { // fragments give libavformat no duration of the whole
+        EXPECT_NEAR(back.Duration, double(to - c.From + 1) / c.FPS, 0.0015);
+    }
 
     // Matroska: one cue per picture, at its time, until the next picture,
     // giving the frame's wall-clock time, index and camera. AVI: none.
@@ -192,6 +203,21 @@ TEST_P(ExportCases, PacketsAreTheFramesBytesAtTheirTimes)
             EXPECT_EQ(back.Cues[k].Data, FrameCueText(*image->Header, withData[k])) << "cue " << k;
             EXPECT_NEAR(back.Cues[k].Time, double(withData[k] - c.From) / c.FPS, tolerance) << "cue " << k;
             EXPECT_NEAR(back.Cues[k].Duration, double(next - withData[k]) / c.FPS, 2 * tolerance) << "cue " << k;
+        }
+    } else if (c.Container == TExportContainer::Mp4) {
+        // MP4: the same cues in mov_text (a 16-bit length, then the text),
+        // on the timeline that starts at the first picture; the muxer adds
+        // an empty sample after each.
+        EXPECT_EQ(back.Streams, 2);
+        EXPECT_EQ(back.CueCodec, AV_CODEC_ID_MOV_TEXT);
+        std::vector<TPacket> cues;
+        for (const TPacket& cue : back.Cues)
+            if (cue.Data.size() > 2)
+                cues.push_back(cue);
+        ASSERT_EQ(cues.size(), withData.size());
+        for (size_t k = 0; k < withData.size(); ++k) {
+            EXPECT_EQ(cues[k].Data.substr(2), FrameCueText(*image->Header, withData[k])) << "cue " << k;
+            EXPECT_NEAR(cues[k].Time, double(withData[k] - origin) / c.FPS, tolerance) << "cue " << k;
         }
     } else {
         EXPECT_EQ(back.Streams, 1);
@@ -220,15 +246,90 @@ INSTANTIATE_TEST_SUITE_P(
         TCase{"MatroskaGaps", TExportContainer::Matroska, {false, true, true, false, false, true, false}, 0, -1, 3},
         TCase{"AviGaps", TExportContainer::Avi, {false, true, true, false, false, true, false}, 0, -1, 3},
         TCase{"MatroskaGapsInRange", TExportContainer::Matroska, {true, false, true, false, true, false}, 1, 3, 30},
-        TCase{"AviGapsInRange", TExportContainer::Avi, {true, false, true, false, true, false}, 1, 3, 30}),
+        TCase{"AviGapsInRange", TExportContainer::Avi, {true, false, true, false, true, false}, 1, 3, 30},
+        TCase{"Mp4Whole", TExportContainer::Mp4, std::vector<bool>(12, true), 0, -1, 5},
+        TCase{"Mp4Range", TExportContainer::Mp4, std::vector<bool>(60, true), 7, 49, 25},
+        TCase{"Mp4Gaps", TExportContainer::Mp4, {false, true, true, false, false, true, false}, 0, -1, 3}),
     [](const testing::TestParamInfo<TCase>& info) { return std::string(info.param.Name); });
+
+// The MP4's own boxes as written: meta right after ftyp with hdlr, suep
+// (unit, time, operator, the camera as the track's source) and cstb (the
+// first exported frame's time in UTC, 100 ns since 1601), tfdt in every
+// fragment; cstb only when the zone is known.
+TEST(Export, Mp4HasTheSurveillanceBoxes)
+{
+    const auto image = Fragment(ManyFrames(60), 5);
+    TScratchFolder dir;
+    TExportOptions options;
+    options.Container = TExportContainer::Mp4;
+    options.From = 3;
+    options.Operator = "Сидоров";
+    options.UnitName = "unit";
+    options.ExportTime = 1700000000;
+    options.Zone.UtcOffsetMinutes = 180;
+    ExportFragment(*image, dir / "a.mp4", options);
+    const std::string file = ReadFileBytes(dir / "a.mp4");
+    bool whole = false;
+    const auto top = ChildBoxes(file, 0, file.size(), &whole);
+    ASSERT_TRUE(whole);
+    ASSERT_GE(top.size(), 4u);
+    EXPECT_EQ(top[0].Type, "ftyp");
+    ASSERT_EQ(top[1].Type, "meta");
+    EXPECT_EQ(top[2].Type, "moov");
+    const auto meta = ChildBoxes(file, top[1].PayloadOffset() + 4, top[1].End());
+    ASSERT_EQ(meta.size(), 3u);
+    EXPECT_EQ(meta[0].Type, "hdlr");
+    EXPECT_EQ(meta[1].Type, "suep");
+    EXPECT_EQ(meta[2].Type, "cstb");
+
+    TBoxWriter suep;
+    suep.U8(1); // version
+    suep.Zeros(3);
+    suep.String("unit");
+    suep.String("");
+    suep.String("");
+    suep.U64(1700000000ULL + 2082844800ULL);
+    suep.String("Сидоров");
+    suep.U32(1);
+    suep.U16(1);
+    suep.String("Вход 1");
+    suep.Zeros(3);
+    EXPECT_EQ(file.substr(meta[1].PayloadOffset(), meta[1].Size - 8), suep.Data());
+
+    TBoxWriter cstb;
+    cstb.U32(1);
+    cstb.U32(1);
+    cstb.U64(128175661206000000ULL); // 05.03.2007 14:02:00 at UTC+3, plus 3 frames at 5 fps
+    EXPECT_EQ(file.substr(meta[2].PayloadOffset(), meta[2].Size - 8), cstb.Data());
+
+    size_t fragments = 0;
+    for (const TBoxPlace& box : top) {
+        if (box.Type != "moof")
+            continue;
+        ++fragments;
+        for (const TBoxPlace& traf : ChildBoxes(file, box.PayloadOffset(), box.End()))
+            if (traf.Type == "traf") {
+                EXPECT_TRUE(FindBox(ChildBoxes(file, traf.PayloadOffset(), traf.End()), "tfdt")) << "fragment " << fragments;
+            }
+    }
+    EXPECT_GE(fragments, 10u); // about one a second: 57 frames at 5 fps
+    EXPECT_FALSE(FindBox(top, "mfra"));
+
+    // Without a zone, no cstb.
+    options.Zone.UtcOffsetMinutes.reset();
+    ExportFragment(*image, dir / "b.mp4", options);
+    const std::string plain = ReadFileBytes(dir / "b.mp4");
+    const auto plainTop = ChildBoxes(plain, 0, plain.size());
+    EXPECT_FALSE(FindBox(ChildBoxes(plain, plainTop[1].PayloadOffset() + 4, plainTop[1].End()), "cstb"));
+}
 
 TEST(Export, ContainerFollowsTheExtension)
 {
     EXPECT_EQ(ContainerForPath("a/b.mkv"), TExportContainer::Matroska);
     EXPECT_EQ(ContainerForPath("b.MKV"), TExportContainer::Matroska);
     EXPECT_EQ(ContainerForPath("b.Avi"), TExportContainer::Avi);
-    EXPECT_EQ(ContainerForPath("b.mp4"), std::nullopt);
+    EXPECT_EQ(ContainerForPath("b.Mp4"), TExportContainer::Mp4);
+    EXPECT_EQ(ContainerForPath("b.mov"), std::nullopt);
     EXPECT_EQ(ContainerForPath("mkv"), std::nullopt);
     EXPECT_EQ(ContainerForPath("dir.mkv/b"), std::nullopt);
 }
@@ -310,11 +411,6 @@ private:
     fs::path FPath;
     bool FMounted = false;
 };
-
-std::vector<bool> ManyFrames(int count)
-{
-    return std::vector<bool>(static_cast<size_t>(count), true);
-}
 
 } // namespace
 

@@ -8,6 +8,8 @@
 #include "fixtures/files.h"
 #include "fragmentfiles.h"
 #include "modalprobe.h"
+#include "outsidetool.h"
+#include "shellcommand.h"
 #include "overridecursor.h"
 #include "passobserver.h"
 #include "manager/gui/vmanagerform.h"
@@ -26,17 +28,21 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -55,6 +61,19 @@ QStringList FolderEntries(const QString& dir)
 
 class ExportCommandTest : public testing::Test {
 protected:
+    // The settings the dialog remembers, in a folder of the test's own, not the user's.
+    static void SetUpTestSuite()
+    {
+        FSettings = new QTemporaryDir;
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FSettings->path());
+    }
+    static void TearDownTestSuite()
+    {
+        delete FSettings;
+        FSettings = nullptr;
+    }
+    static QTemporaryDir* FSettings;
+
     TMainForm Form;
 
     void Open(const QString& path)
@@ -76,15 +95,19 @@ void AnswerParameters(int from, int to, bool manifest, bool accept = true)
     });
 }
 
+QTemporaryDir* ExportCommandTest::FSettings = nullptr;
+
 } // namespace
 
 TEST_F(ExportCommandTest, StandsAfterOpenAndIsEnabledForAFragmentWithPictures)
 {
     const QList<QAction*> items = Form.mmFile->actions();
-    ASSERT_GE(items.size(), 3);
+    ASSERT_GE(items.size(), 4);
     EXPECT_EQ(items[0], Form.actFileOpen);
     EXPECT_EQ(items[1], Form.actFileExport);
-    EXPECT_TRUE(items[2]->isSeparator());
+    EXPECT_EQ(items[2], Form.actFileVerify);
+    EXPECT_EQ(Form.actFileVerify->text(), QStringLiteral("Проверить экспорт..."));
+    EXPECT_TRUE(items[3]->isSeparator());
     EXPECT_EQ(Form.actFileExport->text(), QStringLiteral("Экспорт видео..."));
     EXPECT_EQ(Form.actFileExport->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
     EXPECT_EQ(Form.actFileExport->toolTip(),
@@ -170,7 +193,8 @@ TEST_F(ExportCommandTest, RealDialogsFromTheMenuToTheSuccessMessage)
     Form.actFileExport->trigger();
 
     EXPECT_EQ(title, QStringLiteral("Экспорт видеофрагмента"));
-    EXPECT_EQ(types, (QStringList{QStringLiteral("Видео Matroska (*.mkv)"), QStringLiteral("Видео AVI (*.avi)")}));
+    EXPECT_EQ(types, (QStringList{QStringLiteral("Видео Matroska (*.mkv)"), QStringLiteral("Видео AVI (*.avi)"),
+                                  QStringLiteral("Видео MP4, формат экспорта ONVIF (*.mp4)")}));
     EXPECT_EQ(proposed, QStringLiteral("1899-12-30 00-00-00.mkv")) << proposed.toStdString();
     EXPECT_EQ(parametersTitle, QStringLiteral("Параметры экспорта"));
     EXPECT_EQ(defaultFrom, 0);
@@ -208,7 +232,8 @@ TEST_F(ExportCommandTest, FailureShowsTheReasonAndLeavesNoFile)
     EXPECT_TRUE(FolderEntries(out.path()).isEmpty());
     ASSERT_EQ(dialogs.FileDialogs.size(), 1u);
     EXPECT_EQ(dialogs.FileDialogs[0].Title, QStringLiteral("Экспорт видеофрагмента"));
-    EXPECT_EQ(dialogs.FileDialogs[0].Filter, QStringLiteral("Видео Matroska (*.mkv)|*.mkv|Видео AVI (*.avi)|*.avi"));
+    EXPECT_EQ(dialogs.FileDialogs[0].Filter, QStringLiteral("Видео Matroska (*.mkv)|*.mkv|Видео AVI (*.avi)|*.avi|"
+                                                            "Видео MP4, формат экспорта ONVIF (*.mp4)|*.mp4"));
 }
 
 TEST_F(ExportCommandTest, ShortExportUnderTheWaitCursorAndAskingBeforeReplacing)
@@ -500,4 +525,142 @@ TEST_F(ExportCommandTest, TheRecordersZoneDefaultsToThisComputersOffsetAtTheEven
     else
         qputenv("TZ", savedZone);
     tzset();
+}
+
+namespace {
+
+class SignedExportCommandTest : public ExportCommandTest {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_OUTSIDE_TOOL(HaveProgram("openssl"), "openssl (Debian package openssl)");
+        const std::string d = "'" + Keys.path().toStdString() + "'";
+        for (const char* command :
+             {"openssl req -x509 -newkey rsa:2048 -keyout signer.key -passout pass:secret -out signer.pem -days 2 "
+              "-subj /CN=signer",
+              "openssl req -x509 -newkey rsa:2048 -nodes -keyout other.key -out other.pem -days 2 -subj /CN=other"}) {
+            const auto [status, text] = RunShell("cd " + d + " && " + std::string(command) + " 2>&1");
+            ASSERT_EQ(status, 0) << text;
+        }
+    }
+    QString KeyFile(const char* name) const { return Keys.filePath(QString::fromLatin1(name)); }
+
+    // Exports the loaded fragment to `path` through the real dialogs, the
+    // parameters dialog signing with the key and certificate; `answer`
+    // handles what comes after it.
+    void ExportSigned(const QString& path, const QString& key, const QString& cert, std::function<void()> answer)
+    {
+        WhenModalIs<QFileDialog>([=](QFileDialog* dialog) {
+            WhenModalIs<TExportForm>([=](TExportForm* form) {
+                form->ckbSign->setChecked(true);
+                form->edtSignKey->setText(key);
+                form->edtSignCert->setText(cert);
+                form->edtOperator->setText(QStringLiteral("Петров"));
+                answer();
+                form->btnOK->click();
+            });
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+            dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+        });
+        Form.actFileExport->trigger();
+    }
+
+    QTemporaryDir Keys;
+};
+
+} // namespace
+
+TEST_F(SignedExportCommandTest, SignedMp4WithThePasswordDialogAndTheChoiceRemembered)
+{
+    Open(WriteFragmentFile(QStringLiteral("signed.mjpg"), Plan({true, true, false, true})));
+    QTemporaryDir out;
+    const QString path = out.filePath(QStringLiteral("Вход.mp4"));
+    QString prompt, retryPrompt, message;
+    ExportSigned(path, KeyFile("signer.key"), KeyFile("signer.pem"), [&] {
+        // A wrong password first: the dialog comes again and says so.
+        WhenModalIs<QInputDialog>([&](QInputDialog* dialog) {
+            prompt = dialog->labelText();
+            EXPECT_EQ(dialog->textEchoMode(), QLineEdit::Password);
+            dialog->setTextValue(QStringLiteral("wrong"));
+            WhenModalIs<QInputDialog>([&](QInputDialog* again) {
+                retryPrompt = again->labelText();
+                again->setTextValue(QStringLiteral("secret"));
+                WhenModalIs<QMessageBox>([&](QMessageBox* box) {
+                    message = box->text();
+                    box->button(QMessageBox::Ok)->click();
+                });
+                again->accept();
+            });
+            dialog->accept();
+        });
+    });
+    EXPECT_TRUE(prompt.startsWith(QStringLiteral("Пароль ключа подписи \""))) << prompt.toStdString();
+    EXPECT_TRUE(retryPrompt.startsWith(QStringLiteral("Неверный пароль."))) << retryPrompt.toStdString();
+    EXPECT_EQ(message, QStringLiteral("Видеофрагмент экспортирован."));
+    EXPECT_EQ(FolderEntries(out.path()),
+              (QStringList{QStringLiteral("Вход.mp4"), QStringLiteral("Вход.mp4.sha256"),
+                           QStringLiteral("Вход.mp4.sha256.p7s")}));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(bytes.mid(4, 4), "ftyp");
+    EXPECT_TRUE(bytes.contains(QStringLiteral("Петров").toUtf8() + '\0'));
+    EXPECT_TRUE(bytes.contains("sibo"));
+
+    // The next export's dialog comes with the same choice.
+    bool signChecked = false;
+    QString key, cert;
+    WhenModalIs<QFileDialog>([&](QFileDialog* dialog) {
+        WhenModalIs<TExportForm>([&](TExportForm* form) {
+            signChecked = form->ckbSign->isChecked();
+            key = form->edtSignKey->text();
+            cert = form->edtSignCert->text();
+            form->btnCancel->click();
+        });
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(out.filePath(QStringLiteral("b.mp4")));
+        dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+    });
+    Form.actFileExport->trigger();
+    EXPECT_TRUE(signChecked);
+    EXPECT_EQ(key, KeyFile("signer.key"));
+    EXPECT_EQ(cert, KeyFile("signer.pem"));
+
+    // "Проверить экспорт..." shows verify's lines: signed, the signer not vouched for.
+    QString verdict;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    WhenModalIs<QFileDialog>([&](QFileDialog* dialog) {
+        WhenModalIs<QMessageBox>([&](QMessageBox* box) {
+            verdict = box->text();
+            icon = box->icon();
+            box->button(QMessageBox::Ok)->click();
+        });
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+        dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Open)->click();
+    });
+    Form.actFileVerify->trigger();
+    EXPECT_TRUE(verdict.startsWith(QStringLiteral("Экспорт не изменён, но доверенная цепочка сертификатов не найдена.")))
+        << verdict.toStdString();
+    EXPECT_TRUE(verdict.contains(QStringLiteral("\nПодпись MP4 1 из 1: CN=signer; отпечаток SHA-256 ")))
+        << verdict.toStdString();
+    EXPECT_TRUE(verdict.contains(QStringLiteral("\nКадры: контрольные суммы всех 3 совпадают"))) << verdict.toStdString();
+    EXPECT_EQ(icon, QMessageBox::Warning);
+}
+
+TEST_F(SignedExportCommandTest, AKeyThatCannotSignIsToldBeforeAnythingIsWritten)
+{
+    Open(WriteFragmentFile(QStringLiteral("mismatch.mjpg"), Plan({true, true})));
+    QTemporaryDir out;
+    QString message;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    ExportSigned(out.filePath(QStringLiteral("a.mkv")), KeyFile("other.key"), KeyFile("signer.pem"), [&] {
+        WhenModalIs<QMessageBox>([&](QMessageBox* box) {
+            message = box->text();
+            icon = box->icon();
+            box->button(QMessageBox::Ok)->click();
+        });
+    });
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Не могу подписать экспорт!\nКлюч \""))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("не соответствует сертификату"))) << message.toStdString();
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_TRUE(FolderEntries(out.path()).isEmpty());
 }

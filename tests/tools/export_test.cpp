@@ -78,7 +78,7 @@ TEST(MjpgtoolExport, FailuresHaveTheirStatusAndLeaveNoFile)
         std::string Error;
     };
     const TCase cases[] = {
-        {"unknown extension", {"{d}/in.mjpg", "{d}/out.mp4"}, 2, "не известен"},
+        {"unknown extension", {"{d}/in.mjpg", "{d}/out.mov"}, 2, "не известен"},
         {"no output", {"{d}/in.mjpg"}, 2, "нужны файл фрагмента"},
         {"range past the end", {"{d}/in.mjpg", "{d}/out.mkv", "--to", "5"}, 2, "вне фрагмента"},
         {"range turned round", {"{d}/in.mjpg", "{d}/out.mkv", "--from", "3", "--to", "1"}, 2, "вне фрагмента"},

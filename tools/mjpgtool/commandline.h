@@ -10,6 +10,7 @@ enum TExitStatus : int {
     esInvalid = 1,  // the input is not a valid fragment (or not a JPEG picture)
     esUsage = 2,    // the command line is wrong
     esIOError = 3,  // a file could not be opened, read or written
+    esUntrusted = 4, // verify: everything matches, but no trusted chain was given or found
     // mjpgtool archive: the archive server's answers, and requests that failed
     esBadRequest = 10,        // 400
     esUnauthorized = 11,      // 401

@@ -34,6 +34,23 @@ constexpr TOption kExportOptions[] = {
      .Help = "смещение часов регистратора от UTC (например +03:00):\n"
              "время в UTC в метаданных; без него время записи -\n"
              "местное время регистратора, и видео так и помечено"},
+    {.Name = "operator", .Value = "ИМЯ", .Help = "оператор в блоке suep файла MP4 (по умолчанию имя\nпользователя)"},
+    {.Name = "sign-key", .Value = "KEY.pem",
+     .Help = "закрытый ключ RSA (не короче 2048 бит) для подписи;\n"
+             "пароль ключа - в MJPG_SIGN_PASSPHRASE"},
+    {.Name = "sign-cert", .Value = "CERT.pem",
+     .Help = "его сертификат X.509; подписывается файл MP4\n"
+             "(RSASSA-PSS в блоке sibo) и манифест (OUT.sha256.p7s, CMS)"},
+};
+
+constexpr TOption kSignOptions[] = {
+    {.Name = "sign-key", .Value = "KEY.pem", .Help = "закрытый ключ RSA, как у export"},
+    {.Name = "sign-cert", .Value = "CERT.pem", .Help = "его сертификат X.509"},
+    {.Name = "note", .Value = "ТЕКСТ", .Help = "примечание к подписи (блок auib)"},
+};
+
+constexpr TOption kVerifyOptions[] = {
+    {.Name = "cafile", .Value = "CA.pem", .Help = "доверенные удостоверяющие центры (по умолчанию\nсистемные)"},
 };
 
 constexpr TOption kArchiveListOptions[] = {
@@ -62,10 +79,20 @@ constexpr TCommand kCommandTable[] = {
     {"pack", "[параметры] OUT JPEG...", "фрагмент из файлов JPEG; ширина и высота берутся из первого файла",
      kPackOptions, RunPack},
     {"rewrite", "IN OUT", "загрузить фрагмент и сохранить его заново", {}, RunRewrite},
-    {"export", "IN OUT.mkv|OUT.avi [--from N] [--to M] [--manifest] [--utc-offset ±ЧЧ:ММ]",
-     "кадры фрагмента без перекодирования, байт в байт, в видео Matroska\n"
-     "или AVI (по расширению OUT)",
+    {"export",
+     "IN OUT.mkv|OUT.avi|OUT.mp4 [--from N] [--to M] [--manifest] [--utc-offset ±ЧЧ:ММ]\n"
+     "                  [--operator ИМЯ] [--sign-key KEY.pem --sign-cert CERT.pem]",
+     "кадры фрагмента без перекодирования, байт в байт, в видео Matroska,\n"
+     "AVI или MP4 в формате экспорта ONVIF (по расширению OUT)",
      kExportOptions, RunExport},
+    {"sign", "FILE.mp4 --sign-key KEY.pem --sign-cert CERT.pem [--note ТЕКСТ]",
+     "ещё одна подпись экспорта MP4 (с примечанием ТЕКСТ); прежние остаются\n"
+     "верными",
+     kSignOptions, RunSign},
+    {"verify", "FILE [--cafile CA.pem]",
+     "проверить подписи экспорта, его контрольную сумму и контрольные суммы\n"
+     "кадров по манифесту FILE.sha256; строка на каждую проверку",
+     kVerifyOptions, RunVerify},
     {"thumbnail", "IN OUT.png [--size N]",
      "первое изображение фрагмента в файл PNG, не больше N пикселей по большей\n"
      "стороне: эскиз для файловых менеджеров",

@@ -31,6 +31,8 @@ int RunArchiveList(const TArguments& args);
 int RunArchiveFetch(const TArguments& args);
 int RunExport(const TArguments& args);
 int RunThumbnail(const TArguments& args);
+int RunVerify(const TArguments& args);
+int RunSign(const TArguments& args);
 
 // The side of a thumbnail without --size: the large size of file managers.
 constexpr int kThumbnailSize = 256;

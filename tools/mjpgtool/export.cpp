@@ -1,11 +1,14 @@
-// mjpgtool export: a fragment (or frames of it) copied into Matroska or AVI
-// without touching a byte of any picture, with a manifest when asked; the
-// recorder's UTC offset, when given, turns its local times into UTC.
+// mjpgtool export: a fragment (or frames of it) copied into Matroska, AVI or
+// an ONVIF MP4 without touching a byte of any picture, with a manifest when
+// asked, signed when a key is given; the recorder's UTC offset, when given,
+// turns its local times into UTC.
 #include "archiverequest.h"
 #include "commandline.h"
 #include "commands.h"
 #include "fragmentfiles.h"
+#include "signoptions.h"
 
+#include "export/mp4export.h"
 #include "export/videoexport.h"
 
 #include <iostream>
@@ -13,12 +16,12 @@
 int RunExport(const TArguments& cl)
 {
     if (cl.Positional.size() != 2)
-        throw EUsageError("export: нужны файл фрагмента и файл OUT.mkv или OUT.avi");
+        throw EUsageError("export: нужны файл фрагмента и файл OUT.mkv, OUT.avi или OUT.mp4");
     const std::string& in = cl.Positional[0];
     const std::string& out = cl.Positional[1];
     const auto container = ContainerForPath(out);
     if (!container)
-        throw EUsageError("export: формат \"" + out + "\" не известен (нужно расширение .mkv или .avi)");
+        throw EUsageError("export: формат \"" + out + "\" не известен (нужно расширение .mkv, .avi или .mp4)");
 
     TExportOptions options;
     options.Container = *container;
@@ -31,6 +34,15 @@ int RunExport(const TArguments& cl)
         if (!options.Zone.UtcOffsetMinutes)
             throw EUsageError("неверное смещение --utc-offset \"" + *offset + "\" (нужно ±ЧЧ:ММ, например +03:00)");
         options.Zone.Source = "--utc-offset";
+    }
+    options.Operator = cl.Value("operator").value_or(LoginName());
+    if ((cl.Has("sign-key") || cl.Has("sign-cert")) && *container != TExportContainer::Mp4 && !options.Manifest)
+        throw EUsageError("export: для .mkv и .avi подписывается манифест: нужен --manifest");
+    // The key is checked before anything is read or written.
+    try {
+        options.Signer = LoadSigningOptions(cl);
+    } catch (const ESigningError& e) {
+        return ReportSigningError(e, "\"" + out + "\" не создан");
     }
 
     const auto image = LoadFragmentFile(in);
@@ -59,6 +71,8 @@ int RunExport(const TArguments& cl)
                   << ") в \"" << out << "\"";
         if (!result.ManifestPath.empty())
             std::cout << ", контрольные суммы в \"" << result.ManifestPath << "\"";
+        if (!result.SignaturePath.empty())
+            std::cout << ", их подпись в \"" << result.SignaturePath << "\"";
         std::cout << "\n";
     } catch (const EExportCancelled&) {
         std::cerr << "mjpgtool: прервано; \"" << out << "\" не создан\n";
