@@ -166,7 +166,10 @@ void TMainForm::FormCreate()
 
     ConnectGuarded(player, &TVPlayerForm::StateChanged, this, &TMainForm::UpdateActions);
     // The third panel follows the frame on screen.
-    connect(player, &TVPlayerForm::FrameShown, StatusPanel2, [this, player] { StatusPanel2->setText(player->FrameText()); });
+    // The label, not the window: the player closes its fragment (and says so)
+    // while the main window's children are freed.
+    connect(player, &TVPlayerForm::FrameShown, StatusPanel2,
+            [panel = StatusPanel2, player] { panel->setText(player->FrameText()); });
     UpdateActions();
 }
 

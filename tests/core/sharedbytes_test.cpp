@@ -56,7 +56,13 @@ TEST(SharedBytes, TakeAdoptsAMemoryStreamsBlockWithoutACopy)
     const uint8_t* block = stream.Memory();
     const TSharedBytes bytes = TSharedBytes::Take(stream);
     EXPECT_EQ(Text(bytes), "fetched body");
+#ifndef __SANITIZE_ADDRESS__
+    // The block is trimmed to its size with realloc, which the C library does
+    // in place; AddressSanitizer's realloc moves every block.
     EXPECT_EQ(bytes.Memory(), block);
+#else
+    (void)block;
+#endif
     EXPECT_EQ(stream.Size(), 0);
     EXPECT_EQ(stream.Memory(), nullptr);
     TMemoryStream empty;
