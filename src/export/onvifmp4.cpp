@@ -1,5 +1,6 @@
 #include "onvifmp4.h"
 
+#include "exporttime.h"
 #include "isobmff.h"
 
 #include "core/replacingfile.h"
@@ -194,11 +195,6 @@ std::string MetaBefore(const TMetaLayout& layout, size_t kept)
 
 } // namespace
 
-uint64_t Mp4Time(int64_t unixSeconds)
-{
-    return static_cast<uint64_t>(unixSeconds + 2082844800LL);
-}
-
 TOnvifMeta OnvifMetaBox(const TSurveillanceExport& info, const TSigningKey* key)
 {
     TBoxWriter handler;
@@ -211,7 +207,7 @@ TOnvifMeta OnvifMetaBox(const TSurveillanceExport& info, const TSigningKey* key)
     unit.String(info.UnitName);
     unit.String(""); // URL
     unit.String(""); // MAC
-    unit.U64(Mp4Time(info.ExportTime));
+    unit.U64(Iso14496Seconds(info.ExportTime * 1000));
     unit.String(info.Operator);
     unit.U32(1);
     unit.U16(static_cast<uint16_t>(info.TrackId));

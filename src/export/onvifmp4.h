@@ -26,9 +26,6 @@ struct TSurveillanceExport {
     std::optional<uint64_t> StartTime;
 };
 
-// Seconds since 1904-01-01 UTC from seconds since 1970-01-01 UTC.
-uint64_t Mp4Time(int64_t unixSeconds);
-
 // The file-level meta box, sealed with one signing whose signature bytes
 // are still zero when a key is given.
 struct TOnvifMeta {
