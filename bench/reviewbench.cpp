@@ -183,13 +183,13 @@ protected:
 // per picture, so that a machine too busy to keep pace compares alike.
 double PlayCpuPerPicture(TVPlayerForm& form, double seconds)
 {
-    form.actFirstFrame->trigger();
+    form.findChild<QAction*>(QStringLiteral("actFirstFrame"))->trigger();
     RunEventsFor(50);
     TPaintCount count;
     form.imgVideo->installEventFilter(&count);
-    QTimer::singleShot(static_cast<int>(seconds * 1000), form.actStop, &QAction::trigger);
+    QTimer::singleShot(static_cast<int>(seconds * 1000), form.findChild<QAction*>(QStringLiteral("actStop")), &QAction::trigger);
     const double cpuBefore = ProcessCpuSeconds();
-    form.actPlay->trigger();
+    form.findChild<QAction*>(QStringLiteral("actPlay"))->trigger();
     const double cpu = ProcessCpuSeconds() - cpuBefore;
     form.imgVideo->removeEventFilter(&count);
     return count.Paints > 0 ? cpu / count.Paints : 0;
@@ -227,16 +227,16 @@ int main(int argc, char** argv)
         preview.push_back(Percentile(moves, 0.5));
         previewP95.push_back(Percentile(moves, 0.95));
 
-        form.actZoom100->trigger();
-        form.actFirstFrame->trigger();
+        form.findChild<QAction*>(QStringLiteral("actZoom100"))->trigger();
+        form.findChild<QAction*>(QStringLiteral("actFirstFrame"))->trigger();
         RunEventsFor(50);
-        forward.push_back(Percentile(StepTimes(form, form.actNextFrame, 40), 0.95));
-        back.push_back(Percentile(StepTimes(form, form.actPriorFrame, 40), 0.95));
+        forward.push_back(Percentile(StepTimes(form, form.findChild<QAction*>(QStringLiteral("actNextFrame")), 40), 0.95));
+        back.push_back(Percentile(StepTimes(form, form.findChild<QAction*>(QStringLiteral("actPriorFrame")), 40), 0.95));
         keptBytes = std::max(keptBytes, form.Pictures().Bytes());
 
         full.push_back(PlayCpuPerPicture(form, 3));
         form.resize(640, 534);
-        form.actZoomFree->trigger();
+        form.findChild<QAction*>(QStringLiteral("actZoomFree"))->trigger();
         RunEventsFor(50);
         half.push_back(PlayCpuPerPicture(form, 3));
         form.resize(1000, 700);

@@ -7,6 +7,7 @@
 // videoview.cpp, loading.cpp, and the command files.
 #pragma once
 
+#include "commandtable.h"
 #include "container/mjpgimage.h"
 #include "core/datetime.h"
 #include "enginehost.h"
@@ -20,6 +21,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -28,8 +30,8 @@
 #include <vector>
 
 class QAction;
+class QActionGroup;
 class QMenu;
-class QShortcut;
 class QSlider;
 class QSplitter;
 class QTimer;
@@ -72,25 +74,9 @@ public:
     QToolBar* tbrView = nullptr;
     QToolBar* tbrFile = nullptr;
 
-    TActionButton* tbnFirstFrame = nullptr;
-    TActionButton* tbtnPriorFrame = nullptr;
-    TActionButton* tbtnPlayBack = nullptr;
-    TActionButton* tbtnPause = nullptr;
-    TActionButton* tbtnStop = nullptr;
-    TActionButton* tbtnPlay = nullptr;
-    TActionButton* tbtnNextFrame = nullptr;
-    TActionButton* tbtnLastFrame = nullptr;
-    TActionButton* tbtnSaveFrame = nullptr;
-    TActionButton* tbtnPrintReport = nullptr;
-    TActionButton* tbtnResizeFrame = nullptr;
     QToolButton* tbtnZoomFragment = nullptr;
     // Drop-down button of the speed choices; its caption shows the speed.
     QToolButton* tbtnSpeed = nullptr;
-    TActionButton* tbtnViewManager = nullptr;
-    TActionButton* ToolButton4 = nullptr;
-    TActionButton* tbtnOpenFile = nullptr;
-    TActionButton* tbtnSaveFile = nullptr;
-    TActionButton* tbtnCancelLoading = nullptr;
 
     QMenu* pmFrameZoom = nullptr;
     QMenu* pmSpeed = nullptr;
@@ -105,41 +91,10 @@ public:
     // The design's action list, in its order.
     std::vector<QAction*> ActionList;
     // Every command's action, indexed by TPlayerCommand: the design's list,
-    // then the speed commands.
+    // then the speed commands and Space.
     std::vector<QAction*> CommandActions;
-    QAction* actFirstFrame = nullptr;
-    QAction* actPriorFrame = nullptr;
-    QAction* actPlayBack = nullptr;
-    QAction* actPause = nullptr;
-    QAction* actStop = nullptr;
-    QAction* actPlay = nullptr;
-    QAction* actNextFrame = nullptr;
-    QAction* actLastFrame = nullptr;
-    QAction* actSaveFrame = nullptr;
-    QAction* actOpenFile = nullptr;
-    QAction* actSaveFile = nullptr;
-    QAction* actPrintReport = nullptr;
-    QAction* actStretch = nullptr;
-    QAction* actNormalSize = nullptr;
-    QAction* actShowManager = nullptr;
-    QAction* actHideManager = nullptr;
-    QAction* actShowDTInterval = nullptr;
-    QAction* actZoom50 = nullptr;
-    QAction* actZoom100 = nullptr;
-    QAction* actZoom200 = nullptr;
-    QAction* actZoomFree = nullptr;
-    QAction* actCancelLoad = nullptr;
-    QAction* actSpeedQuarter = nullptr;
-    QAction* actSpeedHalf = nullptr;
-    QAction* actSpeedNormal = nullptr; // Backspace
-    QAction* actSpeedDouble = nullptr;
-    QAction* actSpeed4 = nullptr;
-    QAction* actSpeed8 = nullptr;
-    QAction* actSpeed16 = nullptr;
-    QAction* actSpeedUp = nullptr;   // "]"
-    QAction* actSpeedDown = nullptr; // "["
-    // Space: "Просмотр" or "Пауза", whichever fits (keyboard.cpp).
-    QShortcut* PlayPauseShortcut = nullptr;
+    // The action of a command (its row in the command table).
+    QAction* CommandAction(TPlayerCommand command) const { return CommandActions[static_cast<size_t>(command)]; }
 
     // ---- Loading (loading.cpp) ----
     // True when a fragment was loaded. False when the file holds no
@@ -199,7 +154,6 @@ public:
     void LayoutVideo(const TMJPGImage* image);
     void CenterPauseBox();
     void SetKeepProportions(bool keepProportions);
-    void CheckCategoryAction(const QString& category, const QAction* action);
 
     // ---- Window events ----
     void FormCreate();
@@ -213,7 +167,8 @@ public:
     void actNextFrameExecute();
     void actLastFrameExecute();
     void actPlayExecute();
-    void PlayPauseShortcutActivated();
+    // Space: "Просмотр" or "Пауза", whichever fits (keyboard.cpp).
+    void actPlayPauseExecute();
     void actPlayBackExecute();
     void actPauseExecute();
     void actStopExecute();
@@ -226,15 +181,6 @@ public:
     void actStretchExecute();
     void actNormalSizeExecute();
     void actOpenFileExecute();
-    void actSpeedQuarterExecute();
-    void actSpeedHalfExecute();
-    void actSpeedNormalExecute();
-    void actSpeedDoubleExecute();
-    void actSpeed4Execute();
-    void actSpeed8Execute();
-    void actSpeed16Execute();
-    void actSpeedUpExecute();
-    void actSpeedDownExecute();
     // Snapshots and saving (snapshots.cpp), the frame report (framereport.cpp).
     void actSaveFrameExecute();
     void actSaveFileExecute();
@@ -243,6 +189,8 @@ public:
     // waiting for a fragment and cancelling (archivewait.cpp), the
     // manager's events and the request messages (archiveevents.cpp).
     void SetManagerVisible(bool show);
+    // A plain file player: no file band, no archive commands.
+    void HideArchiveFunctions();
     void ShowDock(QWidget* panel);
     void HideDock(QWidget* panel);
     void actShowManagerExecute();
@@ -329,14 +277,31 @@ private:
     void ViewResized();
     friend class TPlayerEngineHost;
 
+    // The commands' rows, indexed by TPlayerCommand (commandtable.cpp).
+    static const TCommandRow CommandTable[];
+    static const TCommandRow& CommandRow(TPlayerCommand command);
+    // A row's handler for a command that takes no argument.
+    template <void (TVPlayerForm::*Handler)()>
+    void Run(int /*argument*/)
+    {
+        (this->*Handler)();
+    }
+    // The zoom choices: percent of the picture's size, 0 to fit the window.
+    void ChooseZoom(int percent);
+    // The speed choices, by TPlaybackSpeed; a step faster (+1) or slower (-1).
+    void ChooseSpeed(int speed);
+    void StepSpeed(int step);
+    QAction* Action(TPlayerCommand command) const { return CommandActions[static_cast<size_t>(command)]; }
+    // The action of the choice whose row runs handler with argument.
+    QAction* ChoiceAction(TCommandChoice choice, int argument) const;
+
     void createControls();
     void createActions();
-    void createKeyboard();
     void connectHandlers();
-    QAction* NewAction(TPlayerCommand command);
+    QAction* NewAction(const TCommandRow& row);
     void createToolBars();
-    // The button of a command group that shares a button name.
-    QToolButton* NewDropDownButton(QToolBar* bar, const char* name, const std::vector<TPlayerCommand>& commands);
+    // The drop-down button of a choice, its menu listing the choices' actions.
+    QToolButton* NewDropDownButton(QToolBar* bar, TCommandChoice choice, const std::vector<TPlayerCommand>& commands);
     // A load that failed: psEmpty, the picture cleared, the commands up to date.
     void EnterEmptyAfterFailedLoad();
     // Closes what is open, then opens the image read (kept with its bytes
@@ -350,6 +315,12 @@ private:
     // Rests in the message loop until the manager's requests are done.
     void WaitForManager();
 
+    // The checkable groups of the zoom and the speed choices.
+    QActionGroup* FZoomChoices = nullptr;
+    QActionGroup* FSpeedChoices = nullptr;
+    // The tool-bar button of each command that has one of its own.
+    std::array<TActionButton*, PlayerCommandCount> FButtons{};
+    TActionButton* Button(TPlayerCommand command) const { return FButtons[static_cast<size_t>(command)]; }
     std::unique_ptr<TSliderTrackBar> FTrackBar; // trbFramePosition as the engine sees it
     TFramePictureCache FPictures;
     QTimer* FNeighbourTimer = nullptr;

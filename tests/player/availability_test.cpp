@@ -1,6 +1,7 @@
 // Which commands are available: with no fragment, loaded, playing, paused,
 // while a download runs, and in the fragment's corner cases.
 #include "playerfixture.h"
+#include "children.h"
 
 namespace {
 
@@ -39,17 +40,17 @@ TEST_F(PlayerTest, AvailabilityFollowsPositionAndState)
         {"stopped at the first frame", [](TVPlayerForm&) {},
          Plus(Common, {"actNextFrame", "actLastFrame", "actPlay", "actPlayBack", "actSaveFrame", "actPrintReport",
                        "actSaveFile", "actStretch", "actNormalSize"})},
-        {"stopped in the middle", [](TVPlayerForm& form) { form.actNextFrame->trigger(); },
+        {"stopped in the middle", [](TVPlayerForm& form) { Child(form, "actNextFrame")->trigger(); },
          Plus(Common, {"actFirstFrame", "actPriorFrame", "actNextFrame", "actLastFrame", "actPlay", "actPlayBack",
                        "actSaveFrame", "actPrintReport", "actSaveFile", "actStretch", "actNormalSize"})},
-        {"stopped at the last frame", [](TVPlayerForm& form) { form.actLastFrame->trigger(); },
+        {"stopped at the last frame", [](TVPlayerForm& form) { Child(form, "actLastFrame")->trigger(); },
          Plus(Common, {"actFirstFrame", "actPriorFrame", "actPlay", "actPlayBack", "actSaveFrame", "actPrintReport",
                        "actSaveFile", "actStretch", "actNormalSize"})},
         {"paused in the middle",
          [](TVPlayerForm& form) {
-             form.actNextFrame->trigger();
-             TPassObserver observer(form.actStop, [&](int) { form.actPause->trigger(); });
-             form.actPlay->trigger();
+             Child(form, "actNextFrame")->trigger();
+             TPassObserver observer(Child(form, "actStop"), [&](int) { Child(form, "actPause")->trigger(); });
+             Child(form, "actPlay")->trigger();
          },
          Plus(Common, {"actFirstFrame", "actPriorFrame", "actNextFrame", "actLastFrame", "actPlay", "actPlayBack",
                        "actPause", "actStop", "actSaveFrame", "actPrintReport", "actSaveFile", "actStretch",
@@ -71,12 +72,12 @@ TEST_F(PlayerTest, PlayingOffersPauseAndStopButNoFileCommands)
     ASSERT_TRUE(Load(Frames(5, -1)));
     Names seen;
     bool sliderEnabled = true;
-    TPassObserver observer(Form.actStop, [&](int) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int) {
         seen = Enabled();
         sliderEnabled = Form.trbFramePosition->isEnabled();
-        Form.actStop->trigger();
+        Child(Form, "actStop")->trigger();
     });
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     ASSERT_FALSE(observer.TimedOut);
     // The availability computed when playback started, at the first frame.
     EXPECT_EQ(seen, Plus(AlwaysOn, {"actNextFrame", "actLastFrame", "actPlay", "actPlayBack", "actPause", "actStop",
@@ -91,10 +92,10 @@ TEST_F(PlayerTest, FirstFramesWithoutPictures)
     ASSERT_TRUE(Load(Frames({false, false, true, true})));
     EXPECT_EQ(Form.FramePos.Index, 2);
     EXPECT_EQ(ShownFrame(), 2);
-    EXPECT_TRUE(Form.actFirstFrame->isEnabled());
-    EXPECT_TRUE(Form.actPriorFrame->isEnabled());
+    EXPECT_TRUE(Child(Form, "actFirstFrame")->isEnabled());
+    EXPECT_TRUE(Child(Form, "actPriorFrame")->isEnabled());
     // Prior finds nothing before it: nothing moves, the picture stays.
-    Form.actPriorFrame->trigger();
+    Child(Form, "actPriorFrame")->trigger();
     EXPECT_EQ(Form.FramePos.Index, 2);
     EXPECT_EQ(ShownFrame(), 2);
     EXPECT_TRUE(Form.trbFramePosition->isEnabled());
@@ -110,7 +111,7 @@ TEST_F(PlayerTest, NoFrameCarriesAPicture)
     EXPECT_EQ(ShownFrame(), -1);
     EXPECT_EQ(Enabled(), Plus(Common, {"actFirstFrame", "actPriorFrame", "actSaveFile"}));
     EXPECT_FALSE(Form.trbFramePosition->isEnabled());
-    for (QAction* step : {Form.actFirstFrame, Form.actPriorFrame}) {
+    for (QAction* step : {Child(Form, "actFirstFrame"), Child(Form, "actPriorFrame")}) {
         step->trigger();
         EXPECT_EQ(ShownFrame(), -1);
         EXPECT_EQ(Form.FramePos.CurrentFrame, nullptr);

@@ -1,5 +1,6 @@
 // The window's design: controls, actions, buttons and menus by name.
 #include "playerfixture.h"
+#include "children.h"
 
 #include "player/actionbutton.h"
 
@@ -81,7 +82,7 @@ TEST_F(PlayerTest, ActionListFollowsTheActionTable)
         QAction* action = Form.ActionList[i];
         EXPECT_EQ(action->objectName().toStdString(), row.Name);
         // The engine names its commands by their place in this list.
-        EXPECT_STREQ(ActionName(static_cast<TPlayerCommand>(i)), row.Name);
+        EXPECT_EQ(Form.CommandAction(static_cast<TPlayerCommand>(i)), action);
         EXPECT_EQ(Form.findChild<QAction*>(QLatin1String(row.Name)), action);
         EXPECT_EQ(action->property("category").toString().toStdString(), row.Category);
         EXPECT_EQ(action->text().toStdString(), row.Caption);
@@ -91,12 +92,12 @@ TEST_F(PlayerTest, ActionListFollowsTheActionTable)
             EXPECT_TRUE(IconIsDrawn(action->icon()));
         }
     }
-    EXPECT_FALSE(Form.actCancelLoad->isVisible());
+    EXPECT_FALSE(Child(Form, "actCancelLoad")->isVisible());
     // Esc of the design, and the keys desktop players use for stepping.
     const std::map<QAction*, QKeySequence> keys{
-        {Form.actCancelLoad, QKeySequence(Qt::Key_Escape)}, {Form.actFirstFrame, QKeySequence(Qt::Key_Home)},
-        {Form.actLastFrame, QKeySequence(Qt::Key_End)},     {Form.actPriorFrame, QKeySequence(Qt::Key_Left)},
-        {Form.actNextFrame, QKeySequence(Qt::Key_Right)},
+        {Child(Form, "actCancelLoad"), QKeySequence(Qt::Key_Escape)}, {Child(Form, "actFirstFrame"), QKeySequence(Qt::Key_Home)},
+        {Child(Form, "actLastFrame"), QKeySequence(Qt::Key_End)},     {Child(Form, "actPriorFrame"), QKeySequence(Qt::Key_Left)},
+        {Child(Form, "actNextFrame"), QKeySequence(Qt::Key_Right)},
     };
     for (QAction* action : Form.ActionList) {
         const auto key = keys.find(action);
@@ -149,14 +150,14 @@ TEST_F(PlayerTest, ToolBarsHoldTheirButtonsInOrder)
     EXPECT_EQ(ButtonNames(Form.tbrFile), (Names{"tbtnOpenFile", "tbtnSaveFile", "tbtnCancelLoading"}));
 
     const std::pair<TActionButton*, QAction*> bound[] = {
-        {Form.tbnFirstFrame, Form.actFirstFrame},   {Form.tbtnPriorFrame, Form.actPriorFrame},
-        {Form.tbtnPlayBack, Form.actPlayBack},      {Form.tbtnPause, Form.actPause},
-        {Form.tbtnStop, Form.actStop},              {Form.tbtnPlay, Form.actPlay},
-        {Form.tbtnNextFrame, Form.actNextFrame},    {Form.tbtnLastFrame, Form.actLastFrame},
-        {Form.tbtnSaveFrame, Form.actSaveFrame},    {Form.tbtnPrintReport, Form.actPrintReport},
-        {Form.tbtnResizeFrame, Form.actStretch},    {Form.tbtnViewManager, Form.actShowManager},
-        {Form.ToolButton4, Form.actShowDTInterval}, {Form.tbtnOpenFile, Form.actOpenFile},
-        {Form.tbtnSaveFile, Form.actSaveFile},      {Form.tbtnCancelLoading, Form.actCancelLoad},
+        {Child<TActionButton>(Form, "tbnFirstFrame"), Child(Form, "actFirstFrame")},   {Child<TActionButton>(Form, "tbtnPriorFrame"), Child(Form, "actPriorFrame")},
+        {Child<TActionButton>(Form, "tbtnPlayBack"), Child(Form, "actPlayBack")},      {Child<TActionButton>(Form, "tbtnPause"), Child(Form, "actPause")},
+        {Child<TActionButton>(Form, "tbtnStop"), Child(Form, "actStop")},              {Child<TActionButton>(Form, "tbtnPlay"), Child(Form, "actPlay")},
+        {Child<TActionButton>(Form, "tbtnNextFrame"), Child(Form, "actNextFrame")},    {Child<TActionButton>(Form, "tbtnLastFrame"), Child(Form, "actLastFrame")},
+        {Child<TActionButton>(Form, "tbtnSaveFrame"), Child(Form, "actSaveFrame")},    {Child<TActionButton>(Form, "tbtnPrintReport"), Child(Form, "actPrintReport")},
+        {Child<TActionButton>(Form, "tbtnResizeFrame"), Child(Form, "actStretch")},    {Child<TActionButton>(Form, "tbtnViewManager"), Child(Form, "actShowManager")},
+        {Child<TActionButton>(Form, "ToolButton4"), Child(Form, "actShowDTInterval")}, {Child<TActionButton>(Form, "tbtnOpenFile"), Child(Form, "actOpenFile")},
+        {Child<TActionButton>(Form, "tbtnSaveFile"), Child(Form, "actSaveFile")},      {Child<TActionButton>(Form, "tbtnCancelLoading"), Child(Form, "actCancelLoad")},
     };
     for (const auto& [button, action] : bound)
         EXPECT_EQ(button->Action(), action) << button->objectName().toStdString();
@@ -165,46 +166,46 @@ TEST_F(PlayerTest, ToolBarsHoldTheirButtonsInOrder)
 TEST_F(PlayerTest, ButtonsFollowTheirActionsVisibility)
 {
     Form.show();
-    EXPECT_FALSE(Form.tbtnResizeFrame->isVisible());
-    EXPECT_FALSE(Form.tbtnCancelLoading->isVisible()); // its action is hidden at design
-    EXPECT_TRUE(Form.tbtnViewManager->isVisible());
-    Form.actShowManager->setVisible(false);
-    Form.actShowDTInterval->setVisible(false);
+    EXPECT_FALSE(Child<TActionButton>(Form, "tbtnResizeFrame")->isVisible());
+    EXPECT_FALSE(Child<TActionButton>(Form, "tbtnCancelLoading")->isVisible()); // its action is hidden at design
+    EXPECT_TRUE(Child<TActionButton>(Form, "tbtnViewManager")->isVisible());
+    Child(Form, "actShowManager")->setVisible(false);
+    Child(Form, "actShowDTInterval")->setVisible(false);
     QCoreApplication::processEvents(); // the tool bar lays itself out again
-    EXPECT_FALSE(Form.tbtnViewManager->isVisible());
-    EXPECT_FALSE(Form.ToolButton4->isVisible());
-    Form.actCancelLoad->setVisible(true);
+    EXPECT_FALSE(Child<TActionButton>(Form, "tbtnViewManager")->isVisible());
+    EXPECT_FALSE(Child<TActionButton>(Form, "ToolButton4")->isVisible());
+    Child(Form, "actCancelLoad")->setVisible(true);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(Form.tbtnCancelLoading->isVisible());
+    EXPECT_TRUE(Child<TActionButton>(Form, "tbtnCancelLoading")->isVisible());
     // Hidden for good, whichever action it shows.
-    Form.actStretch->trigger();
-    Form.actNormalSize->trigger();
+    Child(Form, "actStretch")->trigger();
+    Child(Form, "actNormalSize")->trigger();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(Form.tbtnResizeFrame->isVisible());
+    EXPECT_FALSE(Child<TActionButton>(Form, "tbtnResizeFrame")->isVisible());
 }
 
 TEST_F(PlayerTest, ZoomMenuListsTheZoomChoices)
 {
     const QList<QAction*> items = Form.pmFrameZoom->actions();
     ASSERT_EQ(items.size(), 5);
-    EXPECT_EQ(items[0], Form.actZoom50);
-    EXPECT_EQ(items[1], Form.actZoom100);
-    EXPECT_EQ(items[2], Form.actZoom200);
+    EXPECT_EQ(items[0], Child(Form, "actZoom50"));
+    EXPECT_EQ(items[1], Child(Form, "actZoom100"));
+    EXPECT_EQ(items[2], Child(Form, "actZoom200"));
     EXPECT_TRUE(items[3]->isSeparator());
     EXPECT_EQ(items[3]->objectName(), QStringLiteral("N1"));
-    EXPECT_EQ(items[4], Form.actZoomFree);
+    EXPECT_EQ(items[4], Child(Form, "actZoomFree"));
     EXPECT_EQ(Form.tbtnZoomFragment->menu(), Form.pmFrameZoom);
     EXPECT_EQ(Form.tbtnZoomFragment->popupMode(), QToolButton::MenuButtonPopup);
     EXPECT_TRUE(IconIsDrawn(Form.tbtnZoomFragment->icon()));
     // At creation the window fits the picture to the panel.
-    EXPECT_TRUE(Form.actZoomFree->isChecked());
-    EXPECT_FALSE(Form.actZoom50->isChecked() || Form.actZoom100->isChecked() || Form.actZoom200->isChecked());
+    EXPECT_TRUE(Child(Form, "actZoomFree")->isChecked());
+    EXPECT_FALSE(Child(Form, "actZoom50")->isChecked() || Child(Form, "actZoom100")->isChecked() || Child(Form, "actZoom200")->isChecked());
 }
 
 TEST_F(PlayerTest, OpenDialogAsksForAnMJPGFile)
 {
     Dialogs.FileAnswers.push_back(QString()); // cancelled
-    Form.actOpenFile->trigger();
+    Child(Form, "actOpenFile")->trigger();
     ASSERT_EQ(Dialogs.FileDialogs.size(), 1u);
     EXPECT_EQ(Dialogs.FileDialogs[0].Title.toStdString(), "Открыть видеофрагмент");
     EXPECT_EQ(Dialogs.FileDialogs[0].Filter.toStdString(), "Видео MJPG (*.mjpg)|*.mjpg|Все файлы|*.*");

@@ -2,6 +2,7 @@
 // fragments, with the dialog's settings, the proposed names and every
 // message, including failed writes.
 #include "playerfixture.h"
+#include "children.h"
 
 #include "capturedlog.h"
 #include "failingclose.h"
@@ -67,12 +68,12 @@ protected:
     void SaveFrameAs(const QString& path)
     {
         Dialogs.FileAnswers.push_back(path);
-        Form.actSaveFrame->trigger();
+        Child(Form, "actSaveFrame")->trigger();
     }
     void SaveFragmentAs(const QString& path)
     {
         Dialogs.FileAnswers.push_back(path);
-        Form.actSaveFile->trigger();
+        Child(Form, "actSaveFile")->trigger();
     }
 };
 
@@ -81,7 +82,7 @@ protected:
 TEST_F(SnapshotTest, JpegSnapshotIsTheFramesOwnBytes)
 {
     LoadNamed();
-    Form.actNextFrame->trigger();
+    Child(Form, "actNextFrame")->trigger();
     const QString path = PathOf(QStringLiteral("shot.jpg"));
     SaveFrameAs(path);
 
@@ -289,7 +290,7 @@ TEST_F(SnapshotTest, FragmentWithoutFramesIsSavedAsItsHeader)
     empty.Parts = 0;
     empty.Frames = 0;
     LoadNamed(empty);
-    EXPECT_FALSE(Form.actSaveFrame->isEnabled());
+    EXPECT_FALSE(Child(Form, "actSaveFrame")->isEnabled());
     const QString path = PathOf(QStringLiteral("empty.mjpg"));
     SaveFragmentAs(path);
     EXPECT_EQ(ReadAll(path), QByteArray::fromStdString(Form.Image->Header->ToText()));

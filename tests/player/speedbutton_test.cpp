@@ -4,6 +4,7 @@
 // that stays when another fragment is opened, and playback at x16 that
 // passes over frames up to the last one.
 #include "playerfixture.h"
+#include "children.h"
 
 #include "core/streams.h"
 #include "manager/fragment.h"
@@ -73,11 +74,11 @@ TEST_F(SpeedTest, TheButtonFollowsTheZoomButtonAndListsTheSpeeds)
     ASSERT_TRUE(Load(Frames(4, -1)));
     EXPECT_TRUE(Form.tbtnSpeed->isEnabled());
     bool enabledWhilePlaying = false;
-    TPassObserver observer(Form.actStop, [&](int) {
-        enabledWhilePlaying = Form.tbtnSpeed->isEnabled() && Form.actSpeed16->isEnabled();
-        Form.actStop->trigger();
+    TPassObserver observer(Child(Form, "actStop"), [&](int) {
+        enabledWhilePlaying = Form.tbtnSpeed->isEnabled() && Child(Form, "actSpeed16")->isEnabled();
+        Child(Form, "actStop")->trigger();
     });
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     EXPECT_TRUE(enabledWhilePlaying);
 
     items[5]->trigger();
@@ -88,7 +89,7 @@ TEST_F(SpeedTest, TheButtonFollowsTheZoomButtonAndListsTheSpeeds)
 TEST_F(SpeedTest, TheSpeedStaysWhenAnotherFragmentIsOpened)
 {
     ASSERT_TRUE(Load(Frames(3)));
-    Form.actSpeed4->trigger();
+    Child(Form, "actSpeed4")->trigger();
     // Another stream, a fetched archive fragment, a file.
     ASSERT_TRUE(Load(Frames(5)));
     ExpectSpeed("×4");
@@ -108,13 +109,13 @@ TEST_F(SpeedTest, AtSixteenTimesFramesArePassedOverUpToTheLastOne)
     // pictures tell indexes up to 24.)
     constexpr int Count = 24;
     ASSERT_TRUE(Load(Frames(Count, 25)));
-    Form.actSpeed16->trigger();
+    Child(Form, "actSpeed16")->trigger();
     std::vector<int> seen;
-    TPassObserver observer(Form.actStop, [&](int) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int) {
         if (seen.empty() || seen.back() != Form.FramePos.Index)
             seen.push_back(Form.FramePos.Index);
     });
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     observer.Finish();
     EXPECT_FALSE(observer.TimedOut);
     EXPECT_EQ(Form.State, psStopped);
