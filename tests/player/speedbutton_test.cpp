@@ -155,3 +155,98 @@ TEST_F(SpeedKeysTest, BracketsStepThroughTheSpeedsAndBackspaceGoesBackToNormal)
         ExpectSpeed(row.Speed);
     }
 }
+
+namespace {
+
+// Chooses an entry of a drop-down button's menu as a user does: the menu
+// opened under its button, a click on the entry.
+void ChooseFromMenu(QToolButton* button, QAction* entry)
+{
+    QMenu* menu = button->menu();
+    ASSERT_NE(menu, nullptr);
+    menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    const QRect place = menu->actionGeometry(entry);
+    ASSERT_FALSE(place.isEmpty()) << entry->text().toStdString();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, place.center());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(menu->isVisible());
+}
+
+// The checked entries of a menu.
+std::vector<QAction*> Checked(const QMenu* menu)
+{
+    std::vector<QAction*> checked;
+    for (QAction* entry : menu->actions())
+        if (entry->isChecked())
+            checked.push_back(entry);
+    return checked;
+}
+
+} // namespace
+
+TEST_F(SpeedTest, EveryEntryOfTheSpeedMenuSetsItsSpeedAndCheckMark)
+{
+    ASSERT_TRUE(Load(Frames(3)));
+    const struct {
+        const char* Caption;
+        TPlaybackSpeed Speed;
+    } rows[] = {
+        {"×¼", TPlaybackSpeed::Quarter}, {"×½", TPlaybackSpeed::Half},    {"×1", TPlaybackSpeed::Normal},
+        {"×2", TPlaybackSpeed::Double},  {"×4", TPlaybackSpeed::Times4},  {"×8", TPlaybackSpeed::Times8},
+        {"×16", TPlaybackSpeed::Times16},
+    };
+    const QList<QAction*> entries = Form.pmSpeed->actions();
+    ASSERT_EQ(entries.size(), static_cast<qsizetype>(std::size(rows)));
+    // Each entry from another one, backwards and forwards, and chosen again.
+    std::vector<int> order;
+    for (int i = static_cast<int>(std::size(rows)) - 1; i >= 0; --i)
+        order.push_back(i);
+    for (int i = 0; i < static_cast<int>(std::size(rows)); ++i)
+        order.insert(order.end(), {i, i});
+    for (int i : order) {
+        SCOPED_TRACE(rows[i].Caption);
+        ASSERT_EQ(entries[i]->text().toStdString(), rows[i].Caption);
+        ChooseFromMenu(Form.tbtnSpeed, entries[i]);
+        EXPECT_EQ(Form.Speed(), rows[i].Speed);
+        EXPECT_EQ(Checked(Form.pmSpeed), std::vector<QAction*>{entries[i]});
+        ExpectSpeed(rows[i].Caption);
+    }
+}
+
+TEST_F(SpeedTest, EveryEntryOfTheZoomMenuSetsItsZoomAndCheckMark)
+{
+    ASSERT_TRUE(Load(Frames(3)));
+    const int32_t width = Form.Image->Header->Width;
+    const int32_t height = Form.Image->Header->Height;
+    const struct {
+        const char* Caption;
+        bool Fixed;
+        double Factor;
+    } rows[] = {
+        {"50%", true, 0.5}, {"100%", true, 1.0}, {"200%", true, 2.0}, {"По размеру окна", false, 0.0},
+    };
+    std::vector<QAction*> entries;
+    for (QAction* entry : Form.pmFrameZoom->actions())
+        if (!entry->isSeparator())
+            entries.push_back(entry);
+    ASSERT_EQ(entries.size(), std::size(rows));
+    auto* picture = Child<TPictureView>(Form, "imgVideo");
+    auto* panel = Child<QWidget>(Form, "pnlVideo");
+    for (int i : {3, 2, 1, 0, 0, 1, 1, 2, 3, 3}) {
+        SCOPED_TRACE(rows[i].Caption);
+        ASSERT_EQ(entries[i]->text().toStdString(), rows[i].Caption);
+        ChooseFromMenu(Form.tbtnZoomFragment, entries[i]);
+        EXPECT_EQ(Form.FixedZoom, rows[i].Fixed);
+        EXPECT_EQ(Form.ZoomFactor, rows[i].Factor);
+        EXPECT_EQ(Checked(Form.pmFrameZoom), std::vector<QAction*>{entries[i]});
+        if (rows[i].Fixed) {
+            EXPECT_EQ(picture->size(), QSize(static_cast<int>(width * rows[i].Factor),
+                                             static_cast<int>(height * rows[i].Factor)));
+        } else {
+            EXPECT_TRUE(picture->size().width() == panel->width() || picture->size().height() == panel->height());
+        }
+    }
+    // The speed stays whatever the zoom.
+    EXPECT_EQ(Form.Speed(), TPlaybackSpeed::Normal);
+}
