@@ -289,7 +289,7 @@ TEST_F(SnapshotTest, SavedFragmentOpensAgainWithTheSameFramesAndHeader)
 TEST_F(SnapshotTest, WhatIsSavedIsWhatWasAskedAboutEvenWhenReplacedDuringTheDialog)
 {
     LoadNamed();
-    Form.actNextFrame->trigger();
+    Child(Form, "actNextFrame")->trigger();
     const QByteArray askedFrame = FrameBytes(Form.FramePos.CurrentFrame);
     auto asked = BuildNamedFragment({});
     const QByteArray askedFragment(reinterpret_cast<const char*>(asked->Memory()), static_cast<qsizetype>(asked->Size()));
@@ -301,8 +301,8 @@ TEST_F(SnapshotTest, WhatIsSavedIsWhatWasAskedAboutEvenWhenReplacedDuringTheDial
         Form.CloseFragment();
         auto other = BuildNamedFragment(otherPlan);
         ASSERT_TRUE(Form.LoadStream(other.get()));
-        Form.actNextFrame->trigger();
-        Form.actNextFrame->trigger(); // a picture of another colour
+        Child(Form, "actNextFrame")->trigger();
+        Child(Form, "actNextFrame")->trigger(); // a picture of another colour
     };
     const QString shot = PathOf(QStringLiteral("asked.jpg"));
     SaveFrameAs(shot);
