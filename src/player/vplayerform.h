@@ -59,40 +59,6 @@ public:
     // until the owner docks it (re-parents it into a panel).
     explicit TVPlayerForm(QWidget* owner = nullptr);
     ~TVPlayerForm() override;
-
-    // ---- Controls (owned through Qt parents) ----
-    QSplitter* RightSplitter = nullptr; // video panel | manager dock
-    QWidget* pnlVideo = nullptr;
-    TPictureView* imgVideo = nullptr;
-    TPauseBox* pbxPause = nullptr;
-    QWidget* pnlRightDock = nullptr;
-    QWidget* CoolBar = nullptr;
-    QSlider* trbFramePosition = nullptr;
-    // The frame under the pointer, above the slider (sliderpreview.h).
-    TSliderPreview* FramePreview = nullptr;
-    QToolBar* tbrVideoActions = nullptr;
-    QToolBar* tbrView = nullptr;
-    QToolBar* tbrFile = nullptr;
-
-    QToolButton* tbtnZoomFragment = nullptr;
-    // Drop-down button of the speed choices; its caption shows the speed.
-    QToolButton* tbtnSpeed = nullptr;
-
-    QMenu* pmFrameZoom = nullptr;
-    QMenu* pmSpeed = nullptr;
-    QTimer* tmrStartWait = nullptr;
-    QTimer* tmrPauseAnimation = nullptr;
-    QTimer* Timer1 = nullptr;
-    TFileDialogOptions OpenDialog;
-    TFileDialogOptions SaveDialog; // configured afresh by each save command
-    std::unique_ptr<TReport> frxReport; // the frame report's template
-
-    // ---- Actions, built from the command table (commandtable.h) ----
-    // The design's action list, in its order.
-    std::vector<QAction*> ActionList;
-    // Every command's action, indexed by TPlayerCommand: the design's list,
-    // then the speed commands and Space.
-    std::vector<QAction*> CommandActions;
     // The action of a command (its row in the command table).
     QAction* CommandAction(TPlayerCommand command) const { return CommandActions[static_cast<size_t>(command)]; }
 
@@ -122,6 +88,111 @@ public:
     // raises; a failed write is reported here and gives false.
     bool SaveFile(const QString& path);
     bool SaveFile(const QString& path, const TMJPGImage& image);
+    // "Кадр N из M · <time>" of the current frame (frametext.h); empty
+    // without a fragment. FrameShown() tells when it changes.
+    QString FrameText() const;
+    // The decoded pictures at hand, as the view shows them.
+    const TFramePictureCache& Pictures() const { return FPictures; }
+    void SetLoading(bool loading);
+    // The playback speed: x1 at creation, kept when another fragment is
+    // opened; the check mark in the speed menu and the button's caption follow.
+    TPlaybackSpeed Speed() const { return Engine.Speed(); }
+    void SetSpeed(TPlaybackSpeed speed);
+    bool FormCloseQuery();
+    void actOpenFileExecute();
+    // Archive functions: the interval and the manager's dock (archive.cpp),
+    // waiting for a fragment and cancelling (archivewait.cpp), the
+    // manager's events and the request messages (archiveevents.cpp).
+    void SetManagerVisible(bool show);
+    // A plain file player: no file band, no archive commands.
+    void HideArchiveFunctions();
+    void BeginWait();
+    void EndWait();
+    void actCancelLoadExecute();
+    void tmrStartWaitTimer();
+    void tmrPauseAnimationTimer();
+    void Timer1Timer();
+
+    // ---- Fields ----
+    // Other windows read State and set OrganizationName; everything else is
+    // changed only by the window's own members. The engine's fields appear
+    // here under their own names, read-only; only the engine assigns them.
+    const std::unique_ptr<TMJPGImage>& Image = Engine.Image();
+    const TFramePosition& FramePos = Engine.FramePos();
+    int32_t SerialNumber = -1;
+    int32_t Issue = -1;
+    // The file the loaded fragment came from; empty for one from the archive.
+    QString FileName;
+    const TPlayerState& State = Engine.State();
+    const TPlayerState& StateBeforePause = Engine.StateBeforePause();
+    TVManagerForm* Manager = nullptr;
+    TDTIntervalForm* IntervalForm = nullptr;
+    // The fragment the player waits for, by key (never a record's address).
+    std::optional<TFragmentKey> PendingFragment;
+    // The pending fragment whose video has arrived and waits to be played
+    // (DeliverFragment), with its bytes; none again when the wait ends
+    // otherwise.
+    std::optional<TFragmentKey> DeliveredFragment;
+    bool ManagerVisible = false;
+    int32_t ManagerWidth = 230;
+    bool KeepProportions = true;
+    QString OrganizationName;
+    bool OpenFirstOnShow = false;
+    TDateTime IntervalBegin = 0;
+    TDateTime IntervalEnd = 0;
+    bool FixedZoom = false;
+    double ZoomFactor = 0.0;
+    const bool& Loading = Engine.Loading();
+    void SetLoadCancelled(bool cancelled) { Engine.SetLoadCancelled(cancelled); }
+
+    // The design's action list, in its order.
+    std::vector<QAction*> ActionList;
+
+signals:
+    // State or Loading changed: whatever follows the player's availability
+    // (the main window's Open command) looks again.
+    void StateChanged();
+    // A frame was shown or the picture cleared: FrameText() may differ.
+    void FrameShown();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+
+    // ---- Controls (owned through Qt parents) ----
+    QSplitter* RightSplitter = nullptr; // video panel | manager dock
+    QWidget* pnlVideo = nullptr;
+    TPictureView* imgVideo = nullptr;
+    TPauseBox* pbxPause = nullptr;
+    QWidget* pnlRightDock = nullptr;
+    QWidget* CoolBar = nullptr;
+    QSlider* trbFramePosition = nullptr;
+    // The frame under the pointer, above the slider (sliderpreview.h).
+    TSliderPreview* FramePreview = nullptr;
+    QToolBar* tbrVideoActions = nullptr;
+    QToolBar* tbrView = nullptr;
+    QToolBar* tbrFile = nullptr;
+
+    QToolButton* tbtnZoomFragment = nullptr;
+    // Drop-down button of the speed choices; its caption shows the speed.
+    QToolButton* tbtnSpeed = nullptr;
+
+    QMenu* pmFrameZoom = nullptr;
+    QMenu* pmSpeed = nullptr;
+    QTimer* tmrStartWait = nullptr;
+    QTimer* tmrPauseAnimation = nullptr;
+    QTimer* Timer1 = nullptr;
+    TFileDialogOptions OpenDialog;
+    TFileDialogOptions SaveDialog; // configured afresh by each save command
+    std::unique_ptr<TReport> frxReport; // the frame report's template
+
+    // ---- Actions, built from the command table (commandtable.h) ----
+    // Every command's action, indexed by TPlayerCommand: the design's list,
+    // then the speed commands and Space.
+    std::vector<QAction*> CommandActions;
 
     // ---- Playback engine (playback.cpp) ----
     bool SeekFirstFrame();
@@ -132,24 +203,14 @@ public:
     TMJPGFrame* StepBackward(int32_t& index);
     void ShowFrame(TMJPGFrame* frame);
     void ClearPicture();
-    // "Кадр N из M · <time>" of the current frame (frametext.h); empty
-    // without a fragment. FrameShown() tells when it changes.
-    QString FrameText() const;
     // Decodes the frame at `index` once the picture on screen has been
     // painted and the window is idle (the neighbour a further step shows).
     void PrepareNeighbourLater(int32_t index);
-    // The decoded pictures at hand, as the view shows them.
-    const TFramePictureCache& Pictures() const { return FPictures; }
     void InitTrackBar();
     void SetState(TPlayerState state);
-    void SetLoading(bool loading);
     void UpdateActions();
     void UpdateCommonActions();
     void StartPlay();
-    // The playback speed: x1 at creation, kept when another fragment is
-    // opened; the check mark in the speed menu and the button's caption follow.
-    TPlaybackSpeed Speed() const { return Engine.Speed(); }
-    void SetSpeed(TPlaybackSpeed speed);
 
     // ---- View (videoview.cpp) ----
     void LayoutVideo(const TMJPGImage* image);
@@ -160,7 +221,6 @@ public:
     void FormCreate();
     void FormDestroy();
     void FormShow();
-    bool FormCloseQuery();
 
     // ---- Command handlers ----
     void actFirstFrameExecute();
@@ -181,31 +241,18 @@ public:
     void actZoomFreeExecute();
     void actStretchExecute();
     void actNormalSizeExecute();
-    void actOpenFileExecute();
     // Snapshots and saving (snapshots.cpp), the frame report (framereport.cpp).
     void actSaveFrameExecute();
     void actSaveFileExecute();
     void actPrintReportExecute();
-    // Archive functions: the interval and the manager's dock (archive.cpp),
-    // waiting for a fragment and cancelling (archivewait.cpp), the
-    // manager's events and the request messages (archiveevents.cpp).
-    void SetManagerVisible(bool show);
-    // A plain file player: no file band, no archive commands.
-    void HideArchiveFunctions();
     void ShowDock(QWidget* panel);
     void HideDock(QWidget* panel);
     void actShowManagerExecute();
     void actHideManagerExecute();
     void actShowDTIntervalExecute();
-    void BeginWait();
-    void EndWait();
     // Ends the wait for the pending fragment without playing it: the player
     // is left empty; `cancelled` marks the load as cancelled first.
     void AbandonPendingFragment(bool cancelled);
-    void actCancelLoadExecute();
-    void tmrStartWaitTimer();
-    void tmrPauseAnimationTimer();
-    void Timer1Timer();
     void FragmentOpened(TVManagerForm* sender, TFragment* fragment);
     void VideoRequested(TVManagerForm* sender, TFragment* fragment);
     void VideoLoaded(TVManagerForm* sender, TFragment* fragment);
@@ -219,56 +266,11 @@ public:
     // The message for a failed request: its first line, the result code's
     // text and icon; nothing for -100 and -101.
     void ReportRequestError(const QString& firstLine, int code, const std::string& statusText);
-
-    // ---- Fields ----
-    // Other windows read State and set OrganizationName; everything else is
-    // changed only by the window's own members. The engine's fields appear
-    // here under their own names, read-only; only the engine assigns them.
-    const std::unique_ptr<TMJPGImage>& Image = Engine.Image();
-    const TFramePosition& FramePos = Engine.FramePos();
-    int32_t SerialNumber = -1;
-    int32_t Issue = -1;
-    // The file the loaded fragment came from; empty for one from the archive.
-    QString FileName;
-    const TPlayerState& State = Engine.State();
-    const TPlayerState& StateBeforePause = Engine.StateBeforePause();
     const std::unique_ptr<TChronometer>& Chronometer = Engine.Chronometer();
-    TVManagerForm* Manager = nullptr;
-    TDTIntervalForm* IntervalForm = nullptr;
-    // The fragment the player waits for, by key (never a record's address).
-    std::optional<TFragmentKey> PendingFragment;
-    // The pending fragment whose video has arrived and waits to be played
-    // (DeliverFragment), with its bytes; none again when the wait ends
-    // otherwise.
-    std::optional<TFragmentKey> DeliveredFragment;
     TSharedBytes DeliveredBytes;
-    bool ManagerVisible = false;
-    int32_t ManagerWidth = 230;
-    bool KeepProportions = true;
-    QString OrganizationName;
     QString EventInfoText;
-    bool OpenFirstOnShow = false;
-    TDateTime IntervalBegin = 0;
-    TDateTime IntervalEnd = 0;
-    bool FixedZoom = false;
-    double ZoomFactor = 0.0;
-    const bool& Loading = Engine.Loading();
     const bool& LoadCancelled = Engine.LoadCancelled();
-    void SetLoadCancelled(bool cancelled) { Engine.SetLoadCancelled(cancelled); }
 
-signals:
-    // State or Loading changed: whatever follows the player's availability
-    // (the main window's Open command) looks again.
-    void StateChanged();
-    // A frame was shown or the picture cleared: FrameText() may differ.
-    void FrameShown();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     // A held step key's repeat that came while the last step's picture was
     // not painted yet: dropped, so that a held key never builds a queue.
     bool SkipHeldStep(QObject* watched, QEvent* event) const;

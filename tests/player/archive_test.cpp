@@ -112,9 +112,9 @@ protected:
         EXPECT_FALSE(Form.Loading);
         EXPECT_FALSE(Child(Form, "actCancelLoad")->isVisible());
         EXPECT_FALSE(Child(Form, "actCancelLoad")->isEnabled());
-        EXPECT_TRUE(Form.pnlRightDock->isEnabled());
-        EXPECT_FALSE(Form.tmrStartWait->isActive());
-        EXPECT_FALSE(Form.tmrPauseAnimation->isActive());
+        EXPECT_TRUE(Child<QWidget>(Form, "pnlRightDock")->isEnabled());
+        EXPECT_FALSE(Child<QTimer>(Form, "tmrStartWait")->isActive());
+        EXPECT_FALSE(Child<QTimer>(Form, "tmrPauseAnimation")->isActive());
     }
 };
 
@@ -200,14 +200,14 @@ TEST_F(ArchivePlayerTest, TheManagerIsShownForTwoFragmentsOrMoreOnly)
     ListAll();
     EXPECT_EQ(Manager.FragmentCount(), 1u);
     EXPECT_FALSE(Form.ManagerVisible);
-    EXPECT_TRUE(Form.pnlRightDock->isHidden());
+    EXPECT_TRUE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
 
     AddFragments(2);
     ListAll();
     EXPECT_EQ(Manager.FragmentCount(), 2u);
     EXPECT_TRUE(Form.ManagerVisible);
-    EXPECT_FALSE(Form.pnlRightDock->isHidden());
-    EXPECT_EQ(Manager.parentWidget(), Form.pnlRightDock);
+    EXPECT_FALSE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
+    EXPECT_EQ(Manager.parentWidget(), Child<QWidget>(Form, "pnlRightDock"));
     EXPECT_EQ(Child<TActionButton>(Form, "tbtnViewManager")->Action(), Child(Form, "actHideManager"));
     EXPECT_TRUE(Child<TActionButton>(Form, "tbtnViewManager")->isDown());
 }
@@ -220,14 +220,14 @@ TEST_F(ArchivePlayerTest, HidingAndShowingTheManagerKeepsTheDockWidth)
     Child(Form, "actShowManager")->trigger();
     ASSERT_TRUE(Form.ManagerVisible);
     QTest::qWait(0);
-    EXPECT_EQ(Form.pnlRightDock->width(), 230);
+    EXPECT_EQ(Child<QWidget>(Form, "pnlRightDock")->width(), 230);
 
     // The user drags the splitter; the button hides, then shows the dock.
-    const int total = Form.RightSplitter->width() - Form.RightSplitter->handleWidth();
-    Form.RightSplitter->setSizes({total - 310, 310});
+    const int total = Child<QSplitter>(Form, "RightSplitter")->width() - Child<QSplitter>(Form, "RightSplitter")->handleWidth();
+    Child<QSplitter>(Form, "RightSplitter")->setSizes({total - 310, 310});
     Child<TActionButton>(Form, "tbtnViewManager")->click();
     EXPECT_FALSE(Form.ManagerVisible);
-    EXPECT_TRUE(Form.pnlRightDock->isHidden());
+    EXPECT_TRUE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
     EXPECT_FALSE(Manager.isVisible());
     EXPECT_EQ(Form.ManagerWidth, 310);
     EXPECT_EQ(Child<TActionButton>(Form, "tbtnViewManager")->Action(), Child(Form, "actShowManager"));
@@ -235,7 +235,7 @@ TEST_F(ArchivePlayerTest, HidingAndShowingTheManagerKeepsTheDockWidth)
     Child<TActionButton>(Form, "tbtnViewManager")->click();
     EXPECT_TRUE(Form.ManagerVisible);
     EXPECT_TRUE(Manager.isVisible());
-    EXPECT_EQ(Form.pnlRightDock->width(), 310);
+    EXPECT_EQ(Child<QWidget>(Form, "pnlRightDock")->width(), 310);
 }
 
 TEST_F(ArchivePlayerTest, TheManagerButtonLooksPressedWhileTheManagerIsShown)
@@ -362,7 +362,7 @@ TEST_F(ArchivePlayerTest, EscDuringAStalledFetchEndsTheWaitSilently)
     ASSERT_TRUE(Form.Loading);
     EXPECT_TRUE(Child(Form, "actCancelLoad")->isVisible());
     EXPECT_TRUE(Child(Form, "actCancelLoad")->isEnabled());
-    EXPECT_FALSE(Form.pnlRightDock->isEnabled());
+    EXPECT_FALSE(Child<QWidget>(Form, "pnlRightDock")->isEnabled());
     ASSERT_TRUE(WaitUntil([&] { return LoggedLines().size() == 2; })); // the fetch is on its way
 
     QTest::keyClick(&Form, Qt::Key_Escape);
@@ -426,9 +426,9 @@ TEST_F(ArchivePlayerTest, TheStartTimerFetchesAndPlaysTheFirstFragment)
     AddFragments(2, 2);
     Serve();
     ListAll();
-    Form.Timer1->start();
+    Child<QTimer>(Form, "Timer1")->start();
     Form.Timer1Timer();
-    EXPECT_FALSE(Form.Timer1->isActive());
+    EXPECT_FALSE(Child<QTimer>(Form, "Timer1")->isActive());
     EXPECT_EQ(Form.PendingFragment, Manager.KeyOf(*Manager.FragmentAt(0)));
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading; }));
     EXPECT_EQ(Form.Issue, 1);
@@ -438,7 +438,7 @@ TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
 {
     AnimationFrame = 0;
     const auto shownPicture = [&] {
-        const QImage shown = Form.pbxPause->Picture().toImage();
+        const QImage shown = Child<TPauseBox>(Form, "pbxPause")->Picture().toImage();
         for (int i = 0; i < PauseAnimationFrameCount; ++i)
             if (shown == PauseAnimationFrame(i).toImage())
                 return i;
@@ -447,18 +447,18 @@ TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
     std::vector<int> order;
     for (int wait = 0; wait < 2; ++wait) {
         Form.BeginWait();
-        EXPECT_TRUE(Form.tmrStartWait->isActive());
-        EXPECT_FALSE(Form.tmrPauseAnimation->isActive()); // nothing in the first half second
-        EXPECT_TRUE(Form.pbxPause->Picture().isNull());
+        EXPECT_TRUE(Child<QTimer>(Form, "tmrStartWait")->isActive());
+        EXPECT_FALSE(Child<QTimer>(Form, "tmrPauseAnimation")->isActive()); // nothing in the first half second
+        EXPECT_TRUE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
         Form.tmrStartWaitTimer();
-        EXPECT_FALSE(Form.tmrStartWait->isActive());
-        EXPECT_TRUE(Form.tmrPauseAnimation->isActive());
+        EXPECT_FALSE(Child<QTimer>(Form, "tmrStartWait")->isActive());
+        EXPECT_TRUE(Child<QTimer>(Form, "tmrPauseAnimation")->isActive());
         for (int step = 0; step < 5; ++step) {
             Form.tmrPauseAnimationTimer();
             order.push_back(shownPicture());
         }
         Form.EndWait();
-        EXPECT_TRUE(Form.pbxPause->Picture().isNull());
+        EXPECT_TRUE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
     }
     EXPECT_EQ(order, std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 0, 1}));
 }
@@ -468,7 +468,7 @@ TEST_F(ArchivePlayerTest, TheAnimationRunsByItselfAfterHalfASecond)
     AnimationFrame = 0;
     Form.BeginWait();
     ASSERT_TRUE(WaitUntil([&] { return AnimationFrame >= 3; }, 3000));
-    EXPECT_FALSE(Form.pbxPause->Picture().isNull());
+    EXPECT_FALSE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
     Form.EndWait();
 }
 

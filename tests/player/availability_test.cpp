@@ -24,7 +24,7 @@ TEST_F(PlayerTest, EmptyWindowOffersOnlyOpenArchiveAndZoom)
 {
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_EQ(Enabled(), Common);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(Form.FramePos.DisableCount, 1);
 }
 
@@ -74,7 +74,7 @@ TEST_F(PlayerTest, PlayingOffersPauseAndStopButNoFileCommands)
     bool sliderEnabled = true;
     TPassObserver observer(Child(Form, "actStop"), [&](int) {
         seen = Enabled();
-        sliderEnabled = Form.trbFramePosition->isEnabled();
+        sliderEnabled = Child<QSlider>(Form, "trbFramePosition")->isEnabled();
         Child(Form, "actStop")->trigger();
     });
     Child(Form, "actPlay")->trigger();
@@ -84,7 +84,7 @@ TEST_F(PlayerTest, PlayingOffersPauseAndStopButNoFileCommands)
                                     "actStretch", "actNormalSize"}));
     EXPECT_FALSE(sliderEnabled);
     EXPECT_EQ(Form.State, psStopped);
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
 TEST_F(PlayerTest, FirstFramesWithoutPictures)
@@ -98,8 +98,8 @@ TEST_F(PlayerTest, FirstFramesWithoutPictures)
     Child(Form, "actPriorFrame")->trigger();
     EXPECT_EQ(Form.FramePos.Index, 2);
     EXPECT_EQ(ShownFrame(), 2);
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
-    EXPECT_EQ(Form.trbFramePosition->value(), 2);
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->value(), 2);
 }
 
 TEST_F(PlayerTest, NoFrameCarriesAPicture)
@@ -110,7 +110,7 @@ TEST_F(PlayerTest, NoFrameCarriesAPicture)
     EXPECT_EQ(Form.FramePos.CurrentFrame, nullptr);
     EXPECT_EQ(ShownFrame(), -1);
     EXPECT_EQ(Enabled(), Plus(Common, {"actFirstFrame", "actPriorFrame", "actSaveFile"}));
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     for (QAction* step : {Child(Form, "actFirstFrame"), Child(Form, "actPriorFrame")}) {
         step->trigger();
         EXPECT_EQ(ShownFrame(), -1);
@@ -122,7 +122,7 @@ TEST_F(PlayerTest, FragmentWithoutFrames)
 {
     ASSERT_TRUE(Load(Frames(0)));
     EXPECT_EQ(Form.State, psStopped);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(ShownFrame(), -1);
     EXPECT_EQ(Enabled(), Plus(Common, {"actSaveFile"}));
 }
@@ -138,7 +138,7 @@ TEST_F(PlayerTest, SetLoadingCountsEveryCall)
     Form.SetLoading(false);
     EXPECT_EQ(Form.FramePos.DisableCount, before + 1);
     EXPECT_EQ(Form.State, psStopped);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     // After a cancelled download the player stays empty.
     Form.SetLoadCancelled(true);
     Form.SetLoading(false);

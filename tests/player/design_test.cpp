@@ -114,10 +114,10 @@ TEST_F(PlayerTest, ControlsCarryTheirNames)
                              "tbtnResizeFrame"})
         EXPECT_NE(Form.findChild<QWidget*>(QLatin1String(name)), nullptr) << name;
     EXPECT_NE(Form.findChild<QMenu*>(QStringLiteral("pmFrameZoom")), nullptr);
-    EXPECT_TRUE(Form.pnlRightDock->isHidden());
-    EXPECT_EQ(Form.trbFramePosition->pageStep(), 1);
-    EXPECT_EQ(Form.trbFramePosition->singleStep(), 1);
-    EXPECT_EQ(Form.trbFramePosition->orientation(), Qt::Horizontal);
+    EXPECT_TRUE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->pageStep(), 1);
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->singleStep(), 1);
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->orientation(), Qt::Horizontal);
 }
 
 TEST_F(PlayerTest, TimersAreStoppedWithTheirIntervals)
@@ -129,25 +129,25 @@ TEST_F(PlayerTest, TimersAreStoppedWithTheirIntervals)
         EXPECT_EQ(timer->interval(), interval) << name;
         EXPECT_FALSE(timer->isActive()) << name;
     }
-    EXPECT_TRUE(Form.Timer1->isSingleShot());
+    EXPECT_TRUE(Child<QTimer>(Form, "Timer1")->isSingleShot());
     Form.show();
-    EXPECT_FALSE(Form.Timer1->isActive()); // nothing asks to open a fragment on show
+    EXPECT_FALSE(Child<QTimer>(Form, "Timer1")->isActive()); // nothing asks to open a fragment on show
     Form.hide();
     Form.OpenFirstOnShow = true;
     Form.show();
-    EXPECT_TRUE(Form.Timer1->isActive());
-    Form.Timer1->stop();
+    EXPECT_TRUE(Child<QTimer>(Form, "Timer1")->isActive());
+    Child<QTimer>(Form, "Timer1")->stop();
 }
 
 TEST_F(PlayerTest, ToolBarsHoldTheirButtonsInOrder)
 {
     using Names = std::vector<std::string>;
-    EXPECT_EQ(ButtonNames(Form.tbrVideoActions),
+    EXPECT_EQ(ButtonNames(Child<QToolBar>(Form, "tbrVideoActions")),
               (Names{"tbnFirstFrame", "tbtnPriorFrame", "tbtnPlayBack", "|", "tbtnPause", "tbtnStop", "|", "tbtnPlay",
                      "tbtnNextFrame", "tbtnLastFrame", "|", "tbtnSaveFrame", "tbtnPrintReport"}));
-    EXPECT_EQ(ButtonNames(Form.tbrView),
+    EXPECT_EQ(ButtonNames(Child<QToolBar>(Form, "tbrView")),
               (Names{"tbtnResizeFrame", "tbtnZoomFragment", "tbtnSpeed", "tbtnViewManager", "ToolButton4"}));
-    EXPECT_EQ(ButtonNames(Form.tbrFile), (Names{"tbtnOpenFile", "tbtnSaveFile", "tbtnCancelLoading"}));
+    EXPECT_EQ(ButtonNames(Child<QToolBar>(Form, "tbrFile")), (Names{"tbtnOpenFile", "tbtnSaveFile", "tbtnCancelLoading"}));
 
     const std::pair<TActionButton*, QAction*> bound[] = {
         {Child<TActionButton>(Form, "tbnFirstFrame"), Child(Form, "actFirstFrame")},   {Child<TActionButton>(Form, "tbtnPriorFrame"), Child(Form, "actPriorFrame")},
@@ -186,7 +186,7 @@ TEST_F(PlayerTest, ButtonsFollowTheirActionsVisibility)
 
 TEST_F(PlayerTest, ZoomMenuListsTheZoomChoices)
 {
-    const QList<QAction*> items = Form.pmFrameZoom->actions();
+    const QList<QAction*> items = Child<QMenu>(Form, "pmFrameZoom")->actions();
     ASSERT_EQ(items.size(), 5);
     EXPECT_EQ(items[0], Child(Form, "actZoom50"));
     EXPECT_EQ(items[1], Child(Form, "actZoom100"));
@@ -194,9 +194,9 @@ TEST_F(PlayerTest, ZoomMenuListsTheZoomChoices)
     EXPECT_TRUE(items[3]->isSeparator());
     EXPECT_EQ(items[3]->objectName(), QStringLiteral("N1"));
     EXPECT_EQ(items[4], Child(Form, "actZoomFree"));
-    EXPECT_EQ(Form.tbtnZoomFragment->menu(), Form.pmFrameZoom);
-    EXPECT_EQ(Form.tbtnZoomFragment->popupMode(), QToolButton::MenuButtonPopup);
-    EXPECT_TRUE(IconIsDrawn(Form.tbtnZoomFragment->icon()));
+    EXPECT_EQ(Child<QToolButton>(Form, "tbtnZoomFragment")->menu(), Child<QMenu>(Form, "pmFrameZoom"));
+    EXPECT_EQ(Child<QToolButton>(Form, "tbtnZoomFragment")->popupMode(), QToolButton::MenuButtonPopup);
+    EXPECT_TRUE(IconIsDrawn(Child<QToolButton>(Form, "tbtnZoomFragment")->icon()));
     // At creation the window fits the picture to the panel.
     EXPECT_TRUE(Child(Form, "actZoomFree")->isChecked());
     EXPECT_FALSE(Child(Form, "actZoom50")->isChecked() || Child(Form, "actZoom100")->isChecked() || Child(Form, "actZoom200")->isChecked());

@@ -24,10 +24,10 @@ TEST_F(PlayerTest, LoadFileShowsTheFirstPicture)
     EXPECT_EQ(Form.State, psStopped);
     EXPECT_EQ(Form.FramePos.Index, 1);
     EXPECT_EQ(ShownFrame(), 1);
-    EXPECT_EQ(Form.trbFramePosition->minimum(), 0);
-    EXPECT_EQ(Form.trbFramePosition->maximum(), 2);
-    EXPECT_EQ(Form.trbFramePosition->value(), 1);
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->minimum(), 0);
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->maximum(), 2);
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->value(), 1);
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(Form.SerialNumber, -1);
     EXPECT_EQ(Form.Issue, -1);
     EXPECT_TRUE(Dialogs.Messages.empty());
@@ -43,7 +43,7 @@ TEST_F(PlayerTest, TextFileIsRejectedSilently)
     EXPECT_EQ(Form.Image, nullptr);
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_EQ(ShownFrame(), -1);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(Enabled(), (std::set<std::string>{"actOpenFile", "actShowDTInterval", "actShowManager", "actHideManager",
                                                 "actZoom50", "actZoom100", "actZoom200", "actZoomFree"}));
 }
@@ -66,7 +66,7 @@ TEST_F(PlayerTest, MissingFileReachesTheStandardErrorDisplay)
     EXPECT_EQ(Form.Image, nullptr);
     EXPECT_EQ(ShownFrame(), 1);
     EXPECT_EQ(Form.State, psStopped);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
 TEST_F(PlayerTest, AFileThatCannotBeOpenedLeavesNoFrameCommandEnabled)
@@ -136,7 +136,7 @@ TEST_F(PlayerTest, SecondFragmentWhilePaused)
     EXPECT_EQ(Form.Image->FrameCount(), 4);
     EXPECT_EQ(Form.FramePos.Index, 2);
     EXPECT_EQ(ShownFrame(), 2);
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(Form.FramePos.DisableCount, 0);
     EXPECT_TRUE(Child(Form, "actPlay")->isEnabled());
     EXPECT_FALSE(Child(Form, "actPause")->isEnabled());
@@ -194,7 +194,7 @@ TEST_F(PlayerTest, CloseFragmentKeepsStateAndPicture)
     EXPECT_EQ(ShownFrame(), 1);
     EXPECT_EQ(Form.FramePos.Index, -1);
     EXPECT_EQ(Form.FramePos.DisableCount, 0);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
 TEST_F(PlayerTest, SecondFragmentWhileStoppedBringsTheCommandsUpToDate)
@@ -211,7 +211,7 @@ TEST_F(PlayerTest, SecondFragmentWhileStoppedBringsTheCommandsUpToDate)
     EXPECT_TRUE(Child(Form, "actNextFrame")->isEnabled());
     EXPECT_TRUE(Child(Form, "actLastFrame")->isEnabled());
     EXPECT_FALSE(Child(Form, "actFirstFrame")->isEnabled());
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
 TEST_F(PlayerTest, LoadFragmentRemembersTheArchiveRecordUntilTheNextLoad)

@@ -93,7 +93,7 @@ TEST_F(FramePictureTest, ViewSnapshotAndReportDecodeAlike)
         auto stream = FragmentOf(row.Jpeg);
         ASSERT_TRUE(Form.LoadStream(stream.get()));
 
-        const QImage shown = Form.imgVideo->Picture();
+        const QImage shown = Child<TPictureView>(Form, "imgVideo")->Picture();
         ASSERT_FALSE(shown.isNull()) << "the view shows no picture";
         EXPECT_EQ(shown.format(), row.Format);
         if (row.Format == QImage::Format_Indexed8) {

@@ -34,7 +34,7 @@ std::vector<int> PlayPasses(TVPlayerForm& form, QAction* play, int passes)
     std::vector<int> seen;
     TPassObserver observer(Child(form, "actStop"), [&](int pass) {
         seen.push_back(form.FramePos.Index);
-        EXPECT_EQ(FrameOfPicture(form.imgVideo->Picture()), form.FramePos.Index);
+        EXPECT_EQ(FrameOfPicture(Child<TPictureView>(form, "imgVideo")->Picture()), form.FramePos.Index);
         if (pass == passes)
             Child(form, "actStop")->trigger();
     });
@@ -61,8 +61,8 @@ TEST_F(PlayerTest, PlayShowsEveryFrameWithAPictureUpToTheEnd)
     EXPECT_EQ(Form.State, psStopped);
     EXPECT_EQ(Form.FramePos.Index, 5);
     EXPECT_EQ(ShownFrame(), 5);
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
-    EXPECT_EQ(Form.trbFramePosition->value(), 5);
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->value(), 5);
 }
 
 TEST_F(PlayerTest, PlayBackShowsFramesInReverse)
@@ -92,7 +92,7 @@ TEST_F(PlayerTest, PlayAtTheLastEntryStartsOver)
         int index = -2, slider = -2, shown = -2;
         TPassObserver observer(Child(Form, "actStop"), [&](int) {
             index = Form.FramePos.Index;
-            slider = Form.trbFramePosition->value();
+            slider = Child<QSlider>(Form, "trbFramePosition")->value();
             shown = ShownFrame();
             Child(Form, "actStop")->trigger();
         });
@@ -172,7 +172,7 @@ TEST_F(PlayerTest, PauseAndResumeKeepTheDirection)
         EXPECT_EQ(Form.State, psPaused);
         EXPECT_EQ(Form.StateBeforePause, c.Forward ? psPlaying : psPlayingBack);
         EXPECT_EQ(Form.FramePos.Index, c.BeforePause.back());
-        EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+        EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
         EXPECT_EQ(Form.FramePos.DisableCount, 0);
 
         // Pause again resumes from the paused frame in the same direction.
@@ -214,7 +214,7 @@ TEST_F(PlayerTest, StopReturnsToTheFirstPicture)
         EXPECT_EQ(Form.State, psStopped);
         EXPECT_EQ(Form.FramePos.Index, 1);
         EXPECT_EQ(ShownFrame(), 1);
-        EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+        EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
         EXPECT_EQ(Form.FramePos.DisableCount, 0);
         EXPECT_FALSE(Child(Form, "actStop")->isEnabled());
     }
@@ -244,7 +244,7 @@ TEST_F(PlayerTest, PlayWhilePlayingNestsAndBothLoopsEnd)
         if (pass == 2)
             Child(Form, "actPlay")->trigger(); // a second loop inside the first
         if (pass == 4) {
-            sliderEnabledInside = Form.trbFramePosition->isEnabled();
+            sliderEnabledInside = Child<QSlider>(Form, "trbFramePosition")->isEnabled();
             Child(Form, "actStop")->trigger();
         }
     });
@@ -296,9 +296,9 @@ TEST_F(PlayerTest, SliderMovesOneFramePerNotification)
     };
     const Step steps[] = {{5, 2}, {5, 3}, {5, 4}, {0, 3}, {0, 2}, {0, 0}, {0, 0}};
     for (const Step& step : steps) {
-        Form.trbFramePosition->setSliderPosition(step.Drag);
+        Child<QSlider>(Form, "trbFramePosition")->setSliderPosition(step.Drag);
         EXPECT_EQ(Form.FramePos.Index, step.Index) << "drag to " << step.Drag;
-        EXPECT_EQ(Form.trbFramePosition->value(), step.Index);
+        EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->value(), step.Index);
         EXPECT_EQ(ShownFrame(), step.Index);
     }
     EXPECT_FALSE(Child(Form, "actPriorFrame")->isEnabled());
@@ -307,20 +307,20 @@ TEST_F(PlayerTest, SliderMovesOneFramePerNotification)
 TEST_F(PlayerTest, SliderPastTheLastPictureLeavesNoFrame)
 {
     ASSERT_TRUE(Load(Frames({true, true, false})));
-    Form.trbFramePosition->setSliderPosition(1);
+    Child<QSlider>(Form, "trbFramePosition")->setSliderPosition(1);
     ASSERT_EQ(Form.FramePos.Index, 1);
-    Form.trbFramePosition->setSliderPosition(2);
+    Child<QSlider>(Form, "trbFramePosition")->setSliderPosition(2);
     EXPECT_EQ(Form.FramePos.Index, 3);
     EXPECT_EQ(Form.FramePos.CurrentFrame, nullptr);
     EXPECT_EQ(ShownFrame(), -1);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
 TEST_F(PlayerTest, DisabledSliderDoesNotMove)
 {
     ASSERT_TRUE(Load(Frames(4)));
     Form.SetLoading(true);
-    Form.trbFramePosition->setSliderPosition(3);
+    Child<QSlider>(Form, "trbFramePosition")->setSliderPosition(3);
     EXPECT_EQ(Form.FramePos.Index, 0);
     EXPECT_EQ(ShownFrame(), 0);
 }
@@ -353,10 +353,10 @@ TEST_F(PlayerTest, StateChangesAreSignalled)
 TEST_F(PlayerTest, PlaybackScalesTheQuickWayAndAStillPictureSmoothly)
 {
     ASSERT_TRUE(Load(Frames({true, true, true, true})));
-    EXPECT_TRUE(Form.imgVideo->SmoothScaling());
+    EXPECT_TRUE(Child<TPictureView>(Form, "imgVideo")->SmoothScaling());
     std::vector<bool> smooth;
     TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
-        smooth.push_back(Form.imgVideo->SmoothScaling());
+        smooth.push_back(Child<TPictureView>(Form, "imgVideo")->SmoothScaling());
         if (pass == 2)
             Child(Form, "actPause")->trigger();
     });
@@ -364,5 +364,5 @@ TEST_F(PlayerTest, PlaybackScalesTheQuickWayAndAStillPictureSmoothly)
     observer.Finish();
     EXPECT_EQ(smooth, (std::vector<bool>{false, false}));
     EXPECT_EQ(Form.State, psPaused);
-    EXPECT_TRUE(Form.imgVideo->SmoothScaling());
+    EXPECT_TRUE(Child<TPictureView>(Form, "imgVideo")->SmoothScaling());
 }

@@ -67,8 +67,8 @@ TEST_F(ReviewTest, ThePreviewShowsTheFrameUnderThePointer)
 {
     auto stream = SceneFragment(30, {12});
     ASSERT_TRUE(Form.LoadStream(stream.get()));
-    TSliderPreview* preview = Form.FramePreview;
-    QSlider* slider = Form.trbFramePosition;
+    TSliderPreview* preview = Child<TSliderPreview>(Form, "FramePreview");
+    QSlider* slider = Child<QSlider>(Form, "trbFramePosition");
     EXPECT_FALSE(preview->isVisible());
 
     struct TRow {
@@ -127,9 +127,9 @@ TEST_F(ReviewTest, ThePreviewWorksWhilePlaying)
     std::vector<int> seen;
     TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
         if (pass == 3)
-            MoveOver(Form.trbFramePosition, XOfValue(Form.trbFramePosition, 15));
+            MoveOver(Child<QSlider>(Form, "trbFramePosition"), XOfValue(Child<QSlider>(Form, "trbFramePosition"), 15));
         if (pass >= 3) {
-            EXPECT_EQ(Form.FramePreview->Index(), 15);
+            EXPECT_EQ(Child<TSliderPreview>(Form, "FramePreview")->Index(), 15);
         }
         seen.push_back(Form.FramePos.Index);
         if (pass == 6)
@@ -177,12 +177,12 @@ TEST_F(ReviewTest, ReducedPicturesOnScreenWholeOnesSaved)
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Zoom->objectName().toStdString());
         row.Zoom->trigger();
-        EXPECT_EQ(Form.imgVideo->Picture().width(), row.Width);
+        EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->Picture().width(), row.Width);
         Child(Form, "actNextFrame")->trigger();
-        EXPECT_EQ(Form.imgVideo->Picture().width(), row.Width);
+        EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->Picture().width(), row.Width);
         Child(Form, "actPriorFrame")->trigger();
     }
-    ASSERT_EQ(Form.imgVideo->Picture().width(), 352);
+    ASSERT_EQ(Child<TPictureView>(Form, "imgVideo")->Picture().width(), 352);
     const QString bmp = dir.filePath(QStringLiteral("a.bmp"));
     Dialogs.FileAnswers.push_back(bmp);
     Child(Form, "actSaveFrame")->trigger();
@@ -198,7 +198,7 @@ TEST_F(ReviewTest, ReducedPicturesOnScreenWholeOnesSaved)
     // Drawn at their own size, pictures are whole again.
     Child(Form, "actStretch")->trigger();
     Child(Form, "actNormalSize")->trigger();
-    EXPECT_EQ(Form.imgVideo->Picture().width(), 704);
+    EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->Picture().width(), 704);
 }
 
 // After a step the frame a further step shows is decoded once the step's
@@ -209,7 +209,7 @@ TEST_F(ReviewTest, AStepDecodesItsNeighbourAfterThePaint)
     ASSERT_TRUE(Form.LoadStream(stream.get()));
     Child(Form, "actZoom100")->trigger();
     auto neighbourReady = [&](int index) {
-        return QTest::qWaitFor([&] { return Form.Pictures().Holds(Form.Image->GetFrame(index), Form.imgVideo->ShownSize()); });
+        return QTest::qWaitFor([&] { return Form.Pictures().Holds(Form.Image->GetFrame(index), Child<TPictureView>(Form, "imgVideo")->ShownSize()); });
     };
     Child(Form, "actNextFrame")->trigger(); // 1
     EXPECT_TRUE(neighbourReady(2));
@@ -227,14 +227,14 @@ TEST_F(ReviewTest, AStepDecodesItsNeighbourAfterThePaint)
 TEST_F(ReviewTest, AHeldKeyNeverBuildsAQueue)
 {
     ASSERT_TRUE(Load(Frames(20)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Form.imgVideo->Painted(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Child<TPictureView>(Form, "imgVideo")->Painted(); }));
     QTest::keyPress(&Form, Qt::Key_Right);
     EXPECT_EQ(Form.FramePos.Index, 1);
     // No paint between these repeats: only the first of them is a step.
     for (int i = 0; i < 5; ++i)
         QTest::simulateEvent(&Form, true, Qt::Key_Right, Qt::NoModifier, QString(), true);
     EXPECT_EQ(Form.FramePos.Index, 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Form.imgVideo->Painted(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Child<TPictureView>(Form, "imgVideo")->Painted(); }));
     QTest::simulateEvent(&Form, true, Qt::Key_Right, Qt::NoModifier, QString(), true);
     EXPECT_EQ(Form.FramePos.Index, 2);
     QTest::keyRelease(&Form, Qt::Key_Right);

@@ -24,7 +24,7 @@ std::pair<std::string, int> CheckedSpeed(const TVPlayerForm& form)
 {
     std::string caption;
     int checked = 0;
-    for (QAction* item : form.pmSpeed->actions()) {
+    for (QAction* item : Child<QMenu>(form, "pmSpeed")->actions()) {
         if (item->isChecked()) {
             caption = item->text().toStdString();
             ++checked;
@@ -38,7 +38,7 @@ protected:
     void ExpectSpeed(const char* caption)
     {
         EXPECT_EQ(CheckedSpeed(Form), std::make_pair(std::string(caption), 1));
-        EXPECT_EQ(Form.tbtnSpeed->text().toStdString(), caption);
+        EXPECT_EQ(Child<QToolButton>(Form, "tbtnSpeed")->text().toStdString(), caption);
     }
 };
 
@@ -46,20 +46,20 @@ protected:
 
 TEST_F(SpeedTest, TheButtonFollowsTheZoomButtonAndListsTheSpeeds)
 {
-    ASSERT_NE(Form.tbtnSpeed, nullptr);
-    EXPECT_EQ(Form.tbtnSpeed->objectName().toStdString(), "tbtnSpeed");
-    const QList<QAction*> entries = Form.tbrView->actions();
+    ASSERT_NE(Child<QToolButton>(Form, "tbtnSpeed"), nullptr);
+    EXPECT_EQ(Child<QToolButton>(Form, "tbtnSpeed")->objectName().toStdString(), "tbtnSpeed");
+    const QList<QAction*> entries = Child<QToolBar>(Form, "tbrView")->actions();
     int zoom = -1, speed = -1;
     for (int i = 0; i < entries.size(); ++i) {
-        if (Form.tbrView->widgetForAction(entries[i]) == Form.tbtnZoomFragment)
+        if (Child<QToolBar>(Form, "tbrView")->widgetForAction(entries[i]) == Child<QToolButton>(Form, "tbtnZoomFragment"))
             zoom = i;
-        if (Form.tbrView->widgetForAction(entries[i]) == Form.tbtnSpeed)
+        if (Child<QToolBar>(Form, "tbrView")->widgetForAction(entries[i]) == Child<QToolButton>(Form, "tbtnSpeed"))
             speed = i;
     }
     EXPECT_EQ(speed, zoom + 1);
-    EXPECT_EQ(Form.tbtnSpeed->menu(), Form.pmSpeed);
-    EXPECT_EQ(Form.tbtnSpeed->toolTip().toStdString(), "Скорость воспроизведения");
-    const QList<QAction*> items = Form.pmSpeed->actions();
+    EXPECT_EQ(Child<QToolButton>(Form, "tbtnSpeed")->menu(), Child<QMenu>(Form, "pmSpeed"));
+    EXPECT_EQ(Child<QToolButton>(Form, "tbtnSpeed")->toolTip().toStdString(), "Скорость воспроизведения");
+    const QList<QAction*> items = Child<QMenu>(Form, "pmSpeed")->actions();
     ASSERT_EQ(items.size(), static_cast<qsizetype>(std::size(SpeedCaptions)));
     for (int i = 0; i < items.size(); ++i) {
         EXPECT_EQ(items[i]->text().toStdString(), SpeedCaptions[i]);
@@ -70,12 +70,12 @@ TEST_F(SpeedTest, TheButtonFollowsTheZoomButtonAndListsTheSpeeds)
     EXPECT_EQ(Form.Speed(), TPlaybackSpeed::Normal);
 
     // Not without a fragment; with one, also while playing.
-    EXPECT_FALSE(Form.tbtnSpeed->isEnabled());
+    EXPECT_FALSE(Child<QToolButton>(Form, "tbtnSpeed")->isEnabled());
     ASSERT_TRUE(Load(Frames(4, -1)));
-    EXPECT_TRUE(Form.tbtnSpeed->isEnabled());
+    EXPECT_TRUE(Child<QToolButton>(Form, "tbtnSpeed")->isEnabled());
     bool enabledWhilePlaying = false;
     TPassObserver observer(Child(Form, "actStop"), [&](int) {
-        enabledWhilePlaying = Form.tbtnSpeed->isEnabled() && Child(Form, "actSpeed16")->isEnabled();
+        enabledWhilePlaying = Child<QToolButton>(Form, "tbtnSpeed")->isEnabled() && Child(Form, "actSpeed16")->isEnabled();
         Child(Form, "actStop")->trigger();
     });
     Child(Form, "actPlay")->trigger();
@@ -196,7 +196,7 @@ TEST_F(SpeedTest, EveryEntryOfTheSpeedMenuSetsItsSpeedAndCheckMark)
         {"×2", TPlaybackSpeed::Double},  {"×4", TPlaybackSpeed::Times4},  {"×8", TPlaybackSpeed::Times8},
         {"×16", TPlaybackSpeed::Times16},
     };
-    const QList<QAction*> entries = Form.pmSpeed->actions();
+    const QList<QAction*> entries = Child<QMenu>(Form, "pmSpeed")->actions();
     ASSERT_EQ(entries.size(), static_cast<qsizetype>(std::size(rows)));
     // Each entry from another one, backwards and forwards, and chosen again.
     std::vector<int> order;
@@ -207,9 +207,9 @@ TEST_F(SpeedTest, EveryEntryOfTheSpeedMenuSetsItsSpeedAndCheckMark)
     for (int i : order) {
         SCOPED_TRACE(rows[i].Caption);
         ASSERT_EQ(entries[i]->text().toStdString(), rows[i].Caption);
-        ChooseFromMenu(Form.tbtnSpeed, entries[i]);
+        ChooseFromMenu(Child<QToolButton>(Form, "tbtnSpeed"), entries[i]);
         EXPECT_EQ(Form.Speed(), rows[i].Speed);
-        EXPECT_EQ(Checked(Form.pmSpeed), std::vector<QAction*>{entries[i]});
+        EXPECT_EQ(Checked(Child<QMenu>(Form, "pmSpeed")), std::vector<QAction*>{entries[i]});
         ExpectSpeed(rows[i].Caption);
     }
 }
@@ -227,7 +227,7 @@ TEST_F(SpeedTest, EveryEntryOfTheZoomMenuSetsItsZoomAndCheckMark)
         {"50%", true, 0.5}, {"100%", true, 1.0}, {"200%", true, 2.0}, {"По размеру окна", false, 0.0},
     };
     std::vector<QAction*> entries;
-    for (QAction* entry : Form.pmFrameZoom->actions())
+    for (QAction* entry : Child<QMenu>(Form, "pmFrameZoom")->actions())
         if (!entry->isSeparator())
             entries.push_back(entry);
     ASSERT_EQ(entries.size(), std::size(rows));
@@ -236,10 +236,10 @@ TEST_F(SpeedTest, EveryEntryOfTheZoomMenuSetsItsZoomAndCheckMark)
     for (int i : {3, 2, 1, 0, 0, 1, 1, 2, 3, 3}) {
         SCOPED_TRACE(rows[i].Caption);
         ASSERT_EQ(entries[i]->text().toStdString(), rows[i].Caption);
-        ChooseFromMenu(Form.tbtnZoomFragment, entries[i]);
+        ChooseFromMenu(Child<QToolButton>(Form, "tbtnZoomFragment"), entries[i]);
         EXPECT_EQ(Form.FixedZoom, rows[i].Fixed);
         EXPECT_EQ(Form.ZoomFactor, rows[i].Factor);
-        EXPECT_EQ(Checked(Form.pmFrameZoom), std::vector<QAction*>{entries[i]});
+        EXPECT_EQ(Checked(Child<QMenu>(Form, "pmFrameZoom")), std::vector<QAction*>{entries[i]});
         if (rows[i].Fixed) {
             EXPECT_EQ(picture->size(), QSize(static_cast<int>(width * rows[i].Factor),
                                              static_cast<int>(height * rows[i].Factor)));

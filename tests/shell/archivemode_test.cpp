@@ -135,7 +135,7 @@ TEST(ArchiveMode, TheArchiveCommandsAndTheirBandAreShownAndTheManagerIsSetUp)
     settings.FragmentLimit = 20;
     TMainForm form(settings);
     ASSERT_NE(VPlayerForm, nullptr);
-    EXPECT_FALSE(VPlayerForm->tbrFile->isHidden());
+    EXPECT_FALSE(Child<QToolBar>(*VPlayerForm, "tbrFile")->isHidden());
     for (QAction* action : {Child(*VPlayerForm, "actShowManager"), Child(*VPlayerForm, "actHideManager"), Child(*VPlayerForm, "actShowDTInterval")})
         EXPECT_TRUE(action->isVisible()) << action->objectName().toStdString();
     EXPECT_FALSE(Child(*VPlayerForm, "actCancelLoad")->isVisible()); // until a fetch runs

@@ -54,8 +54,8 @@ TEST_F(MainFormTest, StartsAsAPlainFilePlayer)
     ASSERT_NE(VPlayerForm, nullptr);
     EXPECT_EQ(Form.windowTitle(), QStringLiteral("Проигрыватель видеофайлов MJPG"));
     EXPECT_EQ(VPlayerForm->parentWidget(), Form.pnlDock);
-    EXPECT_TRUE(VPlayerForm->tbrFile->isHidden());
-    EXPECT_FALSE(VPlayerForm->tbrVideoActions->isHidden());
+    EXPECT_TRUE(Child<QToolBar>(*VPlayerForm, "tbrFile")->isHidden());
+    EXPECT_FALSE(Child<QToolBar>(*VPlayerForm, "tbrVideoActions")->isHidden());
     for (QAction* action : {Child(*VPlayerForm, "actShowManager"), Child(*VPlayerForm, "actHideManager"), Child(*VPlayerForm, "actShowDTInterval")})
         EXPECT_FALSE(action->isVisible()) << action->objectName().toStdString();
     EXPECT_EQ(VPlayerForm->OrganizationName, QStringLiteral("ОАО НПП \"Веларин\""));

@@ -169,7 +169,7 @@ void TSweep::Run(const QString& path, TExpectLoad expect)
         ASSERT_TRUE(FForm.Image);
         EXPECT_EQ(FForm.State, psStopped);
         EXPECT_EQ(FForm.FramePos.Index, 0);
-        EXPECT_FALSE(FForm.imgVideo->Picture().isNull());
+        EXPECT_FALSE(Child<TPictureView>(FForm, "imgVideo")->Picture().isNull());
         Play(Child(FForm, "actPlay"), PlayPasses);
         EXPECT_EQ(FForm.FramePos.Index, FForm.Image->FrameCount() - 1) << "the good fragment did not play through";
     });
@@ -253,7 +253,7 @@ void TSweep::StepCommands()
 
 void TSweep::DragSlider()
 {
-    QSlider* slider = FForm.trbFramePosition;
+    QSlider* slider = Child<QSlider>(FForm, "trbFramePosition");
     const int top = slider->maximum();
     const int targets[] = {top, top / 2, 0, top, 1, top - 1, top / 3, 0};
     for (int target : targets) {
