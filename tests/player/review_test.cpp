@@ -219,6 +219,8 @@ TEST_F(ReviewTest, AStepDecodesItsNeighbourAfterThePaint)
     Form.actPriorFrame->trigger(); // 2
     EXPECT_TRUE(neighbourReady(1));
     EXPECT_LE(Form.Pictures().Bytes(), TFramePictureCache::MaxBytes);
+    // Five pictures were decoded on the way; the ones left behind are not kept.
+    EXPECT_LE(Form.Pictures().Count(), TFramePictureCache::MaxPictures);
 }
 
 // Repeats of a held Right key that come before the last step's picture is
