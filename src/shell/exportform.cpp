@@ -53,6 +53,21 @@ QPushButton* BrowseButton(QWidget* owner, QLineEdit* edit, const QString& object
     return button;
 }
 
+// The dialog's row of buttons at the right: `caption` (the default) and "Отмена".
+QHBoxLayout* DialogButtons(QWidget* owner, const QString& caption, QPushButton*& ok, QPushButton*& cancel)
+{
+    ok = new QPushButton(caption, owner);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("Отмена"), owner);
+    cancel->setObjectName(QStringLiteral("btnCancel"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    return buttons;
+}
+
 // A line edit with its "..." button after it.
 QHBoxLayout* WithButton(QLineEdit* edit, QPushButton* button)
 {
@@ -160,15 +175,7 @@ TExportForm::TExportForm(int32_t frameCount, int32_t current, int localOffset, Q
     enableFiles();
     connect(ckbSign, &QCheckBox::toggled, this, enableFiles);
 
-    btnOK = new QPushButton(QStringLiteral("Экспортировать"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout* buttons = DialogButtons(this, QStringLiteral("Экспортировать"), btnOK, btnCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(count);
@@ -281,15 +288,7 @@ TVerifyForm::TVerifyForm(TFileDialogOptions& exportDialog, QWidget* parent) : QD
     files->addRow(QStringLiteral("Экспорт:"), WithButton(edtExport, btnExport));
     files->addRow(QStringLiteral("Сертификаты ЦС (PEM):"), WithButton(edtCaFile, btnCaFile));
 
-    btnOK = new QPushButton(QStringLiteral("Проверить"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout* buttons = DialogButtons(this, QStringLiteral("Проверить"), btnOK, btnCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(files);

@@ -59,6 +59,13 @@ QStringList FolderEntries(const QString& dir)
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+// Answers Qt's own file dialog: the path typed as the name, then `button`.
+void ChooseFile(QFileDialog* dialog, const QString& path, QDialogButtonBox::StandardButton button)
+{
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+    dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(button)->click();
+}
+
 class ExportCommandTest : public testing::Test {
 protected:
     // The settings the dialog remembers, in a folder of the test's own, not the user's.
@@ -582,8 +589,7 @@ protected:
                 answer();
                 form->btnOK->click();
             });
-            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-            dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+            ChooseFile(dialog, path, QDialogButtonBox::Save);
         });
         Form.actFileExport->trigger();
     }
@@ -597,8 +603,7 @@ protected:
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         WhenModalIs<TVerifyForm>([&](TVerifyForm* form) {
             WhenModalIs<QFileDialog>([&](QFileDialog* dialog) {
-                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-                dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Open)->click();
+                ChooseFile(dialog, path, QDialogButtonBox::Open);
             });
             form->edtExport->clear();
             EXPECT_FALSE(form->btnOK->isEnabled());
@@ -668,8 +673,7 @@ TEST_F(SignedExportCommandTest, SignedMp4WithThePasswordDialogAndTheChoiceRememb
             cert = form->edtSignCert->text();
             form->btnCancel->click();
         });
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(out.filePath(QStringLiteral("b.mp4")));
-        dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+        ChooseFile(dialog, out.filePath(QStringLiteral("b.mp4")), QDialogButtonBox::Save);
     });
     Form.actFileExport->trigger();
     EXPECT_TRUE(signChecked);
@@ -719,8 +723,7 @@ TEST_F(SignedExportCommandTest, TheKeyAndCertificateAreChosenInOpenDialogs)
                     if (button == form->btnSignKey)
                         keyTitle = open->windowTitle();
                     EXPECT_EQ(open->acceptMode(), QFileDialog::AcceptOpen);
-                    open->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(chosen);
-                    open->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Open)->click();
+                    ChooseFile(open, chosen, QDialogButtonBox::Open);
                 });
                 button->click();
             }
@@ -728,8 +731,7 @@ TEST_F(SignedExportCommandTest, TheKeyAndCertificateAreChosenInOpenDialogs)
             cert = form->edtSignCert->text();
             form->btnCancel->click();
         });
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(out.filePath(QStringLiteral("a.mp4")));
-        dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+        ChooseFile(dialog, out.filePath(QStringLiteral("a.mp4")), QDialogButtonBox::Save);
     });
     Form.actFileExport->trigger();
     EXPECT_FALSE(enabledUnsigned);
