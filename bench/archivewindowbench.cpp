@@ -21,6 +21,7 @@
 #include "http/curllibrary.h"
 #include "manager/fragment.h"
 #include "manager/gui/vmanagerform.h"
+#include "managerview.h"
 #include "player/vplayerform.h"
 #include "shell/exportform.h"
 #include "shell/mainform.h"
@@ -67,11 +68,11 @@ bool ProcessUntil(const std::function<bool()>& done, int ms)
 bool ListOpenAndPlay(TVPlayerForm& player, int port, int ms, QAction* end, int64_t& before)
 {
     TVManagerForm& manager = *player.Manager;
-    manager.Host = "127.0.0.1";
-    manager.Port = port;
-    manager.OnRequestError = [](TVManagerForm*, int, const std::string&) {};
+    manager.Settings().Host = "127.0.0.1";
+    manager.Settings().Port = port;
+    manager.Events().OnRequestError = [](TVManagerForm*, int, const std::string&) {};
     manager.RequestList();
-    if (!ProcessUntil([&] { return manager.RequestState == rsIdle; }, 60000) || manager.FragmentCount() != 1)
+    if (!ProcessUntil([&] { return manager.State() == rsIdle; }, 60000) || manager.FragmentCount() != 1)
         return false;
     ProcessUntil([] { return false; }, 200); // settled
     std::ofstream("/proc/self/clear_refs") << "5";
@@ -83,8 +84,8 @@ bool ListOpenAndPlay(TVPlayerForm& player, int port, int ms, QAction* end, int64
             QTimer::singleShot(ms, &player, [end] { end->trigger(); });
         }
     });
-    manager.lvFragmentsList->setCurrentItem(manager.lvFragmentsList->topLevelItem(0));
-    manager.OpenSelected();
+    FragmentList(manager)->setCurrentItem(FragmentList(manager)->topLevelItem(0));
+    OpenSelected(manager);
     const bool done = ProcessUntil([&] { return played && !IsPlaying(player.State); }, 120000);
     QObject::disconnect(watch);
     return done && player.Image;
@@ -181,11 +182,11 @@ double ListPeakInChild(int port)
         QApplication app(gArgc, gArgv);
         TGuiCompletion completion;
         TVManagerForm manager;
-        manager.Host = "127.0.0.1";
-        manager.Port = port;
-        manager.OnRequestError = [](TVManagerForm*, int, const std::string&) {};
+        manager.Settings().Host = "127.0.0.1";
+        manager.Settings().Port = port;
+        manager.Events().OnRequestError = [](TVManagerForm*, int, const std::string&) {};
         manager.RequestList();
-        if (!ProcessUntil([&] { return manager.RequestState == rsIdle; }, 60000))
+        if (!ProcessUntil([&] { return manager.State() == rsIdle; }, 60000))
             return;
         peak = static_cast<double>(PeakResidentBytes());
     });

@@ -21,13 +21,13 @@
 void TVPlayerForm::CreateManager()
 {
     Manager = new TVManagerForm(nullptr);
-    Manager->OnFragmentOpen = [this](TVManagerForm* sender, TFragment* f) { FragmentOpened(sender, f); };
-    Manager->OnVideoRequest = [this](TVManagerForm* sender, TFragment* f) { VideoRequested(sender, f); };
-    Manager->OnVideoLoaded = [this](TVManagerForm* sender, TFragment* f) { VideoLoaded(sender, f); };
-    Manager->OnRequestError = [this](TVManagerForm* sender, int code, const std::string& text) {
+    Manager->Events().OnFragmentOpen = [this](TVManagerForm* sender, TFragment* f) { FragmentOpened(sender, f); };
+    Manager->Events().OnVideoRequest = [this](TVManagerForm* sender, TFragment* f) { VideoRequested(sender, f); };
+    Manager->Events().OnVideoLoaded = [this](TVManagerForm* sender, TFragment* f) { VideoLoaded(sender, f); };
+    Manager->Events().OnRequestError = [this](TVManagerForm* sender, int code, const std::string& text) {
         RequestFailed(sender, code, text);
     };
-    Manager->OnFragmentsClearing = [this](TVManagerForm* sender) { FragmentsClearing(sender); };
+    Manager->Events().OnFragmentsClearing = [this](TVManagerForm* sender) { FragmentsClearing(sender); };
 }
 
 void TVPlayerForm::DestroyManager()
@@ -40,11 +40,11 @@ void TVPlayerForm::DestroyManager()
     DeliveredFragment.reset();
     DeliveredBytes = {};
     if (manager) {
-        manager->OnFragmentOpen = nullptr;
-        manager->OnVideoRequest = nullptr;
-        manager->OnVideoLoaded = nullptr;
-        manager->OnRequestError = nullptr;
-        manager->OnFragmentsClearing = nullptr;
+        manager->Events().OnFragmentOpen = nullptr;
+        manager->Events().OnVideoRequest = nullptr;
+        manager->Events().OnVideoLoaded = nullptr;
+        manager->Events().OnRequestError = nullptr;
+        manager->Events().OnFragmentsClearing = nullptr;
     }
 }
 
@@ -108,7 +108,7 @@ void TVPlayerForm::WaitForManager()
     // event dispatcher between them instead of spinning. Prepared workers
     // alone never end a state of fetching: the wait ends with the last
     // started one.
-    while (Manager && Manager->RequestState != rsIdle && Manager->RequestsRunning())
+    while (Manager && Manager->State() != rsIdle && Manager->RequestsRunning())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 

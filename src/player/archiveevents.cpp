@@ -99,7 +99,7 @@ void TVPlayerForm::FragmentsClearing(TVManagerForm*)
 void TVPlayerForm::ReportRequestError(const QString& firstLine, int code, const std::string&)
 {
     // The status text is not shown: the result code's own text says it.
-    const int limit = Manager ? Manager->FragmentLimit : 50;
+    const int limit = Manager ? Manager->Settings().FragmentLimit : 50;
     const std::optional<TResultMessage> message = RequestErrorMessage(firstLine.toStdString(), code, limit);
     if (!message)
         return;

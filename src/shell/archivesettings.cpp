@@ -23,11 +23,11 @@ bool TArchiveSettings::SetPassword(const std::string& utf8)
 
 void ApplyArchiveSettings(const TArchiveSettings& settings, TVManagerForm& manager)
 {
-    manager.Host = settings.Host;
-    manager.Port = settings.Port;
-    manager.Secure = settings.Secure;
-    manager.CaFile = settings.CaFile;
-    manager.UserName = settings.UserName;
-    manager.Password = settings.Password;
-    manager.FragmentLimit = settings.FragmentLimit;
+    manager.Settings().Host = settings.Host;
+    manager.Settings().Port = settings.Port;
+    manager.Settings().Secure = settings.Secure;
+    manager.Settings().CaFile = settings.CaFile;
+    manager.Settings().UserName = settings.UserName;
+    manager.Settings().Password = settings.Password;
+    manager.Settings().FragmentLimit = settings.FragmentLimit;
 }

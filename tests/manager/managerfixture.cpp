@@ -17,10 +17,10 @@ void ManagerTest::SetUp()
             event += " (rows " + std::to_string(rows) + ")";
         Events.push_back(event);
     };
-    Manager.OnFragmentOpen = [note](TVManagerForm*, TFragment* f) { note("open " + Name(f)); };
-    Manager.OnVideoRequest = [note](TVManagerForm*, TFragment* f) { note("request " + Name(f)); };
-    Manager.OnVideoLoaded = [note](TVManagerForm*, TFragment* f) { note("loaded " + Name(f)); };
-    Manager.OnRequestError = [note](TVManagerForm*, int code, const std::string& message) {
+    Manager.Events().OnFragmentOpen = [note](TVManagerForm*, TFragment* f) { note("open " + Name(f)); };
+    Manager.Events().OnVideoRequest = [note](TVManagerForm*, TFragment* f) { note("request " + Name(f)); };
+    Manager.Events().OnVideoLoaded = [note](TVManagerForm*, TFragment* f) { note("loaded " + Name(f)); };
+    Manager.Events().OnRequestError = [note](TVManagerForm*, int code, const std::string& message) {
         note("error " + std::to_string(code) + " " + message);
     };
 }
@@ -29,8 +29,8 @@ void ManagerTest::Serve(const std::vector<std::string>& options, const std::map<
 {
     Server.reset();
     Server = std::make_unique<TDemoServerProcess>(Folder.Path(), options, environment);
-    Manager.Host = "127.0.0.1";
-    Manager.Port = Server->Port();
+    Manager.Settings().Host = "127.0.0.1";
+    Manager.Settings().Port = Server->Port();
 }
 
 std::string ManagerTest::AddFragment(int32_t serialNumber, int32_t issue, const TSmallFragment& fragment)
@@ -47,17 +47,22 @@ bool ManagerTest::WaitUntil(const std::function<bool()>& condition)
 void ManagerTest::ListAndWait()
 {
     Manager.RequestList();
-    ASSERT_TRUE(WaitUntil([this] { return Manager.RequestState == rsIdle; }));
+    ASSERT_TRUE(WaitUntil([this] { return Manager.State() == rsIdle; }));
 }
 
 int ManagerTest::Rows() const
 {
-    return Manager.lvFragmentsList->topLevelItemCount();
+    return FragmentList(Manager)->topLevelItemCount();
+}
+
+TListCells ManagerTest::Cells() const
+{
+    return TListCells(FColumns, *FragmentList(Manager));
 }
 
 QString ManagerTest::Cell(const std::string& key, int row) const
 {
-    return Manager.GetCellText(key, Manager.lvFragmentsList->topLevelItem(row));
+    return Cells().Text(key, FragmentList(Manager)->topLevelItem(row));
 }
 
 QStringList ManagerTest::Issues() const
@@ -71,12 +76,12 @@ QStringList ManagerTest::Issues() const
 QStringList ManagerTest::PropertyValues() const
 {
     QStringList values;
-    for (int row = 0; row < Manager.lvProperties->topLevelItemCount(); ++row)
-        values << Manager.lvProperties->topLevelItem(row)->text(1);
+    for (int row = 0; row < PropertyList(Manager)->topLevelItemCount(); ++row)
+        values << PropertyList(Manager)->topLevelItem(row)->text(1);
     return values;
 }
 
 TFragment* ManagerTest::RowFragment(int row) const
 {
-    return TVManagerForm::FragmentOf(Manager.lvFragmentsList->topLevelItem(row));
+    return ::RowFragment(FragmentList(Manager)->topLevelItem(row));
 }

@@ -7,7 +7,10 @@
 #include "archivefixtures.h"
 #include "demoserverprocess.h"
 #include "manager/fragment.h"
+#include "manager/gui/listcells.h"
 #include "manager/gui/vmanagerform.h"
+#include "manager/listcolumns.h"
+#include "managerview.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,6 +46,8 @@ protected:
     static bool WaitUntil(const std::function<bool()>& condition);
 
     int Rows() const;
+    // The list's cells by the standard column keys, as the manager keys them.
+    TListCells Cells() const;
     // A cell of row `row` by its column key.
     QString Cell(const std::string& key, int row) const;
     // The column of issues ("Фрагмент"), top to bottom.
@@ -51,6 +56,13 @@ protected:
     QStringList PropertyValues() const;
     // The fragment row `row` carries.
     TFragment* RowFragment(int row) const;
+
+private:
+    TListColumnsInfo FColumns = [] {
+        TListColumnsInfo columns;
+        AddStandardListColumns(columns);
+        return columns;
+    }();
 };
 
 std::string Name(const TFragment* fragment);

@@ -14,6 +14,7 @@
 #include "player/icons/playericons.h"
 #include "manager/fragment.h"
 #include "manager/gui/vmanagerform.h"
+#include "managerview.h"
 #include "modalprobe.h"
 #include "player/actionbutton.h"
 #include "player/pausebox.h"
@@ -55,8 +56,8 @@ protected:
     {
         Server.reset();
         Server = std::make_unique<TDemoServerProcess>(Folder.Path(), options);
-        Manager.Host = "127.0.0.1";
-        Manager.Port = Server->Port();
+        Manager.Settings().Host = "127.0.0.1";
+        Manager.Settings().Port = Server->Port();
     }
 
     void AddFragments(int count, int frames = 3)
@@ -87,14 +88,14 @@ protected:
     void ListAll()
     {
         AskInterval([](TDTIntervalForm& d) { d.btnOk->click(); });
-        ASSERT_EQ(Manager.RequestState, rsIdle);
+        ASSERT_EQ(Manager.State(), rsIdle);
     }
 
     // Opens list row `row` as a double click does.
     void OpenRow(int row)
     {
-        Manager.lvFragmentsList->setCurrentItem(Manager.lvFragmentsList->topLevelItem(row));
-        Manager.OpenSelected();
+        FragmentList(Manager)->setCurrentItem(FragmentList(Manager)->topLevelItem(row));
+        OpenSelected(Manager);
     }
 
     std::vector<std::string> LoggedLines() const
@@ -177,12 +178,12 @@ TEST_F(ArchivePlayerTest, ClearEmptiesTheListStopsEveryRequestAndForgetsTheInter
     Form.IntervalEnd = EncodeDateTime(2007, 11, 16, 8, 0, 0);
     AskInterval([](TDTIntervalForm& d) { d.btnOk->click(); });
     ASSERT_EQ(Manager.FragmentCount(), 3u);
-    ASSERT_EQ(Manager.Requests.size(), 3u);
+    ASSERT_EQ(Manager.RequestCount(), 3u);
 
     AskInterval([](TDTIntervalForm& d) { d.btnIgnore->click(); });
     EXPECT_EQ(Manager.FragmentCount(), 0u);
-    EXPECT_EQ(Manager.lvFragmentsList->topLevelItemCount(), 0);
-    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_EQ(FragmentList(Manager)->topLevelItemCount(), 0);
+    EXPECT_EQ(Manager.RequestCount(), 0u);
     EXPECT_EQ(Form.IntervalBegin, 0);
     EXPECT_EQ(Form.IntervalEnd, 0);
     EXPECT_EQ(LoggedLines().size(), 1u);
@@ -297,8 +298,8 @@ TEST_F(ArchivePlayerTest, AListOverTheLimitShowsTheWarningAloneAndIsStillFilled)
 
 TEST_F(ArchivePlayerTest, AListRequestThatFailsOnTheWayShowsNothing)
 {
-    Manager.Host = "127.0.0.1";
-    Manager.Port = fixture::FreeLoopbackPort();
+    Manager.Settings().Host = "127.0.0.1";
+    Manager.Settings().Port = fixture::FreeLoopbackPort();
     ListAll();
     EXPECT_TRUE(Dialogs.Messages.empty());
     EXPECT_EQ(Manager.FragmentCount(), 0u);
@@ -484,7 +485,7 @@ TEST_F(ArchivePlayerTest, APendingFragmentFreedByANewListEndsTheWaitLikeACancel)
     OpenRow(0);
     ASSERT_TRUE(Form.PendingFragment);
     ASSERT_TRUE(Form.Loading);
-    ASSERT_TRUE(WaitUntil([&] { return Manager.RequestState == rsIdle && Manager.FragmentCount() == 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return Manager.State() == rsIdle && Manager.FragmentCount() == 2; }));
     ExpectIdleAndEmpty();
     EXPECT_EQ(Form.State, psEmpty);
     // Its video lands in the new list's record and is not played.
@@ -518,7 +519,7 @@ TEST_F(ArchivePlayerTest, OpeningAFileFromDiskEmptiesTheManager)
     Dialogs.FileAnswers.push_back(WriteFragmentFile(QStringLiteral("from-disk.mjpg"), Frames(3)));
     Form.actOpenFileExecute();
     EXPECT_EQ(Manager.FragmentCount(), 0u);
-    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_EQ(Manager.RequestCount(), 0u);
     EXPECT_TRUE(Form.Image);
 }
 
@@ -541,8 +542,8 @@ TEST_F(ArchivePlayerTest, ClosingWhileAListIsWaitedForEndsTheWait)
     });
     Child(Form, "actShowDTInterval")->trigger();
     EXPECT_TRUE(closed);
-    EXPECT_EQ(Manager.RequestState, rsIdle);
-    EXPECT_TRUE(Manager.Requests.empty());
+    EXPECT_EQ(Manager.State(), rsIdle);
+    EXPECT_EQ(Manager.RequestCount(), 0u);
     EXPECT_TRUE(Dialogs.Messages.empty()); // the stopped request says nothing
     EXPECT_EQ(Form.IntervalForm, nullptr);
 }
@@ -554,7 +555,7 @@ TEST_F(ArchivePlayerTest, AFetchedFragmentIsPlayedOnlyAfterItsWorkersCompletionR
     ListAll();
     bool loadedInsideCompletion = true;
     bool playingInsideCompletion = true;
-    Manager.OnVideoLoaded = [&, inner = Manager.OnVideoLoaded](TVManagerForm* sender, TFragment* fragment) {
+    Manager.Events().OnVideoLoaded = [&, inner = Manager.Events().OnVideoLoaded](TVManagerForm* sender, TFragment* fragment) {
         inner(sender, fragment);
         loadedInsideCompletion = static_cast<bool>(Form.Image);
         playingInsideCompletion = IsPlaying(Form.State);
@@ -581,9 +582,9 @@ TEST_F(ArchivePlayerTest, EscBeforeAnArrivedVideoIsPlayedCancelsItWhicheverCameF
         Serve();
         ListAll();
         ASSERT_TRUE(LoadInto(Form, Frames(3))); // closed by the cancel too
-        auto inner = Manager.OnVideoLoaded;
+        auto inner = Manager.Events().OnVideoLoaded;
         if (completionRan)
-            Manager.OnVideoLoaded = [&, inner](TVManagerForm* sender, TFragment* fragment) {
+            Manager.Events().OnVideoLoaded = [&, inner](TVManagerForm* sender, TFragment* fragment) {
                 inner(sender, fragment);
                 Form.actCancelLoadExecute(); // before the queued playing runs
             };
@@ -603,7 +604,7 @@ TEST_F(ArchivePlayerTest, EscBeforeAnArrivedVideoIsPlayedCancelsItWhicheverCameF
         EXPECT_FALSE(Form.DeliveredFragment);
         EXPECT_GT(Manager.FragmentAt(0)->Data.Size(), 0);
         EXPECT_TRUE(Dialogs.Messages.empty());
-        Manager.OnVideoLoaded = inner;
+        Manager.Events().OnVideoLoaded = inner;
     }
 }
 
@@ -635,13 +636,13 @@ TEST_F(ArchivePlayerTest, OpeningAFetchedRowWhileANewListArrivesFetchesNothingMo
         return line.rfind("GET /video", 0) == 0;
     });
     bool listArrivedDuringPlayback = false;
-    Manager.OnFragmentOpen = [&, inner = Manager.OnFragmentOpen](TVManagerForm* sender, TFragment* fragment) {
+    Manager.Events().OnFragmentOpen = [&, inner = Manager.Events().OnFragmentOpen](TVManagerForm* sender, TFragment* fragment) {
         inner(sender, fragment); // plays it
-        listArrivedDuringPlayback = Manager.RequestState == rsIdle;
+        listArrivedDuringPlayback = Manager.State() == rsIdle;
     };
     OpenRow(0);
     if (!listArrivedDuringPlayback) {
-        ASSERT_TRUE(WaitUntil([&] { return Manager.RequestState == rsIdle; }));
+        ASSERT_TRUE(WaitUntil([&] { return Manager.State() == rsIdle; }));
     }
     const std::vector<std::string> lines = LoggedLines();
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
@@ -676,8 +677,8 @@ TEST_F(ArchivePlayerTest, AListWhoseWorkerCannotStartShowsAMessage)
     SetWorkerStartHook([] { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); });
     Manager.RequestList();
     SetWorkerStartHook(nullptr);
-    EXPECT_TRUE(Manager.Requests.empty());
-    EXPECT_EQ(Manager.RequestState, rsIdle);
+    EXPECT_EQ(Manager.RequestCount(), 0u);
+    EXPECT_EQ(Manager.State(), rsIdle);
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
     EXPECT_EQ(Dialogs.Messages[0].Text, QStringLiteral("Не могу загрузить список видеофрагментов!\n"
                                                        "Недостаточно ресурсов системы (памяти или потоков) для запроса."));
@@ -704,8 +705,8 @@ protected:
             TTestAuthority::ServerOptions(Authority.Issue("server" + std::to_string(++issued), names, fromDays, toDays));
         all.insert(all.end(), options.begin(), options.end());
         Serve(all);
-        Manager.Secure = true;
-        Manager.CaFile = Authority.CertFile().string();
+        Manager.Settings().Secure = true;
+        Manager.Settings().CaFile = Authority.CertFile().string();
     }
 };
 
@@ -747,7 +748,7 @@ TEST_F(ArchivePlayerTlsTest, ARefusedListSaysWhyOnTheSecondLineAndSendsNothing)
         Dialogs.Messages.clear();
         ServeTls({}, c.Names, c.FromDays, c.ToDays);
         if (c.CaFile)
-            Manager.CaFile = c.CaFile;
+            Manager.Settings().CaFile = c.CaFile;
         ListAll();
         ASSERT_EQ(Dialogs.Messages.size(), 1u);
         EXPECT_EQ(Dialogs.Messages[0].Text,
@@ -769,7 +770,7 @@ TEST_F(ArchivePlayerTlsTest, ARefusedFetchSaysWhyAndEmptiesThePlayer)
     Manager.StopAllRequests(); // the prepared workers go; new ones take the new port
     TDemoServerProcess expired(Folder.Path(), TTestAuthority::ServerOptions(Authority.Issue(
                                                      "expired", {"127.0.0.1"}, -30, -1)));
-    Manager.Port = expired.Port();
+    Manager.Settings().Port = expired.Port();
     ASSERT_TRUE(LoadInto(Form, Frames(3)));
     OpenRow(0);
     ASSERT_TRUE(Form.Loading);

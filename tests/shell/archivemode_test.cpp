@@ -143,16 +143,16 @@ TEST(ArchiveMode, TheArchiveCommandsAndTheirBandAreShownAndTheManagerIsSetUp)
 
     TVManagerForm* manager = VPlayerForm->Manager;
     ASSERT_NE(manager, nullptr);
-    EXPECT_EQ(manager->Host, "archive.local");
-    EXPECT_EQ(manager->Port, 8080);
-    EXPECT_EQ(manager->UserName, Utf8ToCp1251("Оператор"));
-    EXPECT_EQ(manager->FragmentLimit, 20);
-    EXPECT_FALSE(manager->Secure);
-    EXPECT_EQ(manager->CaFile, "");
+    EXPECT_EQ(manager->Settings().Host, "archive.local");
+    EXPECT_EQ(manager->Settings().Port, 8080);
+    EXPECT_EQ(manager->Settings().UserName, Utf8ToCp1251("Оператор"));
+    EXPECT_EQ(manager->Settings().FragmentLimit, 20);
+    EXPECT_FALSE(manager->Settings().Secure);
+    EXPECT_EQ(manager->Settings().CaFile, "");
     // Not kept in plain view, and what the workers get is the password.
-    EXPECT_EQ(manager->Password.substr(0, 1), "#");
-    EXPECT_EQ(manager->Password.find(Utf8ToCp1251("пароль")), std::string::npos);
-    EXPECT_EQ(UnscramblePassword(manager->Password), Utf8ToCp1251("пароль"));
+    EXPECT_EQ(manager->Settings().Password.substr(0, 1), "#");
+    EXPECT_EQ(manager->Settings().Password.find(Utf8ToCp1251("пароль")), std::string::npos);
+    EXPECT_EQ(UnscramblePassword(manager->Settings().Password), Utf8ToCp1251("пароль"));
 }
 
 TEST(ArchiveMode, ALongPasswordIsKeptScrambledAndWhole)
@@ -178,9 +178,9 @@ TEST(ArchiveMode, AnHttpsArchiveReachesTheManager)
     settings.CaFile = "/etc/archive/ca.crt";
     TMainForm form(settings);
     ASSERT_NE(VPlayerForm, nullptr);
-    EXPECT_TRUE(VPlayerForm->Manager->Secure);
-    EXPECT_EQ(VPlayerForm->Manager->CaFile, "/etc/archive/ca.crt");
-    EXPECT_EQ(VPlayerForm->Manager->Port, 443);
+    EXPECT_TRUE(VPlayerForm->Manager->Settings().Secure);
+    EXPECT_EQ(VPlayerForm->Manager->Settings().CaFile, "/etc/archive/ca.crt");
+    EXPECT_EQ(VPlayerForm->Manager->Settings().Port, 443);
 }
 
 TEST(ArchiveMode, WithoutTheArchiveTheManagerKeepsItsDefaults)
@@ -189,9 +189,9 @@ TEST(ArchiveMode, WithoutTheArchiveTheManagerKeepsItsDefaults)
     TMainForm form;
     ASSERT_NE(VPlayerForm, nullptr);
     ASSERT_NE(VPlayerForm->Manager, nullptr);
-    EXPECT_EQ(VPlayerForm->Manager->Host, "");
-    EXPECT_EQ(VPlayerForm->Manager->Port, 80);
-    EXPECT_EQ(VPlayerForm->Manager->FragmentLimit, 50);
+    EXPECT_EQ(VPlayerForm->Manager->Settings().Host, "");
+    EXPECT_EQ(VPlayerForm->Manager->Settings().Port, 80);
+    EXPECT_EQ(VPlayerForm->Manager->Settings().FragmentLimit, 50);
 }
 
 TEST(PasswordDialog, AsksWithoutShowingWhatIsTyped)

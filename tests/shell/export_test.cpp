@@ -14,6 +14,7 @@
 #include "overridecursor.h"
 #include "passobserver.h"
 #include "manager/gui/vmanagerform.h"
+#include "managerview.h"
 #include "player/vplayerform.h"
 #include "shell/exportform.h"
 #include "shell/mainform.h"
@@ -440,13 +441,13 @@ TEST(ArchiveExport, AListCompletingDuringTheExportOfAFetchedFragmentLeavesTheTru
     form.ExportProgressBytes = 0;
     TVPlayerForm& player = *VPlayerForm;
     TVManagerForm& manager = *player.Manager;
-    manager.AutoLoadVideo = false;
+    manager.Settings().AutoLoadVideo = false;
 
     // Listed, fetched and opened, as a double click on its row does.
     manager.RequestList();
     ASSERT_TRUE(QTest::qWaitFor([&] { return manager.FragmentCount() == 1; }, 20000));
-    manager.lvFragmentsList->setCurrentItem(manager.lvFragmentsList->topLevelItem(0));
-    manager.OpenSelected();
+    FragmentList(manager)->setCurrentItem(FragmentList(manager)->topLevelItem(0));
+    OpenSelected(manager);
     ASSERT_TRUE(QTest::qWaitFor([&] { return player.Image && player.SerialNumber == 12; }, 20000));
     Child(player, "actStop")->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.actFileExport->isEnabled(); }, 20000));

@@ -3,7 +3,7 @@
 // on a click on a column header.
 #include "vmanagerform.h"
 
-#include "core/cp1251.h"
+#include "listcells.h"
 #include "manager/fragment.h"
 #include "manager/listsort.h"
 #include "updatelock.h"
@@ -13,8 +13,7 @@
 
 namespace {
 
-// Per column of a row: the code page 1251 bytes of a text given as such.
-constexpr int kCellBytesRole = Qt::UserRole + 1;
+constexpr int kCellBytesRole = TListCells::kBytesRole;
 
 QString Caption(const TListColumnInfo& info)
 {
@@ -51,6 +50,11 @@ void WriteContent(QTreeWidgetItem* row, const TRowContent& content)
 }
 
 } // namespace
+
+TListCells TVManagerForm::Cells() const
+{
+    return TListCells(ListColumns, *lvFragmentsList);
+}
 
 TFragment* TVManagerForm::FragmentOf(const QTreeWidgetItem* row)
 {
@@ -108,52 +112,6 @@ void TVManagerForm::AutoSizeProperties()
     lvProperties->resizeColumnToContents(1);
 }
 
-int TVManagerForm::CellColumn(const std::string& key, const QTreeWidgetItem* row) const
-{
-    const TListColumnInfo* info = ListColumns.ByKey(key);
-    if (!row || !info || info->Index < 0 || info->Index >= lvFragmentsList->columnCount())
-        return -1;
-    // Index k > 0 is sub-item k - 1, there only when the row has it.
-    if (info->Index == 0 || row->columnCount() > info->Index)
-        return info->Index;
-    return -1;
-}
-
-void TVManagerForm::SetCellText(const std::string& key, QTreeWidgetItem* row, const QString& text)
-{
-    const int column = CellColumn(key, row);
-    if (column < 0)
-        return;
-    row->setText(column, text);
-    row->setData(column, kCellBytesRole, QVariant());
-}
-
-QString TVManagerForm::GetCellText(const std::string& key, const QTreeWidgetItem* row) const
-{
-    const int column = CellColumn(key, row);
-    return column < 0 ? QString() : row->text(column);
-}
-
-void TVManagerForm::SetCellBytes(const std::string& key, QTreeWidgetItem* row, const std::string& cp1251)
-{
-    const int column = CellColumn(key, row);
-    if (column < 0)
-        return;
-    row->setText(column, QString::fromStdString(Cp1251ToUtf8(cp1251)));
-    row->setData(column, kCellBytesRole, QByteArray::fromStdString(cp1251));
-}
-
-std::string TVManagerForm::GetCellBytes(const std::string& key, const QTreeWidgetItem* row) const
-{
-    const int column = CellColumn(key, row);
-    if (column < 0)
-        return {};
-    const QVariant bytes = row->data(column, kCellBytesRole);
-    if (bytes.isValid())
-        return bytes.toByteArray().toStdString();
-    return Utf8ToCp1251(row->text(column).toStdString());
-}
-
 void TVManagerForm::SetPropertyText(const std::string& key, const QString& text)
 {
     const TListColumnInfo* info = PropertyRows.ByKey(key);
@@ -178,6 +136,8 @@ void TVManagerForm::lvFragmentsListColumnClick(int column)
         SortColumn = column;
         SortAscending = true;
     }
+    // The header keeps the order asked for (its indicator stays hidden).
+    lvFragmentsList->header()->setSortIndicator(SortColumn, SortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
     // The clicked position's description (Index = position in the set).
     const TListColumnInfo* info = ListColumns.ByIndex(column);
     if (!info)
@@ -191,7 +151,7 @@ void TVManagerForm::lvFragmentsListColumnClick(int column)
     std::vector<TRowContent> contents;
     for (int row = 0; row < count; ++row) {
         const QTreeWidgetItem* item = lvFragmentsList->topLevelItem(row);
-        cells.push_back(GetCellBytes(info->Key, item));
+        cells.push_back(Cells().Bytes(info->Key, item));
         contents.push_back(ContentOf(item));
     }
     const std::vector<size_t> order = SortedRowOrder(cells, type, SortAscending);

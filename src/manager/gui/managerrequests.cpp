@@ -24,12 +24,12 @@ const char* const kFragmentLimitText = "Fragments limit exceeding.";
 
 void TVManagerForm::SetUpWorker(TFragmentsAction& worker) const
 {
-    worker.Host = Host;
-    worker.Port = Port;
-    worker.Secure = Secure;
-    worker.CaFile = CaFile;
-    worker.UserName = UserName;
-    worker.SetPassword(UnscramblePassword(Password));
+    worker.Host = FSettings.Host;
+    worker.Port = FSettings.Port;
+    worker.Secure = FSettings.Secure;
+    worker.CaFile = FSettings.CaFile;
+    worker.UserName = FSettings.UserName;
+    worker.SetPassword(UnscramblePassword(FSettings.Password));
 }
 
 void TVManagerForm::RequestList()
@@ -65,7 +65,7 @@ void TVManagerForm::RequestList(TDateTime begin, TDateTime end)
         delete started;
         if (Requests.empty())
             RequestState = rsIdle;
-        RaiseEvent(OnRequestError, this, static_cast<int>(rrNoResources), reason);
+        RaiseEvent(FEvents.OnRequestError, this, static_cast<int>(rrNoResources), reason);
     }
 }
 
@@ -86,7 +86,7 @@ bool TVManagerForm::StartWorker(TFragmentsAction* worker)
     delete worker;
     if (Requests.empty())
         RequestState = rsIdle;
-    RaiseEvent(OnRequestError, this, static_cast<int>(rrNoResources), reason);
+    RaiseEvent(FEvents.OnRequestError, this, static_cast<int>(rrNoResources), reason);
     return false;
 }
 
@@ -120,7 +120,7 @@ void TVManagerForm::ListRequestFinished(TWorkerThread* sender)
     if (worker->ResultCode != rrOK) {
         if (worker->ResultCode == rrRequestFailed && !worker->StopRequested())
             NoteFailure("list request", worker->FailureText);
-        RaiseEvent(OnRequestError, this, worker->ResultCode, worker->ResponseText);
+        RaiseEvent(FEvents.OnRequestError, this, worker->ResultCode, worker->ResponseText);
         return;
     }
     try {
@@ -132,9 +132,9 @@ void TVManagerForm::ListRequestFinished(TWorkerThread* sender)
         // Counted first, built only as far as shown: an answer of countless
         // empty lines costs no more than its own bytes.
         const size_t count = ForEachListLine(text, 0, nullptr);
-        const size_t limit = FragmentLimit > 0 ? static_cast<size_t>(FragmentLimit) : 0;
+        const size_t limit = FSettings.FragmentLimit > 0 ? static_cast<size_t>(FSettings.FragmentLimit) : 0;
         if (count > limit)
-            RaiseEvent(OnRequestError, this, static_cast<int>(rrFragmentLimit), std::string(kFragmentLimitText));
+            RaiseEvent(FEvents.OnRequestError, this, static_cast<int>(rrFragmentLimit), std::string(kFragmentLimitText));
         const TUpdateLock lock(lvFragmentsList);
         size_t i = 0;
         ForEachListLine(text, limit, [&](std::string_view line) {
@@ -149,8 +149,8 @@ void TVManagerForm::ListRequestFinished(TWorkerThread* sender)
             if (!video)
                 return;
             FVideoTargets[video] = fragment;
-            if (AutoLoadVideo) {
-                RaiseEvent(OnVideoRequest, this, fragment);
+            if (FSettings.AutoLoadVideo) {
+                RaiseEvent(FEvents.OnVideoRequest, this, fragment);
                 RequestState = rsFetching;
                 StartWorker(video);
             }
@@ -216,7 +216,7 @@ void TVManagerForm::FetchFragment(TFragment* fragment, bool wait)
     if (!worker)
         return;
     RequestState = rsFetching;
-    RaiseEvent(OnVideoRequest, this, fragment);
+    RaiseEvent(FEvents.OnVideoRequest, this, fragment);
     if (!StartWorker(worker))
         return;
     if (wait)
@@ -232,8 +232,8 @@ void TVManagerForm::OpenSelected()
         TFragment* fragment = FragmentOf(row);
         const bool fetched = fragment && !fragment->Data.Empty();
         const uint64_t generation = FListGeneration;
-        if (OnFragmentOpen)
-            OnFragmentOpen(this, fragment);
+        if (FEvents.OnFragmentOpen)
+            FEvents.OnFragmentOpen(this, fragment);
         // A fragment fetched before is played by the owner's open handler.
         if (!fragment || fetched)
             return;
@@ -244,8 +244,8 @@ void TVManagerForm::OpenSelected()
         TFragmentsGetVideo* worker = VideoRequestFor(*fragment);
         if (!worker)
             return;
-        if (OnVideoRequest)
-            OnVideoRequest(this, fragment);
+        if (FEvents.OnVideoRequest)
+            FEvents.OnVideoRequest(this, fragment);
         StartWorker(worker);
     } catch (const std::exception&) {
         NoteCurrentFailure("opening a fragment");
@@ -265,7 +265,7 @@ void TVManagerForm::VideoRequestFinished(TWorkerThread* sender)
     if (worker->ResultCode != rrOK) {
         if (worker->ResultCode == rrRequestFailed && !worker->StopRequested())
             NoteFailure("video request", worker->FailureText);
-        RaiseEvent(OnRequestError, this, worker->ResultCode, worker->ResponseText);
+        RaiseEvent(FEvents.OnRequestError, this, worker->ResultCode, worker->ResponseText);
         return;
     }
     // The body goes to the fragment this request fetched for. When a new
@@ -278,7 +278,7 @@ void TVManagerForm::VideoRequestFinished(TWorkerThread* sender)
     // fetched before keeps its video.
     if (TEnhMemoryStream* body = worker->GetBody(); body && fragment->Data.Empty())
         fragment->Data = TSharedBytes::Take(*body);
-    RaiseEvent(OnVideoLoaded, this, fragment);
+    RaiseEvent(FEvents.OnVideoLoaded, this, fragment);
 }
 
 void TVManagerForm::StopRequest(TFragmentsAction* worker)

@@ -216,7 +216,7 @@ TFragment* TVManagerForm::FragmentOf(const TFragmentKey& key) const
 
 void TVManagerForm::Clear()
 {
-    RaiseEvent(OnFragmentsClearing, this);
+    RaiseEvent(FEvents.OnFragmentsClearing, this);
     // The rows go before the fragments they point to.
     lvFragmentsList->clear();
     ++FListGeneration;
@@ -247,9 +247,9 @@ QTreeWidgetItem* TVManagerForm::AddFragmentRow(std::unique_ptr<TFragment> owned)
     row->setData(0, Qt::UserRole, QVariant::fromValue(static_cast<void*>(fragment)));
     for (const TKeyedText& cell : FragmentTexts(*fragment, true)) {
         if (cell.Cp1251)
-            SetCellBytes(cell.Key, row, *cell.Cp1251);
+            Cells().SetBytes(cell.Key, row, *cell.Cp1251);
         else
-            SetCellText(cell.Key, row, cell.Text);
+            Cells().SetText(cell.Key, row, cell.Text);
     }
     return row;
 }

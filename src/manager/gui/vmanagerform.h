@@ -11,6 +11,7 @@
 
 #include "core/datetime.h"
 #include "manager/fragment.h"
+#include "manager/gui/listcells.h"
 #include "manager/listcolumns.h"
 
 #include <QString>
@@ -32,6 +33,7 @@ class TFragment;
 class TFragmentsAction;
 class TFragmentsGetVideo;
 class TWorkerThread;
+class TVManagerForm;
 
 // RequestState: what the manager is doing.
 enum : uint8_t {
@@ -40,19 +42,8 @@ enum : uint8_t {
     rsFetching = 2, // video fetching has been started
 };
 
-class TVManagerForm : public QWidget {
-    Q_OBJECT
-public:
-    // A window of its own until its owner docks it.
-    explicit TVManagerForm(QWidget* owner = nullptr);
-    ~TVManagerForm() override;
-
-    // ---- Controls (owned through Qt parents) ----
-    QTreeWidget* lvFragmentsList = nullptr;
-    QSplitter* Splitter = nullptr; // between the list and the properties pane
-    QTreeWidget* lvProperties = nullptr;
-
-    // ---- Connection and behaviour settings, set by the owner ----
+// The connection and behaviour settings the owner gives the manager.
+struct TManagerSettings {
     std::string Host;
     std::string UserName; // code page 1251
     // Plain, or scrambled ("#..."); every worker gets it scrambled afresh.
@@ -64,12 +55,11 @@ public:
     std::string CaFile;
     bool AutoLoadVideo = false;
     int32_t FragmentLimit = 50;
+};
 
-    uint8_t RequestState = rsIdle;
-    int32_t SortColumn = -1;
-    bool SortAscending = true;
-
-    // ---- Events (each optional; Sender is the manager) ----
+// What the manager tells its owner (each optional; the sender is the
+// manager).
+struct TManagerEvents {
     std::function<void(TVManagerForm* sender, TFragment* fragment)> OnFragmentOpen;
     std::function<void(TVManagerForm* sender, TFragment* fragment)> OnVideoRequest;
     std::function<void(TVManagerForm* sender, TFragment* fragment)> OnVideoLoaded;
@@ -78,6 +68,62 @@ public:
     // fragments ends. (Nobody outside holds a record: fragments are named
     // by TFragmentKey and their bytes are shared.)
     std::function<void(TVManagerForm* sender)> OnFragmentsClearing;
+};
+
+// The manager's named interface: what the player and the shell use of it.
+// Its widgets (lvFragmentsList, lvProperties, Splitter), handlers and
+// workers are its own; tests reach the widgets by object name.
+class TVManagerForm : public QWidget {
+    Q_OBJECT
+public:
+    // A window of its own until its owner docks it.
+    explicit TVManagerForm(QWidget* owner = nullptr);
+    ~TVManagerForm() override;
+
+    TManagerSettings& Settings() { return FSettings; }
+    TManagerEvents& Events() { return FEvents; }
+    // rsIdle, rsListing or rsFetching.
+    uint8_t State() const { return RequestState; }
+
+    void RequestList();
+    void RequestList(TDateTime begin, TDateTime end);
+    size_t FragmentCount() const { return Fragments.size(); }
+    TFragment* FragmentAt(int64_t index) const;
+    // A record's key in the current list, and the record of a key: null
+    // once the list it was made in has been replaced, or no such record.
+    TFragmentKey KeyOf(const TFragment& fragment) const;
+    TFragment* FragmentOf(const TFragmentKey& key) const;
+    // Counts the times the list was replaced.
+    uint64_t ListGeneration() const { return FListGeneration; }
+    void FetchFragment(TFragment* fragment, bool wait);
+    TFragmentsGetVideo* FindVideoRequest(int32_t serialNumber, int32_t issue) const;
+    void StopRequest(TFragmentsAction* worker);
+    // Empties the list (OnFragmentsClearing first); its workers go on and
+    // find no fragment to deliver to.
+    void Clear();
+    void StopAllRequests();
+    void ClearAndStop();
+    // Whether a started worker has not finished yet: only such a worker can
+    // still change the state.
+    bool RequestsRunning() const;
+    // The workers created and not yet seen finish or stopped.
+    size_t RequestCount() const { return Requests.size(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // ---- Controls (owned through Qt parents) ----
+    QTreeWidget* lvFragmentsList = nullptr;
+    QSplitter* Splitter = nullptr; // between the list and the properties pane
+    QTreeWidget* lvProperties = nullptr;
+
+    TManagerSettings FSettings;
+    TManagerEvents FEvents;
+
+    uint8_t RequestState = rsIdle;
+    int32_t SortColumn = -1;
+    bool SortAscending = true;
 
     TListColumnsInfo ListColumns;  // columns of lvFragmentsList
     TListColumnsInfo PropertyRows; // rows of lvProperties
@@ -87,27 +133,7 @@ public:
     // The fragments of the last list answer, in the answer's order.
     std::vector<std::unique_ptr<TFragment>> Fragments;
 
-    // ---- Operations offered to the owner ----
-    void RequestList();
-    void RequestList(TDateTime begin, TDateTime end);
-    size_t FragmentCount() const { return Fragments.size(); }
-    TFragment* FragmentAt(int64_t index) const;
-    // A record's key in the current list, and the record of a key: null
-    // once the list it was made in has been replaced, or no such record.
-    TFragmentKey KeyOf(const TFragment& fragment) const;
-    TFragment* FragmentOf(const TFragmentKey& key) const;
-    uint64_t ListGeneration() const { return FListGeneration; }
-    void FetchFragment(TFragment* fragment, bool wait);
-    TFragmentsGetVideo* FindVideoRequest(int32_t serialNumber, int32_t issue) const;
-    void StopRequest(TFragmentsAction* worker);
-    void ClearAndStop();
-    // Whether a started worker has not finished yet: only such a worker can
-    // still change RequestState.
-    bool RequestsRunning() const;
-
     // ---- Inner operations ----
-    void Clear();
-    void StopAllRequests();
     TFragmentsGetVideo* PrepareVideoRequest(int32_t serialNumber, int32_t issue);
     // The fragment's worker: the one already there, or a newly prepared one.
     TFragmentsGetVideo* VideoRequestFor(const TFragment& fragment);
@@ -122,18 +148,9 @@ public:
     // ---- Cells by key (managercells.cpp) ----
     void BuildListColumns();
     void BuildPropertyRows();
-    void SetCellText(const std::string& key, QTreeWidgetItem* row, const QString& text);
-    QString GetCellText(const std::string& key, const QTreeWidgetItem* row) const;
-    // A cell given as code page 1251 bytes: it shows their text and keeps the
-    // bytes themselves (a byte without a character, 0x98, included), which
-    // the sort compares.
-    void SetCellBytes(const std::string& key, QTreeWidgetItem* row, const std::string& cp1251);
-    // The bytes a cell was given, or its text in code page 1251.
-    std::string GetCellBytes(const std::string& key, const QTreeWidgetItem* row) const;
+    // The list's cells by the keys of ListColumns.
+    TListCells Cells() const;
     void SetPropertyText(const std::string& key, const QString& text);
-    // The list column of a row's cell for the key; -1 when the key has no
-    // column or the row no such cell.
-    int CellColumn(const std::string& key, const QTreeWidgetItem* row) const;
     // The fragment a row carries (its data pointer), null for none.
     static TFragment* FragmentOf(const QTreeWidgetItem* row);
     // The selected row, null for none.
@@ -147,10 +164,6 @@ public:
     void lvFragmentsListKeyPress(int key);
     void lvFragmentsListColumnClick(int column);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     // Starts a worker the manager holds. When no thread can be had the
     // worker is dropped and the owner told (OnRequestError with
     // rrNoResources): whoever waits for it stops waiting. Returns whether
