@@ -2,7 +2,7 @@
 // checked as "mjpgtool verify" checks them, the same lines shown.
 #include "mainform.h"
 
-#include "export/exportverify.h"
+#include "export/exportmodule.h"
 #include "uikit/dialogs.h"
 #include "uikit/waitcursor.h"
 
@@ -24,7 +24,7 @@ void TMainForm::actFileVerifyExecute()
     TVerifyReport report;
     {
         const TWaitCursor wait;
-        report = VerifyExport(QFile::encodeName(path).toStdString(), {});
+        report = ExportModule::VerifyExport(QFile::encodeName(path).toStdString(), {});
     }
     QStringList lines;
     for (const TVerifyLine& line : report.Lines)
