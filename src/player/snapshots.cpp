@@ -24,14 +24,20 @@ std::string NativePath(const QString& path)
 
 void TVPlayerForm::actSaveFrameExecute()
 {
-    TMJPGFrame* frame = FramePos.CurrentFrame;
-    if (!Image || !frame)
+    if (!Image || !FramePos.CurrentFrame)
+        return;
+    // The save dialog lets events run, and a fetch ending meanwhile may
+    // replace the fragment: the snapshot keeps its own image over the
+    // session's bytes, so the frame asked for is the frame saved.
+    const std::unique_ptr<TMJPGImage> held = Session().SharedImage();
+    const TMJPGFrame* frame = held ? held->GetFrame(FramePos.Index) : nullptr;
+    if (!frame)
         return;
     SaveDialog.Title = QStringLiteral("Сохранить снимок");
     SaveDialog.Filter = QStringLiteral("Windows Bitmap (*.bmp)|*.bmp|Файлы JPG (*.jpg)|*.jpg|Все файлы|*.*");
     SaveDialog.FilterIndex = 2;
     SaveDialog.DefaultExt = QStringLiteral("jpg");
-    SaveDialog.FileName = DefaultSnapshotName(*Image->Header, FramePos.Index);
+    SaveDialog.FileName = DefaultSnapshotName(*held->Header, FramePos.Index);
     if (!Dialogs().SaveFileName(this, SaveDialog))
         return;
     const QString path = SaveDialog.FileName;
@@ -59,13 +65,16 @@ void TVPlayerForm::actSaveFrameExecute()
 
 void TVPlayerForm::actSaveFileExecute()
 {
-    if (!Image)
+    // Its own image over the session's bytes: the fragment asked about is
+    // the one saved, whatever the player opens while the dialogs are up.
+    const std::unique_ptr<TMJPGImage> held = Session().SharedImage();
+    if (!held)
         return;
     SaveDialog.Title = QStringLiteral("Сохранить видеофрагмент");
     SaveDialog.Filter = QStringLiteral("Файлы MJPG (*.mjpg)|*.mjpg|Все файлы|*.*");
     SaveDialog.FilterIndex = 1;
     SaveDialog.DefaultExt = QStringLiteral("mjpg");
-    SaveDialog.FileName = DefaultFragmentName(*Image->Header);
+    SaveDialog.FileName = DefaultFragmentName(*held->Header);
     if (!Dialogs().SaveFileName(this, SaveDialog))
         return;
     const QString path = SaveDialog.FileName;
@@ -76,20 +85,23 @@ void TVPlayerForm::actSaveFileExecute()
         if (Dialogs().Message(this, windowTitle(), question, TMsgIcon::Warning, mbYes | mbNo) != mrYes)
             return;
     }
-    if (SaveFile(path))
+    if (SaveFile(path, *held))
         Dialogs().Message(this, windowTitle(), QStringLiteral("Видеофрагмент успешно сохранен."),
                           TMsgIcon::Information, mbOK);
 }
 
 bool TVPlayerForm::SaveFile(const QString& path)
 {
-    if (!Image)
-        return false;
+    return Image && SaveFile(path, *Image);
+}
+
+bool TVPlayerForm::SaveFile(const QString& path, const TMJPGImage& image)
+{
     // Outside the handling below: a file that cannot be created is reported
     // by the standard error display at the handler's edge.
     TReplacingFile file(NativePath(path));
     try {
-        Image->SaveToStream(&file.Stream());
+        image.SaveToStream(&file.Stream());
         file.Commit(); // a failed close loses what was written
     } catch (...) {
         LogCurrentFailure(QStringLiteral("Не могу сохранить данные в файл \"%1\"").arg(path));

@@ -166,6 +166,7 @@ public:
     // Writes the fragment without asking. A file that cannot be created
     // raises; a failed write is reported here and gives false.
     bool SaveFile(const QString& path);
+    bool SaveFile(const QString& path, const TMJPGImage& image);
 
     // ---- Playback engine (playback.cpp) ----
     bool SeekFirstFrame();

@@ -12,6 +12,7 @@ void TPlayerSession::Open(std::unique_ptr<TMJPGImage> image, TSharedBytes bytes,
     FEngine.SetImage(std::move(image));
     FBytes = std::move(bytes);
     FSource = std::move(source);
+    ++FOpening;
 }
 
 void TPlayerSession::Close()
@@ -19,6 +20,7 @@ void TPlayerSession::Close()
     FEngine.CloseImage();
     FBytes = {};
     FSource = {};
+    ++FOpening;
 }
 
 std::unique_ptr<TMJPGImage> TPlayerSession::SharedImage() const

@@ -54,6 +54,10 @@ public:
     // fragment read from a stream); a reference of the caller's own.
     const TSharedBytes& Bytes() const { return FBytes; }
     const TFragmentSource& Source() const { return FSource; }
+    // Counts every Open and Close: a caller that kept the count sees
+    // whether the fragment it asked about is still the open one (an
+    // address could be reused by the next fragment, a count never is).
+    uint64_t Opening() const { return FOpening; }
 
     // An image of the caller's own with the open one's header and frames,
     // each frame a view of the same bytes: nothing is copied, and it stays
@@ -69,4 +73,5 @@ private:
     TPlaybackEngine FEngine;
     TSharedBytes FBytes;
     TFragmentSource FSource;
+    uint64_t FOpening = 0;
 };

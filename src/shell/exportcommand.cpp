@@ -169,7 +169,9 @@ void TMainForm::actFileExportExecute()
     const TMJPGImage* asked = player->Image.get();
     // The dialogs are modal, but a fragment may still be replaced meanwhile
     // (a fetch that ends): the fragment asked about is exported, or none.
-    auto stillLoaded = [&] { return player->Image && player->Image.get() == asked; };
+    // `asked` is only read while it is still the open one.
+    const uint64_t opening = player->Session().Opening();
+    auto stillLoaded = [&] { return player->Image && player->Session().Opening() == opening; };
     // The export's libraries are opened with the first export, not at start.
     try {
         ExportModule::Load();

@@ -283,6 +283,39 @@ TEST_F(SnapshotTest, SavedFragmentOpensAgainWithTheSameFramesAndHeader)
     EXPECT_EQ(other.Image->Header->Frames, 7);
 }
 
+// A fragment replaced while the save dialog is up (a fetch that ends):
+// the frame and the fragment asked about are the ones written.
+TEST_F(SnapshotTest, WhatIsSavedIsWhatWasAskedAboutEvenWhenReplacedDuringTheDialog)
+{
+    LoadNamed();
+    Form.actNextFrame->trigger();
+    const QByteArray askedFrame = FrameBytes(Form.FramePos.CurrentFrame);
+    auto asked = BuildNamedFragment({});
+    const QByteArray askedFragment(reinterpret_cast<const char*>(asked->Memory()), static_cast<qsizetype>(asked->Size()));
+    TSavedFragment otherPlan;
+    otherPlan.Camera = Utf8ToCp1251("Выход 2");
+    otherPlan.Parts = 5;
+    otherPlan.Frames = 5;
+    Dialogs.WhileAsking = [&] {
+        Form.CloseFragment();
+        auto other = BuildNamedFragment(otherPlan);
+        ASSERT_TRUE(Form.LoadStream(other.get()));
+        Form.actNextFrame->trigger();
+        Form.actNextFrame->trigger(); // a picture of another colour
+    };
+    const QString shot = PathOf(QStringLiteral("asked.jpg"));
+    SaveFrameAs(shot);
+    EXPECT_EQ(ReadAll(shot), askedFrame);
+    EXPECT_NE(FrameBytes(Form.FramePos.CurrentFrame), askedFrame);
+
+    Form.CloseFragment();
+    LoadNamed();
+    const QString fragment = PathOf(QStringLiteral("asked.mjpg"));
+    SaveFragmentAs(fragment);
+    EXPECT_EQ(ReadAll(fragment), askedFragment);
+    Dialogs.WhileAsking = nullptr;
+}
+
 TEST_F(SnapshotTest, FragmentWithoutFramesIsSavedAsItsHeader)
 {
     TSavedFragment empty;

@@ -236,6 +236,29 @@ TEST_F(ExportCommandTest, FailureShowsTheReasonAndLeavesNoFile)
                                                             "Видео MP4, формат экспорта ONVIF (*.mp4)|*.mp4"));
 }
 
+// The fragment asked about is exported or none: one closed and another
+// opened while the parameters are asked (the new image may even take the
+// old one's address) is not exported under the first one's name.
+TEST_F(ExportCommandTest, AFragmentReplacedWhileTheParametersAreAskedIsNotExported)
+{
+    Open(WriteFragmentFile(QStringLiteral("asked.mjpg"), Plan({true, true, true})));
+    const QString other = WriteFragmentFile(QStringLiteral("other.mjpg"), Plan({true, true, true}));
+    QTemporaryDir out;
+    TFakeDialogs dialogs;
+    dialogs.FileAnswers.push_back(out.filePath(QStringLiteral("a.mkv")));
+    bool asked = false;
+    WhenModalIs<TExportForm>([&](TExportForm* form) {
+        asked = true;
+        VPlayerForm->CloseFragment();
+        ASSERT_TRUE(VPlayerForm->LoadFile(other));
+        form->btnOK->click();
+    });
+    Form.actFileExport->trigger();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(dialogs.Messages.empty());
+    EXPECT_TRUE(FolderEntries(out.path()).isEmpty());
+}
+
 TEST_F(ExportCommandTest, ShortExportUnderTheWaitCursorAndAskingBeforeReplacing)
 {
     Open(WriteFragmentFile(QStringLiteral("short.mjpg"), Plan({true, true, true})));

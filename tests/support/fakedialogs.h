@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <vector>
 
 struct TRecordedMessage {
@@ -28,6 +29,9 @@ public:
     std::deque<int> FilterAnswers;
     // Answers for the next message boxes; when empty, Yes when offered, else OK.
     std::deque<TModalResult> MessageAnswers;
+    // Runs as each file dialog is shown, as events do while a real one is
+    // up (a fetch that ends, a list that replaces the records).
+    std::function<void()> WhileAsking;
 
     std::vector<TRecordedMessage> Messages;
     std::vector<TFileDialogOptions> FileDialogs;
@@ -51,6 +55,8 @@ private:
     bool Answer(TFileDialogOptions& options)
     {
         FileDialogs.push_back(options);
+        if (WhileAsking)
+            WhileAsking();
         if (FileAnswers.empty())
             return false;
         const QString path = FileAnswers.front();
