@@ -17,6 +17,7 @@
 // the loop's passes, so the loop runs as it does for a user.
 #include "baredecoder.h"
 #include "benchsupport.h"
+#include "xsession.h"
 #include "container/mjpgimage.h"
 #include "fixtures/fragmentbuilder.h"
 #include "player/pictureview.h"
@@ -29,6 +30,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 #include <cmath>
 #include <chrono>
 #include <cstdio>
@@ -280,6 +282,16 @@ TMeasured Measure(const std::string& name, int width, int height, int fps, bool 
 
 int main(int argc, char** argv)
 {
+    // "--x-session on": in an X session of its own (Xvfb with openbox), the
+    // window drawn as on a desktop; offscreen otherwise.
+    std::unique_ptr<TXSession> session;
+    if (TakeOption(argc, argv, "x-session") == "on") {
+        session = std::make_unique<TXSession>();
+        if (session->Display().empty())
+            return 1;
+        qputenv("DISPLAY", session->Display().c_str());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int repetitions = TakeRepetitions(argc, argv, "bench_playback");

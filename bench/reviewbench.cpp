@@ -14,6 +14,7 @@
 // Also shown: the bytes of decoded pictures the window keeps after the steps.
 #include "baredecoder.h"
 #include "benchsupport.h"
+#include "xsession.h"
 #include "container/mjpgimage.h"
 #include "fixtures/fragmentbuilder.h"
 #include "player/framepicture.h"
@@ -30,6 +31,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -199,6 +201,16 @@ double PlayCpuPerPicture(TVPlayerForm& form, double seconds)
 
 int main(int argc, char** argv)
 {
+    // "--x-session on": in an X session of its own (Xvfb with openbox), the
+    // window drawn as on a desktop; offscreen otherwise.
+    std::unique_ptr<TXSession> session;
+    if (TakeOption(argc, argv, "x-session") == "on") {
+        session = std::make_unique<TXSession>();
+        if (session->Display().empty())
+            return 1;
+        qputenv("DISPLAY", session->Display().c_str());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int repetitions = TakeRepetitions(argc, argv, "bench_review");
