@@ -5,23 +5,58 @@
 #include "programinfo/programversion.h"
 
 #include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
+
+#include <cstddef>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace {
 
 std::mutex ModuleMutex;
 const TExportModuleFunctions* Functions = nullptr; // guarded by ModuleMutex until set
 
+// The folders the program's own library search path names: its RUNPATH
+// (and LD_LIBRARY_PATH, and the system's folders), as the dynamic loader
+// reports them for the program itself. They are asked for explicitly: a
+// plain name given to dlopen is looked up in the path of whoever calls it,
+// which under a sanitizer is the sanitizer's library.
+std::vector<std::string> ProgramSearchPath()
+{
+    std::vector<std::string> folders;
+    void* self = dlopen(nullptr, RTLD_NOW);
+    if (!self)
+        return folders;
+    Dl_serinfo size;
+    if (dlinfo(self, RTLD_DI_SERINFOSIZE, &size) == 0 && size.dls_size >= sizeof(Dl_serinfo)) {
+        std::vector<std::max_align_t> storage(size.dls_size / sizeof(std::max_align_t) + 1);
+        auto* info = reinterpret_cast<Dl_serinfo*>(storage.data());
+        info->dls_size = size.dls_size;
+        info->dls_cnt = size.dls_cnt;
+        if (dlinfo(self, RTLD_DI_SERINFO, info) == 0)
+            for (unsigned i = 0; i < info->dls_cnt; ++i)
+                if (info->dls_serpath[i].dls_name && *info->dls_serpath[i].dls_name)
+                    folders.emplace_back(info->dls_serpath[i].dls_name);
+    }
+    dlclose(self);
+    return folders;
+}
+
 // The build tree's programs, tests and benchmarks carry the build folder
 // in their library search path (which installing them removes): there the
-// module is found by its name beside mjpgplayer. An installed program finds
-// no module by that name in the system's folders and opens the one in the
-// package's private library folder.
+// module is found beside mjpgplayer. An installed program finds no module
+// of that name in the system's folders and opens the one in the package's
+// private library folder.
 void* OpenModule(std::string& reason)
 {
-    if (void* handle = dlopen(kExportModuleFile, RTLD_NOW | RTLD_LOCAL))
-        return handle;
+    for (const std::string& folder : ProgramSearchPath()) {
+        const std::string path = folder + "/" + kExportModuleFile;
+        if (access(path.c_str(), F_OK) == 0)
+            if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL))
+                return handle;
+    }
     void* handle = dlopen(ExportModule::ModulePath().c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* error = dlerror();
