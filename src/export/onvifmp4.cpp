@@ -6,6 +6,7 @@
 #include "core/replacingfile.h"
 #include "core/streams.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -239,10 +240,101 @@ TOnvifMeta OnvifMetaBox(const TSurveillanceExport& info, const TSigningKey* key)
     return meta;
 }
 
+TBackgroundSha256::TBackgroundSha256() : FThread([this] { Run(); })
+{
+    FFilling.reserve(kBlockSize);
+}
+
+TBackgroundSha256::~TBackgroundSha256()
+{
+    {
+        const std::lock_guard lock(FLock);
+        FAbandon = true;
+    }
+    Stop();
+}
+
+void TBackgroundSha256::Stop()
+{
+    {
+        const std::lock_guard lock(FLock);
+        FEnd = true;
+    }
+    FChanged.notify_all();
+    if (FThread.joinable())
+        FThread.join();
+}
+
+void TBackgroundSha256::Queue()
+{
+    std::unique_lock lock(FLock);
+    FChanged.wait(lock, [this] { return FQueue.size() < kBlocksQueued; });
+    FQueue.push_back(std::move(FFilling));
+    if (FSpare.empty()) {
+        FFilling = {};
+    } else {
+        FFilling = std::move(FSpare.back());
+        FSpare.pop_back();
+    }
+    lock.unlock();
+    FChanged.notify_all();
+    FFilling.clear();
+    FFilling.reserve(kBlockSize);
+}
+
+void TBackgroundSha256::Add(const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const size_t n = std::min(size, kBlockSize - FFilling.size());
+        FFilling.insert(FFilling.end(), bytes, bytes + n);
+        bytes += n;
+        size -= n;
+        if (FFilling.size() == kBlockSize)
+            Queue();
+    }
+}
+
+void TBackgroundSha256::Run()
+{
+    std::unique_lock lock(FLock);
+    for (;;) {
+        FChanged.wait(lock, [this] { return !FQueue.empty() || FEnd; });
+        if (FAbandon || (FQueue.empty() && FEnd))
+            return;
+        std::vector<char> block = std::move(FQueue.front());
+        FQueue.pop_front();
+        lock.unlock();
+        if (!FError) { // read and written by this thread alone until it ends
+            try {
+                FHash.Add(block.data(), block.size());
+            } catch (...) {
+                FError = std::current_exception();
+            }
+        }
+        lock.lock();
+        FSpare.push_back(std::move(block));
+        FChanged.notify_all();
+    }
+}
+
+std::string TBackgroundSha256::Digest()
+{
+    if (FFinished)
+        throw EError("Ошибка вычисления SHA-256");
+    if (!FFilling.empty())
+        Queue();
+    Stop();
+    FFinished = true;
+    if (FError)
+        std::rethrow_exception(FError);
+    return FHash.Digest();
+}
+
 TOnvifStream::TOnvifStream(TOnvifMeta meta, bool hash) : FMeta(std::move(meta))
 {
     if (hash)
-        FHash.emplace();
+        FHash = std::make_unique<TBackgroundSha256>();
 }
 
 bool TOnvifStream::Pass(const uint8_t* data, size_t size, const TOut& out)

@@ -10,10 +10,17 @@
 
 #include "core/sha256.h"
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <exception>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 struct TSurveillanceExport {
     std::string UnitName;   // "mjpgplayer VERSION on HOSTNAME"
@@ -35,6 +42,39 @@ struct TOnvifMeta {
 };
 TOnvifMeta OnvifMetaBox(const TSurveillanceExport& info, const TSigningKey* key);
 
+// SHA-256 on a thread of its own, so that hashing an export's bytes takes
+// no time from the thread that muxes and writes them: Add copies the bytes
+// into blocks the thread hashes in order, holding a few at a time.
+class TBackgroundSha256 {
+public:
+    TBackgroundSha256();
+    ~TBackgroundSha256();
+    TBackgroundSha256(const TBackgroundSha256&) = delete;
+    TBackgroundSha256& operator=(const TBackgroundSha256&) = delete;
+    void Add(const void* data, size_t size);
+    // The 32 bytes of the digest of everything added, once the thread has
+    // hashed it all; ends the digest. Raises EError when libcrypto failed.
+    std::string Digest();
+
+private:
+    static constexpr size_t kBlockSize = 1 << 20;
+    static constexpr size_t kBlocksQueued = 8;
+    TSha256 FHash;
+    std::mutex FLock;
+    std::condition_variable FChanged;
+    std::deque<std::vector<char>> FQueue;
+    std::vector<std::vector<char>> FSpare;
+    std::vector<char> FFilling;
+    bool FEnd = false;     // nothing more comes
+    bool FAbandon = false; // nor is the digest wanted
+    bool FFinished = false;
+    std::exception_ptr FError;
+    std::thread FThread; // last: starts when the rest exists
+    void Queue();
+    void Run();
+    void Stop();
+};
+
 // The muxer's bytes on their way to the file: the meta box goes in right
 // after the first box (ftyp), and everything written is hashed for the
 // signature.
@@ -54,7 +94,7 @@ public:
 
 private:
     TOnvifMeta FMeta;
-    std::optional<TSha256> FHash;
+    std::unique_ptr<TBackgroundSha256> FHash;
     std::string FPending;
     bool FInserted = false;
     uint64_t FFtypSize = 0;

@@ -11,6 +11,7 @@
 #include "container/mjpgimage.h"
 #include "core/cp1251.h"
 #include "core/datetime.h"
+#include "core/hex.h"
 #include "core/replacingfile.h"
 #include "core/sha256.h"
 #include "core/streams.h"
@@ -313,7 +314,7 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     // boxes going in on the way; it is hashed meanwhile for its seal.
     std::optional<TOnvifStream> onvif;
     if (mp4) {
-        onvif.emplace(ExportMeta(image, options, from), options.Signer != nullptr);
+        onvif.emplace(ExportMeta(image, options, from), options.Signer != nullptr || options.Manifest);
         sink.Onvif = &*onvif;
     }
     std::unique_ptr<AVFormatContext, TFormatDeleter> context;
@@ -473,9 +474,16 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     check(context->pb->error);
     if (sink.Error)
         FailWriting(path, sink.Error);
+    // An unsigned MP4's digest, hashed on the way, is the file's: the
+    // manifest names it without reading the file again.
+    std::string writtenDigest;
     if (onvif) {
         if (!onvif->Complete())
             throw EExportError("Ошибка записи в файл " + Quoted(path) + ": формат MP4 не записал блок ftyp");
+        if (options.Manifest && !options.Signer) {
+            const std::string digest = onvif->Digest();
+            writtenDigest = HexText(digest.data(), digest.size());
+        }
         if (options.Signer) {
             const std::string signature = options.Signer->SignDigest(onvif->Digest());
             if (::pwrite(file.Stream().Handle(), signature.data(), signature.size(),
@@ -495,7 +503,8 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     TReplacingFile manifest(manifestPath);
     const std::string dir = fs::path(path).has_parent_path() ? fs::path(path).parent_path().string() : ".";
     const std::string written = file.TemporaryPath().empty() ? path : file.TemporaryPath();
-    const std::string text = ManifestText(fs::path(path).filename().string(), Sha256OfFile(written), options, dir,
+    const std::string text = ManifestText(fs::path(path).filename().string(),
+                                          writtenDigest.empty() ? Sha256OfFile(written) : writtenDigest, options, dir,
                                           digests, image, from, to, options.Zone);
     auto writeAll = [&](TReplacingFile& target, const std::string& bytes) {
         TSink sink;

@@ -41,8 +41,8 @@ bool TFramePictureCache::Holds(const TMJPGFrame* frame, QSize shown) const
 void TFramePictureCache::MakeRoom(size_t bytes)
 {
     // The least recently used pictures go first; two always stay (the one
-    // on screen and the one coming).
-    while (FEntries.size() >= 2 && Bytes() + bytes > MaxBytes) {
+    // on screen and the one coming), a third while it fits.
+    while (FEntries.size() >= MaxPictures || (FEntries.size() >= 2 && Bytes() + bytes > MaxBytes)) {
         auto oldest = std::min_element(FEntries.begin(), FEntries.end(),
                                        [](const TEntry& a, const TEntry& b) { return a.Used < b.Used; });
         FEntries.erase(oldest);
@@ -60,7 +60,7 @@ size_t TFramePictureCache::ExpectedBytes(const TMJPGFrame& frame, int reduction)
 
 QImage TFramePictureCache::TakeOldest(size_t bytes)
 {
-    if (FEntries.size() < 2 || Bytes() + bytes <= MaxBytes)
+    if (FEntries.size() < MaxPictures && (FEntries.size() < 2 || Bytes() + bytes <= MaxBytes))
         return QImage();
     auto oldest = std::min_element(FEntries.begin(), FEntries.end(),
                                    [](const TEntry& a, const TEntry& b) { return a.Used < b.Used; });

@@ -17,8 +17,12 @@ class TMJPGFrame;
 
 class TFramePictureCache {
 public:
-    // At most this many bytes of pixels are kept (three 1080p pictures), and
-    // never fewer than two pictures, however large.
+    // At most this many pictures are kept (the one on screen and its two
+    // neighbours, or the one coming while playing), and at most this many
+    // bytes of pixels (three 1080p pictures), but never fewer than two
+    // pictures, however large. Pictures already shown are not kept beyond
+    // that: they would only add to the memory of a playing fragment.
+    static constexpr size_t MaxPictures = 3;
     static constexpr size_t MaxBytes = 3 * 1920 * 1080 * 4;
 
     // Decodes `frame` for a view of `shown` pixels (empty: its own size)
@@ -54,7 +58,7 @@ private:
     // The bytes of the frame's picture at the reduction (RGB32).
     static size_t ExpectedBytes(const TMJPGFrame& frame, int reduction);
     // The least recently used picture, taken out of the cache, when one more
-    // of `bytes` would not fit; null otherwise.
+    // of `bytes` would not fit (by count or by bytes); null otherwise.
     QImage TakeOldest(size_t bytes);
 
     std::vector<TEntry> FEntries;

@@ -4,6 +4,8 @@
 #include "export/exportmodule.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -24,6 +26,56 @@ namespace {
 const int kZoneOffsets[] = {-720, -660, -600, -570, -540, -480, -420, -360, -300, -240, -210, -180, -120,
                             -60,  0,    60,   120,  180,  210,  240,  270,  300,  330,  345,  360,  390,
                             420,  480,  525,  540,  570,  600,  630,  660,  720,  765,  780,  840};
+
+const char* const kPemFilter = "Файлы PEM (*.pem *.crt *.key)|*.pem;*.crt;*.key|Все файлы|*.*";
+
+// A "..." button beside `edit` that chooses its file in an open dialog,
+// starting where the file named now is; `options` gives the dialog's title
+// and types and keeps what was chosen.
+QPushButton* BrowseButton(QWidget* owner, QLineEdit* edit, const QString& objectName, TFileDialogOptions& options)
+{
+    auto* button = new QPushButton(QStringLiteral("..."), owner);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    button->setToolTip(options.Title);
+    button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
+    QObject::connect(button, &QPushButton::clicked, owner, [owner, edit, &options] {
+        const QString now = edit->text().trimmed();
+        if (!now.isEmpty()) {
+            options.InitialDir = QFileInfo(now).absolutePath();
+            options.FileName = now;
+        }
+        if (!Dialogs().OpenFileName(owner, options))
+            return;
+        options.InitialDir = QFileInfo(options.FileName).absolutePath();
+        edit->setText(QDir::toNativeSeparators(options.FileName));
+    });
+    return button;
+}
+
+// The dialog's row of buttons at the right: `caption` (the default) and "Отмена".
+QHBoxLayout* DialogButtons(QWidget* owner, const QString& caption, QPushButton*& ok, QPushButton*& cancel)
+{
+    ok = new QPushButton(caption, owner);
+    ok->setObjectName(QStringLiteral("btnOK"));
+    ok->setDefault(true);
+    cancel = new QPushButton(QStringLiteral("Отмена"), owner);
+    cancel->setObjectName(QStringLiteral("btnCancel"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    return buttons;
+}
+
+// A line edit with its "..." button after it.
+QHBoxLayout* WithButton(QLineEdit* edit, QPushButton* button)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(edit, 1);
+    row->addWidget(button);
+    return row;
+}
 
 } // namespace
 
@@ -107,25 +159,23 @@ TExportForm::TExportForm(int32_t frameCount, int32_t current, int localOffset, Q
     edtSignCert->setPlaceholderText(QStringLiteral("сертификат.pem"));
     for (QLineEdit* edit : {edtSignKey, edtSignCert})
         edit->setMinimumWidth(260);
+    FKeyDialog.Title = QStringLiteral("Ключ подписи");
+    FKeyDialog.Filter = QString::fromUtf8(kPemFilter);
+    FCertDialog.Title = QStringLiteral("Сертификат подписи");
+    FCertDialog.Filter = QString::fromUtf8(kPemFilter);
+    btnSignKey = BrowseButton(this, edtSignKey, QStringLiteral("btnSignKey"), FKeyDialog);
+    btnSignCert = BrowseButton(this, edtSignCert, QStringLiteral("btnSignCert"), FCertDialog);
     signing->addRow(ckbSign);
-    signing->addRow(QStringLiteral("Ключ RSA (PEM):"), edtSignKey);
-    signing->addRow(QStringLiteral("Сертификат (PEM):"), edtSignCert);
+    signing->addRow(QStringLiteral("Ключ RSA (PEM):"), WithButton(edtSignKey, btnSignKey));
+    signing->addRow(QStringLiteral("Сертификат (PEM):"), WithButton(edtSignCert, btnSignCert));
     auto enableFiles = [this] {
-        edtSignKey->setEnabled(ckbSign->isChecked());
-        edtSignCert->setEnabled(ckbSign->isChecked());
+        for (QWidget* widget : std::initializer_list<QWidget*>{edtSignKey, btnSignKey, edtSignCert, btnSignCert})
+            widget->setEnabled(ckbSign->isChecked());
     };
     enableFiles();
     connect(ckbSign, &QCheckBox::toggled, this, enableFiles);
 
-    btnOK = new QPushButton(QStringLiteral("Экспортировать"), this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOK);
-    buttons->addWidget(btnCancel);
+    QHBoxLayout* buttons = DialogButtons(this, QStringLiteral("Экспортировать"), btnOK, btnCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(count);
@@ -209,5 +259,63 @@ void TExportForm::accept()
     settings.setValue(QStringLiteral("export/sign"), Sign());
     settings.setValue(QStringLiteral("export/signKey"), SignKey());
     settings.setValue(QStringLiteral("export/signCert"), SignCert());
+    QDialog::accept();
+}
+
+TVerifyForm::TVerifyForm(TFileDialogOptions& exportDialog, QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("VerifyForm"));
+    setWindowTitle(QStringLiteral("Проверить экспорт"));
+    exportDialog.Title = QStringLiteral("Проверить экспорт");
+    exportDialog.Filter =
+        QStringLiteral("Экспортированное видео (*.mp4 *.mkv *.avi)|*.mp4;*.mkv;*.avi|Все файлы|*.*");
+    FCaDialog.Title = QStringLiteral("Сертификаты доверенных центров");
+    FCaDialog.Filter = QString::fromUtf8(kPemFilter);
+
+    edtExport = new QLineEdit(exportDialog.FileName, this);
+    edtExport->setObjectName(QStringLiteral("edtExport"));
+    edtExport->setPlaceholderText(QStringLiteral("видео.mp4"));
+    edtExport->setMinimumWidth(360);
+    btnExport = BrowseButton(this, edtExport, QStringLiteral("btnExport"), exportDialog);
+    edtCaFile = new QLineEdit(QSettings().value(QStringLiteral("verify/caFile")).toString(), this);
+    edtCaFile->setObjectName(QStringLiteral("edtCaFile"));
+    edtCaFile->setPlaceholderText(QStringLiteral("не обязательно: хранилище сертификатов системы"));
+    edtCaFile->setToolTip(
+        QStringLiteral("Сертификаты центров (PEM), которым доверяете: подпись проверяется по цепочке до них"));
+    btnCaFile = BrowseButton(this, edtCaFile, QStringLiteral("btnCaFile"), FCaDialog);
+
+    auto* files = new QFormLayout;
+    files->addRow(QStringLiteral("Экспорт:"), WithButton(edtExport, btnExport));
+    files->addRow(QStringLiteral("Сертификаты ЦС (PEM):"), WithButton(edtCaFile, btnCaFile));
+
+    QHBoxLayout* buttons = DialogButtons(this, QStringLiteral("Проверить"), btnOK, btnCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(files);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    auto enableOK = [this] { btnOK->setEnabled(!ExportPath().isEmpty()); };
+    enableOK();
+    connect(edtExport, &QLineEdit::textChanged, this, enableOK);
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QString TVerifyForm::ExportPath() const
+{
+    return edtExport->text().trimmed();
+}
+
+QString TVerifyForm::CaFile() const
+{
+    return edtCaFile->text().trimmed();
+}
+
+void TVerifyForm::accept()
+{
+    if (ExportPath().isEmpty())
+        return;
+    QSettings().setValue(QStringLiteral("verify/caFile"), CaFile());
     QDialog::accept();
 }

@@ -1,6 +1,9 @@
 // "Проверить экспорт...": an exported video's signatures and digests
-// checked as "mjpgtool verify" checks them, the same lines shown.
+// checked as "mjpgtool verify [--cafile CA.pem]" checks them, the same
+// lines shown.
 #include "mainform.h"
+
+#include "exportform.h"
 
 #include "export/exportmodule.h"
 #include "uikit/dialogs.h"
@@ -15,16 +18,17 @@
 
 void TMainForm::actFileVerifyExecute()
 {
-    VerifyDialog.Title = QStringLiteral("Проверить экспорт");
-    VerifyDialog.Filter = QStringLiteral("Экспортированное видео (*.mp4 *.mkv *.avi)|*.mp4;*.mkv;*.avi|Все файлы|*.*");
-    if (!Dialogs().OpenFileName(this, VerifyDialog))
+    TVerifyForm form(VerifyDialog, this);
+    if (form.exec() != QDialog::Accepted)
         return;
-    const QString path = VerifyDialog.FileName;
+    const QString path = form.ExportPath();
+    VerifyDialog.FileName = path;
     VerifyDialog.InitialDir = QFileInfo(path).absolutePath();
     TVerifyReport report;
     {
         const TWaitCursor wait;
-        report = ExportModule::VerifyExport(QFile::encodeName(path).toStdString(), {});
+        report = ExportModule::VerifyExport(QFile::encodeName(path).toStdString(),
+                                            QFile::encodeName(form.CaFile()).toStdString());
     }
     QStringList lines;
     for (const TVerifyLine& line : report.Lines)

@@ -3,6 +3,7 @@
 // and sha256sum check the files as outside tools see them; failures and cancels
 // leave no file and an existing one untouched.
 #include "export/isobmff.h"
+#include "export/onvifmp4.h"
 #include "export/videoexport.h"
 
 #include "container/mjpgimage.h"
@@ -323,6 +324,43 @@ TEST(Export, Mp4HasTheSurveillanceBoxes)
     EXPECT_FALSE(FindBox(ChildBoxes(plain, plainTop[1].PayloadOffset() + 4, plainTop[1].End()), "cstb"));
 }
 
+// The seal's digest is computed on a thread of its own from copies of what
+// is written: whatever the pieces, it is the digest of their bytes in order.
+TEST(Export, BackgroundDigestIsThatOfTheBytesInOrder)
+{
+    const size_t mb = 1 << 20;
+    const struct {
+        const char* Name;
+        std::vector<size_t> Pieces;
+    } cases[] = {
+        {"nothing", {}},
+        {"one byte", {1}},
+        {"pieces of a block", {7, mb - 8, 1, 5}},
+        {"exactly one block", {mb}},
+        {"many blocks in one piece", {20 * mb + 3}}, // more than are ever queued
+        {"pieces across blocks", {mb - 1, 2, 3 * mb, 0, 17}},
+    };
+    for (const auto& c : cases) {
+        std::string bytes;
+        for (size_t piece : c.Pieces)
+            for (size_t i = 0; i < piece; ++i)
+                bytes += static_cast<char>((bytes.size() * 131 + bytes.size() / 977) & 0xFF);
+        TBackgroundSha256 hash;
+        size_t at = 0;
+        for (size_t piece : c.Pieces) {
+            hash.Add(bytes.data() + at, piece);
+            at += piece;
+        }
+        TSha256 whole;
+        whole.Add(bytes.data(), bytes.size());
+        EXPECT_EQ(hash.Digest(), whole.Digest()) << c.Name;
+    }
+    // Abandoned with blocks still queued: it ends without a digest.
+    TBackgroundSha256 abandoned;
+    const std::string block(3 * mb + 5, 'x');
+    abandoned.Add(block.data(), block.size());
+}
+
 TEST(Export, ContainerFollowsTheExtension)
 {
     EXPECT_EQ(ContainerForPath("a/b.mkv"), TExportContainer::Matroska);
@@ -588,6 +626,13 @@ TEST(Export, ManifestIsCheckedBySha256sumAndFrameByFrame)
     changed[changed.size() / 2] ^= 1;
     WriteFileBytes(out, changed);
     EXPECT_NE(RunShell("cd '" + (dir.Path() / "out").string() + "' && sha256sum -c --quiet 'Вход 1.mkv.sha256' 2>&1").first, 0);
+
+    // An MP4's digest, hashed while it is written, is the file's as well.
+    options.Container = TExportContainer::Mp4;
+    const std::string mp4 = (dir.Path() / "out" / "b.mp4").string();
+    ExportFragment(*image, mp4, options);
+    const std::string mp4Manifest = ReadFileBytes(mp4 + ".sha256");
+    EXPECT_EQ(mp4Manifest.substr(0, mp4Manifest.find('\n')), Sha256Hex(ReadFileBytes(mp4)) + "  b.mp4");
 }
 
 TEST(Export, ManifestOfAFragmentWithoutAFile)

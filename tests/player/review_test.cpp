@@ -221,6 +221,9 @@ TEST_F(ReviewTest, AStepDecodesItsNeighbourAfterThePaint)
     Form.actPriorFrame->trigger(); // 2
     EXPECT_TRUE(neighbourReady(1));
     EXPECT_LE(Form.Pictures().Bytes(), TFramePictureCache::MaxBytes);
+    // Five pictures were decoded on the way; beyond the one on screen and
+    // its two neighbours, the ones left behind are not kept.
+    EXPECT_LE(Form.Pictures().Count(), 3u);
 }
 
 // Repeats of a held Right key that come before the last step's picture is

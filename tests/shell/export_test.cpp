@@ -59,6 +59,13 @@ QStringList FolderEntries(const QString& dir)
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+// Answers Qt's own file dialog: the path typed as the name, then `button`.
+void ChooseFile(QFileDialog* dialog, const QString& path, QDialogButtonBox::StandardButton button)
+{
+    dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+    dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(button)->click();
+}
+
 class ExportCommandTest : public testing::Test {
 protected:
     // The settings the dialog remembers, in a folder of the test's own, not the user's.
@@ -582,10 +589,36 @@ protected:
                 answer();
                 form->btnOK->click();
             });
-            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-            dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+            ChooseFile(dialog, path, QDialogButtonBox::Save);
         });
         Form.actFileExport->trigger();
+    }
+
+    // "Проверить экспорт..." through its real dialogs: the export chosen
+    // with "..." in the file dialog, `ca` typed as the authorities' file;
+    // the message's text and icon.
+    std::pair<QString, QMessageBox::Icon> Verify(const QString& path, const QString& ca)
+    {
+        QString verdict;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        WhenModalIs<TVerifyForm>([&](TVerifyForm* form) {
+            WhenModalIs<QFileDialog>([&](QFileDialog* dialog) {
+                ChooseFile(dialog, path, QDialogButtonBox::Open);
+            });
+            form->edtExport->clear();
+            EXPECT_FALSE(form->btnOK->isEnabled());
+            form->btnExport->click();
+            EXPECT_EQ(form->edtExport->text(), path);
+            form->edtCaFile->setText(ca);
+            WhenModalIs<QMessageBox>([&](QMessageBox* box) {
+                verdict = box->text();
+                icon = box->icon();
+                box->button(QMessageBox::Ok)->click();
+            });
+            form->btnOK->click();
+        });
+        Form.actFileVerify->trigger();
+        return {verdict, icon};
     }
 
     QTemporaryDir Keys;
@@ -640,8 +673,7 @@ TEST_F(SignedExportCommandTest, SignedMp4WithThePasswordDialogAndTheChoiceRememb
             cert = form->edtSignCert->text();
             form->btnCancel->click();
         });
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(out.filePath(QStringLiteral("b.mp4")));
-        dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Save)->click();
+        ChooseFile(dialog, out.filePath(QStringLiteral("b.mp4")), QDialogButtonBox::Save);
     });
     Form.actFileExport->trigger();
     EXPECT_TRUE(signChecked);
@@ -649,24 +681,64 @@ TEST_F(SignedExportCommandTest, SignedMp4WithThePasswordDialogAndTheChoiceRememb
     EXPECT_EQ(cert, KeyFile("signer.pem"));
 
     // "Проверить экспорт..." shows verify's lines: signed, the signer not vouched for.
-    QString verdict;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    WhenModalIs<QFileDialog>([&](QFileDialog* dialog) {
-        WhenModalIs<QMessageBox>([&](QMessageBox* box) {
-            verdict = box->text();
-            icon = box->icon();
-            box->button(QMessageBox::Ok)->click();
-        });
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-        dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->button(QDialogButtonBox::Open)->click();
-    });
-    Form.actFileVerify->trigger();
+    const auto [verdict, icon] = Verify(path, QString());
     EXPECT_TRUE(verdict.startsWith(QStringLiteral("Экспорт не изменён, но доверенная цепочка сертификатов не найдена.")))
         << verdict.toStdString();
     EXPECT_TRUE(verdict.contains(QStringLiteral("\nПодпись MP4 1 из 1: CN=signer; отпечаток SHA-256 ")))
         << verdict.toStdString();
     EXPECT_TRUE(verdict.contains(QStringLiteral("\nКадры: контрольные суммы всех 3 совпадают"))) << verdict.toStdString();
     EXPECT_EQ(icon, QMessageBox::Warning);
+
+    // With the signer's certificate as the trusted authority the chain holds.
+    const auto [trusted, trustedIcon] = Verify(path, KeyFile("signer.pem"));
+    EXPECT_TRUE(trusted.startsWith(QStringLiteral("Экспорт не изменён, подписи верны."))) << trusted.toStdString();
+    EXPECT_EQ(trustedIcon, QMessageBox::Information);
+
+    // The authorities' file is remembered, and the export checked last is proposed.
+    QString ca, proposed;
+    WhenModalIs<TVerifyForm>([&](TVerifyForm* form) {
+        ca = form->edtCaFile->text();
+        proposed = form->edtExport->text();
+        form->btnCancel->click();
+    });
+    Form.actFileVerify->trigger();
+    EXPECT_EQ(ca, KeyFile("signer.pem"));
+    EXPECT_EQ(proposed, path);
+}
+
+TEST_F(SignedExportCommandTest, TheKeyAndCertificateAreChosenInOpenDialogs)
+{
+    Open(WriteFragmentFile(QStringLiteral("browse.mjpg"), Plan({true})));
+    QTemporaryDir out;
+    QString key, cert, keyTitle;
+    bool enabledUnsigned = true;
+    WhenModalIs<QFileDialog>([&](QFileDialog* dialog) {
+        WhenModalIs<TExportForm>([&](TExportForm* form) {
+            form->ckbSign->setChecked(false);
+            enabledUnsigned = form->btnSignKey->isEnabled() || form->btnSignCert->isEnabled();
+            form->ckbSign->setChecked(true);
+            for (QPushButton* button : {form->btnSignKey, form->btnSignCert}) {
+                const QString chosen = KeyFile(button == form->btnSignKey ? "other.key" : "other.pem");
+                WhenModalIs<QFileDialog>([&, chosen](QFileDialog* open) {
+                    if (button == form->btnSignKey)
+                        keyTitle = open->windowTitle();
+                    EXPECT_EQ(open->acceptMode(), QFileDialog::AcceptOpen);
+                    ChooseFile(open, chosen, QDialogButtonBox::Open);
+                });
+                button->click();
+            }
+            key = form->edtSignKey->text();
+            cert = form->edtSignCert->text();
+            form->btnCancel->click();
+        });
+        ChooseFile(dialog, out.filePath(QStringLiteral("a.mp4")), QDialogButtonBox::Save);
+    });
+    Form.actFileExport->trigger();
+    EXPECT_FALSE(enabledUnsigned);
+    EXPECT_EQ(keyTitle, QStringLiteral("Ключ подписи"));
+    EXPECT_EQ(key, KeyFile("other.key"));
+    EXPECT_EQ(cert, KeyFile("other.pem"));
+    EXPECT_TRUE(FolderEntries(out.path()).isEmpty());
 }
 
 TEST_F(SignedExportCommandTest, AKeyThatCannotSignIsToldBeforeAnythingIsWritten)
