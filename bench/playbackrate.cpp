@@ -1,5 +1,6 @@
-// bench_playback: plays generated fragments offscreen through the player's
-// own window and loop, forwards and backwards, and prints
+// bench_playback: plays generated fragments offscreen (or, with --x-session
+// on, under Xvfb with openbox) through the player's own window and loop,
+// forwards and backwards, and prints
 //   RATIO playback_<size>_<fps>       the shown frame rate / the recorded one
 //   RATIO playback_back_<size>_<fps>  the same, played backwards
 //   RATIO play_cpu_vs_decode          the process CPU time per second of

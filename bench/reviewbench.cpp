@@ -1,5 +1,6 @@
 // bench_review: reviewing 1080p footage in the player's own window
-// (offscreen unless QT_QPA_PLATFORM says otherwise), against a bare
+// (offscreen unless QT_QPA_PLATFORM says otherwise, or in an X session of
+// its own with --x-session on), against a bare
 // libjpeg-turbo decode of the same frames timed in the same run:
 //   RATIO preview_vs_decode_1080p         median time from a pointer move over
 //       the slider to the preview's picture painted / one full decode
