@@ -286,13 +286,8 @@ int main(int argc, char** argv)
     // "--x-session on": in an X session of its own (Xvfb with openbox), the
     // window drawn as on a desktop; offscreen otherwise.
     std::unique_ptr<TXSession> session;
-    if (TakeOption(argc, argv, "x-session") == "on") {
-        session = std::make_unique<TXSession>();
-        if (session->Display().empty())
-            return 1;
-        qputenv("DISPLAY", session->Display().c_str());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    }
+    if (!TakeXSessionOption(argc, argv, session))
+        return 1;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int repetitions = TakeRepetitions(argc, argv, "bench_playback");

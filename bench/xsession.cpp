@@ -1,5 +1,7 @@
 #include "xsession.h"
 
+#include "benchsupport.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -211,4 +213,16 @@ void Stop(TStarted& started)
     if (started.Err >= 0)
         close(started.Err);
     started.Err = -1;
+}
+
+bool TakeXSessionOption(int& argc, char** argv, std::unique_ptr<TXSession>& session)
+{
+    if (TakeOption(argc, argv, "x-session") != "on")
+        return true;
+    session = std::make_unique<TXSession>();
+    if (session->Display().empty())
+        return false;
+    setenv("DISPLAY", session->Display().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    return true;
 }

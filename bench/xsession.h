@@ -4,6 +4,7 @@
 // the object.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -41,3 +42,8 @@ TStarted StartIn(const TXSession& session, const std::vector<std::string>& argv,
 bool WaitForLine(const TStarted& started, const std::string& prefix, std::string& line, double seconds);
 // Ends the program (SIGTERM, then SIGKILL after a second) and reaps it.
 void Stop(TStarted& started);
+
+// "--x-session on" taken from argv: starts a session in `session` and makes
+// it this process's display (DISPLAY, QT_QPA_PLATFORM=xcb) before Qt starts.
+// False when it was asked for and could not be started.
+bool TakeXSessionOption(int& argc, char** argv, std::unique_ptr<TXSession>& session);
