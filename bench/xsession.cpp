@@ -23,23 +23,6 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-bool OnPath(const std::string& program)
-{
-    const char* path = std::getenv("PATH");
-    std::string rest = path ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= rest.size()) {
-        const size_t end = rest.find(':', start);
-        const std::string folder = rest.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0)
-            return true;
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
-    return false;
-}
-
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& added)
 {
     std::vector<std::string> result;
@@ -94,6 +77,23 @@ void EndProcess(pid_t& pid)
 }
 
 } // namespace
+
+bool OnPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    std::string rest = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= rest.size()) {
+        const size_t end = rest.find(':', start);
+        const std::string folder = rest.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0)
+            return true;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return false;
+}
 
 bool HaveXSession()
 {

@@ -11,6 +11,8 @@
 
 // Whether Xvfb and openbox can be run.
 bool HaveXSession();
+// Whether a program of that name is on PATH.
+bool OnPath(const std::string& program);
 
 class TXSession {
 public:
