@@ -103,7 +103,7 @@ double FetchPlayRatioInChild(int port, int64_t bodySize)
         form.resize(800, 600);
         form.show();
         int64_t before = 0;
-        if (ListOpenAndPlay(form, port, 1000, form.actStop, before))
+        if (ListOpenAndPlay(form, port, 1000, form.findChild<QAction*>(QStringLiteral("actStop")), before))
             ratio = static_cast<double>(PeakResidentBytes() - before) / static_cast<double>(bodySize);
     });
     return ran ? ratio : 0;
@@ -149,7 +149,7 @@ double ExportFetchedRatioInChild(int port, int64_t bodySize, const std::string& 
         form.show();
         TVPlayerForm& player = *VPlayerForm;
         int64_t before = 0;
-        if (!ListOpenAndPlay(player, port, 500, player.actPause, before))
+        if (!ListOpenAndPlay(player, port, 500, player.findChild<QAction*>(QStringLiteral("actPause")), before))
             return;
         // The parameters dialog: the whole fragment, with a manifest.
         QTimer answer;

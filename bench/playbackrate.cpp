@@ -110,17 +110,17 @@ struct TPlayed {
 // (backwards), then stops.
 TPlayed PlayFor(TVPlayerForm& form, bool backwards, double seconds)
 {
-    (backwards ? form.actLastFrame : form.actFirstFrame)->trigger();
+    (backwards ? form.findChild<QAction*>(QStringLiteral("actLastFrame")) : form.findChild<QAction*>(QStringLiteral("actFirstFrame")))->trigger();
     QCoreApplication::processEvents(); // the paints of the step, before the clock runs
     TPaintClock clock(form);
-    form.imgVideo->installEventFilter(&clock);
-    QTimer::singleShot(static_cast<int>(seconds * 1000), form.actStop, &QAction::trigger);
+    form.findChild<TPictureView*>(QStringLiteral("imgVideo"))->installEventFilter(&clock);
+    QTimer::singleShot(static_cast<int>(seconds * 1000), form.findChild<QAction*>(QStringLiteral("actStop")), &QAction::trigger);
     const double cpuBefore = ProcessCpuSeconds();
     const auto started = TClock::now();
-    (backwards ? form.actPlayBack : form.actPlay)->trigger();
+    (backwards ? form.findChild<QAction*>(QStringLiteral("actPlayBack")) : form.findChild<QAction*>(QStringLiteral("actPlay")))->trigger();
     const double wall = std::chrono::duration<double>(TClock::now() - started).count();
     const double cpu = ProcessCpuSeconds() - cpuBefore;
-    form.imgVideo->removeEventFilter(&clock);
+    form.findChild<TPictureView*>(QStringLiteral("imgVideo"))->removeEventFilter(&clock);
     if (!clock.Paints.empty())
         clock.Paints.pop_back(); // Stop's first frame
     return {std::move(clock.Paints), cpu / wall};

@@ -124,11 +124,11 @@ std::vector<double> StepTimes(TVPlayerForm& form, QAction* step, int steps)
     std::vector<double> times;
     for (int i = 0; i < steps; ++i) {
         TPaintWatch watch;
-        form.imgVideo->installEventFilter(&watch);
+        form.findChild<TPictureView*>(QStringLiteral("imgVideo"))->installEventFilter(&watch);
         const auto start = TClock::now();
         step->trigger();
         const bool painted = WaitForPaint(watch);
-        form.imgVideo->removeEventFilter(&watch);
+        form.findChild<TPictureView*>(QStringLiteral("imgVideo"))->removeEventFilter(&watch);
         if (painted)
             times.push_back(Ms(start, watch.At));
         RunEventsFor(40); // the next repeat of a held key
@@ -138,7 +138,7 @@ std::vector<double> StepTimes(TVPlayerForm& form, QAction* step, int steps)
 
 std::vector<double> PreviewTimes(TVPlayerForm& form, int frames, int moves)
 {
-    QSlider* slider = form.trbFramePosition;
+    QSlider* slider = form.findChild<QSlider*>(QStringLiteral("trbFramePosition"));
     std::vector<int> xs;
     std::vector<bool> seen(static_cast<size_t>(frames), false);
     for (int x = 0; x < slider->width(); ++x) {
@@ -154,13 +154,13 @@ std::vector<double> PreviewTimes(TVPlayerForm& form, int frames, int moves)
     std::vector<double> times;
     for (int x : xs) {
         TPaintWatch watch;
-        form.FramePreview->lblPicture->installEventFilter(&watch);
+        form.findChild<TSliderPreview*>(QStringLiteral("FramePreview"))->lblPicture->installEventFilter(&watch);
         const QPoint at(x, slider->height() / 2);
         const auto start = TClock::now();
         QMouseEvent move(QEvent::MouseMove, at, slider->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(slider, &move);
         const bool painted = WaitForPaint(watch);
-        form.FramePreview->lblPicture->removeEventFilter(&watch);
+        form.findChild<TSliderPreview*>(QStringLiteral("FramePreview"))->lblPicture->removeEventFilter(&watch);
         if (painted)
             times.push_back(Ms(start, watch.At));
         RunEventsFor(10);
@@ -186,15 +186,15 @@ protected:
 // per picture, so that a machine too busy to keep pace compares alike.
 double PlayCpuPerPicture(TVPlayerForm& form, double seconds)
 {
-    form.actFirstFrame->trigger();
+    form.findChild<QAction*>(QStringLiteral("actFirstFrame"))->trigger();
     RunEventsFor(50);
     TPaintCount count;
-    form.imgVideo->installEventFilter(&count);
-    QTimer::singleShot(static_cast<int>(seconds * 1000), form.actStop, &QAction::trigger);
+    form.findChild<TPictureView*>(QStringLiteral("imgVideo"))->installEventFilter(&count);
+    QTimer::singleShot(static_cast<int>(seconds * 1000), form.findChild<QAction*>(QStringLiteral("actStop")), &QAction::trigger);
     const double cpuBefore = ProcessCpuSeconds();
-    form.actPlay->trigger();
+    form.findChild<QAction*>(QStringLiteral("actPlay"))->trigger();
     const double cpu = ProcessCpuSeconds() - cpuBefore;
-    form.imgVideo->removeEventFilter(&count);
+    form.findChild<TPictureView*>(QStringLiteral("imgVideo"))->removeEventFilter(&count);
     return count.Paints > 0 ? cpu / count.Paints : 0;
 }
 
@@ -229,22 +229,22 @@ int main(int argc, char** argv)
     for (int r = 0; r < repetitions; ++r) {
         decode.push_back(BareDecodeMs(*form.Image, Distinct));
         // Every move to a frame not previewed yet.
-        form.FramePreview->Reset();
+        form.findChild<TSliderPreview*>(QStringLiteral("FramePreview"))->Reset();
         const std::vector<double> moves = PreviewTimes(form, Frames, 60);
-        form.FramePreview->Reset();
+        form.findChild<TSliderPreview*>(QStringLiteral("FramePreview"))->Reset();
         preview.push_back(Percentile(moves, 0.5));
         previewP95.push_back(Percentile(moves, 0.95));
 
-        form.actZoom100->trigger();
-        form.actFirstFrame->trigger();
+        form.findChild<QAction*>(QStringLiteral("actZoom100"))->trigger();
+        form.findChild<QAction*>(QStringLiteral("actFirstFrame"))->trigger();
         RunEventsFor(50);
-        forward.push_back(Percentile(StepTimes(form, form.actNextFrame, 40), 0.95));
-        back.push_back(Percentile(StepTimes(form, form.actPriorFrame, 40), 0.95));
+        forward.push_back(Percentile(StepTimes(form, form.findChild<QAction*>(QStringLiteral("actNextFrame")), 40), 0.95));
+        back.push_back(Percentile(StepTimes(form, form.findChild<QAction*>(QStringLiteral("actPriorFrame")), 40), 0.95));
         keptBytes = std::max(keptBytes, form.Pictures().Bytes());
 
         full.push_back(PlayCpuPerPicture(form, 3));
         form.resize(640, 534);
-        form.actZoomFree->trigger();
+        form.findChild<QAction*>(QStringLiteral("actZoomFree"))->trigger();
         RunEventsFor(50);
         half.push_back(PlayCpuPerPicture(form, 3));
         form.resize(1000, 700);

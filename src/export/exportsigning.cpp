@@ -1,6 +1,7 @@
 #include "exportsigning.h"
 
 #include "core/datetime.h"
+#include "core/hex.h"
 
 #include <openssl/bio.h>
 #include <openssl/cms.h>
@@ -217,12 +218,10 @@ TCertificateInfo DescribeCertificate(const std::string& der)
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     X509_digest(cert.get(), EVP_sha256(), digest, &length);
-    static const char hex[] = "0123456789ABCDEF";
     for (unsigned int i = 0; i < length; ++i) {
         if (i)
             info.Fingerprint += ':';
-        info.Fingerprint += hex[digest[i] >> 4];
-        info.Fingerprint += hex[digest[i] & 0x0F];
+        AppendHex(info.Fingerprint, digest[i], THexCase::Upper);
     }
     info.Validity = "с " + AsnTimeText(X509_get0_notBefore(cert.get())) + " по " +
                     AsnTimeText(X509_get0_notAfter(cert.get())) + " UTC";

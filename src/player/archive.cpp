@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QLayout>
 #include <QSplitter>
+#include <QToolBar>
 
 #include <exception>
 #include <memory>
@@ -60,14 +61,21 @@ void TVPlayerForm::SetManagerVisible(bool show)
             pnlRightDock->layout()->addWidget(Manager);
         }
         Manager->show();
-        tbtnViewManager->SetAction(actHideManager);
-        tbtnViewManager->SetHeldDown(true);
+        Button(TPlayerCommand::ShowManager)->SetAction(Action(TPlayerCommand::HideManager));
+        Button(TPlayerCommand::ShowManager)->SetHeldDown(true);
     } else {
         HideDock(pnlRightDock);
         Manager->hide();
-        tbtnViewManager->SetAction(actShowManager);
-        tbtnViewManager->SetHeldDown(false);
+        Button(TPlayerCommand::ShowManager)->SetAction(Action(TPlayerCommand::ShowManager));
+        Button(TPlayerCommand::ShowManager)->SetHeldDown(false);
     }
+}
+
+void TVPlayerForm::HideArchiveFunctions()
+{
+    tbrFile->hide();
+    for (TPlayerCommand command : {TPlayerCommand::ShowManager, TPlayerCommand::HideManager, TPlayerCommand::ShowDTInterval})
+        Action(command)->setVisible(false);
 }
 
 void TVPlayerForm::ShowDock(QWidget* panel)
@@ -117,7 +125,7 @@ void TVPlayerForm::actShowDTIntervalExecute()
         return;
     }
     IntervalForm = dialog.get();
-    actShowDTInterval->setEnabled(false);
+    Action(TPlayerCommand::ShowDTInterval)->setEnabled(false);
     try {
         if (IsIntervalEndSet(IntervalBegin) || IsIntervalEndSet(IntervalEnd)) {
             IntervalForm->SetBegin(IntervalBegin);
@@ -145,6 +153,6 @@ void TVPlayerForm::actShowDTIntervalExecute()
         // Dropped: the command is only made available again.
         LogCurrentFailure(QStringLiteral("Запрос списка видеофрагментов"));
     }
-    actShowDTInterval->setEnabled(true);
+    Action(TPlayerCommand::ShowDTInterval)->setEnabled(true);
     IntervalForm = nullptr;
 }

@@ -22,8 +22,8 @@ void TVPlayerForm::BeginWait()
     tmrPauseAnimation->stop();
     pnlRightDock->setEnabled(false); // the docked manager takes no input meanwhile
     tmrStartWait->start();
-    actCancelLoad->setVisible(true);
-    actCancelLoad->setEnabled(true);
+    Action(TPlayerCommand::CancelLoad)->setVisible(true);
+    Action(TPlayerCommand::CancelLoad)->setEnabled(true);
 }
 
 void TVPlayerForm::tmrStartWaitTimer()
@@ -48,8 +48,8 @@ void TVPlayerForm::EndWait()
     SetLoadCancelled(false);
     tmrStartWait->stop();
     tmrPauseAnimation->stop();
-    actCancelLoad->setVisible(false);
-    actCancelLoad->setEnabled(false);
+    Action(TPlayerCommand::CancelLoad)->setVisible(false);
+    Action(TPlayerCommand::CancelLoad)->setEnabled(false);
     pnlRightDock->setEnabled(true);
     pbxPause->Erase();
     ShowFrame(FramePos.CurrentFrame);

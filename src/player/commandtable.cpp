@@ -3,8 +3,7 @@
 
 #include "vplayerform.h"
 
-#include <array>
-#include <cstddef>
+#include <iterator>
 
 namespace {
 
@@ -14,88 +13,97 @@ constexpr TCommandBar NoBar = TCommandBar::None;
 constexpr TCommandBar Video = TCommandBar::VideoActions;
 constexpr TCommandBar View = TCommandBar::View;
 constexpr TCommandBar File = TCommandBar::File;
+constexpr TCommandChoice Single = TCommandChoice::None;
+constexpr TCommandChoice ZoomChoice = TCommandChoice::Zoom;
+constexpr TCommandChoice SpeedChoice = TCommandChoice::Speed;
 
-// clang-format off
-constexpr TCommandRow Rows[] = {
-    {C::FirstFrame, "Video", "Начало", "Первый кадр", 0, "Home", &F::actFirstFrameExecute, &F::actFirstFrame,
-     Video, "tbnFirstFrame", 10, false, false},
-    {C::PriorFrame, "Video", "Кадр назад", "Кадр назад", 1, "Left", &F::actPriorFrameExecute, &F::actPriorFrame,
-     Video, "tbtnPriorFrame", 20, false, false},
-    {C::PlayBack, "Video", "Обратный просмотр", "Проиграть назад", 2, "", &F::actPlayBackExecute, &F::actPlayBack,
-     Video, "tbtnPlayBack", 30, false, false},
-    {C::Pause, "Video", "Пауза", "Пауза", 3, "", &F::actPauseExecute, &F::actPause,
-     Video, "tbtnPause", 40, true, false},
-    {C::Stop, "Video", "Остановить", "Остановить", 4, "", &F::actStopExecute, &F::actStop,
-     Video, "tbtnStop", 50, false, false},
-    {C::Play, "Video", "Просмотр", "Проиграть", 5, "", &F::actPlayExecute, &F::actPlay,
-     Video, "tbtnPlay", 60, true, false},
-    {C::NextFrame, "Video", "Кадр вперед", "Кадр вперед", 6, "Right", &F::actNextFrameExecute, &F::actNextFrame,
-     Video, "tbtnNextFrame", 70, false, false},
-    {C::LastFrame, "Video", "Конец", "Последний кадр", 7, "End", &F::actLastFrameExecute, &F::actLastFrame,
-     Video, "tbtnLastFrame", 80, false, false},
-    {C::SaveFrame, "Video", "Снимок", "Сохранить кадр", 8, "", &F::actSaveFrameExecute, &F::actSaveFrame,
-     Video, "tbtnSaveFrame", 90, true, false},
-    {C::OpenFile, "File", "Открыть", "Загрузить видео из файла", 9, "", &F::actOpenFileExecute, &F::actOpenFile,
-     File, "tbtnOpenFile", 10, false, false},
-    {C::SaveFile, "File", "Сохранить", "Сохранить видео в файл", 10, "", &F::actSaveFileExecute, &F::actSaveFile,
-     File, "tbtnSaveFile", 20, false, false},
-    {C::PrintReport, "Video", "Печать", "Печатать кадр", 11, "", &F::actPrintReportExecute, &F::actPrintReport,
-     Video, "tbtnPrintReport", 100, false, false},
-    {C::Stretch, "View", "Растянуть", "Растянуть до размеров окна", 12, "", &F::actStretchExecute, &F::actStretch,
-     View, "tbtnResizeFrame", 10, false, true},
-    // tbtnResizeFrame switches to it (and back) by itself.
-    {C::NormalSize, "View", "Исходный размер", "Сохранять пропорции", 13, "", &F::actNormalSizeExecute,
-     &F::actNormalSize, NoBar, "", 0, false, false},
-    {C::ShowManager, "View", "Менеджер видеофрагментов", "Показать менеджер видеофрагментов", 14, "",
-     &F::actShowManagerExecute, &F::actShowManager, View, "tbtnViewManager", 40, false, false},
-    // tbtnViewManager switches to it while the manager is shown.
-    {C::HideManager, "View", "Менеджер видеофрагментов", "Скрыть менеджер видеофрагментов", 14, "",
-     &F::actHideManagerExecute, &F::actHideManager, NoBar, "", 0, false, false},
-    {C::ShowDTInterval, "View", "Получить видеофрагменты", "Получить список видеофрагментов", 15, "",
-     &F::actShowDTIntervalExecute, &F::actShowDTInterval, View, "ToolButton4", 50, false, false},
-    {C::Zoom50, "Zoom", "50%", "Уменьшить исходный размер в 2-а раза", -1, "", &F::actZoom50Execute, &F::actZoom50,
-     View, "tbtnZoomFragment", 20, false, false},
-    {C::Zoom100, "Zoom", "100%", "Исходный размер изображения", -1, "", &F::actZoom100Execute, &F::actZoom100,
-     View, "tbtnZoomFragment", 20, false, false},
-    {C::Zoom200, "Zoom", "200%", "Увеличить исходный размер в 2-а раза", -1, "", &F::actZoom200Execute,
-     &F::actZoom200, View, "tbtnZoomFragment", 20, false, false},
-    {C::ZoomFree, "Zoom", "По размеру окна", "Вписать видео в размеры окна", -1, "", &F::actZoomFreeExecute,
-     &F::actZoomFree, View, "tbtnZoomFragment", 20, true, false},
-    {C::CancelLoad, "File", "Отменить", "Отменить загрузку видеофрагмента", 16, "Esc", &F::actCancelLoadExecute,
-     &F::actCancelLoad, File, "tbtnCancelLoading", 30, false, false},
-    {C::SpeedQuarter, "Speed", "×¼", "Скорость воспроизведения ×¼", -1, "", &F::actSpeedQuarterExecute,
-     &F::actSpeedQuarter, View, "tbtnSpeed", 30, false, false},
-    {C::SpeedHalf, "Speed", "×½", "Скорость воспроизведения ×½", -1, "", &F::actSpeedHalfExecute, &F::actSpeedHalf,
-     View, "tbtnSpeed", 30, false, false},
-    {C::SpeedNormal, "Speed", "×1", "Скорость воспроизведения ×1", -1, "Backspace", &F::actSpeedNormalExecute,
-     &F::actSpeedNormal, View, "tbtnSpeed", 30, false, false},
-    {C::SpeedDouble, "Speed", "×2", "Скорость воспроизведения ×2", -1, "", &F::actSpeedDoubleExecute,
-     &F::actSpeedDouble, View, "tbtnSpeed", 30, false, false},
-    {C::Speed4, "Speed", "×4", "Скорость воспроизведения ×4", -1, "", &F::actSpeed4Execute, &F::actSpeed4,
-     View, "tbtnSpeed", 30, false, false},
-    {C::Speed8, "Speed", "×8", "Скорость воспроизведения ×8", -1, "", &F::actSpeed8Execute, &F::actSpeed8,
-     View, "tbtnSpeed", 30, false, false},
-    {C::Speed16, "Speed", "×16", "Скорость воспроизведения ×16", -1, "", &F::actSpeed16Execute, &F::actSpeed16,
-     View, "tbtnSpeed", 30, false, false},
-    {C::SpeedUp, "Video", "Быстрее", "Увеличить скорость воспроизведения", -1, "]", &F::actSpeedUpExecute,
-     &F::actSpeedUp, NoBar, "", 0, false, false},
-    {C::SpeedDown, "Video", "Медленнее", "Уменьшить скорость воспроизведения", -1, "[", &F::actSpeedDownExecute,
-     &F::actSpeedDown, NoBar, "", 0, false, false},
-};
-// clang-format on
-
-constexpr bool RowsFollowTheCommands()
+constexpr int Percent(double factor)
 {
-    for (size_t i = 0; i < std::size(Rows); ++i)
-        if (static_cast<size_t>(Rows[i].Command) != i)
-            return false;
-    return std::size(Rows) == PlayerCommandCount;
+    return static_cast<int>(factor * 100);
 }
-static_assert(RowsFollowTheCommands(), "one row for each command, in the commands' order");
+constexpr int SpeedArgument(TPlaybackSpeed speed)
+{
+    return static_cast<int>(speed);
+}
 
 } // namespace
 
-const TCommandRow& CommandRow(TPlayerCommand command)
+// clang-format off
+const TCommandRow TVPlayerForm::CommandTable[] = {
+    {C::FirstFrame, "actFirstFrame", "Video", "Начало", "Первый кадр", "Home",
+     &F::Run<&F::actFirstFrameExecute>, 0, 0, Single, Video, "tbnFirstFrame", 10, false, false},
+    {C::PriorFrame, "actPriorFrame", "Video", "Кадр назад", "Кадр назад", "Left",
+     &F::Run<&F::actPriorFrameExecute>, 0, 1, Single, Video, "tbtnPriorFrame", 20, false, false},
+    {C::PlayBack, "actPlayBack", "Video", "Обратный просмотр", "Проиграть назад", "",
+     &F::Run<&F::actPlayBackExecute>, 0, 2, Single, Video, "tbtnPlayBack", 30, false, false},
+    {C::Pause, "actPause", "Video", "Пауза", "Пауза", "",
+     &F::Run<&F::actPauseExecute>, 0, 3, Single, Video, "tbtnPause", 40, true, false},
+    {C::Stop, "actStop", "Video", "Остановить", "Остановить", "",
+     &F::Run<&F::actStopExecute>, 0, 4, Single, Video, "tbtnStop", 50, false, false},
+    {C::Play, "actPlay", "Video", "Просмотр", "Проиграть", "",
+     &F::Run<&F::actPlayExecute>, 0, 5, Single, Video, "tbtnPlay", 60, true, false},
+    {C::NextFrame, "actNextFrame", "Video", "Кадр вперед", "Кадр вперед", "Right",
+     &F::Run<&F::actNextFrameExecute>, 0, 6, Single, Video, "tbtnNextFrame", 70, false, false},
+    {C::LastFrame, "actLastFrame", "Video", "Конец", "Последний кадр", "End",
+     &F::Run<&F::actLastFrameExecute>, 0, 7, Single, Video, "tbtnLastFrame", 80, false, false},
+    {C::SaveFrame, "actSaveFrame", "Video", "Снимок", "Сохранить кадр", "",
+     &F::Run<&F::actSaveFrameExecute>, 0, 8, Single, Video, "tbtnSaveFrame", 90, true, false},
+    {C::OpenFile, "actOpenFile", "File", "Открыть", "Загрузить видео из файла", "",
+     &F::Run<&F::actOpenFileExecute>, 0, 9, Single, File, "tbtnOpenFile", 10, false, false},
+    {C::SaveFile, "actSaveFile", "File", "Сохранить", "Сохранить видео в файл", "",
+     &F::Run<&F::actSaveFileExecute>, 0, 10, Single, File, "tbtnSaveFile", 20, false, false},
+    {C::PrintReport, "actPrintReport", "Video", "Печать", "Печатать кадр", "",
+     &F::Run<&F::actPrintReportExecute>, 0, 11, Single, Video, "tbtnPrintReport", 100, false, false},
+    {C::Stretch, "actStretch", "View", "Растянуть", "Растянуть до размеров окна", "",
+     &F::Run<&F::actStretchExecute>, 0, 12, Single, View, "tbtnResizeFrame", 10, false, true},
+    // tbtnResizeFrame switches to it (and back) by itself.
+    {C::NormalSize, "actNormalSize", "View", "Исходный размер", "Сохранять пропорции", "",
+     &F::Run<&F::actNormalSizeExecute>, 0, 13, Single, NoBar, "", 0, false, false},
+    {C::ShowManager, "actShowManager", "View", "Менеджер видеофрагментов", "Показать менеджер видеофрагментов", "",
+     &F::Run<&F::actShowManagerExecute>, 0, 14, Single, View, "tbtnViewManager", 40, false, false},
+    // tbtnViewManager switches to it while the manager is shown.
+    {C::HideManager, "actHideManager", "View", "Менеджер видеофрагментов", "Скрыть менеджер видеофрагментов", "",
+     &F::Run<&F::actHideManagerExecute>, 0, 14, Single, NoBar, "", 0, false, false},
+    {C::ShowDTInterval, "actShowDTInterval", "View", "Получить видеофрагменты", "Получить список видеофрагментов", "",
+     &F::Run<&F::actShowDTIntervalExecute>, 0, 15, Single, View, "ToolButton4", 50, false, false},
+    {C::Zoom50, "actZoom50", "Zoom", "50%", "Уменьшить исходный размер в 2-а раза", "",
+     &F::ChooseZoom, Percent(0.5), -1, ZoomChoice, View, "", 20, false, false},
+    {C::Zoom100, "actZoom100", "Zoom", "100%", "Исходный размер изображения", "",
+     &F::ChooseZoom, Percent(1.0), -1, ZoomChoice, View, "", 20, false, false},
+    {C::Zoom200, "actZoom200", "Zoom", "200%", "Увеличить исходный размер в 2-а раза", "",
+     &F::ChooseZoom, Percent(2.0), -1, ZoomChoice, View, "", 20, false, false},
+    // Fitted to the window: no fixed zoom.
+    {C::ZoomFree, "actZoomFree", "Zoom", "По размеру окна", "Вписать видео в размеры окна", "",
+     &F::ChooseZoom, 0, -1, ZoomChoice, View, "", 20, true, false},
+    {C::CancelLoad, "actCancelLoad", "File", "Отменить", "Отменить загрузку видеофрагмента", "Esc",
+     &F::Run<&F::actCancelLoadExecute>, 0, 16, Single, File, "tbtnCancelLoading", 30, false, false},
+    {C::SpeedQuarter, "actSpeedQuarter", "Speed", "×¼", "Скорость воспроизведения ×¼", "",
+     &F::ChooseSpeed, SpeedArgument(TPlaybackSpeed::Quarter), -1, SpeedChoice, View, "", 30, false, false},
+    {C::SpeedHalf, "actSpeedHalf", "Speed", "×½", "Скорость воспроизведения ×½", "",
+     &F::ChooseSpeed, SpeedArgument(TPlaybackSpeed::Half), -1, SpeedChoice, View, "", 30, false, false},
+    {C::SpeedNormal, "actSpeedNormal", "Speed", "×1", "Скорость воспроизведения ×1", "Backspace",
+     &F::ChooseSpeed, SpeedArgument(TPlaybackSpeed::Normal), -1, SpeedChoice, View, "", 30, false, false},
+    {C::SpeedDouble, "actSpeedDouble", "Speed", "×2", "Скорость воспроизведения ×2", "",
+     &F::ChooseSpeed, SpeedArgument(TPlaybackSpeed::Double), -1, SpeedChoice, View, "", 30, false, false},
+    {C::Speed4, "actSpeed4", "Speed", "×4", "Скорость воспроизведения ×4", "",
+     &F::ChooseSpeed, SpeedArgument(TPlaybackSpeed::Times4), -1, SpeedChoice, View, "", 30, false, false},
+    {C::Speed8, "actSpeed8", "Speed", "×8", "Скорость воспроизведения ×8", "",
+     &F::ChooseSpeed, SpeedArgument(TPlaybackSpeed::Times8), -1, SpeedChoice, View, "", 30, false, false},
+    {C::Speed16, "actSpeed16", "Speed", "×16", "Скорость воспроизведения ×16", "",
+     &F::ChooseSpeed, SpeedArgument(TPlaybackSpeed::Times16), -1, SpeedChoice, View, "", 30, false, false},
+    // A step faster (+1) or slower (-1) through the choices.
+    {C::SpeedUp, "actSpeedUp", "Video", "Быстрее", "Увеличить скорость воспроизведения", "]",
+     &F::StepSpeed, +1, -1, Single, NoBar, "", 0, false, false},
+    {C::SpeedDown, "actSpeedDown", "Video", "Медленнее", "Уменьшить скорость воспроизведения", "[",
+     &F::StepSpeed, -1, -1, Single, NoBar, "", 0, false, false},
+    // Space: "Просмотр" or "Пауза", whichever fits.
+    {C::PlayPause, "actPlayPause", "Video", "Просмотр или пауза", "Проиграть или приостановить", "Space",
+     &F::Run<&F::actPlayPauseExecute>, 0, -1, Single, NoBar, "", 0, false, false},
+};
+// clang-format on
+
+const TCommandRow& TVPlayerForm::CommandRow(TPlayerCommand command)
 {
-    return Rows[static_cast<size_t>(command)];
+    static_assert(std::size(CommandTable) == PlayerCommandCount, "one row for each command");
+    return CommandTable[static_cast<size_t>(command)];
 }

@@ -9,6 +9,8 @@
 #include "report/reportpreview.h"
 #include "uikit/waitcursor.h"
 
+#include <memory>
+
 void TVPlayerForm::actPrintReportExecute()
 {
     TMJPGFrame* frame = FramePos.CurrentFrame;
@@ -17,8 +19,13 @@ void TVPlayerForm::actPrintReportExecute()
     {
         // Decoding the picture and laying out the page take a moment.
         const TWaitCursor wait;
+        // An image of its own over the session's bytes: whatever the player
+        // opens or closes meanwhile, the frame read is whole.
+        const std::unique_ptr<TMJPGImage> held = Session().SharedImage();
+        if (!held)
+            return;
         // The current frame is the image's frame at Index; its picture is decoded once, here.
-        TFrameReportInput input = FrameReportInput(*Image, FramePos.Index);
+        TFrameReportInput input = FrameReportInput(*held, FramePos.Index);
         input.SerialNumber = SerialNumber;
         input.Issue = Issue;
         input.OrganizationName = OrganizationName;

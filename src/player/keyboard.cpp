@@ -1,5 +1,6 @@
 // Keyboard habits of desktop players on top of the window's commands: every
-// key executes a command (Space the one that fits), so a key does nothing while its command is not
+// key is a command's key in the command table (Space the command that plays
+// or pauses, whichever fits), so a key does nothing while its command is not
 // available (no fragment, playing, at the first or last frame).
 #include "vplayerform.h"
 
@@ -8,23 +9,13 @@
 
 #include <QAction>
 #include <QKeyEvent>
-#include <QShortcut>
 
-void TVPlayerForm::createKeyboard()
-{
-    // The commands' own keys (Home, End, Left, Right, "]", "[", Backspace)
-    // come from the command table.
-    PlayPauseShortcut = new QShortcut(QKeySequence(Qt::Key_Space), this);
-    PlayPauseShortcut->setObjectName(QStringLiteral("PlayPauseShortcut"));
-    ConnectGuarded(PlayPauseShortcut, &QShortcut::activated, this, &TVPlayerForm::PlayPauseShortcutActivated);
-}
-
-void TVPlayerForm::PlayPauseShortcutActivated()
+void TVPlayerForm::actPlayPauseExecute()
 {
     if (IsPlaying(State))
-        actPause->trigger();
+        Action(TPlayerCommand::Pause)->trigger();
     else
-        actPlay->trigger();
+        Action(TPlayerCommand::Play)->trigger();
 }
 
 bool TVPlayerForm::SkipHeldStep(QObject* watched, QEvent* event) const

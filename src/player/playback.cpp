@@ -147,7 +147,7 @@ void TVPlayerForm::actPlayBackExecute()
 
 void TVPlayerForm::StartPlay()
 {
-    actPlay->trigger();
+    Action(TPlayerCommand::Play)->trigger();
 }
 
 void TVPlayerForm::actPauseExecute()
@@ -183,52 +183,18 @@ void TVPlayerForm::UpdateCommonActions()
 void TVPlayerForm::SetSpeed(TPlaybackSpeed speed)
 {
     Engine.SetSpeed(speed);
-    QAction* choice = CommandActions[static_cast<size_t>(TPlayerCommand::SpeedQuarter) + static_cast<size_t>(speed)];
-    CheckCategoryAction(QStringLiteral("Speed"), choice);
+    QAction* choice = ChoiceAction(TCommandChoice::Speed, static_cast<int>(speed));
+    choice->setChecked(true);
     tbtnSpeed->setText(choice->text());
 }
 
-void TVPlayerForm::actSpeedQuarterExecute()
+void TVPlayerForm::ChooseSpeed(int speed)
 {
-    SetSpeed(TPlaybackSpeed::Quarter);
+    if (speed >= 0 && static_cast<size_t>(speed) < PlaybackSpeedCount)
+        SetSpeed(static_cast<TPlaybackSpeed>(speed));
 }
 
-void TVPlayerForm::actSpeedHalfExecute()
+void TVPlayerForm::StepSpeed(int step)
 {
-    SetSpeed(TPlaybackSpeed::Half);
-}
-
-void TVPlayerForm::actSpeedNormalExecute()
-{
-    SetSpeed(TPlaybackSpeed::Normal);
-}
-
-void TVPlayerForm::actSpeedDoubleExecute()
-{
-    SetSpeed(TPlaybackSpeed::Double);
-}
-
-void TVPlayerForm::actSpeed4Execute()
-{
-    SetSpeed(TPlaybackSpeed::Times4);
-}
-
-void TVPlayerForm::actSpeed8Execute()
-{
-    SetSpeed(TPlaybackSpeed::Times8);
-}
-
-void TVPlayerForm::actSpeed16Execute()
-{
-    SetSpeed(TPlaybackSpeed::Times16);
-}
-
-void TVPlayerForm::actSpeedUpExecute()
-{
-    SetSpeed(FasterSpeed(Speed()));
-}
-
-void TVPlayerForm::actSpeedDownExecute()
-{
-    SetSpeed(SlowerSpeed(Speed()));
+    SetSpeed(step > 0 ? FasterSpeed(Speed()) : SlowerSpeed(Speed()));
 }

@@ -11,6 +11,7 @@
 #include "videolayout.h"
 
 #include <QAction>
+#include <QActionGroup>
 
 void TVPlayerForm::LayoutVideo(const TMJPGImage* image)
 {
@@ -33,72 +34,57 @@ void TVPlayerForm::pnlVideoResize()
     CenterPauseBox();
 }
 
-void TVPlayerForm::CheckCategoryAction(const QString& category, const QAction* action)
-{
-    for (QAction* each : CommandActions) {
-        if (each->property("category").toString() == category)
-            each->setChecked(each == action);
-    }
-}
-
 void TVPlayerForm::SetKeepProportions(bool keepProportions)
 {
     if (keepProportions == KeepProportions)
         return;
     KeepProportions = keepProportions;
-    if (keepProportions)
-        CheckCategoryAction(QStringLiteral("Zoom"), nullptr);
+    if (keepProportions) {
+        if (QAction* zoom = FZoomChoices->checkedAction())
+            zoom->setChecked(false);
+    }
     imgVideo->SetAlignClient(!keepProportions);
     imgVideo->SetStretch(!keepProportions);
     LayoutVideo(Image.get());
 }
 
-namespace {
-constexpr double ZoomHalf = 0.5;
-constexpr double ZoomNormal = 1.0;
-constexpr double ZoomDouble = 2.0;
-} // namespace
+void TVPlayerForm::ChooseZoom(int percent)
+{
+    if (QAction* choice = ChoiceAction(TCommandChoice::Zoom, percent))
+        choice->setChecked(true);
+    FixedZoom = percent > 0;
+    ZoomFactor = percent / 100.0;
+    LayoutVideo(Image.get());
+}
 
 void TVPlayerForm::actZoom50Execute()
 {
-    CheckCategoryAction(QStringLiteral("Zoom"), actZoom50);
-    FixedZoom = true;
-    ZoomFactor = ZoomHalf;
-    LayoutVideo(Image.get());
+    ChooseZoom(50);
 }
 
 void TVPlayerForm::actZoom100Execute()
 {
-    CheckCategoryAction(QStringLiteral("Zoom"), actZoom100);
-    FixedZoom = true;
-    ZoomFactor = ZoomNormal;
-    LayoutVideo(Image.get());
+    ChooseZoom(100);
 }
 
 void TVPlayerForm::actZoom200Execute()
 {
-    CheckCategoryAction(QStringLiteral("Zoom"), actZoom200);
-    FixedZoom = true;
-    ZoomFactor = ZoomDouble;
-    LayoutVideo(Image.get());
+    ChooseZoom(200);
 }
 
 void TVPlayerForm::actZoomFreeExecute()
 {
-    CheckCategoryAction(QStringLiteral("Zoom"), actZoomFree);
-    FixedZoom = false;
-    ZoomFactor = 0.0;
-    LayoutVideo(Image.get());
+    ChooseZoom(0);
 }
 
 void TVPlayerForm::actStretchExecute()
 {
     SetKeepProportions(false);
-    tbtnResizeFrame->SetAction(actNormalSize);
+    Button(TPlayerCommand::Stretch)->SetAction(Action(TPlayerCommand::NormalSize));
 }
 
 void TVPlayerForm::actNormalSizeExecute()
 {
     SetKeepProportions(true);
-    tbtnResizeFrame->SetAction(actStretch);
+    Button(TPlayerCommand::Stretch)->SetAction(Action(TPlayerCommand::Stretch));
 }

@@ -15,6 +15,7 @@
 #include "uikit/guarded.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -27,7 +28,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstring>
 
 TVPlayerForm* VPlayerForm = nullptr;
 
@@ -57,7 +57,6 @@ TVPlayerForm::TVPlayerForm(QWidget* owner)
     resize(640, 534);
     createControls();
     createActions();
-    createKeyboard();
     connectHandlers();
     frxReport = LoadFrameReportTemplate();
     FormCreate();
@@ -174,51 +173,62 @@ void TVPlayerForm::createControls()
     OpenDialog.DefaultExt = QStringLiteral("mjpg");
 }
 
-QAction* TVPlayerForm::NewAction(TPlayerCommand command)
+QAction* TVPlayerForm::NewAction(const TCommandRow& row)
 {
-    const TCommandRow& row = CommandRow(command);
     auto* action = new QAction(this);
-    action->setObjectName(QLatin1String(ActionName(command)));
+    action->setObjectName(QLatin1String(row.Name));
     action->setProperty("category", QString::fromLatin1(row.Category));
     action->setText(QString::fromUtf8(row.Caption));
     action->setToolTip(QString::fromUtf8(row.Hint));
     if (row.Image >= 0)
         action->setIcon(ToolButtonIcon(row.Image));
-    if (*row.ShortCut)
-        action->setShortcut(QKeySequence(QString::fromLatin1(row.ShortCut), QKeySequence::PortableText));
+    if (*row.Key)
+        action->setShortcut(QKeySequence(QString::fromLatin1(row.Key), QKeySequence::PortableText));
     addAction(action); // so that its short-cut works wherever the window is
-    this->*row.Action = action;
     return action;
 }
 
 void TVPlayerForm::createActions()
 {
+    // A choice is checked in its group (one at most); a choice chosen again
+    // stays checked.
+    FZoomChoices = new QActionGroup(this);
+    FZoomChoices->setObjectName(QStringLiteral("ZoomChoices"));
+    FSpeedChoices = new QActionGroup(this);
+    FSpeedChoices->setObjectName(QStringLiteral("SpeedChoices"));
     for (size_t i = 0; i < PlayerCommandCount; ++i) {
-        QAction* action = NewAction(static_cast<TPlayerCommand>(i));
+        const TCommandRow& row = CommandTable[i];
+        if (static_cast<size_t>(row.Id) != i)
+            qFatal("The command table's row %zu is not its command's", i);
+        QAction* action = NewAction(row);
         CommandActions.push_back(action);
         if (i < DesignCommandCount)
             ActionList.push_back(action);
+        if (row.Choice != TCommandChoice::None) {
+            action->setCheckable(true);
+            (row.Choice == TCommandChoice::Zoom ? FZoomChoices : FSpeedChoices)->addAction(action);
+        }
     }
-    actCancelLoad->setVisible(false);
-
-    // The zoom and speed choices carry a check mark that CheckCategoryAction sets.
-    for (QAction* choice : CommandActions) {
-        const QString category = choice->property("category").toString();
-        if (category == QLatin1String("Zoom") || category == QLatin1String("Speed"))
-            choice->setCheckable(true);
-    }
+    Action(TPlayerCommand::CancelLoad)->setVisible(false);
     createToolBars();
+}
+
+QAction* TVPlayerForm::ChoiceAction(TCommandChoice choice, int argument) const
+{
+    for (size_t i = 0; i < PlayerCommandCount; ++i) {
+        if (CommandTable[i].Choice == choice && CommandTable[i].Argument == argument)
+            return CommandActions[i];
+    }
+    return nullptr;
 }
 
 void TVPlayerForm::createToolBars()
 {
-    // Each bar's buttons in the order of their places; commands that share
-    // a button make one drop-down button.
+    // Each bar's buttons in the order of their places; a choice's commands
+    // make one drop-down button.
     struct TButton {
         int Place = 0;
-        const char* Name = nullptr;
-        bool SeparatorBefore = false;
-        bool Hidden = false;
+        const TCommandRow* First = nullptr;
         std::vector<TPlayerCommand> Commands;
     };
     const std::pair<TCommandBar, QToolBar*> bars[] = {
@@ -226,76 +236,59 @@ void TVPlayerForm::createToolBars()
     for (const auto& [id, bar] : bars) {
         std::vector<TButton> buttons;
         for (size_t i = 0; i < PlayerCommandCount; ++i) {
-            const auto command = static_cast<TPlayerCommand>(i);
-            const TCommandRow& row = CommandRow(command);
+            const TCommandRow& row = CommandTable[i];
             if (row.Bar != id)
                 continue;
-            auto same = std::find_if(buttons.begin(), buttons.end(),
-                                     [&](const TButton& b) { return std::strcmp(b.Name, row.Button) == 0; });
+            auto same = buttons.end();
+            if (row.Choice != TCommandChoice::None)
+                same = std::find_if(buttons.begin(), buttons.end(),
+                                    [&](const TButton& b) { return b.First->Choice == row.Choice; });
             if (same == buttons.end())
-                same = buttons.insert(buttons.end(), {row.Place, row.Button, false, row.ButtonHidden, {}});
-            if (same->Commands.empty())
-                same->SeparatorBefore = row.SeparatorBefore;
-            same->Commands.push_back(command);
+                same = buttons.insert(buttons.end(), {row.Place, &row, {}});
+            same->Commands.push_back(row.Id);
         }
         std::stable_sort(buttons.begin(), buttons.end(),
                          [](const TButton& a, const TButton& b) { return a.Place < b.Place; });
         for (const TButton& button : buttons) {
-            if (button.SeparatorBefore)
-                bar->addSeparator();
-            if (button.Commands.size() > 1) {
-                NewDropDownButton(bar, button.Name, button.Commands);
+            const TCommandRow& first = *button.First;
+            if (first.Choice != TCommandChoice::None) {
+                NewDropDownButton(bar, first.Choice, button.Commands);
                 continue;
             }
-            auto* single = new TActionButton(bar, button.Name, CommandActions[static_cast<size_t>(button.Commands[0])]);
-            if (button.Hidden)
+            if (first.SeparatorBefore)
+                bar->addSeparator();
+            auto* single = new TActionButton(bar, first.Button, Action(first.Id));
+            if (first.ButtonHidden)
                 single->SetButtonVisible(false);
+            FButtons[static_cast<size_t>(first.Id)] = single;
         }
     }
-    tbnFirstFrame = findChild<TActionButton*>(QStringLiteral("tbnFirstFrame"));
-    tbtnPriorFrame = findChild<TActionButton*>(QStringLiteral("tbtnPriorFrame"));
-    tbtnPlayBack = findChild<TActionButton*>(QStringLiteral("tbtnPlayBack"));
-    tbtnPause = findChild<TActionButton*>(QStringLiteral("tbtnPause"));
-    tbtnStop = findChild<TActionButton*>(QStringLiteral("tbtnStop"));
-    tbtnPlay = findChild<TActionButton*>(QStringLiteral("tbtnPlay"));
-    tbtnNextFrame = findChild<TActionButton*>(QStringLiteral("tbtnNextFrame"));
-    tbtnLastFrame = findChild<TActionButton*>(QStringLiteral("tbtnLastFrame"));
-    tbtnSaveFrame = findChild<TActionButton*>(QStringLiteral("tbtnSaveFrame"));
-    tbtnPrintReport = findChild<TActionButton*>(QStringLiteral("tbtnPrintReport"));
-    tbtnResizeFrame = findChild<TActionButton*>(QStringLiteral("tbtnResizeFrame"));
-    tbtnViewManager = findChild<TActionButton*>(QStringLiteral("tbtnViewManager"));
-    ToolButton4 = findChild<TActionButton*>(QStringLiteral("ToolButton4"));
-    tbtnOpenFile = findChild<TActionButton*>(QStringLiteral("tbtnOpenFile"));
-    tbtnSaveFile = findChild<TActionButton*>(QStringLiteral("tbtnSaveFile"));
-    tbtnCancelLoading = findChild<TActionButton*>(QStringLiteral("tbtnCancelLoading"));
 }
 
-QToolButton* TVPlayerForm::NewDropDownButton(QToolBar* bar, const char* name,
+QToolButton* TVPlayerForm::NewDropDownButton(QToolBar* bar, TCommandChoice choice,
                                              const std::vector<TPlayerCommand>& commands)
 {
-    const bool zoom = std::strcmp(name, "tbtnZoomFragment") == 0;
+    const bool zoom = choice == TCommandChoice::Zoom;
     QMenu* menu = zoom ? pmFrameZoom : pmSpeed;
     for (TPlayerCommand command : commands) {
-        if (CommandRow(command).SeparatorBefore) {
-            QAction* separator = menu->addSeparator();
-            if (zoom)
-                separator->setObjectName(QStringLiteral("N1"));
-        }
-        menu->addAction(CommandActions[static_cast<size_t>(command)]);
+        if (CommandRow(command).SeparatorBefore)
+            menu->addSeparator()->setObjectName(QStringLiteral("N1"));
+        menu->addAction(Action(command));
     }
     auto* button = new QToolButton(bar);
-    button->setObjectName(QLatin1String(name));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setIconSize(bar->iconSize());
     button->setMenu(menu);
     if (zoom) {
+        button->setObjectName(QStringLiteral("tbtnZoomFragment"));
         button->setIcon(ToolButtonIcon(12));
         // A click beside the arrow does nothing; the arrow opens the menu.
         button->setPopupMode(QToolButton::MenuButtonPopup);
         tbtnZoomFragment = button;
     } else {
         // The caption is the speed; a click anywhere opens the choices.
+        button->setObjectName(QStringLiteral("tbtnSpeed"));
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setToolTip(QStringLiteral("Скорость воспроизведения"));
         button->setPopupMode(QToolButton::InstantPopup);
@@ -308,11 +301,15 @@ QToolButton* TVPlayerForm::NewDropDownButton(QToolBar* bar, const char* name,
 void TVPlayerForm::connectHandlers()
 {
     using F = TVPlayerForm;
-    for (size_t i = 0; i < PlayerCommandCount; ++i)
-        ConnectGuarded(CommandActions[i], &QAction::triggered, this, CommandRow(static_cast<TPlayerCommand>(i)).Handler);
+    for (size_t i = 0; i < PlayerCommandCount; ++i) {
+        const TCommandRow& row = CommandTable[i];
+        connect(CommandActions[i], &QAction::triggered, this,
+                [this, &row] { Guarded([&] { (this->*row.Handler)(row.Argument); }); });
+    }
     // The speed button is available with its choices.
-    tbtnSpeed->setEnabled(actSpeedNormal->isEnabled());
-    connect(actSpeedNormal, &QAction::enabledChanged, tbtnSpeed, &QWidget::setEnabled);
+    QAction* normalSpeed = Action(TPlayerCommand::SpeedNormal);
+    tbtnSpeed->setEnabled(normalSpeed->isEnabled());
+    connect(normalSpeed, &QAction::enabledChanged, tbtnSpeed, &QWidget::setEnabled);
 
     ConnectGuarded(trbFramePosition, &QSlider::valueChanged, this, &F::trbFramePositionChange);
     ConnectGuarded(tmrStartWait, &QTimer::timeout, this, &F::tmrStartWaitTimer);
@@ -378,7 +375,7 @@ void TVPlayerForm::FormCreate()
     KeepProportions = true;
     FixedZoom = false;
     ZoomFactor = 0.0;
-    CheckCategoryAction(QStringLiteral("Zoom"), actZoomFree);
+    Action(TPlayerCommand::ZoomFree)->setChecked(true);
     OpenFirstOnShow = false;
     IntervalForm = nullptr;
     IntervalBegin = 0;
@@ -402,9 +399,9 @@ bool TVPlayerForm::FormCloseQuery()
     if (IntervalForm && Manager)
         Manager->ClearAndStop();
     if (Loading)
-        actCancelLoad->trigger();
+        Action(TPlayerCommand::CancelLoad)->trigger();
     if (IsPlaying(State))
-        actStop->trigger();
+        Action(TPlayerCommand::Stop)->trigger();
     return true;
 }
 

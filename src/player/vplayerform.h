@@ -7,6 +7,7 @@
 // videoview.cpp, loading.cpp, and the command files.
 #pragma once
 
+#include "commandtable.h"
 #include "container/mjpgimage.h"
 #include "core/datetime.h"
 #include "enginehost.h"
@@ -20,6 +21,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -28,8 +30,8 @@
 #include <vector>
 
 class QAction;
+class QActionGroup;
 class QMenu;
-class QShortcut;
 class QSlider;
 class QSplitter;
 class QTimer;
@@ -57,89 +59,8 @@ public:
     // until the owner docks it (re-parents it into a panel).
     explicit TVPlayerForm(QWidget* owner = nullptr);
     ~TVPlayerForm() override;
-
-    // ---- Controls (owned through Qt parents) ----
-    QSplitter* RightSplitter = nullptr; // video panel | manager dock
-    QWidget* pnlVideo = nullptr;
-    TPictureView* imgVideo = nullptr;
-    TPauseBox* pbxPause = nullptr;
-    QWidget* pnlRightDock = nullptr;
-    QWidget* CoolBar = nullptr;
-    QSlider* trbFramePosition = nullptr;
-    // The frame under the pointer, above the slider (sliderpreview.h).
-    TSliderPreview* FramePreview = nullptr;
-    QToolBar* tbrVideoActions = nullptr;
-    QToolBar* tbrView = nullptr;
-    QToolBar* tbrFile = nullptr;
-
-    TActionButton* tbnFirstFrame = nullptr;
-    TActionButton* tbtnPriorFrame = nullptr;
-    TActionButton* tbtnPlayBack = nullptr;
-    TActionButton* tbtnPause = nullptr;
-    TActionButton* tbtnStop = nullptr;
-    TActionButton* tbtnPlay = nullptr;
-    TActionButton* tbtnNextFrame = nullptr;
-    TActionButton* tbtnLastFrame = nullptr;
-    TActionButton* tbtnSaveFrame = nullptr;
-    TActionButton* tbtnPrintReport = nullptr;
-    TActionButton* tbtnResizeFrame = nullptr;
-    QToolButton* tbtnZoomFragment = nullptr;
-    // Drop-down button of the speed choices; its caption shows the speed.
-    QToolButton* tbtnSpeed = nullptr;
-    TActionButton* tbtnViewManager = nullptr;
-    TActionButton* ToolButton4 = nullptr;
-    TActionButton* tbtnOpenFile = nullptr;
-    TActionButton* tbtnSaveFile = nullptr;
-    TActionButton* tbtnCancelLoading = nullptr;
-
-    QMenu* pmFrameZoom = nullptr;
-    QMenu* pmSpeed = nullptr;
-    QTimer* tmrStartWait = nullptr;
-    QTimer* tmrPauseAnimation = nullptr;
-    QTimer* Timer1 = nullptr;
-    TFileDialogOptions OpenDialog;
-    TFileDialogOptions SaveDialog; // configured afresh by each save command
-    std::unique_ptr<TReport> frxReport; // the frame report's template
-
-    // ---- Actions, built from the command table (commandtable.h) ----
-    // The design's action list, in its order.
-    std::vector<QAction*> ActionList;
-    // Every command's action, indexed by TPlayerCommand: the design's list,
-    // then the speed commands.
-    std::vector<QAction*> CommandActions;
-    QAction* actFirstFrame = nullptr;
-    QAction* actPriorFrame = nullptr;
-    QAction* actPlayBack = nullptr;
-    QAction* actPause = nullptr;
-    QAction* actStop = nullptr;
-    QAction* actPlay = nullptr;
-    QAction* actNextFrame = nullptr;
-    QAction* actLastFrame = nullptr;
-    QAction* actSaveFrame = nullptr;
-    QAction* actOpenFile = nullptr;
-    QAction* actSaveFile = nullptr;
-    QAction* actPrintReport = nullptr;
-    QAction* actStretch = nullptr;
-    QAction* actNormalSize = nullptr;
-    QAction* actShowManager = nullptr;
-    QAction* actHideManager = nullptr;
-    QAction* actShowDTInterval = nullptr;
-    QAction* actZoom50 = nullptr;
-    QAction* actZoom100 = nullptr;
-    QAction* actZoom200 = nullptr;
-    QAction* actZoomFree = nullptr;
-    QAction* actCancelLoad = nullptr;
-    QAction* actSpeedQuarter = nullptr;
-    QAction* actSpeedHalf = nullptr;
-    QAction* actSpeedNormal = nullptr; // Backspace
-    QAction* actSpeedDouble = nullptr;
-    QAction* actSpeed4 = nullptr;
-    QAction* actSpeed8 = nullptr;
-    QAction* actSpeed16 = nullptr;
-    QAction* actSpeedUp = nullptr;   // "]"
-    QAction* actSpeedDown = nullptr; // "["
-    // Space: "Просмотр" or "Пауза", whichever fits (keyboard.cpp).
-    QShortcut* PlayPauseShortcut = nullptr;
+    // The action of a command (its row in the command table).
+    QAction* CommandAction(TPlayerCommand command) const { return CommandActions[static_cast<size_t>(command)]; }
 
     // ---- Loading (loading.cpp) ----
     // True when a fragment was loaded. False when the file holds no
@@ -167,110 +88,30 @@ public:
     // raises; a failed write is reported here and gives false.
     bool SaveFile(const QString& path);
     bool SaveFile(const QString& path, const TMJPGImage& image);
-
-    // ---- Playback engine (playback.cpp) ----
-    bool SeekFirstFrame();
-    bool SeekLastFrame();
-    bool SeekNextFrame();
-    bool SeekPriorFrame();
-    TMJPGFrame* StepForward(int32_t& index);
-    TMJPGFrame* StepBackward(int32_t& index);
-    void ShowFrame(TMJPGFrame* frame);
-    void ClearPicture();
     // "Кадр N из M · <time>" of the current frame (frametext.h); empty
     // without a fragment. FrameShown() tells when it changes.
     QString FrameText() const;
-    // Decodes the frame at `index` once the picture on screen has been
-    // painted and the window is idle (the neighbour a further step shows).
-    void PrepareNeighbourLater(int32_t index);
     // The decoded pictures at hand, as the view shows them.
     const TFramePictureCache& Pictures() const { return FPictures; }
-    void InitTrackBar();
-    void SetState(TPlayerState state);
     void SetLoading(bool loading);
-    void UpdateActions();
-    void UpdateCommonActions();
-    void StartPlay();
     // The playback speed: x1 at creation, kept when another fragment is
     // opened; the check mark in the speed menu and the button's caption follow.
     TPlaybackSpeed Speed() const { return Engine.Speed(); }
     void SetSpeed(TPlaybackSpeed speed);
-
-    // ---- View (videoview.cpp) ----
-    void LayoutVideo(const TMJPGImage* image);
-    void CenterPauseBox();
-    void SetKeepProportions(bool keepProportions);
-    void CheckCategoryAction(const QString& category, const QAction* action);
-
-    // ---- Window events ----
-    void FormCreate();
-    void FormDestroy();
-    void FormShow();
     bool FormCloseQuery();
-
-    // ---- Command handlers ----
-    void actFirstFrameExecute();
-    void actPriorFrameExecute();
-    void actNextFrameExecute();
-    void actLastFrameExecute();
-    void actPlayExecute();
-    void PlayPauseShortcutActivated();
-    void actPlayBackExecute();
-    void actPauseExecute();
-    void actStopExecute();
-    void trbFramePositionChange();
-    void pnlVideoResize();
-    void actZoom50Execute();
-    void actZoom100Execute();
-    void actZoom200Execute();
-    void actZoomFreeExecute();
-    void actStretchExecute();
-    void actNormalSizeExecute();
     void actOpenFileExecute();
-    void actSpeedQuarterExecute();
-    void actSpeedHalfExecute();
-    void actSpeedNormalExecute();
-    void actSpeedDoubleExecute();
-    void actSpeed4Execute();
-    void actSpeed8Execute();
-    void actSpeed16Execute();
-    void actSpeedUpExecute();
-    void actSpeedDownExecute();
-    // Snapshots and saving (snapshots.cpp), the frame report (framereport.cpp).
-    void actSaveFrameExecute();
-    void actSaveFileExecute();
-    void actPrintReportExecute();
     // Archive functions: the interval and the manager's dock (archive.cpp),
     // waiting for a fragment and cancelling (archivewait.cpp), the
     // manager's events and the request messages (archiveevents.cpp).
     void SetManagerVisible(bool show);
-    void ShowDock(QWidget* panel);
-    void HideDock(QWidget* panel);
-    void actShowManagerExecute();
-    void actHideManagerExecute();
-    void actShowDTIntervalExecute();
+    // A plain file player: no file band, no archive commands.
+    void HideArchiveFunctions();
     void BeginWait();
     void EndWait();
-    // Ends the wait for the pending fragment without playing it: the player
-    // is left empty; `cancelled` marks the load as cancelled first.
-    void AbandonPendingFragment(bool cancelled);
     void actCancelLoadExecute();
     void tmrStartWaitTimer();
     void tmrPauseAnimationTimer();
     void Timer1Timer();
-    void FragmentOpened(TVManagerForm* sender, TFragment* fragment);
-    void VideoRequested(TVManagerForm* sender, TFragment* fragment);
-    void VideoLoaded(TVManagerForm* sender, TFragment* fragment);
-    void RequestFailed(TVManagerForm* sender, int code, const std::string& statusText);
-    // The manager is about to free its fragments: a wait for one of them
-    // ends as a cancel does.
-    void FragmentsClearing(TVManagerForm* sender);
-    // Loads and plays the fragment VideoLoaded handed over, once the worker's
-    // completion has returned.
-    void DeliverFragment();
-    // The message for a failed request: its first line, the result code's
-    // text and icon; nothing for -100 and -101.
-    void ReportRequestError(const QString& firstLine, int code, const std::string& statusText);
 
     // ---- Fields ----
     // Other windows read State and set OrganizationName; everything else is
@@ -284,7 +125,6 @@ public:
     QString FileName;
     const TPlayerState& State = Engine.State();
     const TPlayerState& StateBeforePause = Engine.StateBeforePause();
-    const std::unique_ptr<TChronometer>& Chronometer = Engine.Chronometer();
     TVManagerForm* Manager = nullptr;
     TDTIntervalForm* IntervalForm = nullptr;
     // The fragment the player waits for, by key (never a record's address).
@@ -293,20 +133,20 @@ public:
     // (DeliverFragment), with its bytes; none again when the wait ends
     // otherwise.
     std::optional<TFragmentKey> DeliveredFragment;
-    TSharedBytes DeliveredBytes;
     bool ManagerVisible = false;
     int32_t ManagerWidth = 230;
     bool KeepProportions = true;
     QString OrganizationName;
-    QString EventInfoText;
     bool OpenFirstOnShow = false;
     TDateTime IntervalBegin = 0;
     TDateTime IntervalEnd = 0;
     bool FixedZoom = false;
     double ZoomFactor = 0.0;
     const bool& Loading = Engine.Loading();
-    const bool& LoadCancelled = Engine.LoadCancelled();
     void SetLoadCancelled(bool cancelled) { Engine.SetLoadCancelled(cancelled); }
+
+    // The design's action list, in its order.
+    std::vector<QAction*> ActionList;
 
 signals:
     // State or Loading changed: whatever follows the player's availability
@@ -321,6 +161,116 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+
+    // ---- Controls (owned through Qt parents) ----
+    QSplitter* RightSplitter = nullptr; // video panel | manager dock
+    QWidget* pnlVideo = nullptr;
+    TPictureView* imgVideo = nullptr;
+    TPauseBox* pbxPause = nullptr;
+    QWidget* pnlRightDock = nullptr;
+    QWidget* CoolBar = nullptr;
+    QSlider* trbFramePosition = nullptr;
+    // The frame under the pointer, above the slider (sliderpreview.h).
+    TSliderPreview* FramePreview = nullptr;
+    QToolBar* tbrVideoActions = nullptr;
+    QToolBar* tbrView = nullptr;
+    QToolBar* tbrFile = nullptr;
+
+    QToolButton* tbtnZoomFragment = nullptr;
+    // Drop-down button of the speed choices; its caption shows the speed.
+    QToolButton* tbtnSpeed = nullptr;
+
+    QMenu* pmFrameZoom = nullptr;
+    QMenu* pmSpeed = nullptr;
+    QTimer* tmrStartWait = nullptr;
+    QTimer* tmrPauseAnimation = nullptr;
+    QTimer* Timer1 = nullptr;
+    TFileDialogOptions OpenDialog;
+    TFileDialogOptions SaveDialog; // configured afresh by each save command
+    std::unique_ptr<TReport> frxReport; // the frame report's template
+
+    // ---- Actions, built from the command table (commandtable.h) ----
+    // Every command's action, indexed by TPlayerCommand: the design's list,
+    // then the speed commands and Space.
+    std::vector<QAction*> CommandActions;
+
+    // ---- Playback engine (playback.cpp) ----
+    bool SeekFirstFrame();
+    bool SeekLastFrame();
+    bool SeekNextFrame();
+    bool SeekPriorFrame();
+    TMJPGFrame* StepForward(int32_t& index);
+    TMJPGFrame* StepBackward(int32_t& index);
+    void ShowFrame(TMJPGFrame* frame);
+    void ClearPicture();
+    // Decodes the frame at `index` once the picture on screen has been
+    // painted and the window is idle (the neighbour a further step shows).
+    void PrepareNeighbourLater(int32_t index);
+    void InitTrackBar();
+    void SetState(TPlayerState state);
+    void UpdateActions();
+    void UpdateCommonActions();
+    void StartPlay();
+
+    // ---- View (videoview.cpp) ----
+    void LayoutVideo(const TMJPGImage* image);
+    void CenterPauseBox();
+    void SetKeepProportions(bool keepProportions);
+
+    // ---- Window events ----
+    void FormCreate();
+    void FormDestroy();
+    void FormShow();
+
+    // ---- Command handlers ----
+    void actFirstFrameExecute();
+    void actPriorFrameExecute();
+    void actNextFrameExecute();
+    void actLastFrameExecute();
+    void actPlayExecute();
+    // Space: "Просмотр" or "Пауза", whichever fits (keyboard.cpp).
+    void actPlayPauseExecute();
+    void actPlayBackExecute();
+    void actPauseExecute();
+    void actStopExecute();
+    void trbFramePositionChange();
+    void pnlVideoResize();
+    void actZoom50Execute();
+    void actZoom100Execute();
+    void actZoom200Execute();
+    void actZoomFreeExecute();
+    void actStretchExecute();
+    void actNormalSizeExecute();
+    // Snapshots and saving (snapshots.cpp), the frame report (framereport.cpp).
+    void actSaveFrameExecute();
+    void actSaveFileExecute();
+    void actPrintReportExecute();
+    void ShowDock(QWidget* panel);
+    void HideDock(QWidget* panel);
+    void actShowManagerExecute();
+    void actHideManagerExecute();
+    void actShowDTIntervalExecute();
+    // Ends the wait for the pending fragment without playing it: the player
+    // is left empty; `cancelled` marks the load as cancelled first.
+    void AbandonPendingFragment(bool cancelled);
+    void FragmentOpened(TVManagerForm* sender, TFragment* fragment);
+    void VideoRequested(TVManagerForm* sender, TFragment* fragment);
+    void VideoLoaded(TVManagerForm* sender, TFragment* fragment);
+    void RequestFailed(TVManagerForm* sender, int code, const std::string& statusText);
+    // The manager is about to free its fragments: a wait for one of them
+    // ends as a cancel does.
+    void FragmentsClearing(TVManagerForm* sender);
+    // Loads and plays the fragment VideoLoaded handed over, once the worker's
+    // completion has returned.
+    void DeliverFragment();
+    // The message for a failed request: its first line, the result code's
+    // text and icon; nothing for -100 and -101.
+    void ReportRequestError(const QString& firstLine, int code, const std::string& statusText);
+    const std::unique_ptr<TChronometer>& Chronometer = Engine.Chronometer();
+    TSharedBytes DeliveredBytes;
+    QString EventInfoText;
+    const bool& LoadCancelled = Engine.LoadCancelled();
+
     // A held step key's repeat that came while the last step's picture was
     // not painted yet: dropped, so that a held key never builds a queue.
     bool SkipHeldStep(QObject* watched, QEvent* event) const;
@@ -330,14 +280,31 @@ private:
     void ViewResized();
     friend class TPlayerEngineHost;
 
+    // The commands' rows, indexed by TPlayerCommand (commandtable.cpp).
+    static const TCommandRow CommandTable[];
+    static const TCommandRow& CommandRow(TPlayerCommand command);
+    // A row's handler for a command that takes no argument.
+    template <void (TVPlayerForm::*Handler)()>
+    void Run(int /*argument*/)
+    {
+        (this->*Handler)();
+    }
+    // The zoom choices: percent of the picture's size, 0 to fit the window.
+    void ChooseZoom(int percent);
+    // The speed choices, by TPlaybackSpeed; a step faster (+1) or slower (-1).
+    void ChooseSpeed(int speed);
+    void StepSpeed(int step);
+    QAction* Action(TPlayerCommand command) const { return CommandActions[static_cast<size_t>(command)]; }
+    // The action of the choice whose row runs handler with argument.
+    QAction* ChoiceAction(TCommandChoice choice, int argument) const;
+
     void createControls();
     void createActions();
-    void createKeyboard();
     void connectHandlers();
-    QAction* NewAction(TPlayerCommand command);
+    QAction* NewAction(const TCommandRow& row);
     void createToolBars();
-    // The button of a command group that shares a button name.
-    QToolButton* NewDropDownButton(QToolBar* bar, const char* name, const std::vector<TPlayerCommand>& commands);
+    // The drop-down button of a choice, its menu listing the choices' actions.
+    QToolButton* NewDropDownButton(QToolBar* bar, TCommandChoice choice, const std::vector<TPlayerCommand>& commands);
     // A load that failed: psEmpty, the picture cleared, the commands up to date.
     void EnterEmptyAfterFailedLoad();
     // Closes what is open, then opens the image read (kept with its bytes
@@ -351,6 +318,12 @@ private:
     // Rests in the message loop until the manager's requests are done.
     void WaitForManager();
 
+    // The checkable groups of the zoom and the speed choices.
+    QActionGroup* FZoomChoices = nullptr;
+    QActionGroup* FSpeedChoices = nullptr;
+    // The tool-bar button of each command that has one of its own.
+    std::array<TActionButton*, PlayerCommandCount> FButtons{};
+    TActionButton* Button(TPlayerCommand command) const { return FButtons[static_cast<size_t>(command)]; }
     std::unique_ptr<TSliderTrackBar> FTrackBar; // trbFramePosition as the engine sees it
     TFramePictureCache FPictures;
     QTimer* FNeighbourTimer = nullptr;

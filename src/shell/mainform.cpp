@@ -27,7 +27,38 @@
 
 namespace {
 const QString kCaption = QStringLiteral("Проигрыватель видеофайлов MJPG");
-}
+
+// The main window's commands: each row its action's name, caption, hint
+// and key (QKeySequence's portable text), its handler, its menu and the
+// member that holds it. The menus list them in the table's order.
+struct TMainCommandRow {
+    const char* Name;
+    const char* Caption; // UTF-8
+    const char* Hint;
+    const char* Key;
+    void (TMainForm::*Handler)();
+    QMenu* TMainForm::*Menu;
+    bool SeparatorBefore;
+    QAction* TMainForm::*Action;
+};
+
+using M = TMainForm;
+// clang-format off
+const TMainCommandRow MainCommands[] = {
+    {"actFileOpen", "Открыть", "Открыть файл для просмотра", "Ctrl+O",
+     &M::actFileOpenExecute, &M::mmFile, false, &M::actFileOpen},
+    {"actFileExport", "Экспорт видео...", "Сохранить видеофрагмент в формате, который откроет любой проигрыватель",
+     "Ctrl+E", &M::actFileExportExecute, &M::mmFile, false, &M::actFileExport},
+    {"actFileVerify", "Проверить экспорт...", "Проверить подписи и контрольные суммы экспортированного видео", "",
+     &M::actFileVerifyExecute, &M::mmFile, false, &M::actFileVerify},
+    {"actExit", "Выход", "Завершить работу с программой", "Alt+F4",
+     &M::actExitExecute, &M::mmFile, true, &M::actExit},
+    {"actAbout", "О программе...", "Показать краткую информацию о программе", "",
+     &M::actAboutExecute, &M::mmHelp, false, &M::actAbout},
+};
+// clang-format on
+
+} // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
@@ -82,52 +113,31 @@ void TMainForm::createControls()
         StatusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("Кадр 00000000 из 00000000 · 00.00.0000 00:00:00.000")) + 8);
     bar->addWidget(StatusPanel2);
 
-    actFileOpen = new QAction(QStringLiteral("Открыть"), this);
-    actFileOpen->setObjectName(QStringLiteral("actFileOpen"));
-    actFileOpen->setToolTip(QStringLiteral("Открыть файл для просмотра"));
-    actFileOpen->setStatusTip(actFileOpen->toolTip());
-    actFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    actFileExport = new QAction(QStringLiteral("Экспорт видео..."), this);
-    actFileExport->setObjectName(QStringLiteral("actFileExport"));
-    actFileExport->setToolTip(QStringLiteral("Сохранить видеофрагмент в формате, который откроет любой проигрыватель"));
-    actFileExport->setStatusTip(actFileExport->toolTip());
-    actFileExport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    actFileVerify = new QAction(QStringLiteral("Проверить экспорт..."), this);
-    actFileVerify->setObjectName(QStringLiteral("actFileVerify"));
-    actFileVerify->setToolTip(QStringLiteral("Проверить подписи и контрольные суммы экспортированного видео"));
-    actFileVerify->setStatusTip(actFileVerify->toolTip());
-    actExit = new QAction(QStringLiteral("Выход"), this);
-    actExit->setObjectName(QStringLiteral("actExit"));
-    actExit->setToolTip(QStringLiteral("Завершить работу с программой"));
-    actExit->setStatusTip(actExit->toolTip());
-    actExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-    actAbout = new QAction(QStringLiteral("О программе..."), this);
-    actAbout->setObjectName(QStringLiteral("actAbout"));
-    actAbout->setToolTip(QStringLiteral("Показать краткую информацию о программе"));
-    actAbout->setStatusTip(actAbout->toolTip());
-
     QMenuBar* menu = menuBar();
     menu->setObjectName(QStringLiteral("MainMenu"));
     mmFile = menu->addMenu(QStringLiteral("Файл"));
     mmFile->setObjectName(QStringLiteral("mmFile"));
-    mmFile->addAction(actFileOpen);
-    mmFile->addAction(actFileExport);
-    mmFile->addAction(actFileVerify);
-    mmFile->addSeparator()->setObjectName(QStringLiteral("N1"));
-    mmFile->addAction(actExit);
     mmHelp = menu->addMenu(QStringLiteral("?"));
     mmHelp->setObjectName(QStringLiteral("mmHelp"));
-    mmHelp->addAction(actAbout);
+    for (const TMainCommandRow& row : MainCommands) {
+        auto* action = new QAction(QString::fromUtf8(row.Caption), this);
+        action->setObjectName(QLatin1String(row.Name));
+        action->setToolTip(QString::fromUtf8(row.Hint));
+        action->setStatusTip(action->toolTip());
+        if (*row.Key)
+            action->setShortcut(QKeySequence(QString::fromLatin1(row.Key), QKeySequence::PortableText));
+        QMenu* into = this->*row.Menu;
+        if (row.SeparatorBefore)
+            into->addSeparator()->setObjectName(QStringLiteral("N1"));
+        into->addAction(action);
+        this->*row.Action = action;
+        ConnectGuarded(action, &QAction::triggered, this, row.Handler);
+    }
 
     OpenDialog.Title = QStringLiteral("Открыть видеофайл");
     OpenDialog.Filter = QStringLiteral("Видеофайлы MJPG|*.mjpg|Все файлы|*.*");
     OpenDialog.DefaultExt = QStringLiteral("mjpg");
 
-    ConnectGuarded(actFileOpen, &QAction::triggered, this, &TMainForm::actFileOpenExecute);
-    ConnectGuarded(actFileExport, &QAction::triggered, this, &TMainForm::actFileExportExecute);
-    ConnectGuarded(actFileVerify, &QAction::triggered, this, &TMainForm::actFileVerifyExecute);
-    ConnectGuarded(actExit, &QAction::triggered, this, &TMainForm::actExitExecute);
-    ConnectGuarded(actAbout, &QAction::triggered, this, &TMainForm::actAboutExecute);
     ConnectGuarded(mmFile, &QMenu::aboutToShow, this, &TMainForm::UpdateActions);
     ConnectGuarded(mmHelp, &QMenu::aboutToShow, this, &TMainForm::UpdateActions);
 }
@@ -151,11 +161,7 @@ void TMainForm::FormCreate()
         // For the archive: its commands and the band with the cancel button stay.
         ApplyArchiveSettings(*FArchive, *player->Manager);
     } else {
-        // A plain file player: no file band, no archive commands.
-        player->tbrFile->hide();
-        player->actShowManager->setVisible(false);
-        player->actHideManager->setVisible(false);
-        player->actShowDTInterval->setVisible(false);
+        player->HideArchiveFunctions();
     }
     player->SetManagerVisible(false);
     player->OrganizationName = QStringLiteral("ОАО НПП \"Веларин\"");

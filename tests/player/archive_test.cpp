@@ -3,6 +3,7 @@
 // for a fragment with its animation, cancelling, and the messages of failed
 // requests.
 #include "archive/intervaldialog/dtintervalform.h"
+#include "children.h"
 #include "archive/qtcompletion/guicompletion.h"
 #include "archive/fragmentsaction.h"
 #include "archive/workerthread.h"
@@ -78,7 +79,7 @@ protected:
             shown = true;
             answer(*dialog);
         });
-        Form.actShowDTInterval->trigger();
+        Child(Form, "actShowDTInterval")->trigger();
         EXPECT_TRUE(shown);
     }
 
@@ -109,11 +110,11 @@ protected:
         EXPECT_FALSE(Form.PendingFragment);
         EXPECT_FALSE(Form.Image);
         EXPECT_FALSE(Form.Loading);
-        EXPECT_FALSE(Form.actCancelLoad->isVisible());
-        EXPECT_FALSE(Form.actCancelLoad->isEnabled());
-        EXPECT_TRUE(Form.pnlRightDock->isEnabled());
-        EXPECT_FALSE(Form.tmrStartWait->isActive());
-        EXPECT_FALSE(Form.tmrPauseAnimation->isActive());
+        EXPECT_FALSE(Child(Form, "actCancelLoad")->isVisible());
+        EXPECT_FALSE(Child(Form, "actCancelLoad")->isEnabled());
+        EXPECT_TRUE(Child<QWidget>(Form, "pnlRightDock")->isEnabled());
+        EXPECT_FALSE(Child<QTimer>(Form, "tmrStartWait")->isActive());
+        EXPECT_FALSE(Child<QTimer>(Form, "tmrPauseAnimation")->isActive());
     }
 };
 
@@ -130,14 +131,14 @@ TEST_F(ArchivePlayerTest, CancelInTheIntervalDialogChangesNothing)
         EXPECT_TRUE(d.ckbBegin->isChecked());
         EXPECT_FALSE(d.ckbEnd->isChecked());
         EXPECT_DOUBLE_EQ(d.GetBegin(), begin);
-        EXPECT_FALSE(Form.actShowDTInterval->isEnabled());
+        EXPECT_FALSE(Child(Form, "actShowDTInterval")->isEnabled());
         d.btnCancel->click();
     });
     EXPECT_TRUE(LoggedLines().empty());
     EXPECT_DOUBLE_EQ(Form.IntervalBegin, begin);
     EXPECT_EQ(Form.IntervalEnd, 0);
     EXPECT_FALSE(Form.ManagerVisible);
-    EXPECT_TRUE(Form.actShowDTInterval->isEnabled());
+    EXPECT_TRUE(Child(Form, "actShowDTInterval")->isEnabled());
     EXPECT_EQ(Form.IntervalForm, nullptr);
 }
 
@@ -166,7 +167,7 @@ TEST_F(ArchivePlayerTest, ApplyAsksForTheIntervalOrForAllAndStoresIt)
                                                        "GET /list HTTP/1.0"}));
     EXPECT_EQ(Manager.FragmentCount(), 1u);
     EXPECT_TRUE(Dialogs.Messages.empty());
-    EXPECT_TRUE(Form.actShowDTInterval->isEnabled());
+    EXPECT_TRUE(Child(Form, "actShowDTInterval")->isEnabled());
 }
 
 TEST_F(ArchivePlayerTest, ClearEmptiesTheListStopsEveryRequestAndForgetsTheInterval)
@@ -199,16 +200,16 @@ TEST_F(ArchivePlayerTest, TheManagerIsShownForTwoFragmentsOrMoreOnly)
     ListAll();
     EXPECT_EQ(Manager.FragmentCount(), 1u);
     EXPECT_FALSE(Form.ManagerVisible);
-    EXPECT_TRUE(Form.pnlRightDock->isHidden());
+    EXPECT_TRUE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
 
     AddFragments(2);
     ListAll();
     EXPECT_EQ(Manager.FragmentCount(), 2u);
     EXPECT_TRUE(Form.ManagerVisible);
-    EXPECT_FALSE(Form.pnlRightDock->isHidden());
-    EXPECT_EQ(Manager.parentWidget(), Form.pnlRightDock);
-    EXPECT_EQ(Form.tbtnViewManager->Action(), Form.actHideManager);
-    EXPECT_TRUE(Form.tbtnViewManager->isDown());
+    EXPECT_FALSE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
+    EXPECT_EQ(Manager.parentWidget(), Child<QWidget>(Form, "pnlRightDock"));
+    EXPECT_EQ(Child<TActionButton>(Form, "tbtnViewManager")->Action(), Child(Form, "actHideManager"));
+    EXPECT_TRUE(Child<TActionButton>(Form, "tbtnViewManager")->isDown());
 }
 
 TEST_F(ArchivePlayerTest, HidingAndShowingTheManagerKeepsTheDockWidth)
@@ -216,25 +217,25 @@ TEST_F(ArchivePlayerTest, HidingAndShowingTheManagerKeepsTheDockWidth)
     Form.resize(900, 600);
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
-    Form.actShowManager->trigger();
+    Child(Form, "actShowManager")->trigger();
     ASSERT_TRUE(Form.ManagerVisible);
     QTest::qWait(0);
-    EXPECT_EQ(Form.pnlRightDock->width(), 230);
+    EXPECT_EQ(Child<QWidget>(Form, "pnlRightDock")->width(), 230);
 
     // The user drags the splitter; the button hides, then shows the dock.
-    const int total = Form.RightSplitter->width() - Form.RightSplitter->handleWidth();
-    Form.RightSplitter->setSizes({total - 310, 310});
-    Form.tbtnViewManager->click();
+    const int total = Child<QSplitter>(Form, "RightSplitter")->width() - Child<QSplitter>(Form, "RightSplitter")->handleWidth();
+    Child<QSplitter>(Form, "RightSplitter")->setSizes({total - 310, 310});
+    Child<TActionButton>(Form, "tbtnViewManager")->click();
     EXPECT_FALSE(Form.ManagerVisible);
-    EXPECT_TRUE(Form.pnlRightDock->isHidden());
+    EXPECT_TRUE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
     EXPECT_FALSE(Manager.isVisible());
     EXPECT_EQ(Form.ManagerWidth, 310);
-    EXPECT_EQ(Form.tbtnViewManager->Action(), Form.actShowManager);
-    EXPECT_FALSE(Form.tbtnViewManager->isDown());
-    Form.tbtnViewManager->click();
+    EXPECT_EQ(Child<TActionButton>(Form, "tbtnViewManager")->Action(), Child(Form, "actShowManager"));
+    EXPECT_FALSE(Child<TActionButton>(Form, "tbtnViewManager")->isDown());
+    Child<TActionButton>(Form, "tbtnViewManager")->click();
     EXPECT_TRUE(Form.ManagerVisible);
     EXPECT_TRUE(Manager.isVisible());
-    EXPECT_EQ(Form.pnlRightDock->width(), 310);
+    EXPECT_EQ(Child<QWidget>(Form, "pnlRightDock")->width(), 310);
 }
 
 TEST_F(ArchivePlayerTest, TheManagerButtonLooksPressedWhileTheManagerIsShown)
@@ -242,9 +243,9 @@ TEST_F(ArchivePlayerTest, TheManagerButtonLooksPressedWhileTheManagerIsShown)
     Form.resize(900, 600);
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
-    TActionButton* button = Form.tbtnViewManager;
+    TActionButton* button = Child<TActionButton>(Form, "tbtnViewManager");
     const QImage released = button->grab().toImage();
-    Form.actShowManager->trigger();
+    Child(Form, "actShowManager")->trigger();
     ASSERT_TRUE(Form.ManagerVisible);
     ASSERT_TRUE(button->isDown());
     const QImage pressed = button->grab().toImage();
@@ -262,13 +263,13 @@ TEST_F(ArchivePlayerTest, TheManagerButtonLooksPressedWhileTheManagerIsShown)
     };
     pressAndDragOff();
     EXPECT_TRUE(Form.ManagerVisible);
-    EXPECT_EQ(button->Action(), Form.actHideManager);
+    EXPECT_EQ(button->Action(), Child(Form, "actHideManager"));
     EXPECT_TRUE(button->isDown());
     EXPECT_EQ(button->grab().toImage(), pressed);
 
     // Disabled and enabled again, it is still down.
-    Form.actHideManager->setEnabled(false);
-    Form.actHideManager->setEnabled(true);
+    Child(Form, "actHideManager")->setEnabled(false);
+    Child(Form, "actHideManager")->setEnabled(true);
     EXPECT_TRUE(button->isDown());
 
     // Hidden, the same gesture leaves it up.
@@ -340,7 +341,7 @@ TEST_F(ArchivePlayerTest, TheMessagesAppearAsRealMessageBoxes)
             message->button(QMessageBox::Ok)->click();
         });
     });
-    Form.actShowDTInterval->trigger();
+    Child(Form, "actShowDTInterval")->trigger();
     EXPECT_EQ(shown.Title, Caption);
     EXPECT_EQ(shown.Text, QStringLiteral("Не могу загрузить список видеофрагментов!\nТребуется аутентификация "
                                          "пользователя или указаны неверные имя пользователя/пароль."));
@@ -359,9 +360,9 @@ TEST_F(ArchivePlayerTest, EscDuringAStalledFetchEndsTheWaitSilently)
     ASSERT_TRUE(LoadInto(Form, Frames(3)));
     OpenRow(1);
     ASSERT_TRUE(Form.Loading);
-    EXPECT_TRUE(Form.actCancelLoad->isVisible());
-    EXPECT_TRUE(Form.actCancelLoad->isEnabled());
-    EXPECT_FALSE(Form.pnlRightDock->isEnabled());
+    EXPECT_TRUE(Child(Form, "actCancelLoad")->isVisible());
+    EXPECT_TRUE(Child(Form, "actCancelLoad")->isEnabled());
+    EXPECT_FALSE(Child<QWidget>(Form, "pnlRightDock")->isEnabled());
     ASSERT_TRUE(WaitUntil([&] { return LoggedLines().size() == 2; })); // the fetch is on its way
 
     QTest::keyClick(&Form, Qt::Key_Escape);
@@ -425,9 +426,9 @@ TEST_F(ArchivePlayerTest, TheStartTimerFetchesAndPlaysTheFirstFragment)
     AddFragments(2, 2);
     Serve();
     ListAll();
-    Form.Timer1->start();
+    Child<QTimer>(Form, "Timer1")->start();
     Form.Timer1Timer();
-    EXPECT_FALSE(Form.Timer1->isActive());
+    EXPECT_FALSE(Child<QTimer>(Form, "Timer1")->isActive());
     EXPECT_EQ(Form.PendingFragment, Manager.KeyOf(*Manager.FragmentAt(0)));
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading; }));
     EXPECT_EQ(Form.Issue, 1);
@@ -437,7 +438,7 @@ TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
 {
     AnimationFrame = 0;
     const auto shownPicture = [&] {
-        const QImage shown = Form.pbxPause->Picture().toImage();
+        const QImage shown = Child<TPauseBox>(Form, "pbxPause")->Picture().toImage();
         for (int i = 0; i < PauseAnimationFrameCount; ++i)
             if (shown == PauseAnimationFrame(i).toImage())
                 return i;
@@ -446,18 +447,18 @@ TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
     std::vector<int> order;
     for (int wait = 0; wait < 2; ++wait) {
         Form.BeginWait();
-        EXPECT_TRUE(Form.tmrStartWait->isActive());
-        EXPECT_FALSE(Form.tmrPauseAnimation->isActive()); // nothing in the first half second
-        EXPECT_TRUE(Form.pbxPause->Picture().isNull());
+        EXPECT_TRUE(Child<QTimer>(Form, "tmrStartWait")->isActive());
+        EXPECT_FALSE(Child<QTimer>(Form, "tmrPauseAnimation")->isActive()); // nothing in the first half second
+        EXPECT_TRUE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
         Form.tmrStartWaitTimer();
-        EXPECT_FALSE(Form.tmrStartWait->isActive());
-        EXPECT_TRUE(Form.tmrPauseAnimation->isActive());
+        EXPECT_FALSE(Child<QTimer>(Form, "tmrStartWait")->isActive());
+        EXPECT_TRUE(Child<QTimer>(Form, "tmrPauseAnimation")->isActive());
         for (int step = 0; step < 5; ++step) {
             Form.tmrPauseAnimationTimer();
             order.push_back(shownPicture());
         }
         Form.EndWait();
-        EXPECT_TRUE(Form.pbxPause->Picture().isNull());
+        EXPECT_TRUE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
     }
     EXPECT_EQ(order, std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 0, 1}));
 }
@@ -467,7 +468,7 @@ TEST_F(ArchivePlayerTest, TheAnimationRunsByItselfAfterHalfASecond)
     AnimationFrame = 0;
     Form.BeginWait();
     ASSERT_TRUE(WaitUntil([&] { return AnimationFrame >= 3; }, 3000));
-    EXPECT_FALSE(Form.pbxPause->Picture().isNull());
+    EXPECT_FALSE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
     Form.EndWait();
 }
 
@@ -538,7 +539,7 @@ TEST_F(ArchivePlayerTest, ClosingWhileAListIsWaitedForEndsTheWait)
         });
         poll->start(10);
     });
-    Form.actShowDTInterval->trigger();
+    Child(Form, "actShowDTInterval")->trigger();
     EXPECT_TRUE(closed);
     EXPECT_EQ(Manager.RequestState, rsIdle);
     EXPECT_TRUE(Manager.Requests.empty());
@@ -592,7 +593,7 @@ TEST_F(ArchivePlayerTest, EscBeforeAnArrivedVideoIsPlayedCancelsItWhicheverCameF
             // The answer is in; its completion waits for this thread.
             PollUntil([&] { return QueuedCompletions() != 0; });
             ASSERT_EQ(QueuedCompletions(), 1u);
-            Form.actCancelLoad->trigger(); // Esc
+            Child(Form, "actCancelLoad")->trigger(); // Esc
         } else {
             ASSERT_TRUE(WaitUntil([&] { return !Form.Loading; }));
         }
@@ -613,7 +614,7 @@ TEST_F(ArchivePlayerTest, EscAfterTheArrivedVideoPlayedChangesNothing)
     ListAll();
     OpenRow(0);
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading && !IsPlaying(Form.State); }));
-    Form.actCancelLoad->trigger(); // Esc: unavailable now
+    Child(Form, "actCancelLoad")->trigger(); // Esc: unavailable now
     Form.actCancelLoadExecute();
     EXPECT_TRUE(Form.Image);
     EXPECT_EQ(Form.State, psStopped);
@@ -796,7 +797,7 @@ TEST_F(ArchivePlayerTlsTest, TheReasonAppearsInARealMessageBox)
             message->button(QMessageBox::Ok)->click();
         });
     });
-    Form.actShowDTInterval->trigger();
+    Child(Form, "actShowDTInterval")->trigger();
     EXPECT_EQ(text, QStringLiteral("Не могу загрузить список видеофрагментов!\nСертификат сервера выдан на другое имя."));
     EXPECT_EQ(icon, QMessageBox::Critical);
     SetDialogs(&Dialogs);

@@ -1,6 +1,7 @@
 // Which commands are available: with no fragment, loaded, playing, paused,
 // while a download runs, and in the fragment's corner cases.
 #include "playerfixture.h"
+#include "children.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ TEST_F(PlayerTest, EmptyWindowOffersOnlyOpenArchiveAndZoom)
 {
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_EQ(Enabled(), Common);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(Form.FramePos.DisableCount, 1);
 }
 
@@ -39,17 +40,17 @@ TEST_F(PlayerTest, AvailabilityFollowsPositionAndState)
         {"stopped at the first frame", [](TVPlayerForm&) {},
          Plus(Common, {"actNextFrame", "actLastFrame", "actPlay", "actPlayBack", "actSaveFrame", "actPrintReport",
                        "actSaveFile", "actStretch", "actNormalSize"})},
-        {"stopped in the middle", [](TVPlayerForm& form) { form.actNextFrame->trigger(); },
+        {"stopped in the middle", [](TVPlayerForm& form) { Child(form, "actNextFrame")->trigger(); },
          Plus(Common, {"actFirstFrame", "actPriorFrame", "actNextFrame", "actLastFrame", "actPlay", "actPlayBack",
                        "actSaveFrame", "actPrintReport", "actSaveFile", "actStretch", "actNormalSize"})},
-        {"stopped at the last frame", [](TVPlayerForm& form) { form.actLastFrame->trigger(); },
+        {"stopped at the last frame", [](TVPlayerForm& form) { Child(form, "actLastFrame")->trigger(); },
          Plus(Common, {"actFirstFrame", "actPriorFrame", "actPlay", "actPlayBack", "actSaveFrame", "actPrintReport",
                        "actSaveFile", "actStretch", "actNormalSize"})},
         {"paused in the middle",
          [](TVPlayerForm& form) {
-             form.actNextFrame->trigger();
-             TPassObserver observer(form.actStop, [&](int) { form.actPause->trigger(); });
-             form.actPlay->trigger();
+             Child(form, "actNextFrame")->trigger();
+             TPassObserver observer(Child(form, "actStop"), [&](int) { Child(form, "actPause")->trigger(); });
+             Child(form, "actPlay")->trigger();
          },
          Plus(Common, {"actFirstFrame", "actPriorFrame", "actNextFrame", "actLastFrame", "actPlay", "actPlayBack",
                        "actPause", "actStop", "actSaveFrame", "actPrintReport", "actSaveFile", "actStretch",
@@ -71,19 +72,19 @@ TEST_F(PlayerTest, PlayingOffersPauseAndStopButNoFileCommands)
     ASSERT_TRUE(Load(Frames(5, -1)));
     Names seen;
     bool sliderEnabled = true;
-    TPassObserver observer(Form.actStop, [&](int) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int) {
         seen = Enabled();
-        sliderEnabled = Form.trbFramePosition->isEnabled();
-        Form.actStop->trigger();
+        sliderEnabled = Child<QSlider>(Form, "trbFramePosition")->isEnabled();
+        Child(Form, "actStop")->trigger();
     });
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     ASSERT_FALSE(observer.TimedOut);
     // The availability computed when playback started, at the first frame.
     EXPECT_EQ(seen, Plus(AlwaysOn, {"actNextFrame", "actLastFrame", "actPlay", "actPlayBack", "actPause", "actStop",
                                     "actStretch", "actNormalSize"}));
     EXPECT_FALSE(sliderEnabled);
     EXPECT_EQ(Form.State, psStopped);
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
 TEST_F(PlayerTest, FirstFramesWithoutPictures)
@@ -91,14 +92,14 @@ TEST_F(PlayerTest, FirstFramesWithoutPictures)
     ASSERT_TRUE(Load(Frames({false, false, true, true})));
     EXPECT_EQ(Form.FramePos.Index, 2);
     EXPECT_EQ(ShownFrame(), 2);
-    EXPECT_TRUE(Form.actFirstFrame->isEnabled());
-    EXPECT_TRUE(Form.actPriorFrame->isEnabled());
+    EXPECT_TRUE(Child(Form, "actFirstFrame")->isEnabled());
+    EXPECT_TRUE(Child(Form, "actPriorFrame")->isEnabled());
     // Prior finds nothing before it: nothing moves, the picture stays.
-    Form.actPriorFrame->trigger();
+    Child(Form, "actPriorFrame")->trigger();
     EXPECT_EQ(Form.FramePos.Index, 2);
     EXPECT_EQ(ShownFrame(), 2);
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
-    EXPECT_EQ(Form.trbFramePosition->value(), 2);
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->value(), 2);
 }
 
 TEST_F(PlayerTest, NoFrameCarriesAPicture)
@@ -109,8 +110,8 @@ TEST_F(PlayerTest, NoFrameCarriesAPicture)
     EXPECT_EQ(Form.FramePos.CurrentFrame, nullptr);
     EXPECT_EQ(ShownFrame(), -1);
     EXPECT_EQ(Enabled(), Plus(Common, {"actFirstFrame", "actPriorFrame", "actSaveFile"}));
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
-    for (QAction* step : {Form.actFirstFrame, Form.actPriorFrame}) {
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
+    for (QAction* step : {Child(Form, "actFirstFrame"), Child(Form, "actPriorFrame")}) {
         step->trigger();
         EXPECT_EQ(ShownFrame(), -1);
         EXPECT_EQ(Form.FramePos.CurrentFrame, nullptr);
@@ -121,7 +122,7 @@ TEST_F(PlayerTest, FragmentWithoutFrames)
 {
     ASSERT_TRUE(Load(Frames(0)));
     EXPECT_EQ(Form.State, psStopped);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(ShownFrame(), -1);
     EXPECT_EQ(Enabled(), Plus(Common, {"actSaveFile"}));
 }
@@ -137,7 +138,7 @@ TEST_F(PlayerTest, SetLoadingCountsEveryCall)
     Form.SetLoading(false);
     EXPECT_EQ(Form.FramePos.DisableCount, before + 1);
     EXPECT_EQ(Form.State, psStopped);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     // After a cancelled download the player stays empty.
     Form.SetLoadCancelled(true);
     Form.SetLoading(false);

@@ -1,5 +1,6 @@
 // The window's design: controls, actions, buttons and menus by name.
 #include "playerfixture.h"
+#include "children.h"
 
 #include "player/actionbutton.h"
 
@@ -81,7 +82,7 @@ TEST_F(PlayerTest, ActionListFollowsTheActionTable)
         QAction* action = Form.ActionList[i];
         EXPECT_EQ(action->objectName().toStdString(), row.Name);
         // The engine names its commands by their place in this list.
-        EXPECT_STREQ(ActionName(static_cast<TPlayerCommand>(i)), row.Name);
+        EXPECT_EQ(Form.CommandAction(static_cast<TPlayerCommand>(i)), action);
         EXPECT_EQ(Form.findChild<QAction*>(QLatin1String(row.Name)), action);
         EXPECT_EQ(action->property("category").toString().toStdString(), row.Category);
         EXPECT_EQ(action->text().toStdString(), row.Caption);
@@ -91,12 +92,12 @@ TEST_F(PlayerTest, ActionListFollowsTheActionTable)
             EXPECT_TRUE(IconIsDrawn(action->icon()));
         }
     }
-    EXPECT_FALSE(Form.actCancelLoad->isVisible());
+    EXPECT_FALSE(Child(Form, "actCancelLoad")->isVisible());
     // Esc of the design, and the keys desktop players use for stepping.
     const std::map<QAction*, QKeySequence> keys{
-        {Form.actCancelLoad, QKeySequence(Qt::Key_Escape)}, {Form.actFirstFrame, QKeySequence(Qt::Key_Home)},
-        {Form.actLastFrame, QKeySequence(Qt::Key_End)},     {Form.actPriorFrame, QKeySequence(Qt::Key_Left)},
-        {Form.actNextFrame, QKeySequence(Qt::Key_Right)},
+        {Child(Form, "actCancelLoad"), QKeySequence(Qt::Key_Escape)}, {Child(Form, "actFirstFrame"), QKeySequence(Qt::Key_Home)},
+        {Child(Form, "actLastFrame"), QKeySequence(Qt::Key_End)},     {Child(Form, "actPriorFrame"), QKeySequence(Qt::Key_Left)},
+        {Child(Form, "actNextFrame"), QKeySequence(Qt::Key_Right)},
     };
     for (QAction* action : Form.ActionList) {
         const auto key = keys.find(action);
@@ -113,10 +114,10 @@ TEST_F(PlayerTest, ControlsCarryTheirNames)
                              "tbtnResizeFrame"})
         EXPECT_NE(Form.findChild<QWidget*>(QLatin1String(name)), nullptr) << name;
     EXPECT_NE(Form.findChild<QMenu*>(QStringLiteral("pmFrameZoom")), nullptr);
-    EXPECT_TRUE(Form.pnlRightDock->isHidden());
-    EXPECT_EQ(Form.trbFramePosition->pageStep(), 1);
-    EXPECT_EQ(Form.trbFramePosition->singleStep(), 1);
-    EXPECT_EQ(Form.trbFramePosition->orientation(), Qt::Horizontal);
+    EXPECT_TRUE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->pageStep(), 1);
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->singleStep(), 1);
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->orientation(), Qt::Horizontal);
 }
 
 TEST_F(PlayerTest, TimersAreStoppedWithTheirIntervals)
@@ -128,35 +129,35 @@ TEST_F(PlayerTest, TimersAreStoppedWithTheirIntervals)
         EXPECT_EQ(timer->interval(), interval) << name;
         EXPECT_FALSE(timer->isActive()) << name;
     }
-    EXPECT_TRUE(Form.Timer1->isSingleShot());
+    EXPECT_TRUE(Child<QTimer>(Form, "Timer1")->isSingleShot());
     Form.show();
-    EXPECT_FALSE(Form.Timer1->isActive()); // nothing asks to open a fragment on show
+    EXPECT_FALSE(Child<QTimer>(Form, "Timer1")->isActive()); // nothing asks to open a fragment on show
     Form.hide();
     Form.OpenFirstOnShow = true;
     Form.show();
-    EXPECT_TRUE(Form.Timer1->isActive());
-    Form.Timer1->stop();
+    EXPECT_TRUE(Child<QTimer>(Form, "Timer1")->isActive());
+    Child<QTimer>(Form, "Timer1")->stop();
 }
 
 TEST_F(PlayerTest, ToolBarsHoldTheirButtonsInOrder)
 {
     using Names = std::vector<std::string>;
-    EXPECT_EQ(ButtonNames(Form.tbrVideoActions),
+    EXPECT_EQ(ButtonNames(Child<QToolBar>(Form, "tbrVideoActions")),
               (Names{"tbnFirstFrame", "tbtnPriorFrame", "tbtnPlayBack", "|", "tbtnPause", "tbtnStop", "|", "tbtnPlay",
                      "tbtnNextFrame", "tbtnLastFrame", "|", "tbtnSaveFrame", "tbtnPrintReport"}));
-    EXPECT_EQ(ButtonNames(Form.tbrView),
+    EXPECT_EQ(ButtonNames(Child<QToolBar>(Form, "tbrView")),
               (Names{"tbtnResizeFrame", "tbtnZoomFragment", "tbtnSpeed", "tbtnViewManager", "ToolButton4"}));
-    EXPECT_EQ(ButtonNames(Form.tbrFile), (Names{"tbtnOpenFile", "tbtnSaveFile", "tbtnCancelLoading"}));
+    EXPECT_EQ(ButtonNames(Child<QToolBar>(Form, "tbrFile")), (Names{"tbtnOpenFile", "tbtnSaveFile", "tbtnCancelLoading"}));
 
     const std::pair<TActionButton*, QAction*> bound[] = {
-        {Form.tbnFirstFrame, Form.actFirstFrame},   {Form.tbtnPriorFrame, Form.actPriorFrame},
-        {Form.tbtnPlayBack, Form.actPlayBack},      {Form.tbtnPause, Form.actPause},
-        {Form.tbtnStop, Form.actStop},              {Form.tbtnPlay, Form.actPlay},
-        {Form.tbtnNextFrame, Form.actNextFrame},    {Form.tbtnLastFrame, Form.actLastFrame},
-        {Form.tbtnSaveFrame, Form.actSaveFrame},    {Form.tbtnPrintReport, Form.actPrintReport},
-        {Form.tbtnResizeFrame, Form.actStretch},    {Form.tbtnViewManager, Form.actShowManager},
-        {Form.ToolButton4, Form.actShowDTInterval}, {Form.tbtnOpenFile, Form.actOpenFile},
-        {Form.tbtnSaveFile, Form.actSaveFile},      {Form.tbtnCancelLoading, Form.actCancelLoad},
+        {Child<TActionButton>(Form, "tbnFirstFrame"), Child(Form, "actFirstFrame")},   {Child<TActionButton>(Form, "tbtnPriorFrame"), Child(Form, "actPriorFrame")},
+        {Child<TActionButton>(Form, "tbtnPlayBack"), Child(Form, "actPlayBack")},      {Child<TActionButton>(Form, "tbtnPause"), Child(Form, "actPause")},
+        {Child<TActionButton>(Form, "tbtnStop"), Child(Form, "actStop")},              {Child<TActionButton>(Form, "tbtnPlay"), Child(Form, "actPlay")},
+        {Child<TActionButton>(Form, "tbtnNextFrame"), Child(Form, "actNextFrame")},    {Child<TActionButton>(Form, "tbtnLastFrame"), Child(Form, "actLastFrame")},
+        {Child<TActionButton>(Form, "tbtnSaveFrame"), Child(Form, "actSaveFrame")},    {Child<TActionButton>(Form, "tbtnPrintReport"), Child(Form, "actPrintReport")},
+        {Child<TActionButton>(Form, "tbtnResizeFrame"), Child(Form, "actStretch")},    {Child<TActionButton>(Form, "tbtnViewManager"), Child(Form, "actShowManager")},
+        {Child<TActionButton>(Form, "ToolButton4"), Child(Form, "actShowDTInterval")}, {Child<TActionButton>(Form, "tbtnOpenFile"), Child(Form, "actOpenFile")},
+        {Child<TActionButton>(Form, "tbtnSaveFile"), Child(Form, "actSaveFile")},      {Child<TActionButton>(Form, "tbtnCancelLoading"), Child(Form, "actCancelLoad")},
     };
     for (const auto& [button, action] : bound)
         EXPECT_EQ(button->Action(), action) << button->objectName().toStdString();
@@ -165,46 +166,46 @@ TEST_F(PlayerTest, ToolBarsHoldTheirButtonsInOrder)
 TEST_F(PlayerTest, ButtonsFollowTheirActionsVisibility)
 {
     Form.show();
-    EXPECT_FALSE(Form.tbtnResizeFrame->isVisible());
-    EXPECT_FALSE(Form.tbtnCancelLoading->isVisible()); // its action is hidden at design
-    EXPECT_TRUE(Form.tbtnViewManager->isVisible());
-    Form.actShowManager->setVisible(false);
-    Form.actShowDTInterval->setVisible(false);
+    EXPECT_FALSE(Child<TActionButton>(Form, "tbtnResizeFrame")->isVisible());
+    EXPECT_FALSE(Child<TActionButton>(Form, "tbtnCancelLoading")->isVisible()); // its action is hidden at design
+    EXPECT_TRUE(Child<TActionButton>(Form, "tbtnViewManager")->isVisible());
+    Child(Form, "actShowManager")->setVisible(false);
+    Child(Form, "actShowDTInterval")->setVisible(false);
     QCoreApplication::processEvents(); // the tool bar lays itself out again
-    EXPECT_FALSE(Form.tbtnViewManager->isVisible());
-    EXPECT_FALSE(Form.ToolButton4->isVisible());
-    Form.actCancelLoad->setVisible(true);
+    EXPECT_FALSE(Child<TActionButton>(Form, "tbtnViewManager")->isVisible());
+    EXPECT_FALSE(Child<TActionButton>(Form, "ToolButton4")->isVisible());
+    Child(Form, "actCancelLoad")->setVisible(true);
     QCoreApplication::processEvents();
-    EXPECT_TRUE(Form.tbtnCancelLoading->isVisible());
+    EXPECT_TRUE(Child<TActionButton>(Form, "tbtnCancelLoading")->isVisible());
     // Hidden for good, whichever action it shows.
-    Form.actStretch->trigger();
-    Form.actNormalSize->trigger();
+    Child(Form, "actStretch")->trigger();
+    Child(Form, "actNormalSize")->trigger();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(Form.tbtnResizeFrame->isVisible());
+    EXPECT_FALSE(Child<TActionButton>(Form, "tbtnResizeFrame")->isVisible());
 }
 
 TEST_F(PlayerTest, ZoomMenuListsTheZoomChoices)
 {
-    const QList<QAction*> items = Form.pmFrameZoom->actions();
+    const QList<QAction*> items = Child<QMenu>(Form, "pmFrameZoom")->actions();
     ASSERT_EQ(items.size(), 5);
-    EXPECT_EQ(items[0], Form.actZoom50);
-    EXPECT_EQ(items[1], Form.actZoom100);
-    EXPECT_EQ(items[2], Form.actZoom200);
+    EXPECT_EQ(items[0], Child(Form, "actZoom50"));
+    EXPECT_EQ(items[1], Child(Form, "actZoom100"));
+    EXPECT_EQ(items[2], Child(Form, "actZoom200"));
     EXPECT_TRUE(items[3]->isSeparator());
     EXPECT_EQ(items[3]->objectName(), QStringLiteral("N1"));
-    EXPECT_EQ(items[4], Form.actZoomFree);
-    EXPECT_EQ(Form.tbtnZoomFragment->menu(), Form.pmFrameZoom);
-    EXPECT_EQ(Form.tbtnZoomFragment->popupMode(), QToolButton::MenuButtonPopup);
-    EXPECT_TRUE(IconIsDrawn(Form.tbtnZoomFragment->icon()));
+    EXPECT_EQ(items[4], Child(Form, "actZoomFree"));
+    EXPECT_EQ(Child<QToolButton>(Form, "tbtnZoomFragment")->menu(), Child<QMenu>(Form, "pmFrameZoom"));
+    EXPECT_EQ(Child<QToolButton>(Form, "tbtnZoomFragment")->popupMode(), QToolButton::MenuButtonPopup);
+    EXPECT_TRUE(IconIsDrawn(Child<QToolButton>(Form, "tbtnZoomFragment")->icon()));
     // At creation the window fits the picture to the panel.
-    EXPECT_TRUE(Form.actZoomFree->isChecked());
-    EXPECT_FALSE(Form.actZoom50->isChecked() || Form.actZoom100->isChecked() || Form.actZoom200->isChecked());
+    EXPECT_TRUE(Child(Form, "actZoomFree")->isChecked());
+    EXPECT_FALSE(Child(Form, "actZoom50")->isChecked() || Child(Form, "actZoom100")->isChecked() || Child(Form, "actZoom200")->isChecked());
 }
 
 TEST_F(PlayerTest, OpenDialogAsksForAnMJPGFile)
 {
     Dialogs.FileAnswers.push_back(QString()); // cancelled
-    Form.actOpenFile->trigger();
+    Child(Form, "actOpenFile")->trigger();
     ASSERT_EQ(Dialogs.FileDialogs.size(), 1u);
     EXPECT_EQ(Dialogs.FileDialogs[0].Title.toStdString(), "Открыть видеофрагмент");
     EXPECT_EQ(Dialogs.FileDialogs[0].Filter.toStdString(), "Видео MJPG (*.mjpg)|*.mjpg|Все файлы|*.*");

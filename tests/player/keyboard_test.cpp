@@ -2,6 +2,7 @@
 // pauses, Left and Right step, Home and End go to the first and last frame;
 // a key whose command is not available does nothing.
 #include "playerfixture.h"
+#include "children.h"
 
 #include <QApplication>
 #include <QShortcut>
@@ -43,7 +44,7 @@ TEST_F(KeyboardTest, SpacePlaysAndPauses)
 {
     ASSERT_TRUE(Load(Frames(5, -1))); // the loop spins without advancing until stopped
     std::vector<TPlayerState> seen;
-    TPassObserver observer(Form.actStop, [&](int pass) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
         seen.push_back(Form.State);
         if (pass == 2)
             Press(Qt::Key_Space); // pauses: the loop ends
@@ -58,12 +59,12 @@ TEST_F(KeyboardTest, SpacePlaysAndPauses)
     // Paused: Space goes on playing; a step key during playback steps.
     const int before = Form.FramePos.Index;
     int stepped = -1;
-    TPassObserver again(Form.actStop, [&](int pass) {
+    TPassObserver again(Child(Form, "actStop"), [&](int pass) {
         if (pass == 1)
             Press(Qt::Key_Right);
         if (pass == 2) {
             stepped = Form.FramePos.Index;
-            Form.actStop->trigger();
+            Child(Form, "actStop")->trigger();
         }
     });
     Press(Qt::Key_Space);

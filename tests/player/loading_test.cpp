@@ -1,5 +1,6 @@
 // Loading fragments from files and streams, and what a failed load leaves.
 #include "playerfixture.h"
+#include "children.h"
 
 #include "capturedlog.h"
 #include "failingreads.h"
@@ -23,10 +24,10 @@ TEST_F(PlayerTest, LoadFileShowsTheFirstPicture)
     EXPECT_EQ(Form.State, psStopped);
     EXPECT_EQ(Form.FramePos.Index, 1);
     EXPECT_EQ(ShownFrame(), 1);
-    EXPECT_EQ(Form.trbFramePosition->minimum(), 0);
-    EXPECT_EQ(Form.trbFramePosition->maximum(), 2);
-    EXPECT_EQ(Form.trbFramePosition->value(), 1);
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->minimum(), 0);
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->maximum(), 2);
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->value(), 1);
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(Form.SerialNumber, -1);
     EXPECT_EQ(Form.Issue, -1);
     EXPECT_TRUE(Dialogs.Messages.empty());
@@ -37,12 +38,12 @@ TEST_F(PlayerTest, TextFileIsRejectedSilently)
     ASSERT_TRUE(Load(Frames(3)));
     const QString path = WriteTextFile(QStringLiteral("notes.txt"), "Camera 3 was moved on Monday.\r\n");
     Dialogs.FileAnswers.push_back(path);
-    Form.actOpenFile->trigger();
+    Child(Form, "actOpenFile")->trigger();
     EXPECT_TRUE(Dialogs.Messages.empty());
     EXPECT_EQ(Form.Image, nullptr);
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_EQ(ShownFrame(), -1);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(Enabled(), (std::set<std::string>{"actOpenFile", "actShowDTInterval", "actShowManager", "actHideManager",
                                                 "actZoom50", "actZoom100", "actZoom200", "actZoomFree"}));
 }
@@ -50,10 +51,10 @@ TEST_F(PlayerTest, TextFileIsRejectedSilently)
 TEST_F(PlayerTest, MissingFileReachesTheStandardErrorDisplay)
 {
     ASSERT_TRUE(Load(Frames(3)));
-    Form.actNextFrame->trigger();
+    Child(Form, "actNextFrame")->trigger();
     const QString path = MissingPath(QStringLiteral("gone.mjpg"));
     Dialogs.FileAnswers.push_back(path);
-    Form.actOpenFile->trigger();
+    Child(Form, "actOpenFile")->trigger();
 
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
     const TRecordedMessage& message = Dialogs.Messages[0];
@@ -65,15 +66,15 @@ TEST_F(PlayerTest, MissingFileReachesTheStandardErrorDisplay)
     EXPECT_EQ(Form.Image, nullptr);
     EXPECT_EQ(ShownFrame(), 1);
     EXPECT_EQ(Form.State, psStopped);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
 TEST_F(PlayerTest, AFileThatCannotBeOpenedLeavesNoFrameCommandEnabled)
 {
     ASSERT_TRUE(Load(Frames(3)));
-    Form.actNextFrame->trigger();
+    Child(Form, "actNextFrame")->trigger();
     Dialogs.FileAnswers.push_back(MissingPath(QStringLiteral("vanished.mjpg")));
-    Form.actOpenFile->trigger();
+    Child(Form, "actOpenFile")->trigger();
     // The previous fragment is closed: nothing may act on it any more.
     EXPECT_EQ(Enabled(), (std::set<std::string>{"actOpenFile", "actShowDTInterval", "actShowManager", "actHideManager",
                                                 "actZoom50", "actZoom100", "actZoom200", "actZoomFree"}));
@@ -119,11 +120,11 @@ TEST_F(PlayerTest, LoadFileRaisesTheOpenErrorToItsCaller)
 TEST_F(PlayerTest, SecondFragmentWhilePaused)
 {
     ASSERT_TRUE(Load(Frames(6)));
-    TPassObserver observer(Form.actStop, [&](int pass) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
         if (pass == 2)
-            Form.actPause->trigger();
+            Child(Form, "actPause")->trigger();
     });
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     observer.Finish();
     ASSERT_EQ(Form.State, psPaused);
 
@@ -135,10 +136,10 @@ TEST_F(PlayerTest, SecondFragmentWhilePaused)
     EXPECT_EQ(Form.Image->FrameCount(), 4);
     EXPECT_EQ(Form.FramePos.Index, 2);
     EXPECT_EQ(ShownFrame(), 2);
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(Form.FramePos.DisableCount, 0);
-    EXPECT_TRUE(Form.actPlay->isEnabled());
-    EXPECT_FALSE(Form.actPause->isEnabled());
+    EXPECT_TRUE(Child(Form, "actPlay")->isEnabled());
+    EXPECT_FALSE(Child(Form, "actPause")->isEnabled());
 }
 
 TEST_F(PlayerTest, LoadStreamFailuresAreSilent)
@@ -186,14 +187,14 @@ TEST_F(PlayerTest, LoadStreamReadsFromTheCurrentPosition)
 TEST_F(PlayerTest, CloseFragmentKeepsStateAndPicture)
 {
     ASSERT_TRUE(Load(Frames(3)));
-    Form.actNextFrame->trigger();
+    Child(Form, "actNextFrame")->trigger();
     Form.CloseFragment();
     EXPECT_EQ(Form.Image, nullptr);
     EXPECT_EQ(Form.State, psStopped);
     EXPECT_EQ(ShownFrame(), 1);
     EXPECT_EQ(Form.FramePos.Index, -1);
     EXPECT_EQ(Form.FramePos.DisableCount, 0);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
 TEST_F(PlayerTest, SecondFragmentWhileStoppedBringsTheCommandsUpToDate)
@@ -202,15 +203,15 @@ TEST_F(PlayerTest, SecondFragmentWhileStoppedBringsTheCommandsUpToDate)
     // second fragment starts at its first frame, so they must come back
     // although the state stays psStopped.
     ASSERT_TRUE(Load(Frames(2)));
-    Form.actLastFrame->trigger();
-    ASSERT_FALSE(Form.actNextFrame->isEnabled());
+    Child(Form, "actLastFrame")->trigger();
+    ASSERT_FALSE(Child(Form, "actNextFrame")->isEnabled());
     ASSERT_EQ(Form.State, psStopped);
     ASSERT_TRUE(Load(Frames(4)));
     EXPECT_EQ(Form.FramePos.Index, 0);
-    EXPECT_TRUE(Form.actNextFrame->isEnabled());
-    EXPECT_TRUE(Form.actLastFrame->isEnabled());
-    EXPECT_FALSE(Form.actFirstFrame->isEnabled());
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+    EXPECT_TRUE(Child(Form, "actNextFrame")->isEnabled());
+    EXPECT_TRUE(Child(Form, "actLastFrame")->isEnabled());
+    EXPECT_FALSE(Child(Form, "actFirstFrame")->isEnabled());
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
 TEST_F(PlayerTest, LoadFragmentRemembersTheArchiveRecordUntilTheNextLoad)

@@ -3,6 +3,7 @@
 // colour or, on a display of 8 bits per pixel, on a palette of 236 colours;
 // four-colour (CMYK) frames among them.
 #include "playerfixture.h"
+#include "children.h"
 
 #include "fixtures/fragmentbuilder.h"
 #include "jpegencode.h"
@@ -92,7 +93,7 @@ TEST_F(FramePictureTest, ViewSnapshotAndReportDecodeAlike)
         auto stream = FragmentOf(row.Jpeg);
         ASSERT_TRUE(Form.LoadStream(stream.get()));
 
-        const QImage shown = Form.imgVideo->Picture();
+        const QImage shown = Child<TPictureView>(Form, "imgVideo")->Picture();
         ASSERT_FALSE(shown.isNull()) << "the view shows no picture";
         EXPECT_EQ(shown.format(), row.Format);
         if (row.Format == QImage::Format_Indexed8) {
@@ -101,13 +102,13 @@ TEST_F(FramePictureTest, ViewSnapshotAndReportDecodeAlike)
 
         const QString path = Dir.filePath(QStringLiteral("%1.bmp").arg(row.Depth));
         Dialogs.FileAnswers.push_back(path);
-        Form.actSaveFrame->trigger();
+        Child(Form, "actSaveFrame")->trigger();
         EXPECT_EQ(BitmapBitsPerPixel(path), row.BitmapBits);
         const QImage saved(path);
         ASSERT_FALSE(saved.isNull());
 
         reported = QImage();
-        Form.actPrintReport->trigger();
+        Child(Form, "actPrintReport")->trigger();
         ASSERT_FALSE(reported.isNull()) << "the report has no picture";
         EXPECT_EQ(reported.format(), row.Format);
 

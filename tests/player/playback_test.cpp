@@ -3,6 +3,7 @@
 // frame rate of 2000 makes every pass show the next frame, a rate of -1 makes
 // the loop spin without advancing.
 #include "playerfixture.h"
+#include "children.h"
 
 #include "capturedlog.h"
 
@@ -31,11 +32,11 @@ namespace {
 std::vector<int> PlayPasses(TVPlayerForm& form, QAction* play, int passes)
 {
     std::vector<int> seen;
-    TPassObserver observer(form.actStop, [&](int pass) {
+    TPassObserver observer(Child(form, "actStop"), [&](int pass) {
         seen.push_back(form.FramePos.Index);
-        EXPECT_EQ(FrameOfPicture(form.imgVideo->Picture()), form.FramePos.Index);
+        EXPECT_EQ(FrameOfPicture(Child<TPictureView>(form, "imgVideo")->Picture()), form.FramePos.Index);
         if (pass == passes)
-            form.actStop->trigger();
+            Child(form, "actStop")->trigger();
     });
     play->trigger();
     EXPECT_FALSE(observer.TimedOut);
@@ -48,33 +49,33 @@ TEST_F(PlayerTest, PlayShowsEveryFrameWithAPictureUpToTheEnd)
 {
     ASSERT_TRUE(Load(Frames({true, false, true, true, false, true, false})));
     std::vector<int> seen;
-    TPassObserver observer(Form.actStop, [&](int) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int) {
         seen.push_back(Form.FramePos.Index);
         EXPECT_EQ(ShownFrame(), Form.FramePos.Index);
         EXPECT_EQ(Form.State, psPlaying);
     });
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     observer.Finish();
     EXPECT_EQ(seen, (std::vector<int>{2, 3, 5}));
     // The end stops by itself and leaves the last picture on it.
     EXPECT_EQ(Form.State, psStopped);
     EXPECT_EQ(Form.FramePos.Index, 5);
     EXPECT_EQ(ShownFrame(), 5);
-    EXPECT_TRUE(Form.trbFramePosition->isEnabled());
-    EXPECT_EQ(Form.trbFramePosition->value(), 5);
+    EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
+    EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->value(), 5);
 }
 
 TEST_F(PlayerTest, PlayBackShowsFramesInReverse)
 {
     ASSERT_TRUE(Load(Frames({true, false, true, true, false})));
-    Form.actLastFrame->trigger();
+    Child(Form, "actLastFrame")->trigger();
     ASSERT_EQ(Form.FramePos.Index, 3);
     std::vector<int> seen;
-    TPassObserver observer(Form.actStop, [&](int) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int) {
         seen.push_back(Form.FramePos.Index);
         EXPECT_EQ(ShownFrame(), Form.FramePos.Index);
     });
-    Form.actPlayBack->trigger();
+    Child(Form, "actPlayBack")->trigger();
     observer.Finish();
     EXPECT_EQ(seen, (std::vector<int>{2, 0}));
     EXPECT_EQ(Form.State, psStopped);
@@ -87,23 +88,23 @@ TEST_F(PlayerTest, PlayAtTheLastEntryStartsOver)
     // The rewind moves the slider but keeps the last picture for one interval.
     {
         ASSERT_TRUE(Load(Frames(frames, -1)));
-        Form.actLastFrame->trigger();
+        Child(Form, "actLastFrame")->trigger();
         int index = -2, slider = -2, shown = -2;
-        TPassObserver observer(Form.actStop, [&](int) {
+        TPassObserver observer(Child(Form, "actStop"), [&](int) {
             index = Form.FramePos.Index;
-            slider = Form.trbFramePosition->value();
+            slider = Child<QSlider>(Form, "trbFramePosition")->value();
             shown = ShownFrame();
-            Form.actStop->trigger();
+            Child(Form, "actStop")->trigger();
         });
-        Form.actPlay->trigger();
+        Child(Form, "actPlay")->trigger();
         EXPECT_EQ(index, 1);
         EXPECT_EQ(slider, 1);
         EXPECT_EQ(shown, 3);
     }
     // Then the second frame with a picture comes first.
     ASSERT_TRUE(Load(Frames(frames)));
-    Form.actLastFrame->trigger();
-    EXPECT_EQ(PlayPasses(Form, Form.actPlay, 2), (std::vector<int>{2, 3}));
+    Child(Form, "actLastFrame")->trigger();
+    EXPECT_EQ(PlayPasses(Form, Child(Form, "actPlay"), 2), (std::vector<int>{2, 3}));
 }
 
 TEST_F(PlayerTest, PlayBackAtIndexZeroStartsFromTheEnd)
@@ -112,27 +113,27 @@ TEST_F(PlayerTest, PlayBackAtIndexZeroStartsFromTheEnd)
     {
         ASSERT_TRUE(Load(Frames(frames, -1)));
         int index = -2, shown = -2;
-        TPassObserver observer(Form.actStop, [&](int) {
+        TPassObserver observer(Child(Form, "actStop"), [&](int) {
             index = Form.FramePos.Index;
             shown = ShownFrame();
-            Form.actStop->trigger();
+            Child(Form, "actStop")->trigger();
         });
-        Form.actPlayBack->trigger();
+        Child(Form, "actPlayBack")->trigger();
         EXPECT_EQ(index, 2);
         EXPECT_EQ(shown, 0);
     }
     ASSERT_TRUE(Load(Frames(frames)));
-    EXPECT_EQ(PlayPasses(Form, Form.actPlayBack, 2), (std::vector<int>{1, 0}));
+    EXPECT_EQ(PlayPasses(Form, Child(Form, "actPlayBack"), 2), (std::vector<int>{1, 0}));
 }
 
 TEST_F(PlayerTest, PlayAtTheLastPictureBeforeEmptyEntriesStopsAtOnce)
 {
     ASSERT_TRUE(Load(Frames({true, true, false})));
-    Form.actLastFrame->trigger();
+    Child(Form, "actLastFrame")->trigger();
     ASSERT_EQ(Form.FramePos.Index, 1);
     int passes = 0;
-    TPassObserver observer(Form.actStop, [&](int) { ++passes; });
-    Form.actPlay->trigger();
+    TPassObserver observer(Child(Form, "actStop"), [&](int) { ++passes; });
+    Child(Form, "actPlay")->trigger();
     observer.Finish();
     EXPECT_EQ(passes, 0);
     EXPECT_EQ(Form.State, psStopped);
@@ -155,14 +156,14 @@ TEST_F(PlayerTest, PauseAndResumeKeepTheDirection)
         SCOPED_TRACE(c.Direction);
         ASSERT_TRUE(Load(Frames(8)));
         if (!c.Forward)
-            Form.actLastFrame->trigger();
-        QAction* play = c.Forward ? Form.actPlay : Form.actPlayBack;
+            Child(Form, "actLastFrame")->trigger();
+        QAction* play = c.Forward ? Child(Form, "actPlay") : Child(Form, "actPlayBack");
         std::vector<int> seen;
         {
-            TPassObserver observer(Form.actStop, [&](int pass) {
+            TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
                 seen.push_back(Form.FramePos.Index);
                 if (pass == 3)
-                    Form.actPause->trigger();
+                    Child(Form, "actPause")->trigger();
             });
             play->trigger();
             observer.Finish();
@@ -171,18 +172,18 @@ TEST_F(PlayerTest, PauseAndResumeKeepTheDirection)
         EXPECT_EQ(Form.State, psPaused);
         EXPECT_EQ(Form.StateBeforePause, c.Forward ? psPlaying : psPlayingBack);
         EXPECT_EQ(Form.FramePos.Index, c.BeforePause.back());
-        EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+        EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
         EXPECT_EQ(Form.FramePos.DisableCount, 0);
 
         // Pause again resumes from the paused frame in the same direction.
         int resumed = -1;
         TPlayerState stateResumed = psEmpty;
-        TPassObserver observer(Form.actStop, [&](int) {
+        TPassObserver observer(Child(Form, "actStop"), [&](int) {
             resumed = Form.FramePos.Index;
             stateResumed = Form.State;
-            Form.actStop->trigger();
+            Child(Form, "actStop")->trigger();
         });
-        Form.actPause->trigger();
+        Child(Form, "actPause")->trigger();
         EXPECT_EQ(resumed, c.Resumed);
         EXPECT_EQ(stateResumed, c.Forward ? psPlaying : psPlayingBack);
         EXPECT_EQ(Form.State, psStopped);
@@ -198,24 +199,24 @@ TEST_F(PlayerTest, StopReturnsToTheFirstPicture)
     for (const Case& c : {Case{"while playing", false}, Case{"while paused", true}}) {
         SCOPED_TRACE(c.When);
         ASSERT_TRUE(Load(Frames({false, true, true, true, true, true})));
-        TPassObserver observer(Form.actStop, [&](int pass) {
+        TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
             if (pass == 3)
-                (c.PauseFirst ? Form.actPause : Form.actStop)->trigger();
+                (c.PauseFirst ? Child(Form, "actPause") : Child(Form, "actStop"))->trigger();
         });
-        Form.actPlay->trigger();
+        Child(Form, "actPlay")->trigger();
         observer.Finish();
         if (c.PauseFirst) {
             ASSERT_EQ(Form.State, psPaused);
             EXPECT_EQ(Form.FramePos.Index, 4);
             EXPECT_EQ(ShownFrame(), 4);
-            Form.actStop->trigger();
+            Child(Form, "actStop")->trigger();
         }
         EXPECT_EQ(Form.State, psStopped);
         EXPECT_EQ(Form.FramePos.Index, 1);
         EXPECT_EQ(ShownFrame(), 1);
-        EXPECT_TRUE(Form.trbFramePosition->isEnabled());
+        EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
         EXPECT_EQ(Form.FramePos.DisableCount, 0);
-        EXPECT_FALSE(Form.actStop->isEnabled());
+        EXPECT_FALSE(Child(Form, "actStop")->isEnabled());
     }
 }
 
@@ -223,15 +224,15 @@ TEST_F(PlayerTest, NextDuringPlaybackJumpsAheadAndPlaybackGoesOn)
 {
     ASSERT_TRUE(Load(Frames(8)));
     std::vector<int> seen;
-    TPassObserver observer(Form.actStop, [&](int pass) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
         seen.push_back(Form.FramePos.Index);
         EXPECT_EQ(ShownFrame(), Form.FramePos.Index);
         if (pass == 2)
-            Form.actNextFrame->trigger();
+            Child(Form, "actNextFrame")->trigger();
         if (pass == 4)
-            Form.actStop->trigger();
+            Child(Form, "actStop")->trigger();
     });
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     EXPECT_EQ(seen, (std::vector<int>{1, 2, 4, 5}));
 }
 
@@ -239,15 +240,15 @@ TEST_F(PlayerTest, PlayWhilePlayingNestsAndBothLoopsEnd)
 {
     ASSERT_TRUE(Load(Frames(20)));
     bool sliderEnabledInside = false;
-    TPassObserver observer(Form.actStop, [&](int pass) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
         if (pass == 2)
-            Form.actPlay->trigger(); // a second loop inside the first
+            Child(Form, "actPlay")->trigger(); // a second loop inside the first
         if (pass == 4) {
-            sliderEnabledInside = Form.trbFramePosition->isEnabled();
-            Form.actStop->trigger();
+            sliderEnabledInside = Child<QSlider>(Form, "trbFramePosition")->isEnabled();
+            Child(Form, "actStop")->trigger();
         }
     });
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     EXPECT_TRUE(sliderEnabledInside); // the state did not change, the count stayed reset
     EXPECT_EQ(Form.State, psStopped);
     EXPECT_EQ(Form.FramePos.Index, 0);
@@ -257,8 +258,8 @@ TEST_F(PlayerTest, ZeroFrameRateEndsPlaybackAtOnce)
 {
     ASSERT_TRUE(Load(Frames(4, 0)));
     int passes = 0;
-    TPassObserver observer(Form.actStop, [&](int) { ++passes; });
-    Form.actPlay->trigger();
+    TPassObserver observer(Child(Form, "actStop"), [&](int) { ++passes; });
+    Child(Form, "actPlay")->trigger();
     observer.Finish();
     EXPECT_EQ(passes, 0);
     EXPECT_EQ(Form.State, psStopped);
@@ -271,17 +272,17 @@ TEST_F(PlayerTest, UndecodablePictureKeepsThePreviousOne)
     plan.Garbage = {1};
     ASSERT_TRUE(Load(plan));
     TCapturedLog log;
-    Form.actNextFrame->trigger();
+    Child(Form, "actNextFrame")->trigger();
     EXPECT_EQ(Form.FramePos.Index, 1);
     EXPECT_EQ(ShownFrame(), 0);
     // No message, but the decoder's reason is kept in the log.
     EXPECT_TRUE(Dialogs.Messages.empty());
     EXPECT_TRUE(log.Has({QStringLiteral("Не могу декодировать кадр"), QStringLiteral("JPEG")})) << log.Lines.join('\n').toStdString();
     // Playback goes on past it.
-    Form.actFirstFrame->trigger();
+    Child(Form, "actFirstFrame")->trigger();
     std::vector<int> shown;
-    TPassObserver observer(Form.actStop, [&](int) { shown.push_back(ShownFrame()); });
-    Form.actPlay->trigger();
+    TPassObserver observer(Child(Form, "actStop"), [&](int) { shown.push_back(ShownFrame()); });
+    Child(Form, "actPlay")->trigger();
     observer.Finish();
     EXPECT_EQ(shown, (std::vector<int>{0, 2, 3}));
 }
@@ -295,31 +296,31 @@ TEST_F(PlayerTest, SliderMovesOneFramePerNotification)
     };
     const Step steps[] = {{5, 2}, {5, 3}, {5, 4}, {0, 3}, {0, 2}, {0, 0}, {0, 0}};
     for (const Step& step : steps) {
-        Form.trbFramePosition->setSliderPosition(step.Drag);
+        Child<QSlider>(Form, "trbFramePosition")->setSliderPosition(step.Drag);
         EXPECT_EQ(Form.FramePos.Index, step.Index) << "drag to " << step.Drag;
-        EXPECT_EQ(Form.trbFramePosition->value(), step.Index);
+        EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->value(), step.Index);
         EXPECT_EQ(ShownFrame(), step.Index);
     }
-    EXPECT_FALSE(Form.actPriorFrame->isEnabled());
+    EXPECT_FALSE(Child(Form, "actPriorFrame")->isEnabled());
 }
 
 TEST_F(PlayerTest, SliderPastTheLastPictureLeavesNoFrame)
 {
     ASSERT_TRUE(Load(Frames({true, true, false})));
-    Form.trbFramePosition->setSliderPosition(1);
+    Child<QSlider>(Form, "trbFramePosition")->setSliderPosition(1);
     ASSERT_EQ(Form.FramePos.Index, 1);
-    Form.trbFramePosition->setSliderPosition(2);
+    Child<QSlider>(Form, "trbFramePosition")->setSliderPosition(2);
     EXPECT_EQ(Form.FramePos.Index, 3);
     EXPECT_EQ(Form.FramePos.CurrentFrame, nullptr);
     EXPECT_EQ(ShownFrame(), -1);
-    EXPECT_FALSE(Form.trbFramePosition->isEnabled());
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
 TEST_F(PlayerTest, DisabledSliderDoesNotMove)
 {
     ASSERT_TRUE(Load(Frames(4)));
     Form.SetLoading(true);
-    Form.trbFramePosition->setSliderPosition(3);
+    Child<QSlider>(Form, "trbFramePosition")->setSliderPosition(3);
     EXPECT_EQ(Form.FramePos.Index, 0);
     EXPECT_EQ(ShownFrame(), 0);
 }
@@ -328,11 +329,11 @@ TEST_F(PlayerTest, ClosingThePlayingWindowStopsPlayback)
 {
     ASSERT_TRUE(Load(Frames(10)));
     Form.show();
-    TPassObserver observer(Form.actStop, [&](int pass) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
         if (pass == 2)
             Form.close();
     });
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     observer.Finish();
     EXPECT_FALSE(observer.TimedOut);
     EXPECT_EQ(Form.State, psStopped);
@@ -344,24 +345,24 @@ TEST_F(PlayerTest, StateChangesAreSignalled)
     std::vector<TPlayerState> states;
     QObject::connect(&Form, &TVPlayerForm::StateChanged, [&] { states.push_back(Form.State); });
     ASSERT_TRUE(Load(Frames(3)));
-    TPassObserver guard(Form.actStop, [](int) {});
-    Form.actPlay->trigger();
+    TPassObserver guard(Child(Form, "actStop"), [](int) {});
+    Child(Form, "actPlay")->trigger();
     EXPECT_EQ(states, (std::vector<TPlayerState>{psStopped, psPlaying, psStopped}));
 }
 
 TEST_F(PlayerTest, PlaybackScalesTheQuickWayAndAStillPictureSmoothly)
 {
     ASSERT_TRUE(Load(Frames({true, true, true, true})));
-    EXPECT_TRUE(Form.imgVideo->SmoothScaling());
+    EXPECT_TRUE(Child<TPictureView>(Form, "imgVideo")->SmoothScaling());
     std::vector<bool> smooth;
-    TPassObserver observer(Form.actStop, [&](int pass) {
-        smooth.push_back(Form.imgVideo->SmoothScaling());
+    TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
+        smooth.push_back(Child<TPictureView>(Form, "imgVideo")->SmoothScaling());
         if (pass == 2)
-            Form.actPause->trigger();
+            Child(Form, "actPause")->trigger();
     });
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     observer.Finish();
     EXPECT_EQ(smooth, (std::vector<bool>{false, false}));
     EXPECT_EQ(Form.State, psPaused);
-    EXPECT_TRUE(Form.imgVideo->SmoothScaling());
+    EXPECT_TRUE(Child<TPictureView>(Form, "imgVideo")->SmoothScaling());
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fakedialogs.h"
+#include "children.h"
 #include "fragmentfiles.h"
 #include "passobserver.h"
 #include "player/actionbutton.h"
@@ -29,7 +30,7 @@ inline bool LoadInto(TVPlayerForm& form, const TFragmentPlan& plan)
 // Frame index of the picture on screen, -1 when there is none.
 inline int ShownFrameOf(const TVPlayerForm& form)
 {
-    return FrameOfPicture(form.imgVideo->Picture());
+    return FrameOfPicture(Child<TPictureView>(form, "imgVideo")->Picture());
 }
 
 // Names of the enabled actions.

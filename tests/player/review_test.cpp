@@ -3,6 +3,7 @@
 // keep the whole picture, neighbours decoded ahead of a step, and a held
 // step key that never builds a queue.
 #include "playerfixture.h"
+#include "children.h"
 
 #include "fixtures/fragmentbuilder.h"
 #include "fixtures/framemaker.h"
@@ -68,8 +69,8 @@ TEST_F(ReviewTest, ThePreviewShowsTheFrameUnderThePointer)
 {
     auto stream = SceneFragment(30, {12});
     ASSERT_TRUE(Form.LoadStream(stream.get()));
-    TSliderPreview* preview = Form.FramePreview;
-    QSlider* slider = Form.trbFramePosition;
+    TSliderPreview* preview = Child<TSliderPreview>(Form, "FramePreview");
+    QSlider* slider = Child<QSlider>(Form, "trbFramePosition");
     EXPECT_FALSE(preview->isVisible());
 
     struct TRow {
@@ -126,18 +127,18 @@ TEST_F(ReviewTest, ThePreviewWorksWhilePlaying)
     auto stream = SceneFragment(20);
     ASSERT_TRUE(Form.LoadStream(stream.get()));
     std::vector<int> seen;
-    TPassObserver observer(Form.actStop, [&](int pass) {
+    TPassObserver observer(Child(Form, "actStop"), [&](int pass) {
         if (pass == 3)
-            MoveOver(Form.trbFramePosition, XOfValue(Form.trbFramePosition, 15));
+            MoveOver(Child<QSlider>(Form, "trbFramePosition"), XOfValue(Child<QSlider>(Form, "trbFramePosition"), 15));
         if (pass >= 3) {
-            EXPECT_EQ(Form.FramePreview->Index(), 15);
+            EXPECT_EQ(Child<TSliderPreview>(Form, "FramePreview")->Index(), 15);
         }
         seen.push_back(Form.FramePos.Index);
         if (pass == 6)
-            Form.actStop->trigger();
+            Child(Form, "actStop")->trigger();
     });
     Form.SetSpeed(TPlaybackSpeed::Times16);
-    Form.actPlay->trigger();
+    Child(Form, "actPlay")->trigger();
     EXPECT_FALSE(observer.TimedOut);
     // Playback went its own way meanwhile.
     for (size_t i = 1; i < seen.size(); ++i)
@@ -154,8 +155,8 @@ TEST_F(ReviewTest, TheFrameTextFollowsTheFrameShown)
     auto stream = SceneFragment(30);
     ASSERT_TRUE(Form.LoadStream(stream.get()));
     EXPECT_EQ(Form.FrameText(), QStringLiteral("Кадр 0 из 30 · 15.05.2024 10:30:00.000"));
-    Form.actNextFrame->trigger();
-    Form.actLastFrame->trigger();
+    Child(Form, "actNextFrame")->trigger();
+    Child(Form, "actLastFrame")->trigger();
     EXPECT_EQ(Form.FrameText(), QStringLiteral("Кадр 29 из 30 · 15.05.2024 10:30:01.160"));
     ASSERT_GE(texts.size(), 3u);
     EXPECT_EQ(texts[texts.size() - 2], QStringLiteral("Кадр 1 из 30 · 15.05.2024 10:30:00.040"));
@@ -174,32 +175,32 @@ TEST_F(ReviewTest, ReducedPicturesOnScreenWholeOnesSaved)
     struct TRow {
         QAction* Zoom;
         int Width;
-    } rows[] = {{Form.actZoom100, 704}, {Form.actZoom50, 352}, {Form.actZoom200, 704}, {Form.actZoom50, 352}};
+    } rows[] = {{Child(Form, "actZoom100"), 704}, {Child(Form, "actZoom50"), 352}, {Child(Form, "actZoom200"), 704}, {Child(Form, "actZoom50"), 352}};
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.Zoom->objectName().toStdString());
         row.Zoom->trigger();
-        EXPECT_EQ(Form.imgVideo->Picture().width(), row.Width);
-        Form.actNextFrame->trigger();
-        EXPECT_EQ(Form.imgVideo->Picture().width(), row.Width);
-        Form.actPriorFrame->trigger();
+        EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->Picture().width(), row.Width);
+        Child(Form, "actNextFrame")->trigger();
+        EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->Picture().width(), row.Width);
+        Child(Form, "actPriorFrame")->trigger();
     }
-    ASSERT_EQ(Form.imgVideo->Picture().width(), 352);
+    ASSERT_EQ(Child<TPictureView>(Form, "imgVideo")->Picture().width(), 352);
     const QString bmp = dir.filePath(QStringLiteral("a.bmp"));
     Dialogs.FileAnswers.push_back(bmp);
-    Form.actSaveFrame->trigger();
+    Child(Form, "actSaveFrame")->trigger();
     EXPECT_EQ(QImage(bmp).size(), QSize(704, 576));
     const QString jpg = dir.filePath(QStringLiteral("a.jpg"));
     Dialogs.FileAnswers.push_back(jpg);
-    Form.actSaveFrame->trigger();
+    Child(Form, "actSaveFrame")->trigger();
     QFile saved(jpg);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const std::string expected =
         fixture::MakeFrame({.Index = 0, .Width = 704, .Height = 576, .Look = fixture::TFrameLook::Scene});
     EXPECT_EQ(saved.readAll().toStdString(), expected);
     // Drawn at their own size, pictures are whole again.
-    Form.actStretch->trigger();
-    Form.actNormalSize->trigger();
-    EXPECT_EQ(Form.imgVideo->Picture().width(), 704);
+    Child(Form, "actStretch")->trigger();
+    Child(Form, "actNormalSize")->trigger();
+    EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->Picture().width(), 704);
 }
 
 // After a step the frame a further step shows is decoded once the step's
@@ -208,17 +209,17 @@ TEST_F(ReviewTest, AStepDecodesItsNeighbourAfterThePaint)
 {
     auto stream = SceneFragment(10, {3});
     ASSERT_TRUE(Form.LoadStream(stream.get()));
-    Form.actZoom100->trigger();
+    Child(Form, "actZoom100")->trigger();
     auto neighbourReady = [&](int index) {
-        return QTest::qWaitFor([&] { return Form.Pictures().Holds(Form.Image->GetFrame(index), Form.imgVideo->ShownSize()); });
+        return QTest::qWaitFor([&] { return Form.Pictures().Holds(Form.Image->GetFrame(index), Child<TPictureView>(Form, "imgVideo")->ShownSize()); });
     };
-    Form.actNextFrame->trigger(); // 1
+    Child(Form, "actNextFrame")->trigger(); // 1
     EXPECT_TRUE(neighbourReady(2));
-    Form.actNextFrame->trigger(); // 2
+    Child(Form, "actNextFrame")->trigger(); // 2
     EXPECT_TRUE(neighbourReady(4)); // 3 has no picture
-    Form.actNextFrame->trigger(); // 4
+    Child(Form, "actNextFrame")->trigger(); // 4
     EXPECT_TRUE(neighbourReady(5));
-    Form.actPriorFrame->trigger(); // 2
+    Child(Form, "actPriorFrame")->trigger(); // 2
     EXPECT_TRUE(neighbourReady(1));
     EXPECT_LE(Form.Pictures().Bytes(), TFramePictureCache::MaxBytes);
     // Five pictures were decoded on the way; beyond the one on screen and
@@ -231,14 +232,14 @@ TEST_F(ReviewTest, AStepDecodesItsNeighbourAfterThePaint)
 TEST_F(ReviewTest, AHeldKeyNeverBuildsAQueue)
 {
     ASSERT_TRUE(Load(Frames(20)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Form.imgVideo->Painted(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Child<TPictureView>(Form, "imgVideo")->Painted(); }));
     QTest::keyPress(&Form, Qt::Key_Right);
     EXPECT_EQ(Form.FramePos.Index, 1);
     // No paint between these repeats: only the first of them is a step.
     for (int i = 0; i < 5; ++i)
         QTest::simulateEvent(&Form, true, Qt::Key_Right, Qt::NoModifier, QString(), true);
     EXPECT_EQ(Form.FramePos.Index, 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Form.imgVideo->Painted(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Child<TPictureView>(Form, "imgVideo")->Painted(); }));
     QTest::simulateEvent(&Form, true, Qt::Key_Right, Qt::NoModifier, QString(), true);
     EXPECT_EQ(Form.FramePos.Index, 2);
     QTest::keyRelease(&Form, Qt::Key_Right);

@@ -2,6 +2,7 @@
 // fragments, with the dialog's settings, the proposed names and every
 // message, including failed writes.
 #include "playerfixture.h"
+#include "children.h"
 
 #include "capturedlog.h"
 #include "failingclose.h"
@@ -67,12 +68,12 @@ protected:
     void SaveFrameAs(const QString& path)
     {
         Dialogs.FileAnswers.push_back(path);
-        Form.actSaveFrame->trigger();
+        Child(Form, "actSaveFrame")->trigger();
     }
     void SaveFragmentAs(const QString& path)
     {
         Dialogs.FileAnswers.push_back(path);
-        Form.actSaveFile->trigger();
+        Child(Form, "actSaveFile")->trigger();
     }
 };
 
@@ -81,7 +82,7 @@ protected:
 TEST_F(SnapshotTest, JpegSnapshotIsTheFramesOwnBytes)
 {
     LoadNamed();
-    Form.actNextFrame->trigger();
+    Child(Form, "actNextFrame")->trigger();
     const QString path = PathOf(QStringLiteral("shot.jpg"));
     SaveFrameAs(path);
 
@@ -288,7 +289,7 @@ TEST_F(SnapshotTest, SavedFragmentOpensAgainWithTheSameFramesAndHeader)
 TEST_F(SnapshotTest, WhatIsSavedIsWhatWasAskedAboutEvenWhenReplacedDuringTheDialog)
 {
     LoadNamed();
-    Form.actNextFrame->trigger();
+    Child(Form, "actNextFrame")->trigger();
     const QByteArray askedFrame = FrameBytes(Form.FramePos.CurrentFrame);
     auto asked = BuildNamedFragment({});
     const QByteArray askedFragment(reinterpret_cast<const char*>(asked->Memory()), static_cast<qsizetype>(asked->Size()));
@@ -300,8 +301,8 @@ TEST_F(SnapshotTest, WhatIsSavedIsWhatWasAskedAboutEvenWhenReplacedDuringTheDial
         Form.CloseFragment();
         auto other = BuildNamedFragment(otherPlan);
         ASSERT_TRUE(Form.LoadStream(other.get()));
-        Form.actNextFrame->trigger();
-        Form.actNextFrame->trigger(); // a picture of another colour
+        Child(Form, "actNextFrame")->trigger();
+        Child(Form, "actNextFrame")->trigger(); // a picture of another colour
     };
     const QString shot = PathOf(QStringLiteral("asked.jpg"));
     SaveFrameAs(shot);
@@ -322,7 +323,7 @@ TEST_F(SnapshotTest, FragmentWithoutFramesIsSavedAsItsHeader)
     empty.Parts = 0;
     empty.Frames = 0;
     LoadNamed(empty);
-    EXPECT_FALSE(Form.actSaveFrame->isEnabled());
+    EXPECT_FALSE(Child(Form, "actSaveFrame")->isEnabled());
     const QString path = PathOf(QStringLiteral("empty.mjpg"));
     SaveFragmentAs(path);
     EXPECT_EQ(ReadAll(path), QByteArray::fromStdString(Form.Image->Header->ToText()));

@@ -1,5 +1,6 @@
 // The picture's place on the video panel: fitted, zoomed or stretched.
 #include "playerfixture.h"
+#include "children.h"
 
 #include "player/videolayout.h"
 
@@ -66,7 +67,7 @@ protected:
     QRect Expected(int32_t w, int32_t h) const
     {
         QRect bounds;
-        EXPECT_TRUE(VideoBounds(w, h, Form.pnlVideo->size(), Form.FixedZoom, Form.ZoomFactor, bounds));
+        EXPECT_TRUE(VideoBounds(w, h, Child<QWidget>(Form, "pnlVideo")->size(), Form.FixedZoom, Form.ZoomFactor, bounds));
         return bounds;
     }
 
@@ -82,9 +83,9 @@ protected:
 TEST_F(ViewTest, LoadLaysOutForTheHeaderSize)
 {
     ASSERT_TRUE(Load(Sized(704, 576)));
-    EXPECT_EQ(Form.imgVideo->geometry(), Expected(704, 576));
-    EXPECT_TRUE(Form.imgVideo->Stretch());
-    EXPECT_EQ(Form.pbxPause->geometry(), CenteredBox(Form.pnlVideo->size(), QSize(64, 64)));
+    EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Expected(704, 576));
+    EXPECT_TRUE(Child<TPictureView>(Form, "imgVideo")->Stretch());
+    EXPECT_EQ(Child<TPauseBox>(Form, "pbxPause")->geometry(), CenteredBox(Child<QWidget>(Form, "pnlVideo")->size(), QSize(64, 64)));
 }
 
 TEST_F(ViewTest, ResizingRelaysThePicture)
@@ -92,84 +93,84 @@ TEST_F(ViewTest, ResizingRelaysThePicture)
     ASSERT_TRUE(Load(Sized(704, 576)));
     Form.resize(500, 700);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Form.imgVideo->geometry(), Expected(704, 576));
-    EXPECT_EQ(Form.pbxPause->geometry(), CenteredBox(Form.pnlVideo->size(), QSize(64, 64)));
+    EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Expected(704, 576));
+    EXPECT_EQ(Child<TPauseBox>(Form, "pbxPause")->geometry(), CenteredBox(Child<QWidget>(Form, "pnlVideo")->size(), QSize(64, 64)));
 }
 
 TEST_F(ViewTest, ZoomCommandsMarkOneChoiceAndLayOut)
 {
     ASSERT_TRUE(Load(Sized(704, 576)));
     const std::pair<QAction*, double> zooms[] = {
-        {Form.actZoom50, 0.5}, {Form.actZoom200, 2.0}, {Form.actZoom100, 1.0}, {Form.actZoomFree, 0.0}};
+        {Child(Form, "actZoom50"), 0.5}, {Child(Form, "actZoom200"), 2.0}, {Child(Form, "actZoom100"), 1.0}, {Child(Form, "actZoomFree"), 0.0}};
     for (const auto& [action, factor] : zooms) {
         SCOPED_TRACE(action->objectName().toStdString());
         action->trigger();
         EXPECT_EQ(Form.FixedZoom, factor != 0.0);
         EXPECT_EQ(Form.ZoomFactor, factor);
-        EXPECT_EQ(Form.imgVideo->geometry(), Expected(704, 576));
-        for (QAction* zoom : {Form.actZoom50, Form.actZoom100, Form.actZoom200, Form.actZoomFree})
+        EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Expected(704, 576));
+        for (QAction* zoom : {Child(Form, "actZoom50"), Child(Form, "actZoom100"), Child(Form, "actZoom200"), Child(Form, "actZoomFree")})
             EXPECT_EQ(zoom->isChecked(), zoom == action) << zoom->objectName().toStdString();
     }
 }
 
 TEST_F(ViewTest, ZoomSurvivesALoad)
 {
-    Form.actZoom200->trigger();
+    Child(Form, "actZoom200")->trigger();
     ASSERT_TRUE(Load(Sized(100, 80)));
-    EXPECT_EQ(Form.imgVideo->geometry().size(), QSize(200, 160));
+    EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry().size(), QSize(200, 160));
 }
 
 TEST_F(ViewTest, ZoomWithoutFragmentOnlyMovesTheMark)
 {
-    const QRect before = Form.imgVideo->geometry();
-    Form.actZoom50->trigger();
-    EXPECT_TRUE(Form.actZoom50->isChecked());
-    EXPECT_FALSE(Form.actZoomFree->isChecked());
-    EXPECT_EQ(Form.imgVideo->geometry(), before);
+    const QRect before = Child<TPictureView>(Form, "imgVideo")->geometry();
+    Child(Form, "actZoom50")->trigger();
+    EXPECT_TRUE(Child(Form, "actZoom50")->isChecked());
+    EXPECT_FALSE(Child(Form, "actZoomFree")->isChecked());
+    EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), before);
 }
 
 TEST_F(ViewTest, StretchFillsThePanelAndNormalSizeRestoresTheLayout)
 {
     ASSERT_TRUE(Load(Sized(704, 576)));
-    Form.actZoom50->trigger();
-    Form.actStretch->trigger();
+    Child(Form, "actZoom50")->trigger();
+    Child(Form, "actStretch")->trigger();
     EXPECT_FALSE(Form.KeepProportions);
-    EXPECT_EQ(Form.imgVideo->geometry(), Form.pnlVideo->rect());
-    EXPECT_TRUE(Form.imgVideo->Stretch());
-    EXPECT_EQ(Form.tbtnResizeFrame->Action(), Form.actNormalSize);
+    EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Child<QWidget>(Form, "pnlVideo")->rect());
+    EXPECT_TRUE(Child<TPictureView>(Form, "imgVideo")->Stretch());
+    EXPECT_EQ(Child<TActionButton>(Form, "tbtnResizeFrame")->Action(), Child(Form, "actNormalSize"));
     // While stretched a zoom is marked and stored but not shown.
-    Form.actZoom200->trigger();
-    EXPECT_TRUE(Form.actZoom200->isChecked());
-    EXPECT_EQ(Form.imgVideo->geometry(), Form.pnlVideo->rect());
+    Child(Form, "actZoom200")->trigger();
+    EXPECT_TRUE(Child(Form, "actZoom200")->isChecked());
+    EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Child<QWidget>(Form, "pnlVideo")->rect());
     Form.resize(700, 500);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Form.imgVideo->geometry(), Form.pnlVideo->rect());
+    EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Child<QWidget>(Form, "pnlVideo")->rect());
 
-    Form.actNormalSize->trigger();
+    Child(Form, "actNormalSize")->trigger();
     EXPECT_TRUE(Form.KeepProportions);
-    EXPECT_FALSE(Form.imgVideo->Stretch());
-    EXPECT_EQ(Form.tbtnResizeFrame->Action(), Form.actStretch);
-    for (QAction* zoom : {Form.actZoom50, Form.actZoom100, Form.actZoom200, Form.actZoomFree})
+    EXPECT_FALSE(Child<TPictureView>(Form, "imgVideo")->Stretch());
+    EXPECT_EQ(Child<TActionButton>(Form, "tbtnResizeFrame")->Action(), Child(Form, "actStretch"));
+    for (QAction* zoom : {Child(Form, "actZoom50"), Child(Form, "actZoom100"), Child(Form, "actZoom200"), Child(Form, "actZoomFree")})
         EXPECT_FALSE(zoom->isChecked()) << zoom->objectName().toStdString();
     EXPECT_EQ(Form.ZoomFactor, 2.0); // the last zoom applies again
-    EXPECT_EQ(Form.imgVideo->geometry(), Expected(704, 576));
+    EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Expected(704, 576));
 }
 
 TEST_F(ViewTest, NormalSizeInTheLaidOutModeChangesNothing)
 {
-    Form.actZoom200->trigger();
-    Form.actNormalSize->trigger();
-    EXPECT_TRUE(Form.actZoom200->isChecked());
-    EXPECT_TRUE(Form.imgVideo->Stretch());
+    Child(Form, "actZoom200")->trigger();
+    Child(Form, "actNormalSize")->trigger();
+    EXPECT_TRUE(Child(Form, "actZoom200")->isChecked());
+    EXPECT_TRUE(Child<TPictureView>(Form, "imgVideo")->Stretch());
 }
 
 TEST_F(ViewTest, HeaderWithoutSizeLeavesThePictureControlAsItWas)
 {
     ASSERT_TRUE(Load(Sized(704, 576)));
-    const QRect before = Form.imgVideo->geometry();
+    const QRect before = Child<TPictureView>(Form, "imgVideo")->geometry();
     for (const auto& [w, h] : {std::pair{0, 576}, std::pair{704, 0}, std::pair{-5, -5}}) {
         ASSERT_TRUE(Load(Sized(w, h)));
-        EXPECT_EQ(Form.imgVideo->geometry(), before);
+        EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), before);
         EXPECT_EQ(ShownFrame(), 0);
     }
 }

@@ -2,6 +2,7 @@
 // main window with the player's archive commands shown and the manager set
 // up, and the password dialog as it really appears.
 #include "archive/password.h"
+#include "children.h"
 #include "demoserverprocess.h"
 #include "fixtures/files.h"
 #include "core/cp1251.h"
@@ -134,10 +135,10 @@ TEST(ArchiveMode, TheArchiveCommandsAndTheirBandAreShownAndTheManagerIsSetUp)
     settings.FragmentLimit = 20;
     TMainForm form(settings);
     ASSERT_NE(VPlayerForm, nullptr);
-    EXPECT_FALSE(VPlayerForm->tbrFile->isHidden());
-    for (QAction* action : {VPlayerForm->actShowManager, VPlayerForm->actHideManager, VPlayerForm->actShowDTInterval})
+    EXPECT_FALSE(Child<QToolBar>(*VPlayerForm, "tbrFile")->isHidden());
+    for (QAction* action : {Child(*VPlayerForm, "actShowManager"), Child(*VPlayerForm, "actHideManager"), Child(*VPlayerForm, "actShowDTInterval")})
         EXPECT_TRUE(action->isVisible()) << action->objectName().toStdString();
-    EXPECT_FALSE(VPlayerForm->actCancelLoad->isVisible()); // until a fetch runs
+    EXPECT_FALSE(Child(*VPlayerForm, "actCancelLoad")->isVisible()); // until a fetch runs
     EXPECT_FALSE(VPlayerForm->ManagerVisible);
 
     TVManagerForm* manager = VPlayerForm->Manager;

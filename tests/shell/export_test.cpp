@@ -2,6 +2,7 @@
 // enabled, the real dialogs it shows (save dialog, export parameters,
 // progress, messages) and what it writes.
 #include "archive/qtcompletion/guicompletion.h"
+#include "children.h"
 #include "archivefixtures.h"
 #include "demoserverprocess.h"
 #include "fakedialogs.h"
@@ -142,12 +143,12 @@ TEST_F(ExportCommandTest, DisabledWhilePlaying)
     TFragmentPlan plan = Plan({true, true, true}, -1); // the loop spins until the test stops it
     Open(WriteFragmentFile(QStringLiteral("play.mjpg"), plan));
     std::vector<bool> seen;
-    TPassObserver observer(VPlayerForm->actStop, [&](int pass) {
+    TPassObserver observer(Child(*VPlayerForm, "actStop"), [&](int pass) {
         seen.push_back(Form.actFileExport->isEnabled());
         if (pass == 2)
-            VPlayerForm->actPause->trigger();
+            Child(*VPlayerForm, "actPause")->trigger();
     });
-    VPlayerForm->actPlay->trigger();
+    Child(*VPlayerForm, "actPlay")->trigger();
     observer.Finish();
     EXPECT_EQ(seen, (std::vector<bool>{false, false}));
     EXPECT_TRUE(Form.actFileExport->isEnabled()); // paused
@@ -157,7 +158,7 @@ TEST_F(ExportCommandTest, RealDialogsFromTheMenuToTheSuccessMessage)
 {
     const QString source = WriteFragmentFile(QStringLiteral("real.mjpg"), Plan({true, true, false, true, true}));
     Open(source);
-    VPlayerForm->actNextFrame->trigger(); // frame 1 is at hand
+    Child(*VPlayerForm, "actNextFrame")->trigger(); // frame 1 is at hand
     QTemporaryDir out;
     const QString path = out.filePath(QStringLiteral("Вход.avi"));
 
@@ -447,7 +448,7 @@ TEST(ArchiveExport, AListCompletingDuringTheExportOfAFetchedFragmentLeavesTheTru
     manager.lvFragmentsList->setCurrentItem(manager.lvFragmentsList->topLevelItem(0));
     manager.OpenSelected();
     ASSERT_TRUE(QTest::qWaitFor([&] { return player.Image && player.SerialNumber == 12; }, 20000));
-    player.actStop->trigger();
+    Child(player, "actStop")->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.actFileExport->isEnabled(); }, 20000));
 
     // Another fragment is listed by a request on its way when the export begins.

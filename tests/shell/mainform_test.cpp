@@ -1,6 +1,7 @@
 // The main window: start-up state, opening files from the menu, the enabling
 // of "Открыть" and "О программе..." during playback, and ending the program.
 #include "fakedialogs.h"
+#include "children.h"
 #include "fragmentfiles.h"
 #include "overridecursor.h"
 #include "passobserver.h"
@@ -53,9 +54,9 @@ TEST_F(MainFormTest, StartsAsAPlainFilePlayer)
     ASSERT_NE(VPlayerForm, nullptr);
     EXPECT_EQ(Form.windowTitle(), QStringLiteral("Проигрыватель видеофайлов MJPG"));
     EXPECT_EQ(VPlayerForm->parentWidget(), Form.pnlDock);
-    EXPECT_TRUE(VPlayerForm->tbrFile->isHidden());
-    EXPECT_FALSE(VPlayerForm->tbrVideoActions->isHidden());
-    for (QAction* action : {VPlayerForm->actShowManager, VPlayerForm->actHideManager, VPlayerForm->actShowDTInterval})
+    EXPECT_TRUE(Child<QToolBar>(*VPlayerForm, "tbrFile")->isHidden());
+    EXPECT_FALSE(Child<QToolBar>(*VPlayerForm, "tbrVideoActions")->isHidden());
+    for (QAction* action : {Child(*VPlayerForm, "actShowManager"), Child(*VPlayerForm, "actHideManager"), Child(*VPlayerForm, "actShowDTInterval")})
         EXPECT_FALSE(action->isVisible()) << action->objectName().toStdString();
     EXPECT_EQ(VPlayerForm->OrganizationName, QStringLiteral("ОАО НПП \"Веларин\""));
     EXPECT_EQ(Form.StatusPanel0->text(), QStringLiteral("Файл"));
@@ -122,13 +123,13 @@ TEST_F(MainFormTest, OpenAndAboutAreDisabledWhilePlaying)
         bool open, about;
     };
     std::vector<Seen> seen;
-    for (QAction* play : {VPlayerForm->actPlay, VPlayerForm->actPlayBack}) {
-        if (play == VPlayerForm->actPlayBack)
-            VPlayerForm->actLastFrame->trigger();
-        TPassObserver observer(VPlayerForm->actStop, [&](int pass) {
+    for (QAction* play : {Child(*VPlayerForm, "actPlay"), Child(*VPlayerForm, "actPlayBack")}) {
+        if (play == Child(*VPlayerForm, "actPlayBack"))
+            Child(*VPlayerForm, "actLastFrame")->trigger();
+        TPassObserver observer(Child(*VPlayerForm, "actStop"), [&](int pass) {
             seen.push_back({Form.actFileOpen->isEnabled(), Form.actAbout->isEnabled()});
             if (pass == 2)
-                VPlayerForm->actPause->trigger();
+                Child(*VPlayerForm, "actPause")->trigger();
         });
         play->trigger();
         observer.Finish();
@@ -136,7 +137,7 @@ TEST_F(MainFormTest, OpenAndAboutAreDisabledWhilePlaying)
         EXPECT_EQ(VPlayerForm->State, psPaused);
         EXPECT_TRUE(Form.actFileOpen->isEnabled());
         EXPECT_TRUE(Form.actAbout->isEnabled());
-        VPlayerForm->actStop->trigger();
+        Child(*VPlayerForm, "actStop")->trigger();
         EXPECT_TRUE(Form.actFileOpen->isEnabled());
     }
     ASSERT_EQ(seen.size(), 4u);
@@ -150,11 +151,11 @@ TEST_F(MainFormTest, ClosingDuringPlaybackStopsItAndEndsTheProgram)
 {
     Open(WriteFragmentFile(QStringLiteral("close.mjpg"), PlayableFragment()));
     Form.show();
-    TPassObserver observer(VPlayerForm->actStop, [&](int pass) {
+    TPassObserver observer(Child(*VPlayerForm, "actStop"), [&](int pass) {
         if (pass == 2)
             Form.close();
     });
-    VPlayerForm->actPlay->trigger();
+    Child(*VPlayerForm, "actPlay")->trigger();
     observer.Finish();
     EXPECT_FALSE(observer.TimedOut);
     EXPECT_EQ(VPlayerForm->State, psStopped);
@@ -278,14 +279,14 @@ TEST_F(MainFormTest, NoDropWhilePlaying)
     Open(WriteFragmentFile(QStringLiteral("playing.mjpg"), PlayableFragment()));
     const QString other = WriteFragmentFile(QStringLiteral("next.mjpg"), PlayableFragment());
     bool accepted = true, dropped = true;
-    TPassObserver observer(VPlayerForm->actStop, [&](int pass) {
+    TPassObserver observer(Child(*VPlayerForm, "actStop"), [&](int pass) {
         if (pass == 2) {
             accepted = DragAccepted(&Form, {QUrl::fromLocalFile(other)});
             dropped = Drop(&Form, {QUrl::fromLocalFile(other)});
-            VPlayerForm->actPause->trigger();
+            Child(*VPlayerForm, "actPause")->trigger();
         }
     });
-    VPlayerForm->actPlay->trigger();
+    Child(*VPlayerForm, "actPlay")->trigger();
     observer.Finish();
     EXPECT_FALSE(accepted);
     EXPECT_FALSE(dropped);
@@ -329,7 +330,7 @@ TEST_F(MainFormTest, TheThirdPanelShowsTheFrameOnScreen)
     const QString first = Form.StatusPanel2->text();
     EXPECT_TRUE(first.startsWith(QStringLiteral("Кадр 0 из "))) << first.toStdString();
     EXPECT_EQ(first, VPlayerForm->FrameText());
-    VPlayerForm->actNextFrame->trigger();
+    Child(*VPlayerForm, "actNextFrame")->trigger();
     EXPECT_EQ(Form.StatusPanel2->text(), VPlayerForm->FrameText());
     EXPECT_NE(Form.StatusPanel2->text(), first);
     EXPECT_EQ(Form.StatusPanel0->text(), QStringLiteral("Файл"));

@@ -6,6 +6,7 @@
 // (line feeds as \n), then "loaded FRAMES" or "not loaded"; at the end
 // "vmpeak KB".
 #include "fakedialogs.h"
+#include "children.h"
 #include "player/vplayerform.h"
 
 #include <QAction>
@@ -42,7 +43,7 @@ int main(int argc, char** argv)
         std::printf("file: %s\n", argv[i]);
         dialogs.Messages.clear();
         dialogs.FileAnswers.push_back(path);
-        form.actOpenFile->trigger();
+        Child(form, "actOpenFile")->trigger();
         for (const TRecordedMessage& message : dialogs.Messages) {
             QString text = message.Text;
             text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));

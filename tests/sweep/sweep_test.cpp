@@ -2,6 +2,7 @@
 // fragment fuzzer kept (its corpus and its regression cases, looked up when
 // the test runs), each opened and worked through in the player window.
 #include "fakedialogs.h"
+#include "children.h"
 #include "fragmentfiles.h"
 #include "hostilefragments.h"
 #include "sweeprun.h"
@@ -55,7 +56,7 @@ TEST_P(CraftedSweep, WorksThroughTheWindow)
     TSweep sweep(Form, Dialogs, Scratch.path(), Good);
     // A fragment is open when the hostile one comes, as in real use.
     Dialogs.FileAnswers.push_back(Good);
-    Form.actOpenFile->trigger();
+    Child(Form, "actOpenFile")->trigger();
     ASSERT_TRUE(Form.Image);
     sweep.Run(path, hostile.Load == THostileLoad::Loads ? TExpectLoad::Loads : TExpectLoad::Silent);
 }

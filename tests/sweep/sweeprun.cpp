@@ -1,5 +1,6 @@
 // The sweep's steps over one file.
 #include "sweeprun.h"
+#include "children.h"
 
 #include "passobserver.h"
 #include "player/pictureview.h"
@@ -127,7 +128,7 @@ void TSweep::Run(const QString& path, TExpectLoad expect)
     budget.setSingleShot(true);
     QObject::connect(&budget, &QTimer::timeout, [this] {
         FBudgetExceeded = true;
-        FForm.actStop->trigger();
+        Child(FForm, "actStop")->trigger();
     });
     budget.start(FileBudgetMs);
 
@@ -146,10 +147,10 @@ void TSweep::Run(const QString& path, TExpectLoad expect)
         break;
     }
 
-    Step("play", AllowNone, [&] { Play(FForm.actPlay, PlayPasses); });
+    Step("play", AllowNone, [&] { Play(Child(FForm, "actPlay"), PlayPasses); });
     Step("play back", AllowNone, [&] {
-        FForm.actLastFrame->trigger();
-        Play(FForm.actPlayBack, PlayPasses);
+        Child(FForm, "actLastFrame")->trigger();
+        Play(Child(FForm, "actPlayBack"), PlayPasses);
     });
     Step("pause and resume", AllowNone, [&] { PauseAndResume(); });
     Step("step", AllowNone, [&] { StepCommands(); });
@@ -164,12 +165,12 @@ void TSweep::Run(const QString& path, TExpectLoad expect)
     // The window goes on: a good fragment loads and shows its first frame.
     Step("open a good fragment after it", AllowNone, [&] {
         FDialogs.FileAnswers.push_back(FGood);
-        FForm.actOpenFile->trigger();
+        Child(FForm, "actOpenFile")->trigger();
         ASSERT_TRUE(FForm.Image);
         EXPECT_EQ(FForm.State, psStopped);
         EXPECT_EQ(FForm.FramePos.Index, 0);
-        EXPECT_FALSE(FForm.imgVideo->Picture().isNull());
-        Play(FForm.actPlay, PlayPasses);
+        EXPECT_FALSE(Child<TPictureView>(FForm, "imgVideo")->Picture().isNull());
+        Play(Child(FForm, "actPlay"), PlayPasses);
         EXPECT_EQ(FForm.FramePos.Index, FForm.Image->FrameCount() - 1) << "the good fragment did not play through";
     });
 }
@@ -177,8 +178,8 @@ void TSweep::Run(const QString& path, TExpectLoad expect)
 void TSweep::Open(const QString& path)
 {
     FDialogs.FileAnswers.push_back(path);
-    ASSERT_TRUE(FForm.actOpenFile->isEnabled());
-    FForm.actOpenFile->trigger();
+    ASSERT_TRUE(Child(FForm, "actOpenFile")->isEnabled());
+    Child(FForm, "actOpenFile")->trigger();
     EXPECT_TRUE(FDialogs.FileAnswers.empty());
     if (!FForm.Image) {
         EXPECT_EQ(FForm.State, psEmpty);
@@ -191,14 +192,14 @@ void TSweep::Play(QAction* command, int passes)
         command->trigger(); // ignored, as a click on a disabled button
         return;
     }
-    TPassObserver observer(FForm.actStop, [&](int pass) {
+    TPassObserver observer(Child(FForm, "actStop"), [&](int pass) {
         // The slider, painting and the other commands run inside the loop.
         if (pass == 2)
             FForm.grab();
         if (pass == 3)
-            FForm.actNextFrame->trigger();
+            Child(FForm, "actNextFrame")->trigger();
         if (pass >= passes || FBudgetExceeded)
-            FForm.actStop->trigger();
+            Child(FForm, "actStop")->trigger();
     });
     command->trigger();
     observer.Finish();
@@ -207,29 +208,29 @@ void TSweep::Play(QAction* command, int passes)
 
 void TSweep::PauseAndResume()
 {
-    if (!FForm.actPlay->isEnabled())
+    if (!Child(FForm, "actPlay")->isEnabled())
         return;
-    FForm.actFirstFrame->trigger();
+    Child(FForm, "actFirstFrame")->trigger();
     bool paused = false;
     {
-        TPassObserver observer(FForm.actStop, [&](int pass) {
+        TPassObserver observer(Child(FForm, "actStop"), [&](int pass) {
             if (pass == 2) {
-                FForm.actPause->trigger();
+                Child(FForm, "actPause")->trigger();
                 paused = FForm.State == psPaused;
             }
         });
-        FForm.actPlay->trigger();
+        Child(FForm, "actPlay")->trigger();
         observer.Finish();
         EXPECT_FALSE(observer.TimedOut);
     }
     if (!paused)
         return; // the fragment ended before the second pass
     EXPECT_EQ(FForm.State, psPaused);
-    TPassObserver observer(FForm.actStop, [&](int pass) {
+    TPassObserver observer(Child(FForm, "actStop"), [&](int pass) {
         if (pass >= 3 || FBudgetExceeded)
-            FForm.actStop->trigger();
+            Child(FForm, "actStop")->trigger();
     });
-    FForm.actPause->trigger(); // resumes the direction paused
+    Child(FForm, "actPause")->trigger(); // resumes the direction paused
     observer.Finish();
     EXPECT_FALSE(observer.TimedOut);
 }
@@ -237,9 +238,9 @@ void TSweep::PauseAndResume()
 void TSweep::StepCommands()
 {
     QAction* const sequence[] = {
-        FForm.actFirstFrame, FForm.actNextFrame, FForm.actNextFrame, FForm.actNextFrame, FForm.actPriorFrame,
-        FForm.actLastFrame,  FForm.actPriorFrame, FForm.actNextFrame, FForm.actNextFrame, FForm.actFirstFrame,
-        FForm.actPriorFrame,
+        Child(FForm, "actFirstFrame"), Child(FForm, "actNextFrame"), Child(FForm, "actNextFrame"), Child(FForm, "actNextFrame"), Child(FForm, "actPriorFrame"),
+        Child(FForm, "actLastFrame"),  Child(FForm, "actPriorFrame"), Child(FForm, "actNextFrame"), Child(FForm, "actNextFrame"), Child(FForm, "actFirstFrame"),
+        Child(FForm, "actPriorFrame"),
     };
     for (QAction* action : sequence) {
         action->trigger();
@@ -252,7 +253,7 @@ void TSweep::StepCommands()
 
 void TSweep::DragSlider()
 {
-    QSlider* slider = FForm.trbFramePosition;
+    QSlider* slider = Child<QSlider>(FForm, "trbFramePosition");
     const int top = slider->maximum();
     const int targets[] = {top, top / 2, 0, top, 1, top - 1, top / 3, 0};
     for (int target : targets) {
@@ -272,14 +273,14 @@ void TSweep::DragSlider()
         slider->triggerAction(QAbstractSlider::SliderPageStepSub);
         slider->triggerAction(QAbstractSlider::SliderToMinimum);
     }
-    FForm.actFirstFrame->trigger();
+    Child(FForm, "actFirstFrame")->trigger();
 }
 
 void TSweep::Zoom()
 {
-    QAction* const modes[] = {FForm.actZoom50,   FForm.actZoom100,  FForm.actZoom200, FForm.actZoomFree,
-                              FForm.actStretch,  FForm.actZoom200,  FForm.actNormalSize, FForm.actZoom50,
-                              FForm.actZoomFree};
+    QAction* const modes[] = {Child(FForm, "actZoom50"),   Child(FForm, "actZoom100"),  Child(FForm, "actZoom200"), Child(FForm, "actZoomFree"),
+                              Child(FForm, "actStretch"),  Child(FForm, "actZoom200"),  Child(FForm, "actNormalSize"), Child(FForm, "actZoom50"),
+                              Child(FForm, "actZoomFree")};
     const QSize sizes[] = {{640, 534}, {1, 1}, {1600, 1200}};
     for (const QSize& size : sizes) {
         FForm.resize(size);
@@ -289,9 +290,9 @@ void TSweep::Zoom()
         }
     }
     FForm.resize(640, 534);
-    FForm.actZoomFree->trigger();
-    if (FForm.actNormalSize->isEnabled())
-        FForm.actNormalSize->trigger();
+    Child(FForm, "actZoomFree")->trigger();
+    if (Child(FForm, "actNormalSize")->isEnabled())
+        Child(FForm, "actNormalSize")->trigger();
 }
 
 void TSweep::Snapshot(const char* extension)
@@ -299,9 +300,9 @@ void TSweep::Snapshot(const char* extension)
     const QString target = QDir(FScratch).filePath(QStringLiteral("snapshot.") + QLatin1String(extension));
     QFile::remove(target);
     const size_t before = FDialogs.Messages.size();
-    const bool available = FForm.actSaveFrame->isEnabled();
+    const bool available = Child(FForm, "actSaveFrame")->isEnabled();
     FDialogs.FileAnswers.push_back(target);
-    FForm.actSaveFrame->trigger();
+    Child(FForm, "actSaveFrame")->trigger();
     if (!available) {
         EXPECT_EQ(FDialogs.FileAnswers.size(), 1u);
         FDialogs.FileAnswers.clear();
@@ -347,8 +348,8 @@ void TSweep::Snapshot(const char* extension)
 
 void TSweep::Report()
 {
-    const bool available = FForm.actPrintReport->isEnabled();
+    const bool available = Child(FForm, "actPrintReport")->isEnabled();
     const int before = FPreviews;
-    FForm.actPrintReport->trigger();
+    Child(FForm, "actPrintReport")->trigger();
     EXPECT_EQ(FPreviews, before + (available ? 1 : 0)) << "the report was not built and shown";
 }

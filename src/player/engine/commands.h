@@ -1,8 +1,8 @@
 // The player's commands as the engine knows them and which of them are
 // available. The design's commands come first, in the order of the window's
 // action list; the speed commands follow them. The window builds its
-// actions, menus and tool bars from one table indexed by these commands
-// (commandtable.h).
+// actions, menus, tool bars and keys from one table indexed by these
+// commands (player/commandtable.h).
 #pragma once
 
 #include <array>
@@ -43,14 +43,13 @@ enum class TPlayerCommand : uint8_t {
     Speed16,
     SpeedUp,
     SpeedDown,
+    // Space: Play or Pause, whichever fits.
+    PlayPause,
 };
 
 // The commands of the design's action list: the window's ActionList.
 inline constexpr size_t DesignCommandCount = static_cast<size_t>(TPlayerCommand::CancelLoad) + 1;
-inline constexpr size_t PlayerCommandCount = static_cast<size_t>(TPlayerCommand::SpeedDown) + 1;
-
-// The name of the command's action ("actPlay").
-const char* ActionName(TPlayerCommand command);
+inline constexpr size_t PlayerCommandCount = static_cast<size_t>(TPlayerCommand::PlayPause) + 1;
 
 // The enabled flag of each command; an unset flag leaves the action as it is.
 class TCommandAvailability {

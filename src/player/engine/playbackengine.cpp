@@ -536,6 +536,8 @@ TCommandAvailability TPlaybackEngine::Availability() const
     availability.Set(C::LastFrame, forwards);
     availability.Set(C::Play, frame && !FLoading);
     availability.Set(C::PlayBack, frame && !FLoading);
+    // Space plays or pauses, as these two allow.
+    availability.Set(C::PlayPause, frame && !FLoading);
     availability.Set(C::Pause, frame && running && !FLoading);
     availability.Set(C::Stop, frame && running && !FLoading);
     availability.Set(C::SaveFrame, frame && !playing && !FLoading);

@@ -7,12 +7,13 @@
 
 namespace {
 
-using Names = std::set<std::string>;
+using C = TPlayerCommand;
+using Names = std::set<TPlayerCommand>;
 
-const Names Common = {"actOpenFile", "actShowDTInterval", "actShowManager", "actHideManager",
-                      "actZoom50",   "actZoom100",        "actZoom200",     "actZoomFree"};
+const Names Common = {C::OpenFile, C::ShowDTInterval, C::ShowManager, C::HideManager,
+                      C::Zoom50,   C::Zoom100,        C::Zoom200,     C::ZoomFree};
 
-Names Plus(Names names, std::initializer_list<const char*> more)
+Names Plus(Names names, std::initializer_list<TPlayerCommand> more)
 {
     names.insert(more.begin(), more.end());
     return names;
@@ -105,32 +106,32 @@ TEST_F(EngineTest, CommandsFollowTheTablesOfAvailability)
         std::function<void(TPlaybackEngine&)> Reach;
         Names Expected;
     };
-    const Names stoppedFrame = {"actPlay", "actPlayBack", "actSaveFrame", "actPrintReport", "actSaveFile",
-                                "actStretch", "actNormalSize"};
-    auto with = [&](Names names, std::initializer_list<const char*> more) {
+    const Names stoppedFrame = {C::Play, C::PlayBack, C::SaveFrame, C::PrintReport, C::SaveFile,
+                                C::Stretch, C::NormalSize};
+    auto with = [&](Names names, std::initializer_list<TPlayerCommand> more) {
         names.insert(stoppedFrame.begin(), stoppedFrame.end());
         return Plus(std::move(names), more);
     };
     const Case cases[] = {
         {"no fragment", std::nullopt, [](TPlaybackEngine&) {}, Common},
         {"stopped at the first frame", AllWithData(3), [](TPlaybackEngine&) {},
-         with(Common, {"actNextFrame", "actLastFrame"})},
+         with(Common, {C::NextFrame, C::LastFrame})},
         {"stopped in the middle", AllWithData(3), [](TPlaybackEngine& e) { e.NextFrame(); },
-         with(Common, {"actFirstFrame", "actPriorFrame", "actNextFrame", "actLastFrame"})},
+         with(Common, {C::FirstFrame, C::PriorFrame, C::NextFrame, C::LastFrame})},
         {"stopped at the last frame", AllWithData(3), [](TPlaybackEngine& e) { e.LastFrame(); },
-         with(Common, {"actFirstFrame", "actPriorFrame"})},
+         with(Common, {C::FirstFrame, C::PriorFrame})},
         {"playing (as computed when it starts)", AllWithData(3), [](TPlaybackEngine& e) { e.SetState(psPlaying); },
-         Plus({"actShowManager", "actHideManager", "actZoom50", "actZoom100", "actZoom200", "actZoomFree"},
-              {"actNextFrame", "actLastFrame", "actPlay", "actPlayBack", "actPause", "actStop", "actStretch",
-               "actNormalSize"})},
+         Plus({C::ShowManager, C::HideManager, C::Zoom50, C::Zoom100, C::Zoom200, C::ZoomFree},
+              {C::NextFrame, C::LastFrame, C::Play, C::PlayBack, C::Pause, C::Stop, C::Stretch,
+               C::NormalSize})},
         {"paused", AllWithData(3), [](TPlaybackEngine& e) { e.SetState(psPaused); },
-         with(Common, {"actNextFrame", "actLastFrame", "actPause", "actStop"})},
+         with(Common, {C::NextFrame, C::LastFrame, C::Pause, C::Stop})},
         {"downloading", AllWithData(3), [](TPlaybackEngine& e) { e.SetLoading(true); },
-         {"actShowManager", "actHideManager", "actZoom50", "actZoom100", "actZoom200", "actZoomFree", "actStretch",
-          "actNormalSize"}},
-        {"a fragment without frames", std::vector<bool>{}, [](TPlaybackEngine&) {}, Plus(Common, {"actSaveFile"})},
+         {C::ShowManager, C::HideManager, C::Zoom50, C::Zoom100, C::Zoom200, C::ZoomFree, C::Stretch,
+          C::NormalSize}},
+        {"a fragment without frames", std::vector<bool>{}, [](TPlaybackEngine&) {}, Plus(Common, {C::SaveFile})},
         {"frames without data", std::vector<bool>{false, false}, [](TPlaybackEngine&) {},
-         Plus(Common, {"actFirstFrame", "actPriorFrame", "actSaveFile"})},
+         Plus(Common, {C::FirstFrame, C::PriorFrame, C::SaveFile})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Situation);
@@ -141,7 +142,7 @@ TEST_F(EngineTest, CommandsFollowTheTablesOfAvailability)
             Engine.UpdateActions();
         }
         c.Reach(Engine);
-        EXPECT_EQ(Host.EnabledNames(), c.Expected);
+        EXPECT_EQ(Host.EnabledCommands(), c.Expected);
     }
 }
 

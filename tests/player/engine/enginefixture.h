@@ -132,13 +132,13 @@ public:
     }
 
     // The enabled commands of the design's action list.
-    std::set<std::string> EnabledNames() const
+    std::set<TPlayerCommand> EnabledCommands() const
     {
-        std::set<std::string> names;
+        std::set<TPlayerCommand> commands;
         for (const auto& [command, enabled] : Enabled)
             if (enabled && static_cast<size_t>(command) < DesignCommandCount)
-                names.insert(ActionName(command));
-        return names;
+                commands.insert(command);
+        return commands;
     }
 
     std::map<TPlayerCommand, int> Executed;

@@ -92,7 +92,7 @@ TEST_F(SessionTest, PlaybackCommandsGoToTheEngineAndOthersDoNot)
         {TPlayerCommand::SpeedUp, false, 1},
     };
     for (const TCase& c : cases) {
-        EXPECT_EQ(Session.Execute(c.Command), c.Runs) << ActionName(c.Command);
-        EXPECT_EQ(Session.Engine().FramePos().Index, c.Index) << ActionName(c.Command);
+        EXPECT_EQ(Session.Execute(c.Command), c.Runs) << "command " << static_cast<int>(c.Command);
+        EXPECT_EQ(Session.Engine().FramePos().Index, c.Index) << "command " << static_cast<int>(c.Command);
     }
 }

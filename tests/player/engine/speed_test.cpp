@@ -140,20 +140,20 @@ TEST_F(EngineTest, TheSpeedStaysWithTheEngineAndCommandsFollowTheFragment)
         TPlayerCommand::Speed16,      TPlayerCommand::SpeedUp,   TPlayerCommand::SpeedDown,
     };
     for (TPlayerCommand command : speedCommands)
-        EXPECT_FALSE(Host.Enabled[command]) << ActionName(command);
+        EXPECT_FALSE(Host.Enabled[command]) << "command " << static_cast<int>(command);
     Load(AllWithData(3));
     Engine.SetSpeed(TPlaybackSpeed::Times8);
     Load(AllWithData(4));
     EXPECT_EQ(Engine.Speed(), TPlaybackSpeed::Times8);
     for (TPlayerCommand command : speedCommands)
-        EXPECT_TRUE(Host.Enabled[command]) << ActionName(command);
+        EXPECT_TRUE(Host.Enabled[command]) << "command " << static_cast<int>(command);
     Engine.SetState(psPlaying);
     for (TPlayerCommand command : speedCommands)
-        EXPECT_TRUE(Host.Enabled[command]) << "playing: " << ActionName(command);
+        EXPECT_TRUE(Host.Enabled[command]) << "playing: " << "command " << static_cast<int>(command);
     Engine.CloseImage();
     Engine.UpdateActions();
     for (TPlayerCommand command : speedCommands)
-        EXPECT_FALSE(Host.Enabled[command]) << "no fragment: " << ActionName(command);
+        EXPECT_FALSE(Host.Enabled[command]) << "no fragment: " << "command " << static_cast<int>(command);
 }
 
 TEST(PlaybackSpeedTest, StepsStopAtTheEndsOfTheList)
