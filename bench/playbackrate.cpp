@@ -1,5 +1,6 @@
-// bench_playback: plays generated fragments offscreen through the player's
-// own window and loop, forwards and backwards, and prints
+// bench_playback: plays generated fragments offscreen (or, with --x-session
+// on, under Xvfb with openbox) through the player's own window and loop,
+// forwards and backwards, and prints
 //   RATIO playback_<size>_<fps>       the shown frame rate / the recorded one
 //   RATIO playback_back_<size>_<fps>  the same, played backwards
 //   RATIO play_cpu_vs_decode          the process CPU time per second of
@@ -12,12 +13,18 @@
 //       playing 1080p forwards at x16 (frames passed over cost nothing)
 //   RATIO speed_quarter_704x576_25    pictures shown per second at x1/4 /
 //       6.25, and 0 unless every frame was shown
+//   RATIO play_cpu_vs_mpv             with --x-session on and mpv installed:
+//       the player's CPU per second playing 704 x 576 at 25 fps / mpv's
+//       (--vo=x11 --no-audio) playing the same pictures, exported to
+//       Matroska by the program's own export, in the same X session
 // Each figure is the median over the repetitions. Frames are seen through
 // the paints of the picture control (an event filter), which adds nothing to
 // the loop's passes, so the loop runs as it does for a user.
 #include "baredecoder.h"
 #include "benchsupport.h"
+#include "xsession.h"
 #include "container/mjpgimage.h"
+#include "export/videoexport.h"
 #include "fixtures/fragmentbuilder.h"
 #include "player/pictureview.h"
 #include "player/vplayerform.h"
@@ -28,13 +35,20 @@
 #include <QEvent>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <algorithm>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -252,7 +266,42 @@ struct TMeasured {
     double DecodeMs = 0;
 };
 
-TMeasured Measure(const std::string& name, int width, int height, int fps, bool backwards, int repetitions)
+// mpv's CPU seconds per second playing `path` in the session, over
+// `seconds` after its first second; 0 when it could not be measured.
+double MpvCpuPerSecond(const TXSession& session, const std::string& path, double seconds)
+{
+    TStarted mpv = StartIn(session, {"mpv", "--vo=x11", "--no-audio", "--loop-file=inf", "--really-quiet", path});
+    if (mpv.Pid <= 0)
+        return 0;
+    auto cpuSeconds = [&] {
+        std::ifstream stat("/proc/" + std::to_string(mpv.Pid) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), {});
+        const size_t end = text.rfind(')');
+        if (end == std::string::npos)
+            return -1.0;
+        std::istringstream fields(text.substr(end + 2));
+        std::string field;
+        unsigned long long utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && fields >> field; ++i) {
+            if (i == 14)
+                utime = std::stoull(field);
+            if (i == 15)
+                stime = std::stoull(field);
+        }
+        return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    };
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double before = cpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    const double after = cpuSeconds();
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    Stop(mpv);
+    return before >= 0 && after > before ? (after - before) / wall : 0;
+}
+
+TMeasured Measure(const std::string& name, int width, int height, int fps, bool backwards, int repetitions,
+                  const std::string& exportPath = {})
 {
     auto stream = BuildFragment(width, height, fps);
     TVPlayerForm form;
@@ -268,6 +317,8 @@ TMeasured Measure(const std::string& name, int width, int height, int fps, bool 
         maxPeriods.push_back(run.MaxPeriodMs);
     }
     measured = {Median(shown), Median(cpu), BareDecodeMs(*form.Image)};
+    if (!exportPath.empty())
+        ExportFragment(*form.Image, exportPath, TExportOptions{});
     PrintDetail(name + ": " + std::to_string(measured.ShownFps) + " fps shown of " + std::to_string(fps) +
                 ", CPU " + std::to_string(measured.CpuPerSecond) + " s/s, bare decode " +
                 std::to_string(measured.DecodeMs) + " ms a frame, period median " +
@@ -280,6 +331,11 @@ TMeasured Measure(const std::string& name, int width, int height, int fps, bool 
 
 int main(int argc, char** argv)
 {
+    // "--x-session on": in an X session of its own (Xvfb with openbox), the
+    // window drawn as on a desktop; offscreen otherwise.
+    std::unique_ptr<TXSession> session;
+    if (!TakeXSessionOption(argc, argv, session))
+        return 1;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int repetitions = TakeRepetitions(argc, argv, "bench_playback");
@@ -287,7 +343,22 @@ int main(int argc, char** argv)
         return 2;
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    const TMeasured sd = Measure("playback_704x576_25", 704, 576, 25, false, repetitions);
+    // The same pictures for mpv, in Matroska.
+    const bool againstMpv = session && OnPath("mpv");
+    char folder[] = "/tmp/mjpg-bench-mpv.XXXXXX";
+    const std::string exported = againstMpv && mkdtemp(folder) ? std::string(folder) + "/d1.mkv" : std::string();
+    const TMeasured sd = Measure("playback_704x576_25", 704, 576, 25, false, repetitions, exported);
+    if (!exported.empty()) {
+        std::vector<double> mpv;
+        for (int i = 0; i < repetitions; ++i)
+            mpv.push_back(MpvCpuPerSecond(*session, exported, PlaySeconds));
+        std::filesystem::remove_all(folder);
+        const double m = Median(mpv);
+        PrintDetail("play_cpu_vs_mpv: " + std::to_string(sd.CpuPerSecond) + " CPU s/s against mpv's " +
+                    std::to_string(m));
+        if (m > 0 && sd.CpuPerSecond > 0)
+            PrintRatio("play_cpu_vs_mpv", sd.CpuPerSecond / m);
+    }
     Measure("playback_1920x1080_30", 1920, 1080, 30, false, repetitions);
     Measure("playback_back_1920x1080_30", 1920, 1080, 30, true, repetitions);
     if (sd.DecodeMs <= 0 || sd.CpuPerSecond <= 0)

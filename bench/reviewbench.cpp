@@ -1,5 +1,6 @@
 // bench_review: reviewing 1080p footage in the player's own window
-// (offscreen unless QT_QPA_PLATFORM says otherwise), against a bare
+// (offscreen unless QT_QPA_PLATFORM says otherwise, or in an X session of
+// its own with --x-session on), against a bare
 // libjpeg-turbo decode of the same frames timed in the same run:
 //   RATIO preview_vs_decode_1080p         median time from a pointer move over
 //       the slider to the preview's picture painted / one full decode
@@ -14,6 +15,7 @@
 // Also shown: the bytes of decoded pictures the window keeps after the steps.
 #include "baredecoder.h"
 #include "benchsupport.h"
+#include "xsession.h"
 #include "container/mjpgimage.h"
 #include "fixtures/fragmentbuilder.h"
 #include "player/framepicture.h"
@@ -30,6 +32,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <memory>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -199,6 +202,11 @@ double PlayCpuPerPicture(TVPlayerForm& form, double seconds)
 
 int main(int argc, char** argv)
 {
+    // "--x-session on": in an X session of its own (Xvfb with openbox), the
+    // window drawn as on a desktop; offscreen otherwise.
+    std::unique_ptr<TXSession> session;
+    if (!TakeXSessionOption(argc, argv, session))
+        return 1;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int repetitions = TakeRepetitions(argc, argv, "bench_review");

@@ -56,9 +56,11 @@ struct TDecodeJob {
     TPixelLayout layout;
     bool headerOnly;
     int reduction = 1;
+    const TPixelTarget* target = nullptr;
     // results
     int width = 0, height = 0, bytesPerLine = 0;
-    uint8_t* pixels = nullptr; // malloc'ed
+    uint8_t* pixels = nullptr; // malloc'ed, or the target's
+    bool inTarget = false;
     uint32_t palette[256] = {};
     int paletteSize = 0;
     char error[JMSG_LENGTH_MAX] = {0};
@@ -75,10 +77,12 @@ bool DecodeInto(TDecodeJob& job)
     jerr.pub.output_message = OnOutputMessage;
     jerr.message[0] = 0;
     uint8_t* volatile pixels = nullptr;
+    volatile bool ownPixels = true;       // false: the job's target
     uint8_t* volatile cmykRow = nullptr;  // four-colour pictures: one row of inks
     uint8_t* volatile colours = nullptr;  // four-colour pictures on a palette: the colours before quantising
     if (setjmp(jerr.jump)) {
-        std::free(pixels);
+        if (ownPixels)
+            std::free(pixels);
         std::free(cmykRow);
         std::free(colours);
         jpeg_destroy_decompress(&cinfo);
@@ -137,7 +141,15 @@ bool DecodeInto(TDecodeJob& job)
     jpeg_start_decompress(&cinfo);
     const size_t width = cinfo.output_width, height = cinfo.output_height;
     const size_t bpl = (width * bytesPerPixel + 3) & ~size_t(3);
-    pixels = static_cast<uint8_t*>(std::malloc(bpl * height + 1));
+    const TPixelTarget* target = job.target;
+    if (target && target->Pixels && job.layout != TPixelLayout::Indexed8 && !fourColours &&
+        static_cast<size_t>(target->Width) == width && static_cast<size_t>(target->Height) == height &&
+        static_cast<size_t>(target->BytesPerLine) == bpl) {
+        pixels = target->Pixels;
+        ownPixels = false;
+    } else {
+        pixels = static_cast<uint8_t*>(std::malloc(bpl * height + 1));
+    }
     // Colours of a four-colour picture go straight into the pixels, or first
     // into 24-bit rows when they are to be quantised.
     const size_t colourBpl = (width * 3 + 3) & ~size_t(3);
@@ -148,7 +160,8 @@ bool DecodeInto(TDecodeJob& job)
     }
     if (!pixels || (fourColours && !cmykRow) || (fourColours && job.layout == TPixelLayout::Indexed8 && !colours)) {
         std::snprintf(job.error, sizeof job.error, "not enough memory for the picture");
-        std::free(pixels);
+        if (ownPixels)
+            std::free(pixels);
         std::free(cmykRow);
         std::free(colours);
         jpeg_destroy_decompress(&cinfo);
@@ -200,18 +213,20 @@ bool DecodeInto(TDecodeJob& job)
     std::free(cmykRow);
     std::free(colours);
     job.pixels = pixels;
+    job.inTarget = !ownPixels;
     return true;
 }
 
 } // namespace
 
-TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout, int reduction)
+TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout, int reduction,
+                           const TPixelTarget* target)
 {
     if (!data || size == 0)
         throw EJPEGError("JPEG error: empty picture");
     if (reduction != 1 && reduction != 2 && reduction != 4 && reduction != 8)
         throw EJPEGError("JPEG error: no reduction by " + std::to_string(reduction));
-    TDecodeJob job{data, size, layout, false, reduction};
+    TDecodeJob job{data, size, layout, false, reduction, target};
     if (!DecodeInto(job))
         throw EJPEGError(std::string("JPEG error: ") + job.error);
     TDecodedPicture picture;
@@ -219,15 +234,19 @@ TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout
     picture.Height = job.height;
     picture.BytesPerLine = job.bytesPerLine;
     picture.Layout = layout;
-    picture.Pixels.reset(job.pixels);
+    if (job.inTarget)
+        picture.InTarget = true;
+    else
+        picture.Pixels.reset(job.pixels);
     if (layout == TPixelLayout::Indexed8)
         picture.Palette.assign(job.palette, job.palette + job.paletteSize);
     return picture;
 }
 
-TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout, int reduction)
+TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout, int reduction,
+                                   const TPixelTarget* target)
 {
-    return DecodeJPEG(frame.Bytes().Memory(), static_cast<size_t>(frame.Bytes().Size()), layout, reduction);
+    return DecodeJPEG(frame.Bytes().Memory(), static_cast<size_t>(frame.Bytes().Size()), layout, reduction, target);
 }
 
 int ReducedSize(int size, int reduction)

@@ -36,6 +36,16 @@ struct TDecodedPicture {
     TPixelLayout Layout = TPixelLayout::BGRX32;
     TPixelBuffer Pixels;            // rows top to bottom, BytesPerLine apart (malloc'ed)
     std::vector<uint32_t> Palette;  // Indexed8 only: 0xFFRRGGBB
+    bool InTarget = false;          // decoded into the TPixelTarget given; Pixels is empty
+};
+
+// Pixels a picture may be decoded into instead of a new buffer: used when
+// the picture comes out at exactly this size with these BytesPerLine.
+struct TPixelTarget {
+    uint8_t* Pixels = nullptr;
+    int Width = 0;
+    int Height = 0;
+    int BytesPerLine = 0;
 };
 
 // Pictures that claim more pixels than this are refused before allocating.
@@ -50,12 +60,14 @@ constexpr uint64_t MaxPicturePixels = 100'000'000;
 // they get the fixed 236-colour palette of cmykcolour.h, dithered the same
 // way. Raises EJPEGError; never prints.
 // Any other reduction raises EJPEGError.
+// With a `target` that fits (BGRX32 and BGR24 only), the rows go there and
+// no buffer is allocated; on failure the target's pixels are undefined.
 TDecodedPicture DecodeJPEG(const uint8_t* data, size_t size, TPixelLayout layout = TPixelLayout::BGRX32,
-                           int reduction = 1);
+                           int reduction = 1, const TPixelTarget* target = nullptr);
 
 // The frame's Data decoded as above (its position does not matter).
 TDecodedPicture DecodeFramePicture(const TMJPGFrame& frame, TPixelLayout layout = TPixelLayout::BGRX32,
-                                   int reduction = 1);
+                                   int reduction = 1, const TPixelTarget* target = nullptr);
 
 // The largest reduction (1, 2, 4 or 8) whose picture is still at least
 // `width` x `height` pixels: a picture of `pictureWidth` x `pictureHeight`

@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -61,4 +62,19 @@ TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame)
 QImage DecodeFrameImage(const TMJPGFrame& frame, int reduction)
 {
     return PictureImage(DecodeFramePicture(frame, DisplayPictureLayout(), reduction));
+}
+
+QImage DecodeFrameImageInto(const TMJPGFrame& frame, int reduction, QImage& spare)
+{
+    QImage reused = std::move(spare);
+    spare = QImage();
+    const TPixelLayout layout = DisplayPictureLayout();
+    if (reused.isNull() || !reused.isDetached() || reused.format() != QImage::Format_RGB32 ||
+        layout != TPixelLayout::BGRX32)
+        return DecodeFrameImage(frame, reduction);
+    TPixelTarget target{reused.bits(), reused.width(), reused.height(), static_cast<int>(reused.bytesPerLine())};
+    TDecodedPicture picture = DecodeFramePicture(frame, layout, reduction, &target);
+    if (picture.InTarget)
+        return reused;
+    return PictureImage(std::move(picture));
 }

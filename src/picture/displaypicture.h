@@ -22,3 +22,7 @@ TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame);
 // RGB32, or Indexed8 with the picture's palette. A `reduction` of 2, 4 or 8
 // decodes it at that fraction of its size (jpegpicture.h).
 QImage DecodeFrameImage(const TMJPGFrame& frame, int reduction = 1);
+// The same, decoded into `spare`'s pixels when it is an RGB32 image of the
+// picture's size that nothing else shares (then `spare` itself is returned,
+// and no buffer is allocated); otherwise as above. `spare` is left null.
+QImage DecodeFrameImageInto(const TMJPGFrame& frame, int reduction, QImage& spare);

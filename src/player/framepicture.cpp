@@ -49,6 +49,26 @@ void TFramePictureCache::MakeRoom(size_t bytes)
     }
 }
 
+size_t TFramePictureCache::ExpectedBytes(const TMJPGFrame& frame, int reduction)
+{
+    int width = 0, height = 0;
+    if (!ReadFramePictureSize(frame, width, height))
+        return 0;
+    const size_t w = static_cast<size_t>(ReducedSize(width, reduction));
+    return w * 4 * static_cast<size_t>(ReducedSize(height, reduction));
+}
+
+QImage TFramePictureCache::TakeOldest(size_t bytes)
+{
+    if (FEntries.size() < MaxPictures && (FEntries.size() < 2 || Bytes() + bytes <= MaxBytes))
+        return QImage();
+    auto oldest = std::min_element(FEntries.begin(), FEntries.end(),
+                                   [](const TEntry& a, const TEntry& b) { return a.Used < b.Used; });
+    QImage picture = std::move(oldest->Picture);
+    FEntries.erase(oldest);
+    return picture;
+}
+
 void TFramePictureCache::Prepare(const TMJPGFrame* frame, QSize shown)
 {
     if (!frame)
@@ -58,9 +78,13 @@ void TFramePictureCache::Prepare(const TMJPGFrame* frame, QSize shown)
         held->Used = ++FClock;
         return;
     }
+    // When the cache is full, the picture used least recently gives its
+    // pixels to this one: playback decodes into the same few buffers
+    // instead of a new one for every frame.
+    QImage spare = TakeOldest(ExpectedBytes(*frame, reduction));
     QImage picture;
     try {
-        picture = DecodeFrameImage(*frame, reduction);
+        picture = DecodeFrameImageInto(*frame, reduction, spare);
     } catch (const std::exception&) {
         // Remembered as undecodable: showing it keeps the previous picture.
         LogCurrentFailure(QStringLiteral("Не могу декодировать кадр"));

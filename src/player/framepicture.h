@@ -55,6 +55,11 @@ private:
     };
     TEntry* Find(const TMJPGFrame* frame, int reduction);
     void MakeRoom(size_t bytes);
+    // The bytes of the frame's picture at the reduction (RGB32).
+    static size_t ExpectedBytes(const TMJPGFrame& frame, int reduction);
+    // The least recently used picture, taken out of the cache, when one more
+    // of `bytes` would not fit (by count or by bytes); null otherwise.
+    QImage TakeOldest(size_t bytes);
 
     std::vector<TEntry> FEntries;
     uint64_t FClock = 0;

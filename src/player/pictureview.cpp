@@ -1,8 +1,10 @@
 // Painting the current frame.
 #include "pictureview.h"
 
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
+
+#include <cstdio>
 
 TPictureView::TPictureView(QWidget* parent)
     : QWidget(parent)
@@ -52,6 +54,24 @@ void TPictureView::SetAlignClient(bool alignClient)
         setGeometry(parentWidget()->rect());
 }
 
+namespace {
+
+// For the start-up benchmark (bench/startupbench.cpp): with
+// MJPG_REPORT_FIRST_PAINT set, the first picture painted in the process is
+// told on stderr with its window's size, once.
+void ReportFirstPaint(const QWidget& view)
+{
+    static bool reported = !qEnvironmentVariableIsSet("MJPG_REPORT_FIRST_PAINT");
+    if (reported)
+        return;
+    reported = true;
+    const QSize size = view.window()->size();
+    std::fprintf(stderr, "first picture painted %dx%d\n", size.width(), size.height());
+    std::fflush(stderr);
+}
+
+} // namespace
+
 void TPictureView::paintEvent(QPaintEvent*)
 {
     if (FPicture.isNull())
@@ -65,6 +85,7 @@ void TPictureView::paintEvent(QPaintEvent*)
         painter.drawImage(topLeft, FPicture);
     }
     painter.end();
+    ReportFirstPaint(*this);
     if (!FPainted) {
         FPainted = true;
         emit PicturePainted();

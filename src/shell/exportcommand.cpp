@@ -10,7 +10,7 @@
 
 #include "exportform.h"
 #include "core/datetime.h"
-#include "export/videoexport.h"
+#include "export/exportmodule.h"
 #include "player/snapshotnames.h"
 #include "player/vplayerform.h"
 #include "uikit/failurelog.h"
@@ -172,6 +172,17 @@ void TMainForm::actFileExportExecute()
     // `asked` is only read while it is still the open one.
     const uint64_t opening = player->Session().Opening();
     auto stillLoaded = [&] { return player->Image && player->Session().Opening() == opening; };
+    // The export's libraries are opened with the first export, not at start.
+    try {
+        ExportModule::Load();
+    } catch (const EExportError& e) {
+        LogCurrentFailure(QStringLiteral("Не могу экспортировать видеофрагмент"));
+        Dialogs().Message(this, windowTitle(),
+                          QStringLiteral("Не могу экспортировать видеофрагмент!") + QLatin1Char('\n') +
+                              QString::fromStdString(e.what()),
+                          TMsgIcon::Error, mbOK);
+        return;
+    }
 
     ExportDialog.Title = QStringLiteral("Экспорт видеофрагмента");
     ExportDialog.Filter = kExportFilter;
@@ -184,9 +195,9 @@ void TMainForm::actFileExportExecute()
     QString path = ExportDialog.FileName;
     ExportDialog.InitialDir = QFileInfo(path).absolutePath();
     // A name typed with another extension gets the one of the type chosen.
-    if (!ContainerForPath(NativePath(path)))
+    if (!ExportModule::ContainerForPath(NativePath(path)))
         path += QLatin1Char('.') + kExtensions[std::clamp(ExportDialog.FilterIndex, 1, 3) - 1];
-    const TExportContainer container = *ContainerForPath(NativePath(path));
+    const TExportContainer container = *ExportModule::ContainerForPath(NativePath(path));
 
     if (QFileInfo::exists(path)) {
         const QString question = QStringLiteral("Файл с таким именем уже существует!") + QLatin1Char('\n') +
@@ -297,7 +308,7 @@ void TMainForm::RunExport(TExportRun& run)
     try {
         run.Thread = std::thread([shared] {
             try {
-                ExportFragment(*shared->Image, shared->Path, shared->Options);
+                ExportModule::ExportFragment(*shared->Image, shared->Path, shared->Options);
             } catch (const EExportCancelled&) {
                 shared->Cancelled = true;
             } catch (...) {

@@ -1,7 +1,7 @@
 #include "exportform.h"
 
 #include "export/exporttime.h"
-#include "export/mp4export.h"
+#include "export/exportmodule.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -144,7 +144,7 @@ TExportForm::TExportForm(int32_t frameCount, int32_t current, int localOffset, Q
     ckbManifest->setChecked(true);
 
     auto* signing = new QFormLayout;
-    edtOperator = new QLineEdit(QString::fromStdString(LoginName()), this);
+    edtOperator = new QLineEdit(QString::fromStdString(ExportModule::LoginName()), this);
     edtOperator->setObjectName(QStringLiteral("edtOperator"));
     signing->addRow(QStringLiteral("Оператор:"), edtOperator);
     const QSettings settings;

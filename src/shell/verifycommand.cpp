@@ -5,7 +5,7 @@
 
 #include "exportform.h"
 
-#include "export/exportverify.h"
+#include "export/exportmodule.h"
 #include "uikit/dialogs.h"
 #include "uikit/waitcursor.h"
 
@@ -27,7 +27,8 @@ void TMainForm::actFileVerifyExecute()
     TVerifyReport report;
     {
         const TWaitCursor wait;
-        report = VerifyExport(QFile::encodeName(path).toStdString(), QFile::encodeName(form.CaFile()).toStdString());
+        report = ExportModule::VerifyExport(QFile::encodeName(path).toStdString(),
+                                            QFile::encodeName(form.CaFile()).toStdString());
     }
     QStringList lines;
     for (const TVerifyLine& line : report.Lines)

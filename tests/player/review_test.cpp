@@ -7,6 +7,8 @@
 
 #include "fixtures/fragmentbuilder.h"
 #include "fixtures/framemaker.h"
+#include "picture/displaypicture.h"
+#include "player/framepicture.h"
 #include "player/sliderpreview.h"
 
 #include <QEnterEvent>
@@ -246,4 +248,50 @@ TEST_F(ReviewTest, AHeldKeyNeverBuildsAQueue)
     QTest::keyClick(&Form, Qt::Key_Right);
     EXPECT_EQ(Form.FramePos.Index, 4);
     EXPECT_EQ(ShownFrame(), 4);
+}
+
+// A full cache decodes the next picture into the pixels of the one used
+// least recently, unless something still shares that picture: playback
+// allocates no picture buffer per frame, and a picture held elsewhere (the
+// one on screen) is never written over.
+TEST_F(ReviewTest, AFullCacheDecodesIntoTheOldestPicturesPixels)
+{
+    fixture::TFragmentBuilder fragment({.Width = 1920, .Height = 1080, .FPS = 25, .Frames = 5});
+    for (int i = 0; i < 5; ++i)
+        fragment.Part(fixture::MakeFrame({.Index = i, .Width = 1920, .Height = 1080, .Look = fixture::TFrameLook::Scene}));
+    auto stream = fragment.Stream();
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    std::vector<const TMJPGFrame*> frames;
+    for (int i = 0; i < 5; ++i)
+        frames.push_back(Form.Image->GetFrame(i));
+    const QSize whole;
+    TFramePictureCache cache;
+    std::vector<const uchar*> pixels;
+    QImage kept; // the first picture, as a view would hold it
+    for (int i = 0; i < 3; ++i) {
+        cache.Prepare(frames[i], whole);
+        QImage picture;
+        ASSERT_TRUE(cache.Take(frames[i], whole, picture));
+        pixels.push_back(picture.constBits());
+        if (i == 0)
+            kept = picture;
+    }
+    ASSERT_EQ(cache.Bytes(), TFramePictureCache::MaxBytes); // three 1080p pictures: full
+
+    // The oldest picture is still held: the next one gets pixels of its own.
+    cache.Prepare(frames[3], whole);
+    QImage third;
+    ASSERT_TRUE(cache.Take(frames[3], whole, third));
+    EXPECT_NE(third.constBits(), pixels[0]);
+    EXPECT_EQ(third, DecodeFrameImage(*frames[3]));
+    EXPECT_EQ(kept, DecodeFrameImage(*frames[0]));
+    third = QImage();
+
+    // Now the oldest is the second frame's, shared by nothing.
+    cache.Prepare(frames[4], whole);
+    QImage fourth;
+    ASSERT_TRUE(cache.Take(frames[4], whole, fourth));
+    EXPECT_EQ(fourth.constBits(), pixels[1]);
+    EXPECT_EQ(fourth, DecodeFrameImage(*frames[4]));
+    EXPECT_LE(cache.Bytes(), TFramePictureCache::MaxBytes);
 }

@@ -8,8 +8,7 @@
 #include "fragmentfiles.h"
 #include "signoptions.h"
 
-#include "export/mp4export.h"
-#include "export/videoexport.h"
+#include "export/exportmodule.h"
 
 #include <iostream>
 
@@ -19,7 +18,7 @@ int RunExport(const TArguments& cl)
         throw EUsageError("export: нужны файл фрагмента и файл OUT.mkv, OUT.avi или OUT.mp4");
     const std::string& in = cl.Positional[0];
     const std::string& out = cl.Positional[1];
-    const auto container = ContainerForPath(out);
+    const auto container = ExportModule::ContainerForPath(out);
     if (!container)
         throw EUsageError("export: формат \"" + out + "\" не известен (нужно расширение .mkv, .avi или .mp4)");
 
@@ -35,7 +34,7 @@ int RunExport(const TArguments& cl)
             throw EUsageError("неверное смещение --utc-offset \"" + *offset + "\" (нужно ±ЧЧ:ММ, например +03:00)");
         options.Zone.Source = "--utc-offset";
     }
-    options.Operator = cl.Value("operator").value_or(LoginName());
+    options.Operator = cl.Value("operator").value_or(ExportModule::LoginName());
     if ((cl.Has("sign-key") || cl.Has("sign-cert")) && *container != TExportContainer::Mp4 && !options.Manifest)
         throw EUsageError("export: для .mkv и .avi подписывается манифест: нужен --manifest");
     // The key is checked before anything is read or written.
@@ -56,7 +55,7 @@ int RunExport(const TArguments& cl)
         throw EUsageError("export: кадры " + std::to_string(options.From) + ".." + std::to_string(to) +
                           " вне фрагмента \"" + in + "\" (кадры 0.." + std::to_string(last) + ")");
     try {
-        CheckExportRange(*image, options.From, to);
+        ExportModule::CheckExportRange(*image, options.From, to);
     } catch (const EExportInputError& e) {
         std::cerr << "mjpgtool: \"" << in << "\": " << e.what() << "; \"" << out << "\" не создан\n";
         return esInvalid;
@@ -66,7 +65,7 @@ int RunExport(const TArguments& cl)
     TInterruptWatch watch([] {});
     options.Progress = [](int32_t, int32_t) { return !Interrupted(); };
     try {
-        const TExportResult result = ExportFragment(*image, out, options);
+        const TExportResult result = ExportModule::ExportFragment(*image, out, options);
         std::cout << "Экспортировано кадров с данными: " << result.Packets << " (кадры " << options.From << ".." << to
                   << ") в \"" << out << "\"";
         if (!result.ManifestPath.empty())

@@ -4,8 +4,8 @@
 #include "commands.h"
 #include "signoptions.h"
 
+#include "export/exportmodule.h"
 #include "export/onvifmp4.h"
-#include "export/videoexport.h"
 
 #include <iostream>
 
@@ -14,7 +14,7 @@ int RunSign(const TArguments& cl)
     if (cl.Positional.size() != 1)
         throw EUsageError("sign: нужен один файл FILE.mp4");
     const std::string& path = cl.Positional[0];
-    if (ContainerForPath(path) != TExportContainer::Mp4)
+    if (ExportModule::ContainerForPath(path) != TExportContainer::Mp4)
         throw EUsageError("sign: подписать можно только экспорт MP4 (\"" + path + "\")");
     if (!cl.Has("sign-key") || !cl.Has("sign-cert"))
         throw EUsageError("sign: нужны --sign-key и --sign-cert");

@@ -3,7 +3,7 @@
 #include "commandline.h"
 #include "commands.h"
 
-#include "export/exportverify.h"
+#include "export/exportmodule.h"
 
 #include <iostream>
 
@@ -11,7 +11,7 @@ int RunVerify(const TArguments& cl)
 {
     if (cl.Positional.size() != 1)
         throw EUsageError("verify: нужен один файл экспорта");
-    const TVerifyReport report = VerifyExport(cl.Positional[0], cl.Value("cafile").value_or(""));
+    const TVerifyReport report = ExportModule::VerifyExport(cl.Positional[0], cl.Value("cafile").value_or(""));
     for (size_t i = 0; i < report.Lines.size(); ++i) {
         // What kept the check from ending goes to the error output.
         if (report.Status == TVerifyStatus::IOError && i + 1 == report.Lines.size())
