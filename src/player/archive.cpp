@@ -51,9 +51,9 @@ void TVPlayerForm::DestroyManager()
 void TVPlayerForm::SetManagerVisible(bool show)
 {
     // Without a manager window there is nothing to dock.
-    if (show == ManagerVisible || !Manager)
+    if (show == FSettings.ManagerVisible || !Manager)
         return;
-    ManagerVisible = show;
+    FSettings.ManagerVisible = show;
     if (show) {
         ShowDock(pnlRightDock);
         if (Manager->parentWidget() != pnlRightDock) {
@@ -82,13 +82,13 @@ void TVPlayerForm::ShowDock(QWidget* panel)
 {
     panel->show();
     const int total = RightSplitter->width() - RightSplitter->handleWidth();
-    RightSplitter->setSizes({std::max(1, total - ManagerWidth), ManagerWidth});
+    RightSplitter->setSizes({std::max(1, total - FSettings.ManagerWidth), FSettings.ManagerWidth});
 }
 
 void TVPlayerForm::HideDock(QWidget* panel)
 {
     // A width the user set with the splitter is used again at the next showing.
-    ManagerWidth = panel->width();
+    FSettings.ManagerWidth = panel->width();
     panel->hide();
 }
 
@@ -127,26 +127,26 @@ void TVPlayerForm::actShowDTIntervalExecute()
     IntervalForm = dialog.get();
     Action(TPlayerCommand::ShowDTInterval)->setEnabled(false);
     try {
-        if (IsIntervalEndSet(IntervalBegin) || IsIntervalEndSet(IntervalEnd)) {
-            IntervalForm->SetBegin(IntervalBegin);
-            IntervalForm->SetEnd(IntervalEnd);
+        if (IsIntervalEndSet(FSettings.IntervalBegin) || IsIntervalEndSet(FSettings.IntervalEnd)) {
+            IntervalForm->SetBegin(FSettings.IntervalBegin);
+            IntervalForm->SetEnd(FSettings.IntervalEnd);
         }
         const int result = IntervalForm->ShowModal();
         if (result == irApply) {
-            IntervalBegin = IntervalForm->GetBegin();
-            IntervalEnd = IntervalForm->GetEnd();
-            if (IsIntervalEndSet(IntervalBegin) || IsIntervalEndSet(IntervalEnd))
-                Manager->RequestList(IntervalBegin, IntervalEnd);
+            FSettings.IntervalBegin = IntervalForm->GetBegin();
+            FSettings.IntervalEnd = IntervalForm->GetEnd();
+            if (IsIntervalEndSet(FSettings.IntervalBegin) || IsIntervalEndSet(FSettings.IntervalEnd))
+                Manager->RequestList(FSettings.IntervalBegin, FSettings.IntervalEnd);
             else
                 Manager->RequestList();
         } else if (result == irClear) {
-            IntervalBegin = IntervalForm->GetBegin();
-            IntervalEnd = IntervalForm->GetEnd();
+            FSettings.IntervalBegin = IntervalForm->GetBegin();
+            FSettings.IntervalEnd = IntervalForm->GetEnd();
             Manager->ClearAndStop();
         }
         if (result != irCancel) {
             WaitForManager();
-            if (!ManagerVisible && Manager && Manager->FragmentCount() > 1)
+            if (!FSettings.ManagerVisible && Manager && Manager->FragmentCount() > 1)
                 SetManagerVisible(true);
         }
     } catch (const std::exception&) {

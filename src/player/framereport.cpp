@@ -28,7 +28,7 @@ void TVPlayerForm::actPrintReportExecute()
         TFrameReportInput input = FrameReportInput(*held, FramePos.Index);
         input.SerialNumber = SerialNumber;
         input.Issue = Issue;
-        input.OrganizationName = OrganizationName;
+        input.OrganizationName = FSettings.OrganizationName;
         input.EventInfoText = EventInfoText;
         if (!FillFrameReport(*frxReport, input))
             return;

@@ -15,10 +15,10 @@
 
 void TVPlayerForm::LayoutVideo(const TMJPGImage* image)
 {
-    if (!image || !KeepProportions)
+    if (!image || !FSettings.KeepProportions)
         return;
     QRect bounds;
-    if (VideoBounds(image->Header->Width, image->Header->Height, pnlVideo->size(), FixedZoom, ZoomFactor, bounds))
+    if (VideoBounds(image->Header->Width, image->Header->Height, pnlVideo->size(), FSettings.FixedZoom, FSettings.ZoomFactor, bounds))
         imgVideo->setGeometry(bounds);
 }
 
@@ -36,9 +36,9 @@ void TVPlayerForm::pnlVideoResize()
 
 void TVPlayerForm::SetKeepProportions(bool keepProportions)
 {
-    if (keepProportions == KeepProportions)
+    if (keepProportions == FSettings.KeepProportions)
         return;
-    KeepProportions = keepProportions;
+    FSettings.KeepProportions = keepProportions;
     if (keepProportions) {
         if (QAction* zoom = FZoomChoices->checkedAction())
             zoom->setChecked(false);
@@ -52,8 +52,8 @@ void TVPlayerForm::ChooseZoom(int percent)
 {
     if (QAction* choice = ChoiceAction(TCommandChoice::Zoom, percent))
         choice->setChecked(true);
-    FixedZoom = percent > 0;
-    ZoomFactor = percent / 100.0;
+    FSettings.FixedZoom = percent > 0;
+    FSettings.ZoomFactor = percent / 100.0;
     LayoutVideo(Image.get());
 }
 

@@ -366,20 +366,20 @@ void TVPlayerForm::FormCreate()
     // no download.
     FTrackBar = std::make_unique<TSliderTrackBar>(trbFramePosition);
     Engine.Create(FTrackBar.get());
-    ManagerVisible = false;
+    FSettings.ManagerVisible = false;
     CreateManager();
-    ManagerWidth = 230;
+    FSettings.ManagerWidth = 230;
     PendingFragment.reset();
     SerialNumber = -1;
     Issue = -1;
-    KeepProportions = true;
-    FixedZoom = false;
-    ZoomFactor = 0.0;
+    FSettings.KeepProportions = true;
+    FSettings.FixedZoom = false;
+    FSettings.ZoomFactor = 0.0;
     Action(TPlayerCommand::ZoomFree)->setChecked(true);
-    OpenFirstOnShow = false;
+    FSettings.OpenFirstOnShow = false;
     IntervalForm = nullptr;
-    IntervalBegin = 0;
-    IntervalEnd = 0;
+    FSettings.IntervalBegin = 0;
+    FSettings.IntervalEnd = 0;
     CenterPauseBox();
     SetSpeed(Engine.Speed());
     UpdateActions();
@@ -387,7 +387,7 @@ void TVPlayerForm::FormCreate()
 
 void TVPlayerForm::FormShow()
 {
-    if (OpenFirstOnShow)
+    if (FSettings.OpenFirstOnShow)
         Timer1->start();
     else
         Timer1->stop();

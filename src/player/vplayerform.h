@@ -47,6 +47,23 @@ class TSliderPreview;
 class TStream;
 class TVManagerForm;
 
+// The player window's settings (Settings()).
+struct TPlayerSettings {
+    bool ManagerVisible = false;
+    int32_t ManagerWidth = 230;
+    bool KeepProportions = true;
+    // Printed in the frame report when not empty.
+    QString OrganizationName;
+    // Open the first fragment of the list when the window is shown.
+    bool OpenFirstOnShow = false;
+    // The archive interval last chosen in the interval dialog.
+    TDateTime IntervalBegin = 0;
+    TDateTime IntervalEnd = 0;
+    // A fixed zoom (ZoomFactor, 1.0 = 100 %) instead of fitting the panel.
+    bool FixedZoom = false;
+    double ZoomFactor = 0.0;
+};
+
 class TVPlayerForm : public QWidget {
     Q_OBJECT
     // First, so that the fields below can refer into the engine.
@@ -99,7 +116,6 @@ public:
     TPlaybackSpeed Speed() const { return Engine.Speed(); }
     void SetSpeed(TPlaybackSpeed speed);
     bool FormCloseQuery();
-    void actOpenFileExecute();
     // Archive functions: the interval and the manager's dock (archive.cpp),
     // waiting for a fragment and cancelling (archivewait.cpp), the
     // manager's events and the request messages (archiveevents.cpp).
@@ -108,13 +124,14 @@ public:
     void HideArchiveFunctions();
     void BeginWait();
     void EndWait();
-    void actCancelLoadExecute();
-    void tmrStartWaitTimer();
-    void tmrPauseAnimationTimer();
-    void Timer1Timer();
+
+    // The window's settings: what the owner sets before showing it, and the
+    // view's and the archive's choices the window keeps.
+    TPlayerSettings& Settings() { return FSettings; }
+    const TPlayerSettings& Settings() const { return FSettings; }
 
     // ---- Fields ----
-    // Other windows read State and set OrganizationName; everything else is
+    // Other windows read State; everything else is
     // changed only by the window's own members. The engine's fields appear
     // here under their own names, read-only; only the engine assigns them.
     const std::unique_ptr<TMJPGImage>& Image = Engine.Image();
@@ -133,15 +150,6 @@ public:
     // (DeliverFragment), with its bytes; none again when the wait ends
     // otherwise.
     std::optional<TFragmentKey> DeliveredFragment;
-    bool ManagerVisible = false;
-    int32_t ManagerWidth = 230;
-    bool KeepProportions = true;
-    QString OrganizationName;
-    bool OpenFirstOnShow = false;
-    TDateTime IntervalBegin = 0;
-    TDateTime IntervalEnd = 0;
-    bool FixedZoom = false;
-    double ZoomFactor = 0.0;
     const bool& Loading = Engine.Loading();
     void SetLoadCancelled(bool cancelled) { Engine.SetLoadCancelled(cancelled); }
 
@@ -161,6 +169,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TPlayerSettings FSettings;
+
+    // Handlers of the open and cancel commands and of the archive timers.
+    void actOpenFileExecute();
+    void actCancelLoadExecute();
+    void tmrStartWaitTimer();
+    void tmrPauseAnimationTimer();
+    void Timer1Timer();
 
     // ---- Controls (owned through Qt parents) ----
     QSplitter* RightSplitter = nullptr; // video panel | manager dock

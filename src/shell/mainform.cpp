@@ -164,7 +164,7 @@ void TMainForm::FormCreate()
         player->HideArchiveFunctions();
     }
     player->SetManagerVisible(false);
-    player->OrganizationName = QStringLiteral("ОАО НПП \"Веларин\"");
+    player->Settings().OrganizationName = QStringLiteral("ОАО НПП \"Веларин\"");
 
     player->setWindowFlags(Qt::Widget);
     pnlDock->layout()->addWidget(player);

@@ -41,6 +41,26 @@
 
 namespace {
 
+// What a timer does when its interval is over: its handler runs.
+void Fire(QTimer* timer)
+{
+    ASSERT_TRUE(QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection));
+}
+
+// Runs the cancel command as Esc does; with nothing to cancel (the action
+// then unavailable) its handler still runs, and must change nothing.
+void RunCancelLoad(TVPlayerForm& form)
+{
+    QAction* action = Child(form, "actCancelLoad");
+    if (action->isEnabled()) {
+        action->trigger();
+        return;
+    }
+    action->setEnabled(true);
+    action->trigger();
+    action->setEnabled(false);
+}
+
 const QString Caption = QStringLiteral("Просмотр видеоархива");
 
 class ArchivePlayerTest : public testing::Test {
@@ -126,7 +146,7 @@ TEST_F(ArchivePlayerTest, CancelInTheIntervalDialogChangesNothing)
     AddFragments(2);
     Serve();
     const TDateTime begin = EncodeDateTime(2007, 11, 15, 8, 0, 0);
-    Form.IntervalBegin = begin;
+    Form.Settings().IntervalBegin = begin;
     AskInterval([&](TDTIntervalForm& d) {
         // The stored interval fills the dialog.
         EXPECT_TRUE(d.ckbBegin->isChecked());
@@ -136,9 +156,9 @@ TEST_F(ArchivePlayerTest, CancelInTheIntervalDialogChangesNothing)
         d.btnCancel->click();
     });
     EXPECT_TRUE(LoggedLines().empty());
-    EXPECT_DOUBLE_EQ(Form.IntervalBegin, begin);
-    EXPECT_EQ(Form.IntervalEnd, 0);
-    EXPECT_FALSE(Form.ManagerVisible);
+    EXPECT_DOUBLE_EQ(Form.Settings().IntervalBegin, begin);
+    EXPECT_EQ(Form.Settings().IntervalEnd, 0);
+    EXPECT_FALSE(Form.Settings().ManagerVisible);
     EXPECT_TRUE(Child(Form, "actShowDTInterval")->isEnabled());
     EXPECT_EQ(Form.IntervalForm, nullptr);
 }
@@ -152,8 +172,8 @@ TEST_F(ArchivePlayerTest, ApplyAsksForTheIntervalOrForAllAndStoresIt)
         d.SetEnd(EncodeDateTime(2007, 11, 16, 8, 0, 0));
         d.btnOk->click();
     });
-    EXPECT_DOUBLE_EQ(Form.IntervalBegin, EncodeDateTime(2007, 11, 15, 8, 0, 0));
-    EXPECT_DOUBLE_EQ(Form.IntervalEnd, EncodeDateTime(2007, 11, 16, 8, 0, 0));
+    EXPECT_DOUBLE_EQ(Form.Settings().IntervalBegin, EncodeDateTime(2007, 11, 15, 8, 0, 0));
+    EXPECT_DOUBLE_EQ(Form.Settings().IntervalEnd, EncodeDateTime(2007, 11, 16, 8, 0, 0));
 
     // Both ends unticked: the list without an interval, and 0 stored.
     AskInterval([](TDTIntervalForm& d) {
@@ -162,8 +182,8 @@ TEST_F(ArchivePlayerTest, ApplyAsksForTheIntervalOrForAllAndStoresIt)
         d.ckbEnd->click();
         d.btnOk->click();
     });
-    EXPECT_EQ(Form.IntervalBegin, 0);
-    EXPECT_EQ(Form.IntervalEnd, 0);
+    EXPECT_EQ(Form.Settings().IntervalBegin, 0);
+    EXPECT_EQ(Form.Settings().IntervalEnd, 0);
     EXPECT_EQ(LoggedLines(), std::vector<std::string>({"GET /list?begin=20071115080000&end=20071116080000 HTTP/1.0",
                                                        "GET /list HTTP/1.0"}));
     EXPECT_EQ(Manager.FragmentCount(), 1u);
@@ -175,7 +195,7 @@ TEST_F(ArchivePlayerTest, ClearEmptiesTheListStopsEveryRequestAndForgetsTheInter
 {
     AddFragments(3);
     Serve();
-    Form.IntervalEnd = EncodeDateTime(2007, 11, 16, 8, 0, 0);
+    Form.Settings().IntervalEnd = EncodeDateTime(2007, 11, 16, 8, 0, 0);
     AskInterval([](TDTIntervalForm& d) { d.btnOk->click(); });
     ASSERT_EQ(Manager.FragmentCount(), 3u);
     ASSERT_EQ(Manager.RequestCount(), 3u);
@@ -184,8 +204,8 @@ TEST_F(ArchivePlayerTest, ClearEmptiesTheListStopsEveryRequestAndForgetsTheInter
     EXPECT_EQ(Manager.FragmentCount(), 0u);
     EXPECT_EQ(FragmentList(Manager)->topLevelItemCount(), 0);
     EXPECT_EQ(Manager.RequestCount(), 0u);
-    EXPECT_EQ(Form.IntervalBegin, 0);
-    EXPECT_EQ(Form.IntervalEnd, 0);
+    EXPECT_EQ(Form.Settings().IntervalBegin, 0);
+    EXPECT_EQ(Form.Settings().IntervalEnd, 0);
     EXPECT_EQ(LoggedLines().size(), 1u);
     AskInterval([](TDTIntervalForm& d) {
         EXPECT_FALSE(d.ckbBegin->isChecked());
@@ -200,13 +220,13 @@ TEST_F(ArchivePlayerTest, TheManagerIsShownForTwoFragmentsOrMoreOnly)
     Serve();
     ListAll();
     EXPECT_EQ(Manager.FragmentCount(), 1u);
-    EXPECT_FALSE(Form.ManagerVisible);
+    EXPECT_FALSE(Form.Settings().ManagerVisible);
     EXPECT_TRUE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
 
     AddFragments(2);
     ListAll();
     EXPECT_EQ(Manager.FragmentCount(), 2u);
-    EXPECT_TRUE(Form.ManagerVisible);
+    EXPECT_TRUE(Form.Settings().ManagerVisible);
     EXPECT_FALSE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
     EXPECT_EQ(Manager.parentWidget(), Child<QWidget>(Form, "pnlRightDock"));
     EXPECT_EQ(Child<TActionButton>(Form, "tbtnViewManager")->Action(), Child(Form, "actHideManager"));
@@ -219,7 +239,7 @@ TEST_F(ArchivePlayerTest, HidingAndShowingTheManagerKeepsTheDockWidth)
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
     Child(Form, "actShowManager")->trigger();
-    ASSERT_TRUE(Form.ManagerVisible);
+    ASSERT_TRUE(Form.Settings().ManagerVisible);
     QTest::qWait(0);
     EXPECT_EQ(Child<QWidget>(Form, "pnlRightDock")->width(), 230);
 
@@ -227,14 +247,14 @@ TEST_F(ArchivePlayerTest, HidingAndShowingTheManagerKeepsTheDockWidth)
     const int total = Child<QSplitter>(Form, "RightSplitter")->width() - Child<QSplitter>(Form, "RightSplitter")->handleWidth();
     Child<QSplitter>(Form, "RightSplitter")->setSizes({total - 310, 310});
     Child<TActionButton>(Form, "tbtnViewManager")->click();
-    EXPECT_FALSE(Form.ManagerVisible);
+    EXPECT_FALSE(Form.Settings().ManagerVisible);
     EXPECT_TRUE(Child<QWidget>(Form, "pnlRightDock")->isHidden());
     EXPECT_FALSE(Manager.isVisible());
-    EXPECT_EQ(Form.ManagerWidth, 310);
+    EXPECT_EQ(Form.Settings().ManagerWidth, 310);
     EXPECT_EQ(Child<TActionButton>(Form, "tbtnViewManager")->Action(), Child(Form, "actShowManager"));
     EXPECT_FALSE(Child<TActionButton>(Form, "tbtnViewManager")->isDown());
     Child<TActionButton>(Form, "tbtnViewManager")->click();
-    EXPECT_TRUE(Form.ManagerVisible);
+    EXPECT_TRUE(Form.Settings().ManagerVisible);
     EXPECT_TRUE(Manager.isVisible());
     EXPECT_EQ(Child<QWidget>(Form, "pnlRightDock")->width(), 310);
 }
@@ -247,7 +267,7 @@ TEST_F(ArchivePlayerTest, TheManagerButtonLooksPressedWhileTheManagerIsShown)
     TActionButton* button = Child<TActionButton>(Form, "tbtnViewManager");
     const QImage released = button->grab().toImage();
     Child(Form, "actShowManager")->trigger();
-    ASSERT_TRUE(Form.ManagerVisible);
+    ASSERT_TRUE(Form.Settings().ManagerVisible);
     ASSERT_TRUE(button->isDown());
     const QImage pressed = button->grab().toImage();
     ASSERT_NE(pressed, released);
@@ -263,7 +283,7 @@ TEST_F(ArchivePlayerTest, TheManagerButtonLooksPressedWhileTheManagerIsShown)
         QTest::mouseRelease(button, Qt::LeftButton, {}, outside);
     };
     pressAndDragOff();
-    EXPECT_TRUE(Form.ManagerVisible);
+    EXPECT_TRUE(Form.Settings().ManagerVisible);
     EXPECT_EQ(button->Action(), Child(Form, "actHideManager"));
     EXPECT_TRUE(button->isDown());
     EXPECT_EQ(button->grab().toImage(), pressed);
@@ -275,10 +295,10 @@ TEST_F(ArchivePlayerTest, TheManagerButtonLooksPressedWhileTheManagerIsShown)
 
     // Hidden, the same gesture leaves it up.
     button->click();
-    ASSERT_FALSE(Form.ManagerVisible);
+    ASSERT_FALSE(Form.Settings().ManagerVisible);
     EXPECT_FALSE(button->isDown());
     pressAndDragOff();
-    EXPECT_FALSE(Form.ManagerVisible);
+    EXPECT_FALSE(Form.Settings().ManagerVisible);
     EXPECT_FALSE(button->isDown());
     EXPECT_EQ(button->grab().toImage(), released);
 }
@@ -293,7 +313,7 @@ TEST_F(ArchivePlayerTest, AListOverTheLimitShowsTheWarningAloneAndIsStillFilled)
     EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Warning);
     EXPECT_EQ(Dialogs.Messages[0].Title, Caption);
     EXPECT_EQ(Manager.FragmentCount(), 50u);
-    EXPECT_TRUE(Form.ManagerVisible);
+    EXPECT_TRUE(Form.Settings().ManagerVisible);
 }
 
 TEST_F(ArchivePlayerTest, AListRequestThatFailsOnTheWayShowsNothing)
@@ -373,7 +393,7 @@ TEST_F(ArchivePlayerTest, EscDuringAStalledFetchEndsTheWaitSilently)
     EXPECT_EQ(Manager.FindVideoRequest(12, 2), nullptr);
     EXPECT_EQ(Manager.FragmentAt(1)->Data.Size(), 0);
     // Esc with nothing pending does nothing.
-    Form.actCancelLoadExecute();
+    RunCancelLoad(Form);
     EXPECT_EQ(Form.State, psEmpty);
 }
 
@@ -428,7 +448,7 @@ TEST_F(ArchivePlayerTest, TheStartTimerFetchesAndPlaysTheFirstFragment)
     Serve();
     ListAll();
     Child<QTimer>(Form, "Timer1")->start();
-    Form.Timer1Timer();
+    Fire(Child<QTimer>(Form, "Timer1"));
     EXPECT_FALSE(Child<QTimer>(Form, "Timer1")->isActive());
     EXPECT_EQ(Form.PendingFragment, Manager.KeyOf(*Manager.FragmentAt(0)));
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading; }));
@@ -451,11 +471,11 @@ TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
         EXPECT_TRUE(Child<QTimer>(Form, "tmrStartWait")->isActive());
         EXPECT_FALSE(Child<QTimer>(Form, "tmrPauseAnimation")->isActive()); // nothing in the first half second
         EXPECT_TRUE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
-        Form.tmrStartWaitTimer();
+        Fire(Child<QTimer>(Form, "tmrStartWait"));
         EXPECT_FALSE(Child<QTimer>(Form, "tmrStartWait")->isActive());
         EXPECT_TRUE(Child<QTimer>(Form, "tmrPauseAnimation")->isActive());
         for (int step = 0; step < 5; ++step) {
-            Form.tmrPauseAnimationTimer();
+            Fire(Child<QTimer>(Form, "tmrPauseAnimation"));
             order.push_back(shownPicture());
         }
         Form.EndWait();
@@ -494,7 +514,7 @@ TEST_F(ArchivePlayerTest, APendingFragmentFreedByANewListEndsTheWaitLikeACancel)
     EXPECT_FALSE(Form.Image);
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_TRUE(Dialogs.Messages.empty());
-    Form.actCancelLoadExecute(); // Esc now touches nothing
+    RunCancelLoad(Form); // Esc now touches nothing
     EXPECT_EQ(Form.State, psEmpty);
 }
 
@@ -517,7 +537,7 @@ TEST_F(ArchivePlayerTest, OpeningAFileFromDiskEmptiesTheManager)
     Serve();
     ListAll();
     Dialogs.FileAnswers.push_back(WriteFragmentFile(QStringLiteral("from-disk.mjpg"), Frames(3)));
-    Form.actOpenFileExecute();
+    Child(Form, "actOpenFile")->trigger();
     EXPECT_EQ(Manager.FragmentCount(), 0u);
     EXPECT_EQ(Manager.RequestCount(), 0u);
     EXPECT_TRUE(Form.Image);
@@ -586,7 +606,7 @@ TEST_F(ArchivePlayerTest, EscBeforeAnArrivedVideoIsPlayedCancelsItWhicheverCameF
         if (completionRan)
             Manager.Events().OnVideoLoaded = [&, inner](TVManagerForm* sender, TFragment* fragment) {
                 inner(sender, fragment);
-                Form.actCancelLoadExecute(); // before the queued playing runs
+                RunCancelLoad(Form); // before the queued playing runs
             };
         OpenRow(0);
         ASSERT_TRUE(Form.Loading);
@@ -616,7 +636,7 @@ TEST_F(ArchivePlayerTest, EscAfterTheArrivedVideoPlayedChangesNothing)
     OpenRow(0);
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading && !IsPlaying(Form.State); }));
     Child(Form, "actCancelLoad")->trigger(); // Esc: unavailable now
-    Form.actCancelLoadExecute();
+    RunCancelLoad(Form);
     EXPECT_TRUE(Form.Image);
     EXPECT_EQ(Form.State, psStopped);
 }
@@ -719,7 +739,7 @@ TEST_F(ArchivePlayerTlsTest, TheListAndAFetchOverHttpsWorkAsOverPlainHttp)
     ListAll();
     EXPECT_TRUE(Dialogs.Messages.empty());
     ASSERT_EQ(Manager.FragmentCount(), 2u);
-    EXPECT_TRUE(Form.ManagerVisible);
+    EXPECT_TRUE(Form.Settings().ManagerVisible);
     OpenRow(1);
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading; }));
     EXPECT_EQ(Form.Issue, 2);

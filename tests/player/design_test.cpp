@@ -133,7 +133,7 @@ TEST_F(PlayerTest, TimersAreStoppedWithTheirIntervals)
     Form.show();
     EXPECT_FALSE(Child<QTimer>(Form, "Timer1")->isActive()); // nothing asks to open a fragment on show
     Form.hide();
-    Form.OpenFirstOnShow = true;
+    Form.Settings().OpenFirstOnShow = true;
     Form.show();
     EXPECT_TRUE(Child<QTimer>(Form, "Timer1")->isActive());
     Child<QTimer>(Form, "Timer1")->stop();

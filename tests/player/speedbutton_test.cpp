@@ -237,8 +237,8 @@ TEST_F(SpeedTest, EveryEntryOfTheZoomMenuSetsItsZoomAndCheckMark)
         SCOPED_TRACE(rows[i].Caption);
         ASSERT_EQ(entries[i]->text().toStdString(), rows[i].Caption);
         ChooseFromMenu(Child<QToolButton>(Form, "tbtnZoomFragment"), entries[i]);
-        EXPECT_EQ(Form.FixedZoom, rows[i].Fixed);
-        EXPECT_EQ(Form.ZoomFactor, rows[i].Factor);
+        EXPECT_EQ(Form.Settings().FixedZoom, rows[i].Fixed);
+        EXPECT_EQ(Form.Settings().ZoomFactor, rows[i].Factor);
         EXPECT_EQ(Checked(Child<QMenu>(Form, "pmFrameZoom")), std::vector<QAction*>{entries[i]});
         if (rows[i].Fixed) {
             EXPECT_EQ(picture->size(), QSize(static_cast<int>(width * rows[i].Factor),

@@ -67,7 +67,7 @@ protected:
     QRect Expected(int32_t w, int32_t h) const
     {
         QRect bounds;
-        EXPECT_TRUE(VideoBounds(w, h, Child<QWidget>(Form, "pnlVideo")->size(), Form.FixedZoom, Form.ZoomFactor, bounds));
+        EXPECT_TRUE(VideoBounds(w, h, Child<QWidget>(Form, "pnlVideo")->size(), Form.Settings().FixedZoom, Form.Settings().ZoomFactor, bounds));
         return bounds;
     }
 
@@ -105,8 +105,8 @@ TEST_F(ViewTest, ZoomCommandsMarkOneChoiceAndLayOut)
     for (const auto& [action, factor] : zooms) {
         SCOPED_TRACE(action->objectName().toStdString());
         action->trigger();
-        EXPECT_EQ(Form.FixedZoom, factor != 0.0);
-        EXPECT_EQ(Form.ZoomFactor, factor);
+        EXPECT_EQ(Form.Settings().FixedZoom, factor != 0.0);
+        EXPECT_EQ(Form.Settings().ZoomFactor, factor);
         EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Expected(704, 576));
         for (QAction* zoom : {Child(Form, "actZoom50"), Child(Form, "actZoom100"), Child(Form, "actZoom200"), Child(Form, "actZoomFree")})
             EXPECT_EQ(zoom->isChecked(), zoom == action) << zoom->objectName().toStdString();
@@ -134,7 +134,7 @@ TEST_F(ViewTest, StretchFillsThePanelAndNormalSizeRestoresTheLayout)
     ASSERT_TRUE(Load(Sized(704, 576)));
     Child(Form, "actZoom50")->trigger();
     Child(Form, "actStretch")->trigger();
-    EXPECT_FALSE(Form.KeepProportions);
+    EXPECT_FALSE(Form.Settings().KeepProportions);
     EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Child<QWidget>(Form, "pnlVideo")->rect());
     EXPECT_TRUE(Child<TPictureView>(Form, "imgVideo")->Stretch());
     EXPECT_EQ(Child<TActionButton>(Form, "tbtnResizeFrame")->Action(), Child(Form, "actNormalSize"));
@@ -147,12 +147,12 @@ TEST_F(ViewTest, StretchFillsThePanelAndNormalSizeRestoresTheLayout)
     EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Child<QWidget>(Form, "pnlVideo")->rect());
 
     Child(Form, "actNormalSize")->trigger();
-    EXPECT_TRUE(Form.KeepProportions);
+    EXPECT_TRUE(Form.Settings().KeepProportions);
     EXPECT_FALSE(Child<TPictureView>(Form, "imgVideo")->Stretch());
     EXPECT_EQ(Child<TActionButton>(Form, "tbtnResizeFrame")->Action(), Child(Form, "actStretch"));
     for (QAction* zoom : {Child(Form, "actZoom50"), Child(Form, "actZoom100"), Child(Form, "actZoom200"), Child(Form, "actZoomFree")})
         EXPECT_FALSE(zoom->isChecked()) << zoom->objectName().toStdString();
-    EXPECT_EQ(Form.ZoomFactor, 2.0); // the last zoom applies again
+    EXPECT_EQ(Form.Settings().ZoomFactor, 2.0); // the last zoom applies again
     EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->geometry(), Expected(704, 576));
 }
 

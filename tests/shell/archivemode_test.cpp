@@ -139,7 +139,7 @@ TEST(ArchiveMode, TheArchiveCommandsAndTheirBandAreShownAndTheManagerIsSetUp)
     for (QAction* action : {Child(*VPlayerForm, "actShowManager"), Child(*VPlayerForm, "actHideManager"), Child(*VPlayerForm, "actShowDTInterval")})
         EXPECT_TRUE(action->isVisible()) << action->objectName().toStdString();
     EXPECT_FALSE(Child(*VPlayerForm, "actCancelLoad")->isVisible()); // until a fetch runs
-    EXPECT_FALSE(VPlayerForm->ManagerVisible);
+    EXPECT_FALSE(VPlayerForm->Settings().ManagerVisible);
 
     TVManagerForm* manager = VPlayerForm->Manager;
     ASSERT_NE(manager, nullptr);

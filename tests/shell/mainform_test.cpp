@@ -58,7 +58,7 @@ TEST_F(MainFormTest, StartsAsAPlainFilePlayer)
     EXPECT_FALSE(Child<QToolBar>(*VPlayerForm, "tbrVideoActions")->isHidden());
     for (QAction* action : {Child(*VPlayerForm, "actShowManager"), Child(*VPlayerForm, "actHideManager"), Child(*VPlayerForm, "actShowDTInterval")})
         EXPECT_FALSE(action->isVisible()) << action->objectName().toStdString();
-    EXPECT_EQ(VPlayerForm->OrganizationName, QStringLiteral("ОАО НПП \"Веларин\""));
+    EXPECT_EQ(VPlayerForm->Settings().OrganizationName, QStringLiteral("ОАО НПП \"Веларин\""));
     EXPECT_EQ(Form.StatusPanel0->text(), QStringLiteral("Файл"));
     EXPECT_TRUE(Form.StatusPanel1->text().isEmpty());
     EXPECT_TRUE(Form.actFileOpen->isEnabled());
