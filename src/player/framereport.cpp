@@ -26,8 +26,8 @@ void TVPlayerForm::actPrintReportExecute()
             return;
         // The current frame is the image's frame at Index; its picture is decoded once, here.
         TFrameReportInput input = FrameReportInput(*held, FramePos.Index);
-        input.SerialNumber = SerialNumber;
-        input.Issue = Issue;
+        input.SerialNumber = Session().Source().SerialNumber;
+        input.Issue = Session().Source().Issue;
         input.OrganizationName = FSettings.OrganizationName;
         input.EventInfoText = EventInfoText;
         if (!FillFrameReport(*frxReport, input))

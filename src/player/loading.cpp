@@ -29,9 +29,6 @@ void TVPlayerForm::CloseFragment()
     FNeighbour = -1;
     FramePreview->Reset();
     FSession.Close();
-    SerialNumber = -1;
-    Issue = -1;
-    FileName.clear();
     emit FrameShown();
 }
 
@@ -80,7 +77,6 @@ bool TVPlayerForm::LoadFile(const QString& path)
         return false;
     }
     FSession.Open(std::move(image), std::move(bytes), TFragmentSource::File(QFile::encodeName(path).toStdString()));
-    FileName = path;
     LayoutVideo(Image.get());
     Engine.ShowLoaded();
     return true;
@@ -107,8 +103,6 @@ bool TVPlayerForm::OpenRead(const std::function<std::unique_ptr<TMJPGImage>()>& 
         if (!image->Header->IsValid())
             throw EAbortLoad("Bad MJPG stream!");
         FSession.Open(std::move(image), bytes, source);
-        SerialNumber = source.SerialNumber;
-        Issue = source.Issue;
         LayoutVideo(Image.get());
         Engine.ShowLoaded();
         return true;

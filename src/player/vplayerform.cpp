@@ -370,8 +370,6 @@ void TVPlayerForm::FormCreate()
     CreateManager();
     FSettings.ManagerWidth = 230;
     PendingFragment.reset();
-    SerialNumber = -1;
-    Issue = -1;
     FSettings.KeepProportions = true;
     FSettings.FixedZoom = false;
     FSettings.ZoomFactor = 0.0;

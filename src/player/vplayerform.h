@@ -136,10 +136,6 @@ public:
     // here under their own names, read-only; only the engine assigns them.
     const std::unique_ptr<TMJPGImage>& Image = Engine.Image();
     const TFramePosition& FramePos = Engine.FramePos();
-    int32_t SerialNumber = -1;
-    int32_t Issue = -1;
-    // The file the loaded fragment came from; empty for one from the archive.
-    QString FileName;
     const TPlayerState& State = Engine.State();
     const TPlayerState& StateBeforePause = Engine.StateBeforePause();
     TVManagerForm* Manager = nullptr;

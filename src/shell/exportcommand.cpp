@@ -240,8 +240,8 @@ void TMainForm::actFileExportExecute()
         if (!stillLoaded())
             return;
     }
-    if (!player->FileName.isEmpty()) {
-        options.SourcePath = NativePath(player->FileName);
+    if (player->Session().Source().IsFile()) {
+        options.SourcePath = player->Session().Source().Path;
     } else if (player->Session().Source().IsArchiveRecord() && !player->Session().Bytes().Empty()) {
         // A fragment fetched from the archive: the bytes the server sent.
         run->Source = player->Session().Bytes();

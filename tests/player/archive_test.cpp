@@ -415,8 +415,8 @@ TEST_F(ArchivePlayerTest, ASecondRequestWhileOneIsPendingIsNotWaitedForNorPlayed
         return first->Data.Size() > 0 && second->Data.Size() > 0 && !Form.DeliveredFragment &&
                !IsPlaying(Form.State);
     }));
-    EXPECT_EQ(Form.Issue, first->Issue);
-    EXPECT_EQ(Form.SerialNumber, first->SerialNumber);
+    EXPECT_EQ(Form.Session().Source().Issue, first->Issue);
+    EXPECT_EQ(Form.Session().Source().SerialNumber, first->SerialNumber);
     EXPECT_TRUE(Form.Image);
     EXPECT_FALSE(Form.PendingFragment);
     EXPECT_FALSE(Form.Loading);
@@ -430,14 +430,14 @@ TEST_F(ArchivePlayerTest, AFetchedFragmentIsPlayedAndOpeningItAgainPlaysItWithou
     ListAll();
     OpenRow(1);
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading && !IsPlaying(Form.State); }));
-    EXPECT_EQ(Form.Issue, 2);
-    EXPECT_EQ(Form.SerialNumber, 12);
+    EXPECT_EQ(Form.Session().Source().Issue, 2);
+    EXPECT_EQ(Form.Session().Source().SerialNumber, 12);
     const size_t requests = LoggedLines().size();
 
     Form.CloseFragment();
     OpenRow(1); // fetched: played straight away
     EXPECT_TRUE(Form.Image);
-    EXPECT_EQ(Form.Issue, 2);
+    EXPECT_EQ(Form.Session().Source().Issue, 2);
     EXPECT_EQ(LoggedLines().size(), requests);
     EXPECT_FALSE(Form.PendingFragment);
 }
@@ -452,7 +452,7 @@ TEST_F(ArchivePlayerTest, TheStartTimerFetchesAndPlaysTheFirstFragment)
     EXPECT_FALSE(Child<QTimer>(Form, "Timer1")->isActive());
     EXPECT_EQ(Form.PendingFragment, Manager.KeyOf(*Manager.FragmentAt(0)));
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading; }));
-    EXPECT_EQ(Form.Issue, 1);
+    EXPECT_EQ(Form.Session().Source().Issue, 1);
 }
 
 TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
@@ -586,7 +586,7 @@ TEST_F(ArchivePlayerTest, AFetchedFragmentIsPlayedOnlyAfterItsWorkersCompletionR
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading && !IsPlaying(Form.State); }));
     EXPECT_FALSE(loadedInsideCompletion);
     EXPECT_FALSE(playingInsideCompletion);
-    EXPECT_EQ(Form.Issue, 1);
+    EXPECT_EQ(Form.Session().Source().Issue, 1);
     EXPECT_EQ(Form.State, psStopped);
 }
 
@@ -742,8 +742,8 @@ TEST_F(ArchivePlayerTlsTest, TheListAndAFetchOverHttpsWorkAsOverPlainHttp)
     EXPECT_TRUE(Form.Settings().ManagerVisible);
     OpenRow(1);
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading; }));
-    EXPECT_EQ(Form.Issue, 2);
-    EXPECT_EQ(Form.SerialNumber, 12);
+    EXPECT_EQ(Form.Session().Source().Issue, 2);
+    EXPECT_EQ(Form.Session().Source().SerialNumber, 12);
     EXPECT_EQ(LoggedLines(), (std::vector<std::string>{"GET /list HTTP/1.0", "GET /video?sn=12&issue=2 HTTP/1.0"}));
     EXPECT_EQ(Server->Requests().back().Authorization, "Basic Og==");
     EXPECT_TRUE(Dialogs.Messages.empty());

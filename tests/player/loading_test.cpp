@@ -28,8 +28,8 @@ TEST_F(PlayerTest, LoadFileShowsTheFirstPicture)
     EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->maximum(), 2);
     EXPECT_EQ(Child<QSlider>(Form, "trbFramePosition")->value(), 1);
     EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
-    EXPECT_EQ(Form.SerialNumber, -1);
-    EXPECT_EQ(Form.Issue, -1);
+    EXPECT_EQ(Form.Session().Source().SerialNumber, -1);
+    EXPECT_EQ(Form.Session().Source().Issue, -1);
     EXPECT_TRUE(Dialogs.Messages.empty());
 }
 
@@ -223,21 +223,21 @@ TEST_F(PlayerTest, LoadFragmentRemembersTheArchiveRecordUntilTheNextLoad)
     fragment.Issue = 3;
     fragment.Data = TSharedBytes::Take(*BuildFragment(Frames(3)));
     ASSERT_TRUE(Form.LoadFragment(&fragment));
-    EXPECT_EQ(Form.SerialNumber, 17);
-    EXPECT_EQ(Form.Issue, 3);
+    EXPECT_EQ(Form.Session().Source().SerialNumber, 17);
+    EXPECT_EQ(Form.Session().Source().Issue, 3);
     EXPECT_EQ(Form.Image->FrameCount(), 3);
 
     // A null record changes nothing; a later file load forgets the record.
     EXPECT_FALSE(Form.LoadFragment(nullptr));
-    EXPECT_EQ(Form.SerialNumber, 17);
+    EXPECT_EQ(Form.Session().Source().SerialNumber, 17);
     ASSERT_TRUE(Form.LoadFile(WriteFragmentFile(QStringLiteral("after.mjpg"), Frames(2))));
-    EXPECT_EQ(Form.SerialNumber, -1);
-    EXPECT_EQ(Form.Issue, -1);
+    EXPECT_EQ(Form.Session().Source().SerialNumber, -1);
+    EXPECT_EQ(Form.Session().Source().Issue, -1);
 
     // A record whose stream is not a fragment: false, and the numbers stay -1.
     TFragment broken;
     broken.SerialNumber = 5;
     broken.Data = TSharedBytes::Copy("not a fragment", 14);
     EXPECT_FALSE(Form.LoadFragment(&broken));
-    EXPECT_EQ(Form.SerialNumber, -1);
+    EXPECT_EQ(Form.Session().Source().SerialNumber, -1);
 }

@@ -136,7 +136,7 @@ TEST_F(ExportCommandTest, StandsAfterOpenAndIsEnabledForAFragmentWithPictures)
     ASSERT_TRUE(VPlayerForm->LoadStream(stream.get()));
     Form.UpdateActions();
     EXPECT_TRUE(Form.actFileExport->isEnabled());
-    EXPECT_TRUE(VPlayerForm->FileName.isEmpty());
+    EXPECT_TRUE(VPlayerForm->Session().Source().Path.empty());
 }
 
 TEST_F(ExportCommandTest, DisabledWhilePlaying)
@@ -448,7 +448,7 @@ TEST(ArchiveExport, AListCompletingDuringTheExportOfAFetchedFragmentLeavesTheTru
     ASSERT_TRUE(QTest::qWaitFor([&] { return manager.FragmentCount() == 1; }, 20000));
     FragmentList(manager)->setCurrentItem(FragmentList(manager)->topLevelItem(0));
     OpenSelected(manager);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player.Image && player.SerialNumber == 12; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player.Image && player.Session().Source().SerialNumber == 12; }, 20000));
     Child(player, "actStop")->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return form.actFileExport->isEnabled(); }, 20000));
 
@@ -496,7 +496,7 @@ TEST(ArchiveExport, AListCompletingDuringTheExportOfAFetchedFragmentLeavesTheTru
     const QByteArray text = manifest.readAll();
     EXPECT_TRUE(text.contains("# fragment (no file): sha256 " + digest + "\n")) << text.toStdString();
     // The player still shows the fragment it fetched.
-    EXPECT_EQ(player.SerialNumber, 12);
+    EXPECT_EQ(player.Session().Source().SerialNumber, 12);
     EXPECT_EQ(player.Session().Bytes().Size(), static_cast<int64_t>(served.size()));
 }
 
