@@ -137,9 +137,7 @@ public:
     const std::unique_ptr<TMJPGImage>& Image = Engine.Image();
     const TFramePosition& FramePos = Engine.FramePos();
     const TPlayerState& State = Engine.State();
-    const TPlayerState& StateBeforePause = Engine.StateBeforePause();
     TVManagerForm* Manager = nullptr;
-    TDTIntervalForm* IntervalForm = nullptr;
     // The fragment the player waits for, by key (never a record's address).
     std::optional<TFragmentKey> PendingFragment;
     // The pending fragment whose video has arrived and waits to be played
@@ -166,6 +164,8 @@ protected:
 
 private:
     TPlayerSettings FSettings;
+    // The interval dialog while it is open.
+    TDTIntervalForm* IntervalForm = nullptr;
 
     // Handlers of the open and cancel commands and of the archive timers.
     void actOpenFileExecute();

@@ -160,7 +160,7 @@ TEST_F(ArchivePlayerTest, CancelInTheIntervalDialogChangesNothing)
     EXPECT_EQ(Form.Settings().IntervalEnd, 0);
     EXPECT_FALSE(Form.Settings().ManagerVisible);
     EXPECT_TRUE(Child(Form, "actShowDTInterval")->isEnabled());
-    EXPECT_EQ(Form.IntervalForm, nullptr);
+    EXPECT_EQ(Form.findChild<TDTIntervalForm*>(), nullptr); // the dialog is gone
 }
 
 TEST_F(ArchivePlayerTest, ApplyAsksForTheIntervalOrForAllAndStoresIt)
@@ -565,7 +565,7 @@ TEST_F(ArchivePlayerTest, ClosingWhileAListIsWaitedForEndsTheWait)
     EXPECT_EQ(Manager.State(), rsIdle);
     EXPECT_EQ(Manager.RequestCount(), 0u);
     EXPECT_TRUE(Dialogs.Messages.empty()); // the stopped request says nothing
-    EXPECT_EQ(Form.IntervalForm, nullptr);
+    EXPECT_EQ(Form.findChild<TDTIntervalForm*>(), nullptr); // the dialog is gone
 }
 
 TEST_F(ArchivePlayerTest, AFetchedFragmentIsPlayedOnlyAfterItsWorkersCompletionReturned)

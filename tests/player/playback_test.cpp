@@ -170,7 +170,7 @@ TEST_F(PlayerTest, PauseAndResumeKeepTheDirection)
         }
         EXPECT_EQ(seen, c.BeforePause);
         EXPECT_EQ(Form.State, psPaused);
-        EXPECT_EQ(Form.StateBeforePause, c.Forward ? psPlaying : psPlayingBack);
+        EXPECT_EQ(Form.Session().Engine().StateBeforePause(), c.Forward ? psPlaying : psPlayingBack);
         EXPECT_EQ(Form.FramePos.Index, c.BeforePause.back());
         EXPECT_TRUE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
         EXPECT_EQ(Form.FramePos.DisableCount, 0);
