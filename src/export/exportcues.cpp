@@ -5,11 +5,6 @@
 
 #include "container/mjpgimage.h"
 
-std::string ExportCueText(const TMJPGImage& image, int32_t index)
-{
-    return FrameCueText(*image.Header, index);
-}
-
 std::optional<uint64_t> ExportStartFileTime(const TMJPGImage& image, const TExportOptions& options, int32_t from)
 {
     const std::optional<int64_t> utc = UtcMilliseconds(FrameWallClock(*image.Header, from), options.Zone);

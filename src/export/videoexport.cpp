@@ -398,9 +398,12 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
     // time base the container keeps.
     const AVRational frameBase{1, fps};
     auto slotTime = [&](int64_t slot) { return av_rescale_q(slot, frameBase, stream->time_base); };
+    // One cue per frame with data, in Matroska's text track or the MP4's
+    // mov_text track (whose samples carry their text's length first).
+    AVStream* const cueStream = times ? times : mp4Cues;
     std::vector<TFrameCue> cues;
     size_t nextCue = 0;
-    if (times)
+    if (cueStream)
         cues = FrameCues(image, from, to);
     const bool avi = options.Container == TExportContainer::Avi;
 
@@ -431,29 +434,15 @@ TExportResult WriteExport(const TMJPGImage& image, const std::string& path, cons
             check(av_write_frame(context.get(), packet.get()));
             packet->data = nullptr;
             packet->size = 0;
-            if (times && nextCue < cues.size() && cues[nextCue].Index == i) {
+            if (cueStream && nextCue < cues.size() && cues[nextCue].Index == i) {
                 const TFrameCue& cue = cues[nextCue++];
+                const std::string sample = cueStream == mp4Cues ? CueSample(cue.Text) : cue.Text;
                 av_packet_unref(packet.get());
-                packet->data = reinterpret_cast<uint8_t*>(const_cast<char*>(cue.Text.data()));
-                packet->size = static_cast<int>(cue.Text.size());
-                packet->stream_index = times->index;
-                packet->pts = packet->dts = av_rescale_q(cue.Start, frameBase, times->time_base);
-                packet->duration = av_rescale_q(cue.Start + cue.Slots, frameBase, times->time_base) - packet->pts;
-                packet->flags = AV_PKT_FLAG_KEY;
-                check(av_write_frame(context.get(), packet.get()));
-                packet->data = nullptr;
-                packet->size = 0;
-            }
-            if (mp4Cues && hasData) {
-                const std::string cue = CueSample(ExportCueText(image, i));
-                const int64_t pts = slotTime(i - from);
-                const int64_t duration = slotTime(next - from) - pts;
-                av_packet_unref(packet.get());
-                packet->data = reinterpret_cast<uint8_t*>(const_cast<char*>(cue.data()));
-                packet->size = static_cast<int>(cue.size());
-                packet->stream_index = mp4Cues->index;
-                packet->pts = packet->dts = av_rescale_q(pts, stream->time_base, mp4Cues->time_base);
-                packet->duration = av_rescale_q(duration, stream->time_base, mp4Cues->time_base);
+                packet->data = reinterpret_cast<uint8_t*>(const_cast<char*>(sample.data()));
+                packet->size = static_cast<int>(sample.size());
+                packet->stream_index = cueStream->index;
+                packet->pts = packet->dts = av_rescale_q(cue.Start, frameBase, cueStream->time_base);
+                packet->duration = av_rescale_q(cue.Start + cue.Slots, frameBase, cueStream->time_base) - packet->pts;
                 packet->flags = AV_PKT_FLAG_KEY;
                 check(av_write_frame(context.get(), packet.get()));
                 packet->data = nullptr;
