@@ -38,15 +38,24 @@ bool TFramePictureCache::Holds(const TMJPGFrame* frame, QSize shown) const
     return frame && const_cast<TFramePictureCache*>(this)->Find(frame, Reduction(*frame, shown));
 }
 
+bool TFramePictureCache::Full(size_t bytes) const
+{
+    // Two always stay (the one on screen and the one coming), a third while
+    // it fits.
+    return FEntries.size() >= MaxPictures || (FEntries.size() >= 2 && Bytes() + bytes > MaxBytes);
+}
+
+std::vector<TFramePictureCache::TEntry>::iterator TFramePictureCache::Oldest()
+{
+    return std::min_element(FEntries.begin(), FEntries.end(),
+                            [](const TEntry& a, const TEntry& b) { return a.Used < b.Used; });
+}
+
 void TFramePictureCache::MakeRoom(size_t bytes)
 {
-    // The least recently used pictures go first; two always stay (the one
-    // on screen and the one coming), a third while it fits.
-    while (FEntries.size() >= MaxPictures || (FEntries.size() >= 2 && Bytes() + bytes > MaxBytes)) {
-        auto oldest = std::min_element(FEntries.begin(), FEntries.end(),
-                                       [](const TEntry& a, const TEntry& b) { return a.Used < b.Used; });
-        FEntries.erase(oldest);
-    }
+    // The least recently used pictures go first.
+    while (Full(bytes))
+        FEntries.erase(Oldest());
 }
 
 size_t TFramePictureCache::ExpectedBytes(const TMJPGFrame& frame, int reduction)
@@ -60,10 +69,9 @@ size_t TFramePictureCache::ExpectedBytes(const TMJPGFrame& frame, int reduction)
 
 QImage TFramePictureCache::TakeOldest(size_t bytes)
 {
-    if (FEntries.size() < MaxPictures && (FEntries.size() < 2 || Bytes() + bytes <= MaxBytes))
+    if (!Full(bytes))
         return QImage();
-    auto oldest = std::min_element(FEntries.begin(), FEntries.end(),
-                                   [](const TEntry& a, const TEntry& b) { return a.Used < b.Used; });
+    const auto oldest = Oldest();
     QImage picture = std::move(oldest->Picture);
     FEntries.erase(oldest);
     return picture;

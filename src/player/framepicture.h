@@ -54,6 +54,10 @@ private:
         uint64_t Used = 0;
     };
     TEntry* Find(const TMJPGFrame* frame, int reduction);
+    // Whether one more picture of `bytes` would not fit (by count or by
+    // bytes) beside the two that always stay.
+    bool Full(size_t bytes) const;
+    std::vector<TEntry>::iterator Oldest();
     void MakeRoom(size_t bytes);
     // The bytes of the frame's picture at the reduction (RGB32).
     static size_t ExpectedBytes(const TMJPGFrame& frame, int reduction);
