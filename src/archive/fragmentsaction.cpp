@@ -28,6 +28,11 @@ TFragmentsAction::TFragmentsAction()
 {
     try {
         Client = std::make_unique<THttpClient>();
+    } catch (const ECurlUnavailable& e) {
+        // No client: Execute ends at once with rrNoHttpLibrary.
+        HttpLibraryMissing = true;
+        FailureText = e.what();
+        NoteCurrentFailure("archive request: the HTTP client");
     } catch (const std::exception&) {
         // No client: Execute ends at once with -100.
         NoteCurrentFailure("archive request: the HTTP client");
@@ -84,6 +89,8 @@ void TFragmentsAction::Execute(const TRequest& request)
 {
     ResultCode = -100;
     if (StopRequested() || !Client) {
+        if (!StopRequested() && HttpLibraryMissing)
+            ResultCode = rrNoHttpLibrary;
         Done = true;
         return;
     }

@@ -20,7 +20,8 @@
 class TFragmentsAction : public TWorkerThread {
 public:
     // Suspended, with a new HTTP client (none when libcurl cannot give one:
-    // the worker then ends without a request).
+    // the worker then ends without a request, with rrNoHttpLibrary when
+    // libcurl itself cannot be loaded).
     TFragmentsAction();
     // Stops a running request and waits for it first: the thread body uses
     // Client and Body until it ends.
@@ -39,8 +40,9 @@ public:
     std::string ResponseText;
     // Set as the last step of Execute.
     bool Done = false;
-    // Why the GET failed (result -101 or a TLS failure), for a log or a
-    // command line; the windows show nothing of it.
+    // Why the GET failed (result -101 or a TLS failure) or why libcurl
+    // cannot be loaded, for a log or a command line; the windows show
+    // nothing of it.
     std::string FailureText;
 
     void SetPassword(const std::string& plain);
@@ -73,6 +75,8 @@ protected:
     std::unique_ptr<THttpClient> Client;
 
 private:
+    // The client could not be made because libcurl cannot be loaded.
+    bool HttpLibraryMissing = false;
     // Makes every read and write of Body report 0 bytes once a stop is
     // requested, until Done.
     void StopHandler(TStream* sender, const void* buffer, int64_t count, int64_t& result);

@@ -18,6 +18,8 @@ const TRow kRows[] = {
     {408, "Таймаут при выполнении запроса.", TResultIcon::Error},
     {500, "Серверу не удалось выполнить запрос.", TResultIcon::Error},
     {rrNoResources, "Недостаточно ресурсов системы (памяти или потоков) для запроса.", TResultIcon::Error},
+    {rrNoHttpLibrary, "Не загружается библиотека libcurl, через которую программа обращается к серверу.",
+     TResultIcon::Error},
     {rrTlsUnknownAuthority, "Сертификат сервера выдан неизвестным центром сертификации.", TResultIcon::Error},
     {rrTlsWrongName, "Сертификат сервера выдан на другое имя.", TResultIcon::Error},
     {rrTlsExpired, "Срок действия сертификата сервера истёк или ещё не начался.", TResultIcon::Error},

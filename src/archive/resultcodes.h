@@ -12,6 +12,7 @@ enum TRequestResult : int {
     rrRequestFailed = -101,  // the GET failed: no connection, a broken or stopped transfer
     rrFragmentLimit = -200,  // the list answer had more lines than the manager takes
     rrNoResources = -102,    // no thread or memory for the request or its answer
+    rrNoHttpLibrary = -103,  // libcurl cannot be loaded: no request can be sent
     // An https request refused before it was sent: the TLS connection failed.
     rrTlsUnknownAuthority = -110, // the certificate comes from no trusted authority
     rrTlsWrongName = -111,        // the certificate is for another name

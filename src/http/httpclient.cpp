@@ -1,6 +1,7 @@
 // THttpClient over libcurl's multi interface with one easy handle: the
 // transfer loop waits in curl_multi_poll, which Abort wakes at once, so a
-// stop ends even a transfer on which nothing arrives.
+// stop ends even a transfer on which nothing arrives. libcurl is opened when
+// the first client is made (curllibrary.h).
 #include "httpclient.h"
 
 #include "base64.h"
@@ -11,6 +12,7 @@
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
+#include <strings.h>
 
 #include <exception>
 #include <fstream>
@@ -21,7 +23,7 @@
 namespace {
 
 struct TListDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { Curl().slist_free_all(list); }
 };
 using TCurlList = std::unique_ptr<curl_slist, TListDeleter>;
 
@@ -77,7 +79,7 @@ CURLcode AddAuthorities(CURL*, void* context, void* userdata)
 
 bool IsHttps(const std::string& url)
 {
-    return url.size() >= 8 && curl_strnequal(url.c_str(), "https://", 8);
+    return url.size() >= 8 && strncasecmp(url.c_str(), "https://", 8) == 0;
 }
 
 // What a failed TLS connection means, from libcurl's code and OpenSSL's
@@ -187,7 +189,7 @@ std::string CurlFailureReason(int code, const char* errorText)
     }
     if (reason)
         return reason;
-    std::string text = std::string("ошибка передачи (") + curl_easy_strerror(result);
+    std::string text = std::string("ошибка передачи (") + Curl().easy_strerror(result);
     if (errorText && *errorText)
         text += std::string(": ") + errorText;
     return text + ")";
@@ -209,7 +211,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* userdata)
             // is then written into one block that never moves.
             t.Reserved = true;
             curl_off_t length = -1;
-            if (curl_easy_getinfo(t.Easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0 &&
+            if (Curl().easy_getinfo(t.Easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0 &&
                 length <= t.MaxBodySize)
                 t.Body->Reserve(length);
         }
@@ -249,9 +251,9 @@ class TAttached {
 public:
     TAttached(CURLM* multi, CURL* easy) : FMulti(multi), FEasy(easy)
     {
-        CheckCurl(curl_multi_add_handle(multi, easy), "curl_multi_add_handle");
+        CheckCurl(Curl().multi_add_handle(multi, easy), "curl_multi_add_handle");
     }
-    ~TAttached() { (void)curl_multi_remove_handle(FMulti, FEasy); } // nothing to do about a failure here
+    ~TAttached() { (void)Curl().multi_remove_handle(FMulti, FEasy); } // nothing to do about a failure here
     TAttached(const TAttached&) = delete;
     TAttached& operator=(const TAttached&) = delete;
 
@@ -283,13 +285,13 @@ std::string THttpClient::DefaultUserAgent()
 THttpClient::THttpClient()
 {
     InitCurlLibrary();
-    FEasy = curl_easy_init();
-    FMulti = curl_multi_init();
+    FEasy = Curl().easy_init();
+    FMulti = Curl().multi_init();
     if (!FEasy || !FMulti) {
         if (FEasy)
-            curl_easy_cleanup(FEasy);
+            Curl().easy_cleanup(FEasy);
         if (FMulti)
-            curl_multi_cleanup(FMulti);
+            Curl().multi_cleanup(FMulti);
         throw EHttpError("libcurl не создаёт соединение (нет памяти?)");
     }
 }
@@ -297,15 +299,15 @@ THttpClient::THttpClient()
 THttpClient::~THttpClient()
 {
     // A handle that cannot be cleaned up leaves nothing to do about it here.
-    (void)curl_multi_cleanup(FMulti);
-    curl_easy_cleanup(FEasy); // returns nothing
+    (void)Curl().multi_cleanup(FMulti);
+    Curl().easy_cleanup(FEasy); // returns nothing
 }
 
 void THttpClient::Abort()
 {
     FAbort.store(true);
     // A failed wake-up still leaves the poll to end within its interval.
-    (void)curl_multi_wakeup(FMulti);
+    (void)Curl().multi_wakeup(FMulti);
 }
 
 void THttpClient::Get(const std::string& url, TStream& body)
@@ -319,7 +321,7 @@ void THttpClient::Get(const std::string& url, TStream& body)
     t.MaxBodySize = MaxBodySize;
     t.Abort = &FAbort;
 
-    curl_easy_reset(FEasy);
+    Curl().easy_reset(FEasy);
     TCurlList headers(AppendCurlList(nullptr, "Authorization: Basic " + Base64Encode(UserName + ":" + Password)));
     CURL* c = FEasy;
     SetCurlOption(c, CURLOPT_ERRORBUFFER, t.ErrorText, "CURLOPT_ERRORBUFFER");
@@ -364,7 +366,7 @@ void THttpClient::Get(const std::string& url, TStream& body)
     }
     FStatusLine = t.StatusLine;
     long code = 0;
-    if (curl_easy_getinfo(FEasy, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK && code > 0)
+    if (Curl().easy_getinfo(FEasy, CURLINFO_RESPONSE_CODE, &code) == CURLE_OK && code > 0)
         FStatusCode = static_cast<int>(code);
 
     if (t.WriteException)
@@ -378,7 +380,7 @@ void THttpClient::Get(const std::string& url, TStream& body)
     if (result != CURLE_OK) {
         const std::string detail = CurlFailureReason(result, t.ErrorText);
         long verifyResult = X509_V_OK;
-        if (https && curl_easy_getinfo(FEasy, CURLINFO_SSL_VERIFYRESULT, &verifyResult) != CURLE_OK)
+        if (https && Curl().easy_getinfo(FEasy, CURLINFO_SSL_VERIFYRESULT, &verifyResult) != CURLE_OK)
             verifyResult = X509_V_OK;
         if (const std::optional<TTlsProblem> problem = https ? TlsProblemOf(result, verifyResult) : std::nullopt)
             throw ETlsError(*problem, "защищённое соединение не установлено: " + detail);
@@ -392,13 +394,13 @@ int THttpClient::RunTransfer()
         if (FAbort.load())
             return CURLE_ABORTED_BY_CALLBACK;
         int running = 0;
-        CheckCurl(curl_multi_perform(FMulti, &running), "curl_multi_perform");
+        CheckCurl(Curl().multi_perform(FMulti, &running), "curl_multi_perform");
         if (running == 0)
             break;
-        CheckCurl(curl_multi_poll(FMulti, nullptr, 0, PollIntervalMs, nullptr), "curl_multi_poll");
+        CheckCurl(Curl().multi_poll(FMulti, nullptr, 0, PollIntervalMs, nullptr), "curl_multi_poll");
     }
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(FMulti, &left))
+    while (CURLMsg* message = Curl().multi_info_read(FMulti, &left))
         if (message->msg == CURLMSG_DONE && message->easy_handle == FEasy)
             return message->data.result;
     throw EHttpError("libcurl: передача закончилась без результата");

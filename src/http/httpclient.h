@@ -48,7 +48,8 @@ std::string CurlFailureReason(int code, const char* errorText);
 
 class THttpClient {
 public:
-    // Raises EHttpError when libcurl cannot be set up or gives no handle.
+    // Opens libcurl when no client has yet. Raises ECurlUnavailable when
+    // libcurl cannot be opened or set up, EHttpError when it gives no handle.
     THttpClient();
     ~THttpClient();
     THttpClient(const THttpClient&) = delete;

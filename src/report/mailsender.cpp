@@ -1,6 +1,6 @@
-// SMTP over libcurl: envelope from the sender and recipients, the message
-// built as MIME (text part and attachment) by curl_mime, headers encoded
-// for non-ASCII text.
+// SMTP over libcurl (opened on first use, http/curllibrary.h): envelope
+// from the sender and recipients, the message built as MIME (text part and
+// attachment) by curl_mime, headers encoded for non-ASCII text.
 #include "mailsender.h"
 
 #include "core/hex.h"
@@ -16,9 +16,9 @@
 namespace {
 
 struct TCurlDeleter {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
-    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
-    void operator()(curl_mime* m) const { curl_mime_free(m); }
+    void operator()(CURL* c) const { Curl().easy_cleanup(c); }
+    void operator()(curl_slist* l) const { Curl().slist_free_all(l); }
+    void operator()(curl_mime* m) const { Curl().mime_free(m); }
 };
 template <class T>
 using TCurlPtr = std::unique_ptr<T, TCurlDeleter>;
@@ -97,7 +97,7 @@ namespace {
 CURLcode Send(const TMailMessage& message, const std::vector<std::string>& to, const std::atomic<bool>& cancel,
               char (&errorBuffer)[CURL_ERROR_SIZE])
 {
-    TCurlPtr<CURL> curl(curl_easy_init());
+    TCurlPtr<CURL> curl(Curl().easy_init());
     if (!curl)
         throw EHttpError("libcurl не запускается");
     CURL* c = curl.get();
@@ -129,26 +129,26 @@ CURLcode Send(const TMailMessage& message, const std::vector<std::string>& to, c
     addHeader("MIME-Version: 1.0");
     SetCurlOption(c, CURLOPT_HTTPHEADER, headers.get(), "CURLOPT_HTTPHEADER");
 
-    TCurlPtr<curl_mime> mime(curl_mime_init(c));
+    TCurlPtr<curl_mime> mime(Curl().mime_init(c));
     if (!mime)
         throw EHttpError("libcurl: curl_mime_init: не хватает памяти");
     auto addPart = [&] {
-        curl_mimepart* part = curl_mime_addpart(mime.get());
+        curl_mimepart* part = Curl().mime_addpart(mime.get());
         if (!part)
             throw EHttpError("libcurl: curl_mime_addpart: не хватает памяти");
         return part;
     };
     curl_mimepart* text = addPart();
-    CheckCurl(curl_mime_data(text, message.Body.data(), message.Body.size()), "curl_mime_data");
-    CheckCurl(curl_mime_type(text, "text/plain; charset=UTF-8"), "curl_mime_type");
-    CheckCurl(curl_mime_encoder(text, "base64"), "curl_mime_encoder");
+    CheckCurl(Curl().mime_data(text, message.Body.data(), message.Body.size()), "curl_mime_data");
+    CheckCurl(Curl().mime_type(text, "text/plain; charset=UTF-8"), "curl_mime_type");
+    CheckCurl(Curl().mime_encoder(text, "base64"), "curl_mime_encoder");
 
     curl_mimepart* attachment = addPart();
-    CheckCurl(curl_mime_data(attachment, message.Attachment.data(), message.Attachment.size()), "curl_mime_data");
-    CheckCurl(curl_mime_type(attachment, message.AttachmentType.empty() ? "application/octet-stream"
+    CheckCurl(Curl().mime_data(attachment, message.Attachment.data(), message.Attachment.size()), "curl_mime_data");
+    CheckCurl(Curl().mime_type(attachment, message.AttachmentType.empty() ? "application/octet-stream"
                                                                        : message.AttachmentType.c_str()),
               "curl_mime_type");
-    CheckCurl(curl_mime_encoder(attachment, "base64"), "curl_mime_encoder");
+    CheckCurl(Curl().mime_encoder(attachment, "base64"), "curl_mime_encoder");
     // Both forms of a non-ASCII file name: RFC 2231 for readers that know it,
     // an encoded word for those that do not.
     TCurlPtr<curl_slist> partHeaders(AppendCurlList(nullptr, "Content-Disposition: attachment; filename=\"" +
@@ -156,10 +156,10 @@ CURLcode Send(const TMailMessage& message, const std::vector<std::string>& to, c
                                                                    "\"; filename*=" +
                                                                    PercentEncoded(message.AttachmentName)));
     // With take_ownership 1 the part frees the list, also when the call fails.
-    CheckCurl(curl_mime_headers(attachment, partHeaders.release(), 1), "curl_mime_headers");
+    CheckCurl(Curl().mime_headers(attachment, partHeaders.release(), 1), "curl_mime_headers");
     SetCurlOption(c, CURLOPT_MIMEPOST, mime.get(), "CURLOPT_MIMEPOST");
 
-    return curl_easy_perform(c);
+    return Curl().easy_perform(c);
 }
 
 } // namespace
@@ -199,7 +199,7 @@ TMailResult SendMail(const TMailMessage& message, const std::atomic<bool>& cance
         result.Error = "отправка прервана";
         return result;
     }
-    result.Error = curl_easy_strerror(code);
+    result.Error = Curl().easy_strerror(code);
     if (errorBuffer[0] && result.Error.find(errorBuffer) == std::string::npos)
         result.Error += std::string(" (") + errorBuffer + ")";
     return result;

@@ -6,7 +6,6 @@
 #include "commandline.h"
 #include "core/cp1251.h"
 #include "helptext.h"
-#include "http/curllibrary.h"
 #include "mainform.h"
 #include "passwordform.h"
 #include "programinfo/programinfo.h"
@@ -89,12 +88,6 @@ int main(int argc, char** argv)
                      "mjpgplayer: нет графического дисплея (переменные DISPLAY и WAYLAND_DISPLAY не заданы).\n"
                      "Запустите программу в графическом сеансе или укажите QT_QPA_PLATFORM.\n");
         return 1;
-    }
-    // libcurl's set-up, before any thread starts. A failure here is raised
-    // again by the archive requests and the e-mail export that need it.
-    try {
-        InitCurlLibrary();
-    } catch (const EError&) {
     }
     QApplication app(argc, argv);
     // The reasons the archive client, the manager and the engine note go to

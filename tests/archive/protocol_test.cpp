@@ -241,6 +241,8 @@ TEST(ResultMessages, EveryRowOfTheTable)
         {203, "Сервер недоступен.", TResultIcon::Error},
         {302, "Сервер недоступен.", TResultIcon::Error},
         {-1, "Сервер недоступен.", TResultIcon::Error},
+        {rrNoHttpLibrary, "Не загружается библиотека libcurl, через которую программа обращается к серверу.",
+         TResultIcon::Error},
     };
     for (const auto& row : rows) {
         const auto message = RequestErrorMessage(kVideoRequestFailed, row.Code, 50);

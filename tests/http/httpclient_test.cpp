@@ -120,15 +120,15 @@ TEST(HttpClient, EachCommonFailureHasARussianReasonAndTheRestKeepLibcurlsWords)
         {CURLE_SSL_SHUTDOWN_FAILED, "защищённое соединение закрыто с ошибкой"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(curl_easy_strerror(row.Code));
+        SCOPED_TRACE(Curl().easy_strerror(row.Code));
         // libcurl's English words are left out where the reason is its own.
         EXPECT_EQ(CurlFailureReason(row.Code, "Failed to do it"), row.Reason);
     }
     EXPECT_EQ(CurlFailureReason(CURLE_TOO_MANY_REDIRECTS, "Maximum (0) redirects followed"),
-              std::string("ошибка передачи (") + curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS) +
+              std::string("ошибка передачи (") + Curl().easy_strerror(CURLE_TOO_MANY_REDIRECTS) +
                   ": Maximum (0) redirects followed)");
     EXPECT_EQ(CurlFailureReason(CURLE_TOO_MANY_REDIRECTS, ""),
-              std::string("ошибка передачи (") + curl_easy_strerror(CURLE_TOO_MANY_REDIRECTS) + ")");
+              std::string("ошибка передачи (") + Curl().easy_strerror(CURLE_TOO_MANY_REDIRECTS) + ")");
 }
 
 namespace {

@@ -239,3 +239,46 @@ TEST_F(ArchiveTool, UsageErrors)
         EXPECT_EQ(r.Status, 2) << args.back() << ": " << r.Err;
     }
 }
+
+// libcurl and the thirty libraries it brings are loaded by the first
+// request to a server, never at a program's start: the dynamic loader's own
+// account of the files it opened tells which runs load it.
+TEST_F(ArchiveTool, OnlyARequestToTheServerLoadsLibcurl)
+{
+    TDemoServerProcess server(Folder.Path());
+    const std::string fragment = (Folder.Path() / "12-3.mjpg").string();
+    const std::string thumbnail = (Out.Path() / "12-3.png").string();
+    struct TCase {
+        std::vector<std::string> Args;
+        bool Loads;
+        std::string Program = {};
+    };
+    std::vector<TCase> cases = {
+        {{"--version"}, false},
+        {{"info", fragment}, false},
+        {{"thumbnail", fragment, thumbnail}, false},
+        {{"archive", "list", server.HostPort()}, true},
+        {{"archive", "fetch", server.HostPort(), "12", "3", (Out.Path() / "fetched.mjpg").string()}, true},
+    };
+#ifdef MJPGPLAYER_PATH
+    // The player shown with a fragment until its first picture is painted.
+    cases.push_back({{fragment}, false, MJPGPLAYER_PATH});
+#endif
+    for (const TCase& c : cases) {
+        TToolRun run{.Environment = {{"LD_DEBUG", "files"}}, .Program = c.Program};
+        if (!c.Program.empty()) {
+            run.Environment["QT_QPA_PLATFORM"] = "offscreen";
+            run.Environment["MJPG_REPORT_FIRST_PAINT"] = "1";
+            run.InterruptWhenErrHas = "first picture painted";
+        }
+        const TToolResult r = RunTool(c.Args, run);
+        const std::string what = (c.Program.empty() ? "mjpgtool " : c.Program + " ") + c.Args[0] +
+                                 (c.Args.size() > 1 ? " " + c.Args[1] : std::string());
+        ASSERT_NE(r.Err.find("file="), std::string::npos) << what << ": no account of the files opened";
+        if (c.Program.empty())
+            EXPECT_EQ(r.Status, 0) << what;
+        else
+            EXPECT_NE(r.Err.find("first picture painted"), std::string::npos) << what << ": no picture painted";
+        EXPECT_EQ(r.Err.find("libcurl") != std::string::npos, c.Loads) << what;
+    }
+}

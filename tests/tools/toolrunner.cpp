@@ -79,11 +79,17 @@ static TToolResult Spawn(const std::vector<std::string>& args, const std::string
     TToolResult result;
     int wstatus = 0;
     bool exited = false;
-    if (run.InterruptWhen) {
+    if (run.InterruptWhen || !run.InterruptWhenErrHas.empty()) {
+        auto interrupt = [&] {
+            if (run.InterruptWhen && run.InterruptWhen())
+                return true;
+            return !run.InterruptWhenErrHas.empty() &&
+                   fixture::ReadFileBytes(errPath).find(run.InterruptWhenErrHas) != std::string::npos;
+        };
         // A program that ends first is not interrupted (nor waited for 20 s).
         PollUntil([&] {
             exited = waitpid(pid, &wstatus, WNOHANG) == pid;
-            return exited || run.InterruptWhen();
+            return exited || interrupt();
         });
         if (!exited) {
             ::kill(pid, SIGINT);
