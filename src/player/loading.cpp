@@ -2,6 +2,7 @@
 #include "vplayerform.h"
 
 #include "container/mjpgimage.h"
+#include "core/readahead.h"
 #include "core/sharedbytes.h"
 #include "core/streams.h"
 #include "manager/fragment.h"
@@ -10,6 +11,7 @@
 
 #include <QFile>
 
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -51,9 +53,15 @@ bool TVPlayerForm::LoadFile(const QString& path)
     bool silent = false;
     bool failed = false;
     try {
-        TMemoryStream whole;
-        whole.LoadFromStream(*file);
-        bytes = TSharedBytes::Take(whole);
+        // The program may have read the file ahead while its windows were
+        // being built (a fragment named on its command line).
+        if (std::optional<TSharedBytes> ahead = ReadAhead::Take(file->Handle())) {
+            bytes = std::move(*ahead);
+        } else {
+            TMemoryStream whole;
+            whole.LoadFromStream(*file);
+            bytes = TSharedBytes::Take(whole);
+        }
         image = TPlayerSession::ReadImage(bytes);
         if (!image->Header->IsValid())
             throw EAbortLoad("Bad MJPG stream!");

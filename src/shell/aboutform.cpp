@@ -20,8 +20,6 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-TAboutForm* AboutForm = nullptr;
-
 // Resources of a static library must be registered by name, outside any namespace.
 static void InitShellResources()
 {

@@ -40,6 +40,3 @@ private:
     void FormCreate();
     void FitToTexts();
 };
-
-// The one about box, created by the entry point.
-extern TAboutForm* AboutForm;

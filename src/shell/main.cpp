@@ -1,10 +1,10 @@
-// The entry point: the application, its title, the main window and the about
-// box, then the message loop.
-#include "aboutform.h"
+// The entry point: the application, its title and the main window, then the
+// message loop.
 #include "archive/password.h"
 #include "archive/qtcompletion/guicompletion.h"
 #include "commandline.h"
 #include "core/cp1251.h"
+#include "core/readahead.h"
 #include "helptext.h"
 #include "mainform.h"
 #include "passwordform.h"
@@ -89,6 +89,11 @@ int main(int argc, char** argv)
                      "Запустите программу в графическом сеансе или укажите QT_QPA_PLATFORM.\n");
         return 1;
     }
+    // The fragment to open is read on a thread of its own while the
+    // application and its windows are set up.
+    if (!arguments.File.isEmpty())
+        ReadAhead::Start(QFile::encodeName(arguments.File).toStdString());
+    TFontConfigurationLoad fonts;
     QApplication app(argc, argv);
     // The reasons the archive client, the manager and the engine note go to
     // the failure log.
@@ -97,6 +102,7 @@ int main(int argc, char** argv)
     TGuiCompletion workerCompletion;
     try {
         const QString problem = SetUpApplication();
+        fonts.Wait();
         if (!problem.isEmpty())
             std::fprintf(stderr, "%s: %s\n", ProgramName, problem.toLocal8Bit().constData());
         std::optional<TArchiveSettings> archive;
@@ -111,14 +117,11 @@ int main(int argc, char** argv)
                 return 0; // no password given: nothing to connect to
         }
         TMainForm mainForm = archive ? TMainForm(*archive) : TMainForm();
-        TAboutForm aboutForm(&mainForm);
-        AboutForm = &aboutForm;
         if (!mainForm.Terminated) {
             mainForm.show();
             mainForm.OpenAtStart(arguments.File);
             app.exec();
         }
-        AboutForm = nullptr;
     } catch (const std::exception& e) {
         ShowException(e);
     }

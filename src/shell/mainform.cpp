@@ -274,8 +274,10 @@ void TMainForm::actExitExecute()
 
 void TMainForm::actAboutExecute()
 {
-    if (AboutForm)
-        AboutForm->exec();
+    // Made on first use rather than at start; kept for the next time.
+    if (!FAboutForm)
+        FAboutForm = new TAboutForm(this);
+    FAboutForm->exec();
 }
 
 bool TMainForm::FormCloseQuery()

@@ -16,6 +16,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMimeData;
+class TAboutForm;
 class TVPlayerForm;
 
 class TMainForm : public QMainWindow {
@@ -90,6 +91,8 @@ private:
 
     // Set: the program was started for the archive.
     std::optional<TArchiveSettings> FArchive;
+    // The about box, made when it is first asked for (a child of this window).
+    TAboutForm* FAboutForm = nullptr;
 
     void createControls();
     // The one local file a drag carries, when "Открыть" may take it now.

@@ -6,6 +6,10 @@
 
 #include <QCoreApplication>
 
+#include <dlfcn.h>
+
+#include <exception>
+
 const char ProgramName[] = "mjpgplayer";
 const char ProgramTitle[] = "Проигрыватель видеофайлов MJPG";
 
@@ -19,4 +23,27 @@ QString SetUpApplication()
     QString problem;
     InstallQtTranslation(&problem);
     return problem;
+}
+
+TFontConfigurationLoad::TFontConfigurationLoad()
+{
+    // fontconfig comes with Qt's GUI library, which calls FcInit itself when
+    // it first needs a font; a set-up already done makes that call return at
+    // once, and one still running is safe to meet (fontconfig's set-up is
+    // thread-safe). Without fontconfig there is nothing to do ahead.
+    using TFcInit = int (*)();
+    const auto init = reinterpret_cast<TFcInit>(dlsym(RTLD_DEFAULT, "FcInit"));
+    if (!init)
+        return;
+    try {
+        FThread = std::thread(init);
+    } catch (const std::exception&) {
+        // No thread: the first text loads it.
+    }
+}
+
+void TFontConfigurationLoad::Wait()
+{
+    if (FThread.joinable())
+        FThread.join();
 }

@@ -1,6 +1,8 @@
 // The about box and the version information it reads from the executable.
 #include "fakedialogs.h"
+#include "modalprobe.h"
 #include "shell/aboutform.h"
+#include "shell/mainform.h"
 #include "shell/shellexecute.h"
 #include "shell/versioninfo.h"
 #include "shell/versionresource.h"
@@ -181,4 +183,25 @@ TEST(AboutFormTest, EnterAndEscCloseTheDialog)
         QTimer::singleShot(5000, &form, [&] { form.done(100); }); // a safety net, never expected
         EXPECT_EQ(form.exec(), QDialog::Rejected) << key;
     }
+}
+
+// The main window's command shows the about box, made when first asked for
+// (not at start), and the same box the next time.
+TEST(AboutFormTest, TheMainWindowsCommandShowsTheBox)
+{
+    TMainForm main;
+    EXPECT_EQ(main.findChild<TAboutForm*>(), nullptr);
+    std::vector<TAboutForm*> shown;
+    for (int time = 0; time < 2; ++time) {
+        WhenModalIs<TAboutForm>([&](TAboutForm* form) {
+            shown.push_back(form);
+            EXPECT_EQ(form->parentWidget(), &main);
+            EXPECT_EQ(form->windowTitle(), QStringLiteral("О программе"));
+            EXPECT_FALSE(form->lbVersion->text().isEmpty());
+            form->reject();
+        });
+        main.actAbout->trigger();
+    }
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], shown[1]);
 }

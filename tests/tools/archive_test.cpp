@@ -269,7 +269,7 @@ TEST_F(ArchiveTool, OnlyARequestToTheServerLoadsLibcurl)
         if (!c.Program.empty()) {
             run.Environment["QT_QPA_PLATFORM"] = "offscreen";
             run.Environment["MJPG_REPORT_FIRST_PAINT"] = "1";
-            run.InterruptWhenErrHas = "first picture painted";
+            run.EndWhenErrHas = "first picture painted";
         }
         const TToolResult r = RunTool(c.Args, run);
         const std::string what = (c.Program.empty() ? "mjpgtool " : c.Program + " ") + c.Args[0] +

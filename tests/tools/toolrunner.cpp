@@ -79,22 +79,24 @@ static TToolResult Spawn(const std::vector<std::string>& args, const std::string
     TToolResult result;
     int wstatus = 0;
     bool exited = false;
-    if (run.InterruptWhen || !run.InterruptWhenErrHas.empty()) {
-        auto interrupt = [&] {
-            if (run.InterruptWhen && run.InterruptWhen())
-                return true;
-            return !run.InterruptWhenErrHas.empty() &&
-                   fixture::ReadFileBytes(errPath).find(run.InterruptWhenErrHas) != std::string::npos;
-        };
+    if (run.InterruptWhen) {
         // A program that ends first is not interrupted (nor waited for 20 s).
         PollUntil([&] {
             exited = waitpid(pid, &wstatus, WNOHANG) == pid;
-            return exited || interrupt();
+            return exited || run.InterruptWhen();
         });
         if (!exited) {
             ::kill(pid, SIGINT);
             result.Interrupted = true;
         }
+    }
+    if (!run.EndWhenErrHas.empty()) {
+        PollUntil([&] {
+            exited = waitpid(pid, &wstatus, WNOHANG) == pid;
+            return exited || fixture::ReadFileBytes(errPath).find(run.EndWhenErrHas) != std::string::npos;
+        });
+        if (!exited)
+            ::kill(pid, SIGTERM);
     }
     while (!exited && waitpid(pid, &wstatus, 0) < 0)
         if (errno != EINTR)

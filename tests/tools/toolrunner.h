@@ -23,9 +23,10 @@ struct TToolRun {
     // Set: SIGINT to the program as soon as this holds (asked every few
     // milliseconds while the program runs, 20 s at the most).
     std::function<bool()> InterruptWhen = nullptr;
-    // Not empty: SIGINT to the program as soon as its standard error holds
-    // this text (a program that runs until it is stopped, such as the player).
-    std::string InterruptWhenErrHas = {};
+    // Not empty: SIGTERM to the program as soon as its standard error holds
+    // this text, or after 20 s (a program that runs until it is ended, such
+    // as the player).
+    std::string EndWhenErrHas = {};
     std::string Program = {}; // another program of the package to run instead of mjpgtool
 };
 TToolResult RunTool(const std::vector<std::string>& args, const TToolRun& run);
