@@ -1,74 +1,83 @@
-// The read-ahead thread and its one file (see readahead.h).
+// The read-ahead thread and its file (see readahead.h).
 #include "readahead.h"
 
 #include <sys/stat.h>
 
 #include <exception>
-#include <mutex>
-#include <thread>
+#include <memory>
 
-namespace {
-
-// What identifies the file and its content for the purpose: the same
-// file, not replaced, truncated or written to since.
-struct TFileIdentity {
+// What identifies the file and its content for the purpose: the same file,
+// not replaced, truncated or written to since.
+struct TFileReadAhead::TIdentity {
     dev_t Device = 0;
     ino_t Inode = 0;
     off_t Size = 0;
     timespec Changed{};
 
-    static std::optional<TFileIdentity> Of(int fd)
+    static std::optional<TIdentity> Of(int fd)
     {
         struct stat st {};
         if (fstat(fd, &st) != 0)
             return std::nullopt;
-        return TFileIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
+        return TIdentity{st.st_dev, st.st_ino, st.st_size, st.st_mtim};
     }
-    bool operator==(const TFileIdentity& other) const
+    bool operator==(const TIdentity& other) const
     {
         return Device == other.Device && Inode == other.Inode && Size == other.Size &&
                Changed.tv_sec == other.Changed.tv_sec && Changed.tv_nsec == other.Changed.tv_nsec;
     }
 };
 
-struct TReadAhead {
-    std::mutex Mutex;
-    std::thread Thread;      // joined by the first Take, or at exit
-    bool Started = false;    // guarded by Mutex
-    bool Taken = false;      // guarded by Mutex
-    // Written by the thread only, read after it was joined.
-    std::optional<TFileIdentity> Identity;
-    TSharedBytes Bytes;
-
-    ~TReadAhead()
-    {
-        if (Thread.joinable())
-            Thread.join();
-    }
-
-    void Read(const std::string& path)
-    {
-        try {
-            TFileStream file(path, TFileMode::fmOpenRead);
-            const std::optional<TFileIdentity> before = TFileIdentity::Of(file.Handle());
-            TMemoryStream whole;
-            whole.LoadFromStream(file);
-            // A file written to while it was read gives nothing.
-            if (before && TFileIdentity::Of(file.Handle()) == before) {
-                Bytes = TSharedBytes::Take(whole);
-                Identity = before;
-            }
-        } catch (const std::exception&) {
-            // The caller reads the file itself and tells what fails.
-        }
-    }
-};
-
-TReadAhead& Instance()
+TFileReadAhead::TFileReadAhead(const std::string& path)
 {
-    static TReadAhead instance;
-    return instance;
+    try {
+        FThread = std::thread([this, path] { Read(path); });
+    } catch (const std::exception&) {
+        Read(path);
+    }
 }
+
+void TFileReadAhead::Read(const std::string& path)
+{
+    try {
+        TFileStream file(path, TFileMode::fmOpenRead);
+        const std::optional<TIdentity> before = TIdentity::Of(file.Handle());
+        TMemoryStream whole;
+        whole.LoadFromStream(file);
+        // A file written to while it was read gives nothing.
+        if (before && TIdentity::Of(file.Handle()) == before) {
+            FBytes = TSharedBytes::Take(whole);
+            FIdentity = std::make_shared<TIdentity>(*before);
+        }
+    } catch (const std::exception&) {
+        // Whoever opens the file reads it and tells what fails.
+    }
+}
+
+void TFileReadAhead::Wait()
+{
+    const std::lock_guard<std::mutex> lock(FMutex);
+    if (FThread.joinable())
+        FThread.join();
+}
+
+std::optional<TSharedBytes> TFileReadAhead::Take(int fd)
+{
+    Wait();
+    const std::lock_guard<std::mutex> lock(FMutex);
+    TSharedBytes bytes = std::move(FBytes);
+    FBytes = {};
+    const std::shared_ptr<TIdentity> identity = std::move(FIdentity);
+    FIdentity.reset();
+    if (!identity || TIdentity::Of(fd) != *identity)
+        return std::nullopt;
+    return bytes;
+}
+
+namespace {
+
+std::mutex ProgramMutex;
+std::unique_ptr<TFileReadAhead> ProgramReadAhead; // guarded by ProgramMutex; freed at exit (waits)
 
 } // namespace
 
@@ -76,32 +85,15 @@ namespace ReadAhead {
 
 void Start(const std::string& path)
 {
-    TReadAhead& ahead = Instance();
-    const std::lock_guard<std::mutex> lock(ahead.Mutex);
-    if (ahead.Started)
-        return;
-    ahead.Started = true;
-    try {
-        ahead.Thread = std::thread([&ahead, path] { ahead.Read(path); });
-    } catch (const std::exception&) {
-        // No thread: the file is read when it is opened.
-    }
+    const std::lock_guard<std::mutex> lock(ProgramMutex);
+    if (!ProgramReadAhead)
+        ProgramReadAhead = std::make_unique<TFileReadAhead>(path);
 }
 
 std::optional<TSharedBytes> Take(int fd)
 {
-    TReadAhead& ahead = Instance();
-    const std::lock_guard<std::mutex> lock(ahead.Mutex);
-    if (!ahead.Started || ahead.Taken)
-        return std::nullopt;
-    ahead.Taken = true;
-    if (ahead.Thread.joinable())
-        ahead.Thread.join();
-    TSharedBytes bytes = std::move(ahead.Bytes);
-    ahead.Bytes = {};
-    if (!ahead.Identity || TFileIdentity::Of(fd) != ahead.Identity)
-        return std::nullopt;
-    return bytes;
+    const std::lock_guard<std::mutex> lock(ProgramMutex);
+    return ProgramReadAhead ? ProgramReadAhead->Take(fd) : std::nullopt;
 }
 
 } // namespace ReadAhead

@@ -13,18 +13,43 @@
 
 #include "sharedbytes.h"
 
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
+class TFileReadAhead {
+public:
+    // Starts reading the file (read at once when no thread can be had).
+    explicit TFileReadAhead(const std::string& path);
+    ~TFileReadAhead() { Wait(); }
+    TFileReadAhead(const TFileReadAhead&) = delete;
+    TFileReadAhead& operator=(const TFileReadAhead&) = delete;
+
+    // Until the read has ended.
+    void Wait();
+    // The bytes read when `fd` is an open descriptor of the same file,
+    // unchanged since (waits for the read to end). Once: a later call gives
+    // nothing, and the bytes are no longer held here.
+    std::optional<TSharedBytes> Take(int fd);
+
+private:
+    struct TIdentity;
+    void Read(const std::string& path);
+
+    std::mutex FMutex; // Wait and Take from any thread
+    std::thread FThread;
+    // Written by the read only, read once it has ended.
+    std::shared_ptr<TIdentity> FIdentity;
+    TSharedBytes FBytes;
+};
+
+// The program's one read-ahead.
 namespace ReadAhead {
 
-// Starts reading the file at `path` on a thread of its own. One file per
-// program; a second call does nothing.
+// Starts reading the file at `path`; a second call does nothing.
 void Start(const std::string& path);
-
-// The bytes read ahead when `fd` is an open descriptor of the file read
-// ahead, unchanged since (waits for the read to end). Once: a later call
-// gives nothing, and the bytes are no longer held here.
+// TFileReadAhead::Take of the file started; nothing when none was.
 std::optional<TSharedBytes> Take(int fd);
 
 } // namespace ReadAhead

@@ -2,6 +2,7 @@
 // of "Открыть" and "О программе..." during playback, and ending the program.
 #include "fakedialogs.h"
 #include "children.h"
+#include "core/readahead.h"
 #include "fragmentfiles.h"
 #include "overridecursor.h"
 #include "passobserver.h"
@@ -224,6 +225,23 @@ TEST_F(MainFormTest, AFileOnTheCommandLineOpensAtStart)
     EXPECT_EQ(Dialogs.Messages[0].Icon, TMsgIcon::Error);
     EXPECT_EQ(Dialogs.Messages[0].Title, QStringLiteral("Проигрыватель видеофайлов MJPG"));
     EXPECT_EQ(Form.StatusPanel1->text(), path);
+}
+
+// The file read ahead while the windows were built is the one opened: its
+// bytes are taken (none are left), and the fragment is the file's.
+TEST_F(MainFormTest, AFileReadAheadIsOpenedFromTheBytesRead)
+{
+    const QString path = WriteFragmentFile(QStringLiteral("ahead.mjpg"), PlayableFragment());
+    ReadAhead::Start(QFile::encodeName(path).toStdString());
+    Form.OpenAtStart(path);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(VPlayerForm->State, psStopped);
+    ASSERT_TRUE(VPlayerForm->Image);
+    EXPECT_EQ(VPlayerForm->Image->FrameCount(), 3);
+    EXPECT_TRUE(Dialogs.Messages.empty());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(ReadAhead::Take(file.handle()));
 }
 
 namespace {
