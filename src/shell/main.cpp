@@ -8,6 +8,7 @@
 #include "helptext.h"
 #include "mainform.h"
 #include "passwordform.h"
+#include "player/icons/playericons.h"
 #include "programinfo/programinfo.h"
 #include "startup.h"
 #include "uikit/failurelog.h"
@@ -95,6 +96,8 @@ int main(int argc, char** argv)
         ReadAhead::Start(QFile::encodeName(arguments.File).toStdString());
     TFontConfigurationLoad fonts;
     QApplication app(argc, argv);
+    // The tool buttons' pictures are rendered beside the building of the windows.
+    TToolButtonIconsAhead icons;
     // The reasons the archive client, the manager and the engine note go to
     // the failure log.
     RouteFailuresToLog();

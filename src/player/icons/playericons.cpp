@@ -8,6 +8,7 @@
 #include <QSvgRenderer>
 
 #include <array>
+#include <exception>
 #include <mutex>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
@@ -28,9 +29,13 @@ constexpr std::array<const char*, ToolButtonImageCount> ToolImageNames = {
     "16-cancel",
 };
 
-// Renders an SVG resource into a transparent square pixmap of the given side.
-// Goes through QImage so that it also works before any window exists.
-QPixmap RenderSvg(const QString& path, int side)
+// The looks of a tool-button image, as QIcon's modes take them.
+constexpr std::array<const char*, 3> LookSuffixes = {".svg", "-disabled.svg", "-hot.svg"};
+constexpr std::array<QIcon::Mode, 3> LookModes = {QIcon::Normal, QIcon::Disabled, QIcon::Active};
+
+// Renders an SVG resource into a transparent square image of the given side
+// (on any thread: no window, no pixmap).
+QImage RenderSvgImage(const QString& path, int side)
 {
     QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -40,10 +45,54 @@ QPixmap RenderSvg(const QString& path, int side)
         painter.setRenderHint(QPainter::Antialiasing);
         renderer.render(&painter, QRectF(0, 0, side, side));
     }
-    return QPixmap::fromImage(image);
+    return image;
 }
 
+QPixmap RenderSvg(const QString& path, int side)
+{
+    return QPixmap::fromImage(RenderSvgImage(path, side));
+}
+
+QString ToolImagePath(int index, int look)
+{
+    return QStringLiteral(":/icons/tool/%1%2")
+        .arg(QLatin1String(ToolImageNames[index]), QLatin1String(LookSuffixes[look]));
+}
+
+TToolButtonIconsAhead* IconsAhead = nullptr; // the one alive, GUI thread only
+
 } // namespace
+
+TToolButtonIconsAhead::TToolButtonIconsAhead()
+{
+    InitIconResources();
+    IconsAhead = this;
+    auto render = [this] {
+        for (int index = 0; index < ToolButtonImageCount; ++index)
+            for (int look = 0; look < 3; ++look)
+                FPictures[index * 3 + look] = RenderSvgImage(ToolImagePath(index, look), ToolButtonImageSize);
+    };
+    try {
+        FThread = std::thread(render);
+    } catch (const std::exception&) {
+        render();
+    }
+}
+
+TToolButtonIconsAhead::~TToolButtonIconsAhead()
+{
+    if (FThread.joinable())
+        FThread.join();
+    if (IconsAhead == this)
+        IconsAhead = nullptr;
+}
+
+const QImage& TToolButtonIconsAhead::Picture(int index, int look)
+{
+    if (FThread.joinable())
+        FThread.join();
+    return FPictures[index * 3 + look];
+}
 
 QIcon ToolButtonIcon(int index)
 {
@@ -51,11 +100,11 @@ QIcon ToolButtonIcon(int index)
         return {};
     InitIconResources();
 
-    const QString base = QStringLiteral(":/icons/tool/%1").arg(QLatin1String(ToolImageNames[index]));
     QIcon icon;
-    icon.addPixmap(RenderSvg(base + QStringLiteral(".svg"), ToolButtonImageSize), QIcon::Normal);
-    icon.addPixmap(RenderSvg(base + QStringLiteral("-disabled.svg"), ToolButtonImageSize), QIcon::Disabled);
-    icon.addPixmap(RenderSvg(base + QStringLiteral("-hot.svg"), ToolButtonImageSize), QIcon::Active);
+    for (int look = 0; look < 3; ++look)
+        icon.addPixmap(IconsAhead ? QPixmap::fromImage(IconsAhead->Picture(index, look))
+                                  : RenderSvg(ToolImagePath(index, look), ToolButtonImageSize),
+                       LookModes[look]);
     return icon;
 }
 
