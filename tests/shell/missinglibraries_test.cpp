@@ -27,8 +27,6 @@
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -62,18 +60,6 @@ void RecordMessageBox(TShownMessage& shown)
 
 class WithoutTheirLibraries : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        FSettings = new QTemporaryDir;
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FSettings->path());
-    }
-    static void TearDownTestSuite()
-    {
-        delete FSettings;
-        FSettings = nullptr;
-    }
-    static QTemporaryDir* FSettings;
-
     void SetUp() override
     {
         const char* path = std::getenv("LD_LIBRARY_PATH");
@@ -81,8 +67,6 @@ protected:
             << "run through ctest, which names " << MISSING_LIBRARIES_DIR << " in LD_LIBRARY_PATH";
     }
 };
-
-QTemporaryDir* WithoutTheirLibraries::FSettings = nullptr;
 
 } // namespace
 
@@ -141,12 +125,11 @@ TEST_F(WithoutTheirLibraries, AnArchiveListIsToldInTheArchivesMessageBoxAndNothi
 TEST_F(WithoutTheirLibraries, AnEmailIsToldInTheEmailsMessageBox)
 {
     const int port = fixture::FreeLoopbackPort();
-    TMailExportSettings s;
-    s.To = QStringLiteral("guard@example.test");
-    s.From = QStringLiteral("player@example.test");
-    s.Server = QStringLiteral("127.0.0.1");
-    s.Port = port;
-    s.Format = TAttachmentFormat::Rtf;
+    const TMailExportSettings s{.To = QStringLiteral("guard@example.test"),
+                                .Format = TAttachmentFormat::Rtf,
+                                .From = QStringLiteral("player@example.test"),
+                                .Server = QStringLiteral("127.0.0.1"),
+                                .Port = port};
     const auto report = LoadFrameReportTemplate();
     report->Build();
 

@@ -143,36 +143,3 @@ TEST(MjpgtoolExport, UtcOffsetTurnsTheLocalTimesIntoUtc)
     EXPECT_NE(manifest.find("\n# times: the recorder's local time, UTC+03:00 (--utc-offset)\n"), std::string::npos)
         << manifest;
 }
-
-// libavformat and its codecs come with the export module, opened by the
-// first command that exports or checks an export: the dynamic loader's own
-// account of the files it opened tells which commands load it.
-TEST(MjpgtoolExport, OnlyTheCommandsThatExportOpenTheExportModule)
-{
-    TScratchFolder dir;
-    WriteFragment(dir / "in.mjpg", 3);
-    struct TCase {
-        std::vector<std::string> Args;
-        bool Opens;
-        std::string Program = {};
-    };
-    std::vector<TCase> cases = {
-        {{"--version"}, false},
-        {{"info", dir / "in.mjpg"}, false},
-        {{"info", "--json", dir / "in.mjpg"}, false},
-        {{"thumbnail", dir / "in.mjpg", dir / "in.png"}, false},
-        {{"export", dir / "in.mjpg", dir / "out.mkv"}, true},
-        {{"verify", dir / "out.mkv"}, true},
-    };
-#ifdef MJPGPLAYER_PATH
-    cases.push_back({{"--version"}, false, MJPGPLAYER_PATH});
-#endif
-    for (const TCase& c : cases) {
-        const TToolResult r = RunTool(c.Args, TToolRun{.Environment = {{"LD_DEBUG", "files"}}, .Program = c.Program});
-        const std::string what = (c.Program.empty() ? "mjpgtool " : c.Program + " ") + c.Args[0] +
-                                 (c.Args.size() > 1 ? " " + c.Args[1] : std::string());
-        ASSERT_NE(r.Err.find("file="), std::string::npos) << what << ": no account of the files opened";
-        EXPECT_EQ(r.Err.find("mjpgexport.so") != std::string::npos, c.Opens) << what;
-        EXPECT_EQ(r.Err.find("libavformat") != std::string::npos, c.Opens) << what;
-    }
-}
