@@ -111,6 +111,15 @@ protected:
         ASSERT_EQ(Manager.State(), rsIdle);
     }
 
+    // Lists `count` fragments of a server that never answers a video
+    // request: a fetch started then waits until it is cancelled.
+    void ListWithStalledVideo(int count)
+    {
+        AddFragments(count);
+        Serve({"--stall", "--only", "video"});
+        ListAll();
+    }
+
     // Opens list row `row` as a double click does.
     void OpenRow(int row)
     {
@@ -373,9 +382,7 @@ TEST_F(ArchivePlayerTest, TheMessagesAppearAsRealMessageBoxes)
 
 TEST_F(ArchivePlayerTest, EscDuringAStalledFetchEndsTheWaitSilently)
 {
-    AddFragments(2);
-    Serve({"--stall", "--only", "video"});
-    ListAll();
+    ListWithStalledVideo(2);
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
     ASSERT_TRUE(LoadInto(Form, Frames(3)));
@@ -457,9 +464,7 @@ TEST_F(ArchivePlayerTest, TheStartTimerFetchesAndPlaysTheFirstFragment)
 
 TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
 {
-    AddFragments(1);
-    Serve({"--stall", "--only", "video"});
-    ListAll();
+    ListWithStalledVideo(1);
     AnimationFrame = 0;
     const auto shownPicture = [&] {
         const QImage shown = Child<TPauseBox>(Form, "pbxPause")->Picture().toImage();
@@ -491,9 +496,7 @@ TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
 
 TEST_F(ArchivePlayerTest, TheAnimationRunsByItselfAfterHalfASecond)
 {
-    AddFragments(1);
-    Serve({"--stall", "--only", "video"});
-    ListAll();
+    ListWithStalledVideo(1);
     AnimationFrame = 0;
     OpenRow(0);
     ASSERT_TRUE(Form.Loading);
@@ -508,9 +511,7 @@ TEST_F(ArchivePlayerTest, TheAnimationRunsByItselfAfterHalfASecond)
 // moves the slider's disable count once more.
 TEST_F(ArchivePlayerTest, WhileAFetchRunsTheFragmentOnScreenIsOnlyViewed)
 {
-    AddFragments(1);
-    Serve({"--stall", "--only", "video"});
-    ListAll();
+    ListWithStalledVideo(1);
     ASSERT_TRUE(LoadInto(Form, Frames(5, -1)));
     const int before = Form.FramePos.DisableCount;
     OpenRow(0);
@@ -580,9 +581,7 @@ TEST_F(ArchivePlayerTest, APendingFragmentFreedByANewListEndsTheWaitLikeACancel)
 
 TEST_F(ArchivePlayerTest, ClosingWhileAFetchRunsCancelsIt)
 {
-    AddFragments(1);
-    Serve({"--stall", "--only", "video"});
-    ListAll();
+    ListWithStalledVideo(1);
     OpenRow(0);
     ASSERT_TRUE(Form.Loading);
     EXPECT_TRUE(Form.FormCloseQuery());
