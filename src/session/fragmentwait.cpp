@@ -22,12 +22,13 @@ bool TFragmentWait::Deliver(const TFragmentKey& key, const TSharedBytes& bytes)
 
 std::optional<TFragmentWait::TArrived> TFragmentWait::TakeDelivered()
 {
-    const std::optional<TFragmentKey> key = std::exchange(FDelivered, std::nullopt);
-    TSharedBytes bytes = std::exchange(FDeliveredBytes, {});
-    if (!key || key != FPending)
+    // Only the fragment waited for is delivered, and ending the wait
+    // forgets the delivery: one delivered is still the one waited for.
+    if (!FDelivered)
         return std::nullopt;
-    FPending.reset();
-    return TArrived{*key, std::move(bytes)};
+    TArrived arrived{*FDelivered, std::move(FDeliveredBytes)};
+    Clear();
+    return arrived;
 }
 
 void TFragmentWait::Clear()
