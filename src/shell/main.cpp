@@ -91,8 +91,9 @@ int main(int argc, char** argv)
         return 1;
     }
     // The fragment to open is read on a thread of its own while the
-    // application and its windows are set up.
-    if (!arguments.File.isEmpty())
+    // application and its windows are set up; not for the archive, whose
+    // password may still be asked for (and the program ended there).
+    if (!arguments.File.isEmpty() && !arguments.Archive)
         ReadAhead::Start(QFile::encodeName(arguments.File).toStdString());
     TFontConfigurationLoad fonts;
     QApplication app(argc, argv);
