@@ -17,6 +17,8 @@
 //       the player's CPU per second playing 704 x 576 at 25 fps / mpv's
 //       (--vo=x11 --no-audio) playing the same pictures, exported to
 //       Matroska by the program's own export, in the same X session
+// "--only play_cpu_vs_decode" measures that figure alone (the 704 x 576
+// playing and the bare decode), for quick comparisons of two builds.
 // Each figure is the median over the repetitions. Frames are seen through
 // the paints of the picture control (an event filter), which adds nothing to
 // the loop's passes, so the loop runs as it does for a user.
@@ -341,10 +343,16 @@ int main(int argc, char** argv)
     const int repetitions = TakeRepetitions(argc, argv, "bench_playback");
     if (repetitions < 1)
         return 2;
+    const std::string only = TakeOption(argc, argv, "only", "");
+    if (!only.empty() && only != "play_cpu_vs_decode") {
+        std::fprintf(stderr, "bench_playback: --only takes play_cpu_vs_decode\n");
+        return 2;
+    }
+    const bool all = only.empty();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     // The same pictures for mpv, in Matroska.
-    const bool againstMpv = session && OnPath("mpv");
+    const bool againstMpv = all && session && OnPath("mpv");
     char folder[] = "/tmp/mjpg-bench-mpv.XXXXXX";
     const std::string exported = againstMpv && mkdtemp(folder) ? std::string(folder) + "/d1.mkv" : std::string();
     const TMeasured sd = Measure("playback_704x576_25", 704, 576, 25, false, repetitions, exported);
@@ -359,14 +367,17 @@ int main(int argc, char** argv)
         if (m > 0 && sd.CpuPerSecond > 0)
             PrintRatio("play_cpu_vs_mpv", sd.CpuPerSecond / m);
     }
-    Measure("playback_1920x1080_30", 1920, 1080, 30, false, repetitions);
-    Measure("playback_back_1920x1080_30", 1920, 1080, 30, true, repetitions);
+    if (all) {
+        Measure("playback_1920x1080_30", 1920, 1080, 30, false, repetitions);
+        Measure("playback_back_1920x1080_30", 1920, 1080, 30, true, repetitions);
+    }
     if (sd.DecodeMs <= 0 || sd.CpuPerSecond <= 0)
         return 1;
     const double decodePerSecond = sd.DecodeMs * 25 / 1000;
     PrintDetail("play_cpu_vs_decode: " + std::to_string(sd.CpuPerSecond) + " CPU s/s against " +
                 std::to_string(decodePerSecond) + " s/s of bare decoding");
     PrintRatio("play_cpu_vs_decode", sd.CpuPerSecond / decodePerSecond);
-    MeasureSpeeds(repetitions);
+    if (all)
+        MeasureSpeeds(repetitions);
     return 0;
 }
