@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTemporaryDir>
 
 namespace {
@@ -163,6 +164,40 @@ TEST_F(ReviewTest, TheFrameTextFollowsTheFrameShown)
     Form.CloseFragment();
     EXPECT_TRUE(Form.FrameText().isEmpty());
     EXPECT_TRUE(texts.back().isEmpty());
+}
+
+// The slider on screen shows the position of every frame stepped to: what
+// the window shows after each step is what a full repaint of the slider
+// draws, over a fragment long enough for several frames to a pixel.
+TEST_F(ReviewTest, TheSliderOnScreenFollowsEveryFrame)
+{
+    Form.resize(320, 400);
+    ASSERT_TRUE(Load(Frames(1000)));
+    auto* slider = Child<QSlider>(Form, "trbFramePosition");
+    auto onScreen = [&] {
+        QCoreApplication::processEvents(); // the paints due
+        const QPoint at = slider->mapTo(&Form, QPoint(0, 0));
+        return Form.screen()->grabWindow(Form.winId(), at.x(), at.y(), slider->width(), slider->height()).toImage();
+    };
+    QImage previous = onScreen();
+    int moves = 0;
+    for (int i = 1; i <= 40; ++i) {
+        Child(Form, "actNextFrame")->trigger();
+        ASSERT_EQ(slider->value(), i);
+        const QImage shown = onScreen();
+        slider->repaint();
+        EXPECT_EQ(shown, onScreen()) << "after step " << i;
+        moves += shown != previous;
+        previous = shown;
+    }
+    EXPECT_GT(moves, 0); // the handle went along
+    // Any value set from outside shows too, forwards and backwards.
+    for (int value : {999, 500, 499, 0}) {
+        slider->setValue(value);
+        const QImage shown = onScreen();
+        slider->repaint();
+        EXPECT_EQ(shown, onScreen()) << "at " << value;
+    }
 }
 
 // Shown at half its size or less, a picture is decoded reduced; the snapshot
