@@ -36,9 +36,7 @@ void TVPlayerForm::DestroyManager()
     // stops; the manager frees its workers and fragments itself.
     std::unique_ptr<TVManagerForm> manager(Manager);
     Manager = nullptr;
-    PendingFragment.reset();
-    DeliveredFragment.reset();
-    DeliveredBytes = {};
+    FSession.Wait().Clear();
     if (manager) {
         manager->Events().OnFragmentOpen = nullptr;
         manager->Events().OnVideoRequest = nullptr;

@@ -37,9 +37,8 @@ void TVPlayerForm::FragmentOpened(TVManagerForm*, TFragment* fragment)
 void TVPlayerForm::VideoRequested(TVManagerForm* sender, TFragment* fragment)
 {
     // The player waits for one fragment at a time.
-    if (!fragment || !sender || PendingFragment)
+    if (!fragment || !sender || !FSession.Wait().Begin(sender->KeyOf(*fragment)))
         return;
-    PendingFragment = sender->KeyOf(*fragment);
     BeginWait();
 }
 
@@ -47,29 +46,24 @@ void TVPlayerForm::VideoLoaded(TVManagerForm* sender, TFragment* fragment)
 {
     // A video for another fragment (or another list's) stays in its record
     // and is not played.
-    if (!fragment || !sender || !PendingFragment || sender->KeyOf(*fragment) != *PendingFragment)
+    if (!fragment || !sender || !FSession.Wait().Deliver(sender->KeyOf(*fragment), fragment->Data))
         return;
     // Played after this completion has returned: by then the worker has
     // ended and freed its thread and whatever is left of its answer, so the
     // playback does not keep them. Until then the wait goes on and can
     // still be cancelled.
-    DeliveredFragment = PendingFragment;
-    DeliveredBytes = fragment->Data;
     QMetaObject::invokeMethod(this, [this] { Guarded([this] { DeliverFragment(); }); }, Qt::QueuedConnection);
 }
 
 void TVPlayerForm::DeliverFragment()
 {
-    const std::optional<TFragmentKey> key = DeliveredFragment;
-    const TSharedBytes bytes = std::move(DeliveredBytes);
-    DeliveredFragment.reset();
-    DeliveredBytes = {};
-    // A cancel, a failure or a new list ended the wait meanwhile.
-    if (!key || key != PendingFragment)
+    // None when a cancel, a failure or a new list ended the wait meanwhile.
+    const std::optional<TFragmentWait::TArrived> arrived = FSession.Wait().TakeDelivered();
+    if (!arrived)
         return;
-    PendingFragment.reset();
     // The bytes were taken when they arrived: the record may be gone.
-    const bool loaded = LoadBytes(bytes, TFragmentSource::Archive(key->SerialNumber, key->Issue));
+    const bool loaded =
+        LoadBytes(arrived->Bytes, TFragmentSource::Archive(arrived->Key.SerialNumber, arrived->Key.Issue));
     EndWait();
     if (loaded)
         StartPlay();
@@ -78,7 +72,7 @@ void TVPlayerForm::DeliverFragment()
 void TVPlayerForm::RequestFailed(TVManagerForm*, int code, const std::string& statusText)
 {
     QString firstLine;
-    if (PendingFragment) {
+    if (FSession.Wait().Pending()) {
         firstLine = QString::fromUtf8(kVideoRequestFailed);
         AbandonPendingFragment(false);
     } else {
@@ -91,7 +85,7 @@ void TVPlayerForm::FragmentsClearing(TVManagerForm*)
 {
     // A new list ends the wait as a cancel does (the record is named by
     // key and its bytes are shared: nothing here could be freed).
-    if (!PendingFragment)
+    if (!FSession.Wait().Pending())
         return;
     AbandonPendingFragment(true);
 }

@@ -16,8 +16,8 @@ int AnimationFrame = 0;
 
 void TVPlayerForm::BeginWait()
 {
-    SetLoadCancelled(false);
-    SetLoading(true);
+    Engine.SetLoadCancelled(false);
+    Engine.SetLoading(true);
     tmrStartWait->stop();
     tmrPauseAnimation->stop();
     pnlRightDock->setEnabled(false); // the docked manager takes no input meanwhile
@@ -44,8 +44,8 @@ void TVPlayerForm::tmrPauseAnimationTimer()
 
 void TVPlayerForm::EndWait()
 {
-    SetLoading(false);
-    SetLoadCancelled(false);
+    Engine.SetLoading(false);
+    Engine.SetLoadCancelled(false);
     tmrStartWait->stop();
     tmrPauseAnimation->stop();
     Action(TPlayerCommand::CancelLoad)->setVisible(false);
@@ -57,23 +57,22 @@ void TVPlayerForm::EndWait()
 
 void TVPlayerForm::AbandonPendingFragment(bool cancelled)
 {
-    PendingFragment.reset();
-    DeliveredFragment.reset();
-    DeliveredBytes = {};
+    FSession.Wait().Clear();
     CloseFragment();
     ClearPicture();
     if (cancelled)
-        SetLoadCancelled(true);
+        Engine.SetLoadCancelled(true);
     EndWait();
 }
 
 void TVPlayerForm::actCancelLoadExecute()
 {
-    if (!Manager || !PendingFragment)
+    const std::optional<TFragmentKey> pending = FSession.Wait().Pending();
+    if (!Manager || !pending)
         return;
     // The stopped worker's completion runs during the stop, with -101:
     // RequestFailed closes the fragment and ends the wait silently.
-    Manager->StopRequest(Manager->FindVideoRequest(PendingFragment->SerialNumber, PendingFragment->Issue));
+    Manager->StopRequest(Manager->FindVideoRequest(pending->SerialNumber, pending->Issue));
     // A video that arrived before the cancel (its completion ran during the
     // stop, or ran earlier and its playing is queued) is not played: the
     // cancel wins, and the player ends empty as it says.

@@ -165,11 +165,6 @@ void TVPlayerForm::SetState(TPlayerState state)
     Engine.SetState(state);
 }
 
-void TVPlayerForm::SetLoading(bool loading)
-{
-    Engine.SetLoading(loading);
-}
-
 void TVPlayerForm::UpdateActions()
 {
     Engine.UpdateActions();

@@ -203,8 +203,6 @@ void TVPlayerForm::createActions()
             qFatal("The command table's row %zu is not its command's", i);
         QAction* action = NewAction(row);
         CommandActions.push_back(action);
-        if (i < DesignCommandCount)
-            ActionList.push_back(action);
         if (row.Choice != TCommandChoice::None) {
             action->setCheckable(true);
             (row.Choice == TCommandChoice::Zoom ? FZoomChoices : FSpeedChoices)->addAction(action);
@@ -370,7 +368,7 @@ void TVPlayerForm::FormCreate()
     FSettings.ManagerVisible = false;
     CreateManager();
     FSettings.ManagerWidth = 230;
-    PendingFragment.reset();
+    FSession.Wait().Clear();
     FSettings.KeepProportions = true;
     FSettings.FixedZoom = false;
     FSettings.ZoomFactor = 0.0;

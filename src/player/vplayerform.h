@@ -95,7 +95,8 @@ public:
     // from the archive record named by source.
     bool LoadBytes(const TSharedBytes& bytes, const TFragmentSource& source);
     // What is open: its bytes, where they came from, and images of its own
-    // for whoever works on it beyond one call.
+    // for whoever works on it beyond one call; the archive fragment the
+    // window waits for (Session().Wait()).
     const TPlayerSession& Session() const { return FSession; }
     void CloseFragment();
     // A fragment file from disk, as "Открыть" opens it: the manager's list
@@ -104,13 +105,11 @@ public:
     // Writes the fragment without asking. A file that cannot be created
     // raises; a failed write is reported here and gives false.
     bool SaveFile(const QString& path);
-    bool SaveFile(const QString& path, const TMJPGImage& image);
     // "Кадр N из M · <time>" of the current frame (frametext.h); empty
     // without a fragment. FrameShown() tells when it changes.
     QString FrameText() const;
     // The decoded pictures at hand, as the view shows them.
     const TFramePictureCache& Pictures() const { return FPictures; }
-    void SetLoading(bool loading);
     // The playback speed: x1 at creation, kept when another fragment is
     // opened; the check mark in the speed menu and the button's caption follow.
     TPlaybackSpeed Speed() const { return Engine.Speed(); }
@@ -122,8 +121,6 @@ public:
     void SetManagerVisible(bool show);
     // A plain file player: no file band, no archive commands.
     void HideArchiveFunctions();
-    void BeginWait();
-    void EndWait();
 
     // The window's settings: what the owner sets before showing it, and the
     // view's and the archive's choices the window keeps.
@@ -138,17 +135,7 @@ public:
     const TFramePosition& FramePos = Engine.FramePos();
     const TPlayerState& State = Engine.State();
     TVManagerForm* Manager = nullptr;
-    // The fragment the player waits for, by key (never a record's address).
-    std::optional<TFragmentKey> PendingFragment;
-    // The pending fragment whose video has arrived and waits to be played
-    // (DeliverFragment), with its bytes; none again when the wait ends
-    // otherwise.
-    std::optional<TFragmentKey> DeliveredFragment;
     const bool& Loading = Engine.Loading();
-    void SetLoadCancelled(bool cancelled) { Engine.SetLoadCancelled(cancelled); }
-
-    // The design's action list, in its order.
-    std::vector<QAction*> ActionList;
 
 signals:
     // State or Loading changed: whatever follows the player's availability
@@ -256,12 +243,18 @@ private:
     // Snapshots and saving (snapshots.cpp), the frame report (framereport.cpp).
     void actSaveFrameExecute();
     void actSaveFileExecute();
+    // Writes image to path; a failed write is reported and gives false.
+    bool SaveFile(const QString& path, const TMJPGImage& image);
     void actPrintReportExecute();
     void ShowDock(QWidget* panel);
     void HideDock(QWidget* panel);
     void actShowManagerExecute();
     void actHideManagerExecute();
     void actShowDTIntervalExecute();
+    // The wait for a fetched fragment: the loading condition, the
+    // animation after half a second, the cancel command (archivewait.cpp).
+    void BeginWait();
+    void EndWait();
     // Ends the wait for the pending fragment without playing it: the player
     // is left empty; `cancelled` marks the load as cancelled first.
     void AbandonPendingFragment(bool cancelled);
@@ -279,7 +272,6 @@ private:
     // text and icon; nothing for -100 and -101.
     void ReportRequestError(const QString& firstLine, int code, const std::string& statusText);
     const std::unique_ptr<TChronometer>& Chronometer = Engine.Chronometer();
-    TSharedBytes DeliveredBytes;
     QString EventInfoText;
     const bool& LoadCancelled = Engine.LoadCancelled();
 

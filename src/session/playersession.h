@@ -2,7 +2,8 @@
 // fragment's bytes (one shared, immutable block), where they came from (a
 // file, or an archive record named by its numbers), and the playback engine
 // with the image whose frames are views into those bytes. It dispatches the
-// playback commands to the engine.
+// playback commands to the engine, and knows which archive fragment the
+// player waits for (Wait()).
 //
 // Whoever works on the open fragment beyond one call (saving, a snapshot,
 // the frame report, an export running on its own thread) takes its own
@@ -12,6 +13,7 @@
 #pragma once
 
 #include "core/sharedbytes.h"
+#include "fragmentwait.h"
 #include "player/engine/commands.h"
 #include "player/engine/playbackengine.h"
 
@@ -69,9 +71,15 @@ public:
     // and stop); false for a command that is not the engine's.
     bool Execute(TPlayerCommand command);
 
+    // The archive fragment the player waits for (fragmentwait.h). Opening
+    // or closing a fragment leaves it as it is.
+    TFragmentWait& Wait() { return FWait; }
+    const TFragmentWait& Wait() const { return FWait; }
+
 private:
     TPlaybackEngine FEngine;
     TSharedBytes FBytes;
     TFragmentSource FSource;
     uint64_t FOpening = 0;
+    TFragmentWait FWait;
 };

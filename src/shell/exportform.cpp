@@ -30,20 +30,25 @@ const int kZoneOffsets[] = {-720, -660, -600, -570, -540, -480, -420, -360, -300
 const char* const kPemFilter = "Файлы PEM (*.pem *.crt *.key)|*.pem;*.crt;*.key|Все файлы|*.*";
 
 // A "..." button beside `edit` that chooses its file in an open dialog,
-// starting where the file named now is; `options` gives the dialog's title
-// and types and keeps what was chosen.
-QPushButton* BrowseButton(QWidget* owner, QLineEdit* edit, const QString& objectName, TFileDialogOptions& options)
+// starting where the file named now is or, with `edit` empty, where the file
+// named in `companion` is (a certificate usually lies beside its key);
+// `options` gives the dialog's title and types and keeps what was chosen.
+QPushButton* BrowseButton(QWidget* owner, QLineEdit* edit, const QString& objectName, TFileDialogOptions& options,
+                          const QLineEdit* companion = nullptr)
 {
     auto* button = new QPushButton(QStringLiteral("..."), owner);
     button->setObjectName(objectName);
     button->setAutoDefault(false);
     button->setToolTip(options.Title);
     button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("...")) + 24);
-    QObject::connect(button, &QPushButton::clicked, owner, [owner, edit, &options] {
+    QObject::connect(button, &QPushButton::clicked, owner, [owner, edit, companion, &options] {
         const QString now = edit->text().trimmed();
         if (!now.isEmpty()) {
             options.InitialDir = QFileInfo(now).absolutePath();
             options.FileName = now;
+        } else if (companion && !companion->text().trimmed().isEmpty()) {
+            options.InitialDir = QFileInfo(companion->text().trimmed()).absolutePath();
+            options.FileName.clear();
         }
         if (!Dialogs().OpenFileName(owner, options))
             return;
@@ -163,8 +168,8 @@ TExportForm::TExportForm(int32_t frameCount, int32_t current, int localOffset, Q
     FKeyDialog.Filter = QString::fromUtf8(kPemFilter);
     FCertDialog.Title = QStringLiteral("Сертификат подписи");
     FCertDialog.Filter = QString::fromUtf8(kPemFilter);
-    btnSignKey = BrowseButton(this, edtSignKey, QStringLiteral("btnSignKey"), FKeyDialog);
-    btnSignCert = BrowseButton(this, edtSignCert, QStringLiteral("btnSignCert"), FCertDialog);
+    btnSignKey = BrowseButton(this, edtSignKey, QStringLiteral("btnSignKey"), FKeyDialog, edtSignCert);
+    btnSignCert = BrowseButton(this, edtSignCert, QStringLiteral("btnSignCert"), FCertDialog, edtSignKey);
     signing->addRow(ckbSign);
     signing->addRow(QStringLiteral("Ключ RSA (PEM):"), WithButton(edtSignKey, btnSignKey));
     signing->addRow(QStringLiteral("Сертификат (PEM):"), WithButton(edtSignCert, btnSignCert));

@@ -111,6 +111,15 @@ protected:
         ASSERT_EQ(Manager.State(), rsIdle);
     }
 
+    // Lists `count` fragments of a server that never answers a video
+    // request: a fetch started then waits until it is cancelled.
+    void ListWithStalledVideo(int count)
+    {
+        AddFragments(count);
+        Serve({"--stall", "--only", "video"});
+        ListAll();
+    }
+
     // Opens list row `row` as a double click does.
     void OpenRow(int row)
     {
@@ -128,7 +137,7 @@ protected:
 
     void ExpectIdleAndEmpty()
     {
-        EXPECT_FALSE(Form.PendingFragment);
+        EXPECT_FALSE(Form.Session().Wait().Pending());
         EXPECT_FALSE(Form.Image);
         EXPECT_FALSE(Form.Loading);
         EXPECT_FALSE(Child(Form, "actCancelLoad")->isVisible());
@@ -333,7 +342,7 @@ TEST_F(ArchivePlayerTest, AFetchAnsweredWith404IsReportedInTwoLinesAndEmptiesThe
     // A fragment on screen before the fetch goes too.
     ASSERT_TRUE(LoadInto(Form, Frames(3)));
     OpenRow(0);
-    EXPECT_EQ(Form.PendingFragment, Manager.KeyOf(*Manager.FragmentAt(0)));
+    EXPECT_EQ(Form.Session().Wait().Pending(), Manager.KeyOf(*Manager.FragmentAt(0)));
     EXPECT_TRUE(Form.Loading);
     ASSERT_TRUE(WaitUntil([&] { return !Form.Loading; }));
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
@@ -373,9 +382,7 @@ TEST_F(ArchivePlayerTest, TheMessagesAppearAsRealMessageBoxes)
 
 TEST_F(ArchivePlayerTest, EscDuringAStalledFetchEndsTheWaitSilently)
 {
-    AddFragments(2);
-    Serve({"--stall", "--only", "video"});
-    ListAll();
+    ListWithStalledVideo(2);
     Form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
     ASSERT_TRUE(LoadInto(Form, Frames(3)));
@@ -405,20 +412,20 @@ TEST_F(ArchivePlayerTest, ASecondRequestWhileOneIsPendingIsNotWaitedForNorPlayed
     TFragment* first = Manager.FragmentAt(0);
     TFragment* second = Manager.FragmentAt(1);
     OpenRow(0);
-    ASSERT_EQ(Form.PendingFragment, Manager.KeyOf(*first));
+    ASSERT_EQ(Form.Session().Wait().Pending(), Manager.KeyOf(*first));
     Manager.FetchFragment(second, false);
-    EXPECT_EQ(Form.PendingFragment, Manager.KeyOf(*first));
+    EXPECT_EQ(Form.Session().Wait().Pending(), Manager.KeyOf(*first));
 
     // Both arrived and the first one's playing (queued after its
     // completion) has run.
     ASSERT_TRUE(WaitUntil([&] {
-        return first->Data.Size() > 0 && second->Data.Size() > 0 && !Form.DeliveredFragment &&
+        return first->Data.Size() > 0 && second->Data.Size() > 0 && !Form.Session().Wait().Delivered() &&
                !IsPlaying(Form.State);
     }));
     EXPECT_EQ(Form.Session().Source().Issue, first->Issue);
     EXPECT_EQ(Form.Session().Source().SerialNumber, first->SerialNumber);
     EXPECT_TRUE(Form.Image);
-    EXPECT_FALSE(Form.PendingFragment);
+    EXPECT_FALSE(Form.Session().Wait().Pending());
     EXPECT_FALSE(Form.Loading);
     EXPECT_TRUE(Dialogs.Messages.empty());
 }
@@ -439,7 +446,7 @@ TEST_F(ArchivePlayerTest, AFetchedFragmentIsPlayedAndOpeningItAgainPlaysItWithou
     EXPECT_TRUE(Form.Image);
     EXPECT_EQ(Form.Session().Source().Issue, 2);
     EXPECT_EQ(LoggedLines().size(), requests);
-    EXPECT_FALSE(Form.PendingFragment);
+    EXPECT_FALSE(Form.Session().Wait().Pending());
 }
 
 TEST_F(ArchivePlayerTest, TheStartTimerFetchesAndPlaysTheFirstFragment)
@@ -450,13 +457,14 @@ TEST_F(ArchivePlayerTest, TheStartTimerFetchesAndPlaysTheFirstFragment)
     Child<QTimer>(Form, "Timer1")->start();
     Fire(Child<QTimer>(Form, "Timer1"));
     EXPECT_FALSE(Child<QTimer>(Form, "Timer1")->isActive());
-    EXPECT_EQ(Form.PendingFragment, Manager.KeyOf(*Manager.FragmentAt(0)));
+    EXPECT_EQ(Form.Session().Wait().Pending(), Manager.KeyOf(*Manager.FragmentAt(0)));
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading; }));
     EXPECT_EQ(Form.Session().Source().Issue, 1);
 }
 
 TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
 {
+    ListWithStalledVideo(1);
     AnimationFrame = 0;
     const auto shownPicture = [&] {
         const QImage shown = Child<TPauseBox>(Form, "pbxPause")->Picture().toImage();
@@ -467,7 +475,8 @@ TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
     };
     std::vector<int> order;
     for (int wait = 0; wait < 2; ++wait) {
-        Form.BeginWait();
+        OpenRow(0); // fetched anew each time: the wait begins
+        ASSERT_TRUE(Form.Loading);
         EXPECT_TRUE(Child<QTimer>(Form, "tmrStartWait")->isActive());
         EXPECT_FALSE(Child<QTimer>(Form, "tmrPauseAnimation")->isActive()); // nothing in the first half second
         EXPECT_TRUE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
@@ -478,7 +487,8 @@ TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
             Fire(Child<QTimer>(Form, "tmrPauseAnimation"));
             order.push_back(shownPicture());
         }
-        Form.EndWait();
+        Child(Form, "actCancelLoad")->trigger(); // Esc: the wait ends
+        ASSERT_FALSE(Form.Loading);
         EXPECT_TRUE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
     }
     EXPECT_EQ(order, std::vector<int>({0, 1, 2, 3, 4, 5, 6, 7, 0, 1}));
@@ -486,11 +496,62 @@ TEST_F(ArchivePlayerTest, TheAnimationShowsItsPicturesInTurnAcrossWaits)
 
 TEST_F(ArchivePlayerTest, TheAnimationRunsByItselfAfterHalfASecond)
 {
+    ListWithStalledVideo(1);
     AnimationFrame = 0;
-    Form.BeginWait();
+    OpenRow(0);
+    ASSERT_TRUE(Form.Loading);
     ASSERT_TRUE(WaitUntil([&] { return AnimationFrame >= 3; }, 3000));
     EXPECT_FALSE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
-    Form.EndWait();
+    Child(Form, "actCancelLoad")->trigger(); // Esc
+    EXPECT_TRUE(Child<TPauseBox>(Form, "pbxPause")->Picture().isNull());
+}
+
+// While a fetch runs only the view's commands and the cancel are offered,
+// the slider stays where it is, and each change of the loading condition
+// moves the slider's disable count once more.
+TEST_F(ArchivePlayerTest, WhileAFetchRunsTheFragmentOnScreenIsOnlyViewed)
+{
+    ListWithStalledVideo(1);
+    ASSERT_TRUE(LoadInto(Form, Frames(5, -1)));
+    const int before = Form.FramePos.DisableCount;
+    OpenRow(0);
+    ASSERT_TRUE(Form.Loading);
+    EXPECT_EQ(EnabledActions(Form),
+              std::set<std::string>({"actShowManager", "actHideManager", "actZoom50", "actZoom100", "actZoom200",
+                                     "actZoomFree", "actStretch", "actNormalSize", "actCancelLoad"}));
+    EXPECT_EQ(Form.State, psEmpty);
+    EXPECT_EQ(Form.FramePos.DisableCount, before + 1);
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
+
+    // The disabled slider moved by the program does not move the frame.
+    Child<QSlider>(Form, "trbFramePosition")->setSliderPosition(3);
+    EXPECT_EQ(Form.FramePos.Index, 0);
+    EXPECT_EQ(ShownFrameOf(Form), 0);
+
+    // After a cancelled fetch the player stays empty: closing the fragment
+    // resets the count, and the end of the loading disables the slider once
+    // more.
+    Child(Form, "actCancelLoad")->trigger(); // Esc
+    EXPECT_EQ(Form.State, psEmpty);
+    EXPECT_EQ(Form.FramePos.DisableCount, 1);
+    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
+}
+
+// A fetch that ends without a cancel leaves the player stopped, the end of
+// the loading enabling the slider's count once.
+TEST_F(ArchivePlayerTest, AFailedFetchEndsTheLoadingOnce)
+{
+    AddFragments(1);
+    Serve({"--status", "404", "--only", "video"});
+    ListAll();
+    ASSERT_TRUE(LoadInto(Form, Frames(3)));
+    const int before = Form.FramePos.DisableCount;
+    OpenRow(0);
+    ASSERT_TRUE(Form.Loading);
+    EXPECT_EQ(Form.FramePos.DisableCount, before + 1);
+    ASSERT_TRUE(WaitUntil([&] { return !Form.Loading; }));
+    EXPECT_EQ(Form.State, psStopped);
+    EXPECT_EQ(Form.FramePos.DisableCount, before);
 }
 
 TEST_F(ArchivePlayerTest, APendingFragmentFreedByANewListEndsTheWaitLikeACancel)
@@ -503,14 +564,14 @@ TEST_F(ArchivePlayerTest, APendingFragmentFreedByANewListEndsTheWaitLikeACancel)
     // meanwhile a fragment of the old list is opened.
     Manager.RequestList();
     OpenRow(0);
-    ASSERT_TRUE(Form.PendingFragment);
+    ASSERT_TRUE(Form.Session().Wait().Pending());
     ASSERT_TRUE(Form.Loading);
     ASSERT_TRUE(WaitUntil([&] { return Manager.State() == rsIdle && Manager.FragmentCount() == 2; }));
     ExpectIdleAndEmpty();
     EXPECT_EQ(Form.State, psEmpty);
     // Its video lands in the new list's record and is not played.
     ASSERT_TRUE(WaitUntil([&] { return Manager.FragmentAt(0)->Data.Size() > 0; }));
-    EXPECT_FALSE(Form.DeliveredFragment); // nothing handed over to play later
+    EXPECT_FALSE(Form.Session().Wait().Delivered()); // nothing handed over to play later
     EXPECT_FALSE(Form.Image);
     EXPECT_EQ(Form.State, psEmpty);
     EXPECT_TRUE(Dialogs.Messages.empty());
@@ -520,9 +581,7 @@ TEST_F(ArchivePlayerTest, APendingFragmentFreedByANewListEndsTheWaitLikeACancel)
 
 TEST_F(ArchivePlayerTest, ClosingWhileAFetchRunsCancelsIt)
 {
-    AddFragments(1);
-    Serve({"--stall", "--only", "video"});
-    ListAll();
+    ListWithStalledVideo(1);
     OpenRow(0);
     ASSERT_TRUE(Form.Loading);
     EXPECT_TRUE(Form.FormCloseQuery());
@@ -580,7 +639,7 @@ TEST_F(ArchivePlayerTest, AFetchedFragmentIsPlayedOnlyAfterItsWorkersCompletionR
         loadedInsideCompletion = static_cast<bool>(Form.Image);
         playingInsideCompletion = IsPlaying(Form.State);
         EXPECT_TRUE(Form.Loading); // still waiting, and still cancellable
-        EXPECT_EQ(Form.DeliveredFragment, Manager.KeyOf(*fragment));
+        EXPECT_EQ(Form.Session().Wait().Delivered(), Manager.KeyOf(*fragment));
     };
     OpenRow(0);
     ASSERT_TRUE(WaitUntil([&] { return Form.Image && !Form.Loading && !IsPlaying(Form.State); }));
@@ -621,7 +680,7 @@ TEST_F(ArchivePlayerTest, EscBeforeAnArrivedVideoIsPlayedCancelsItWhicheverCameF
         QCoreApplication::processEvents(); // a queued playing, if any, runs now
         ExpectIdleAndEmpty();
         EXPECT_EQ(Form.State, psEmpty);
-        EXPECT_FALSE(Form.DeliveredFragment);
+        EXPECT_FALSE(Form.Session().Wait().Delivered());
         EXPECT_GT(Manager.FragmentAt(0)->Data.Size(), 0);
         EXPECT_TRUE(Dialogs.Messages.empty());
         Manager.Events().OnVideoLoaded = inner;
@@ -669,7 +728,7 @@ TEST_F(ArchivePlayerTest, OpeningAFetchedRowWhileANewListArrivesFetchesNothingMo
                   return line.rfind("GET /video", 0) == 0;
               }),
               videoRequests);
-    EXPECT_FALSE(Form.PendingFragment);
+    EXPECT_FALSE(Form.Session().Wait().Pending());
     EXPECT_FALSE(Form.Loading);
     EXPECT_FALSE(Manager.RequestsRunning());
 }

@@ -1,5 +1,5 @@
 // Which commands are available: with no fragment, loaded, playing, paused,
-// while a download runs, and in the fragment's corner cases.
+// and in the fragment's corner cases (while a fetch runs: archive_test.cpp).
 #include "playerfixture.h"
 #include "children.h"
 
@@ -55,8 +55,6 @@ TEST_F(PlayerTest, AvailabilityFollowsPositionAndState)
          Plus(Common, {"actFirstFrame", "actPriorFrame", "actNextFrame", "actLastFrame", "actPlay", "actPlayBack",
                        "actPause", "actStop", "actSaveFrame", "actPrintReport", "actSaveFile", "actStretch",
                        "actNormalSize"})},
-        {"downloading", [](TVPlayerForm& form) { form.SetLoading(true); },
-         Plus(AlwaysOn, {"actStretch", "actNormalSize"})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Situation);
@@ -125,23 +123,4 @@ TEST_F(PlayerTest, FragmentWithoutFrames)
     EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
     EXPECT_EQ(ShownFrame(), -1);
     EXPECT_EQ(Enabled(), Plus(Common, {"actSaveFile"}));
-}
-
-TEST_F(PlayerTest, SetLoadingCountsEveryCall)
-{
-    ASSERT_TRUE(Load(Frames(3)));
-    const int before = Form.FramePos.DisableCount;
-    Form.SetLoading(true);
-    Form.SetLoading(true);
-    EXPECT_EQ(Form.FramePos.DisableCount, before + 2);
-    EXPECT_EQ(Form.State, psEmpty);
-    Form.SetLoading(false);
-    EXPECT_EQ(Form.FramePos.DisableCount, before + 1);
-    EXPECT_EQ(Form.State, psStopped);
-    EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
-    // After a cancelled download the player stays empty.
-    Form.SetLoadCancelled(true);
-    Form.SetLoading(false);
-    EXPECT_EQ(Form.State, psEmpty);
-    EXPECT_EQ(Form.FramePos.DisableCount, before + 2);
 }

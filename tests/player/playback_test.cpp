@@ -316,15 +316,6 @@ TEST_F(PlayerTest, SliderPastTheLastPictureLeavesNoFrame)
     EXPECT_FALSE(Child<QSlider>(Form, "trbFramePosition")->isEnabled());
 }
 
-TEST_F(PlayerTest, DisabledSliderDoesNotMove)
-{
-    ASSERT_TRUE(Load(Frames(4)));
-    Form.SetLoading(true);
-    Child<QSlider>(Form, "trbFramePosition")->setSliderPosition(3);
-    EXPECT_EQ(Form.FramePos.Index, 0);
-    EXPECT_EQ(ShownFrame(), 0);
-}
-
 TEST_F(PlayerTest, ClosingThePlayingWindowStopsPlayback)
 {
     ASSERT_TRUE(Load(Frames(10)));

@@ -20,6 +20,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 inline bool LoadInto(TVPlayerForm& form, const TFragmentPlan& plan)
 {
@@ -33,11 +34,20 @@ inline int ShownFrameOf(const TVPlayerForm& form)
     return FrameOfPicture(Child<TPictureView>(form, "imgVideo")->Picture());
 }
 
-// Names of the enabled actions.
+// The actions of the design's list, in its order: the first commands.
+inline std::vector<QAction*> DesignActions(const TVPlayerForm& form)
+{
+    std::vector<QAction*> actions;
+    for (size_t i = 0; i < DesignCommandCount; ++i)
+        actions.push_back(form.CommandAction(static_cast<TPlayerCommand>(i)));
+    return actions;
+}
+
+// Names of the enabled actions of the design's list.
 inline std::set<std::string> EnabledActions(const TVPlayerForm& form)
 {
     std::set<std::string> names;
-    for (QAction* action : form.ActionList)
+    for (QAction* action : DesignActions(form))
         if (action->isEnabled())
             names.insert(action->objectName().toStdString());
     return names;

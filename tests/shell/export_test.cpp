@@ -712,18 +712,25 @@ TEST_F(SignedExportCommandTest, TheKeyAndCertificateAreChosenInOpenDialogs)
 {
     Open(WriteFragmentFile(QStringLiteral("browse.mjpg"), Plan({true})));
     QTemporaryDir out;
-    QString key, cert, keyTitle;
+    QString key, cert, keyTitle, certFolder;
+    // The key lies in a folder no dialog has been in yet.
+    QTemporaryDir keyFolder;
+    const QString otherKey = keyFolder.filePath(QStringLiteral("other.key"));
+    ASSERT_TRUE(QFile::copy(KeyFile("other.key"), otherKey));
     bool enabledUnsigned = true;
     WhenModalIs<QFileDialog>([&](QFileDialog* dialog) {
         WhenModalIs<TExportForm>([&](TExportForm* form) {
             form->ckbSign->setChecked(false);
             enabledUnsigned = form->btnSignKey->isEnabled() || form->btnSignCert->isEnabled();
             form->ckbSign->setChecked(true);
+            form->edtSignCert->clear();
             for (QPushButton* button : {form->btnSignKey, form->btnSignCert}) {
-                const QString chosen = KeyFile(button == form->btnSignKey ? "other.key" : "other.pem");
+                const QString chosen = button == form->btnSignKey ? otherKey : KeyFile("other.pem");
                 WhenModalIs<QFileDialog>([&, chosen](QFileDialog* open) {
                     if (button == form->btnSignKey)
                         keyTitle = open->windowTitle();
+                    else
+                        certFolder = open->directory().absolutePath();
                     EXPECT_EQ(open->acceptMode(), QFileDialog::AcceptOpen);
                     ChooseFile(open, chosen, QDialogButtonBox::Open);
                 });
@@ -738,8 +745,10 @@ TEST_F(SignedExportCommandTest, TheKeyAndCertificateAreChosenInOpenDialogs)
     Form.actFileExport->trigger();
     EXPECT_FALSE(enabledUnsigned);
     EXPECT_EQ(keyTitle, QStringLiteral("Ключ подписи"));
-    EXPECT_EQ(key, KeyFile("other.key"));
+    EXPECT_EQ(key, otherKey);
     EXPECT_EQ(cert, KeyFile("other.pem"));
+    // With no certificate named yet, its dialog opens where the key lies.
+    EXPECT_EQ(certFolder, keyFolder.path());
     EXPECT_TRUE(FolderEntries(out.path()).isEmpty());
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace {
@@ -94,5 +96,62 @@ TEST_F(SessionTest, PlaybackCommandsGoToTheEngineAndOthersDoNot)
     for (const TCase& c : cases) {
         EXPECT_EQ(Session.Execute(c.Command), c.Runs) << "command " << static_cast<int>(c.Command);
         EXPECT_EQ(Session.Engine().FramePos().Index, c.Index) << "command " << static_cast<int>(c.Command);
+    }
+}
+
+TEST_F(SessionTest, TheWaitIsForOneFragmentAndHandsOverOnlyItsVideo)
+{
+    const TFragmentKey first{12, 1, 1};
+    const TFragmentKey second{12, 2, 1};
+    const TFragmentKey firstOfNextList{12, 1, 2};
+    const TSharedBytes video = FragmentBytes(2);
+    TFragmentWait& wait = Session.Wait();
+    EXPECT_FALSE(wait.Deliver(first, video)) << "nothing is waited for";
+    EXPECT_FALSE(wait.TakeDelivered());
+
+    ASSERT_TRUE(wait.Begin(first));
+    EXPECT_FALSE(wait.Begin(second)) << "one at a time";
+    EXPECT_EQ(wait.Pending(), first);
+    EXPECT_FALSE(wait.Deliver(second, video));
+    EXPECT_FALSE(wait.Deliver(firstOfNextList, video)) << "the same numbers in another list";
+    EXPECT_FALSE(wait.Delivered());
+
+    // Opening or closing a fragment meanwhile leaves the wait alone.
+    Open(FragmentBytes(3), TFragmentSource::File("/tmp/a.mjpg"));
+    Session.Close();
+    ASSERT_TRUE(wait.Deliver(first, video));
+    EXPECT_EQ(wait.Delivered(), first);
+    EXPECT_EQ(video.Holders(), 2) << "the bytes are held from their arrival";
+    const std::optional<TFragmentWait::TArrived> arrived = wait.TakeDelivered();
+    ASSERT_TRUE(arrived);
+    EXPECT_EQ(arrived->Key, first);
+    EXPECT_EQ(arrived->Bytes.Memory(), video.Memory());
+    EXPECT_FALSE(wait.Pending()) << "the wait is over";
+    EXPECT_FALSE(wait.Delivered());
+    EXPECT_FALSE(wait.TakeDelivered()) << "handed over once";
+    EXPECT_TRUE(wait.Begin(second));
+}
+
+TEST_F(SessionTest, AnArrivedVideoIsNotHandedOverOnceTheWaitEnded)
+{
+    const TFragmentKey key{7, 3, 1};
+    const TSharedBytes video = FragmentBytes(2);
+    struct TCase {
+        const char* Ending;
+        std::function<void(TFragmentWait&)> End;
+    } const cases[] = {
+        {"cleared (a cancel, a failure, a new list)", [](TFragmentWait& wait) { wait.Clear(); }},
+        {"cleared, then another wait", [](TFragmentWait& wait) { wait.Clear(); wait.Begin({7, 4, 1}); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Ending);
+        TPlayerSession session(Host);
+        TFragmentWait& wait = session.Wait();
+        ASSERT_TRUE(wait.Begin(key));
+        ASSERT_TRUE(wait.Deliver(key, video));
+        c.End(wait);
+        EXPECT_FALSE(wait.Delivered());
+        EXPECT_EQ(video.Holders(), 1) << "nothing arrived is kept";
+        EXPECT_FALSE(wait.TakeDelivered());
     }
 }
