@@ -238,6 +238,32 @@ TEST_F(ReviewTest, ReducedPicturesOnScreenWholeOnesSaved)
     EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->Picture().width(), 704);
 }
 
+// Each frame's reduction follows its own picture's size, also when frames of
+// one fragment differ in size and are decoded one after another.
+TEST_F(ReviewTest, EachFrameIsReducedForItsOwnSize)
+{
+    fixture::THeaderLines header;
+    header.Width = 704;
+    header.Height = 576;
+    header.FPS = 25;
+    header.Frames = 4;
+    fixture::TFragmentBuilder fragment(header);
+    for (int i = 0; i < 4; ++i) {
+        const int scale = i % 2 ? 2 : 1;
+        fragment.Part(fixture::MakeFrame({.Index = i, .Width = 704 * scale, .Height = 576 * scale}));
+    }
+    auto stream = fragment.Stream();
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    Child(Form, "actZoom50")->trigger();
+    auto* view = Child<TPictureView>(Form, "imgVideo");
+    EXPECT_EQ(view->Picture().size(), QSize(352, 288));
+    for (const char* step : {"actNextFrame", "actNextFrame", "actNextFrame", "actPriorFrame", "actPriorFrame"}) {
+        Child(Form, step)->trigger();
+        QCoreApplication::processEvents(); // the neighbour decoded after the paint
+        EXPECT_EQ(view->Picture().size(), QSize(352, 288)) << step << " to frame " << Form.FramePos.Index;
+    }
+}
+
 // After a step the frame a further step shows is decoded once the step's
 // picture is painted; the decoded pictures stay within their bound.
 TEST_F(ReviewTest, AStepDecodesItsNeighbourAfterThePaint)
