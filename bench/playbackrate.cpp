@@ -4,9 +4,11 @@
 //   RATIO playback_<size>_<fps>       the shown frame rate / the recorded one
 //   RATIO playback_back_<size>_<fps>  the same, played backwards
 //   RATIO play_cpu_vs_decode          the process CPU time per second of
-//       playing 704 x 576 at 25 fps / the bare libjpeg-turbo decode time of
+//       playing 704 x 576 at 25 fps / the bare libjpeg-turbo decode CPU time of
 //       those frames per second of the fragment (how much the player costs
 //       beyond decoding; a busy loop gives about 1 / decode share)
+//   RATIO play_cpu_vs_decode_zoom100  the same at 100 % (the picture painted
+//       as it is decoded; fitted into the window it is scaled on every paint)
 //   RATIO speed16_1080p30, speed16_back_1080p30   frames advanced per second
 //       of wall time at x16, forwards and backwards / 16 * 30
 //   RATIO speed16_cpu_1080p30         process CPU seconds per second while
@@ -17,6 +19,9 @@
 //       the player's CPU per second playing 704 x 576 at 25 fps / mpv's
 //       (--vo=x11 --no-audio) playing the same pictures, exported to
 //       Matroska by the program's own export, in the same X session
+// "--only play_cpu_vs_decode" measures that figure and its 100 % twin alone
+// (the 704 x 576 playing and the bare decode), for quick comparisons of two
+// builds.
 // Each figure is the median over the repetitions. Frames are seen through
 // the paints of the picture control (an event filter), which adds nothing to
 // the loop's passes, so the loop runs as it does for a user.
@@ -149,18 +154,19 @@ TPlayRun PlayOnce(TVPlayerForm& form, bool backwards)
     return run;
 }
 
-// Milliseconds a bare libjpeg-turbo decode takes per frame of the fragment
-// (the median of several passes over its frames).
+// Milliseconds of CPU a bare libjpeg-turbo decode takes per frame of the
+// fragment (the median of several passes over its frames). CPU time, as the
+// playing is measured: on a busy machine the wall clock would count the
+// time other processes had the core.
 double BareDecodeMs(const TMJPGImage& image)
 {
     TBareDecoder decoder;
     std::vector<double> passes;
     for (int pass = 0; pass < 5; ++pass) {
-        const auto start = TClock::now();
+        const double start = ProcessCpuSeconds();
         for (int i = 0; i < image.FrameCount(); ++i)
             decoder.Decode(image.GetFrame(i)->Bytes());
-        passes.push_back(std::chrono::duration<double, std::milli>(TClock::now() - start).count() /
-                         image.FrameCount());
+        passes.push_back(1000 * (ProcessCpuSeconds() - start) / image.FrameCount());
     }
     return Median(passes);
 }
@@ -300,14 +306,20 @@ double MpvCpuPerSecond(const TXSession& session, const std::string& path, double
     return before >= 0 && after > before ? (after - before) / wall : 0;
 }
 
+// Plays the fragment in the window as it opens (fitted into it), or at the
+// zoom command named by `zoom`.
 TMeasured Measure(const std::string& name, int width, int height, int fps, bool backwards, int repetitions,
-                  const std::string& exportPath = {})
+                  const std::string& exportPath = {}, const char* zoom = nullptr)
 {
     auto stream = BuildFragment(width, height, fps);
     TVPlayerForm form;
     TMeasured measured;
     if (!ShowAndLoad(form, *stream, name))
         return measured;
+    if (zoom) {
+        form.findChild<QAction*>(QLatin1String(zoom))->trigger();
+        QCoreApplication::processEvents();
+    }
     std::vector<double> shown, cpu, medianPeriods, maxPeriods;
     for (int i = 0; i < repetitions; ++i) {
         const TPlayRun run = PlayOnce(form, backwards);
@@ -341,10 +353,16 @@ int main(int argc, char** argv)
     const int repetitions = TakeRepetitions(argc, argv, "bench_playback");
     if (repetitions < 1)
         return 2;
+    const std::string only = TakeOption(argc, argv, "only", "");
+    if (!only.empty() && only != "play_cpu_vs_decode") {
+        std::fprintf(stderr, "bench_playback: --only takes play_cpu_vs_decode\n");
+        return 2;
+    }
+    const bool all = only.empty();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     // The same pictures for mpv, in Matroska.
-    const bool againstMpv = session && OnPath("mpv");
+    const bool againstMpv = all && session && OnPath("mpv");
     char folder[] = "/tmp/mjpg-bench-mpv.XXXXXX";
     const std::string exported = againstMpv && mkdtemp(folder) ? std::string(folder) + "/d1.mkv" : std::string();
     const TMeasured sd = Measure("playback_704x576_25", 704, 576, 25, false, repetitions, exported);
@@ -359,14 +377,25 @@ int main(int argc, char** argv)
         if (m > 0 && sd.CpuPerSecond > 0)
             PrintRatio("play_cpu_vs_mpv", sd.CpuPerSecond / m);
     }
-    Measure("playback_1920x1080_30", 1920, 1080, 30, false, repetitions);
-    Measure("playback_back_1920x1080_30", 1920, 1080, 30, true, repetitions);
+    if (all) {
+        Measure("playback_1920x1080_30", 1920, 1080, 30, false, repetitions);
+        Measure("playback_back_1920x1080_30", 1920, 1080, 30, true, repetitions);
+    }
     if (sd.DecodeMs <= 0 || sd.CpuPerSecond <= 0)
         return 1;
     const double decodePerSecond = sd.DecodeMs * 25 / 1000;
     PrintDetail("play_cpu_vs_decode: " + std::to_string(sd.CpuPerSecond) + " CPU s/s against " +
                 std::to_string(decodePerSecond) + " s/s of bare decoding");
     PrintRatio("play_cpu_vs_decode", sd.CpuPerSecond / decodePerSecond);
-    MeasureSpeeds(repetitions);
+    // The same at 100 %: the picture painted as decoded, without scaling.
+    const TMeasured whole = Measure("playback_704x576_25_zoom100", 704, 576, 25, false, repetitions, {}, "actZoom100");
+    if (whole.DecodeMs > 0 && whole.CpuPerSecond > 0) {
+        const double wholeDecodePerSecond = whole.DecodeMs * 25 / 1000;
+        PrintDetail("play_cpu_vs_decode_zoom100: " + std::to_string(whole.CpuPerSecond) + " CPU s/s against " +
+                    std::to_string(wholeDecodePerSecond) + " s/s of bare decoding");
+        PrintRatio("play_cpu_vs_decode_zoom100", whole.CpuPerSecond / wholeDecodePerSecond);
+    }
+    if (all)
+        MeasureSpeeds(repetitions);
     return 0;
 }

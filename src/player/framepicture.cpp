@@ -25,6 +25,25 @@ int TFramePictureCache::Reduction(const TMJPGFrame& frame, QSize shown)
     return ReductionFor(width, height, shown.width(), shown.height());
 }
 
+bool TFramePictureCache::PictureSize(const TMJPGFrame& frame, int& width, int& height) const
+{
+    if (FSizedFrame != &frame) {
+        FSizedRead = ReadFramePictureSize(frame, FSizedWidth, FSizedHeight);
+        FSizedFrame = &frame;
+    }
+    width = FSizedWidth;
+    height = FSizedHeight;
+    return FSizedRead;
+}
+
+int TFramePictureCache::ReductionOf(const TMJPGFrame& frame, QSize shown) const
+{
+    int width = 0, height = 0;
+    if (shown.isEmpty() || !PictureSize(frame, width, height))
+        return 1;
+    return ReductionFor(width, height, shown.width(), shown.height());
+}
+
 TFramePictureCache::TEntry* TFramePictureCache::Find(const TMJPGFrame* frame, int reduction)
 {
     for (TEntry& entry : FEntries)
@@ -35,7 +54,7 @@ TFramePictureCache::TEntry* TFramePictureCache::Find(const TMJPGFrame* frame, in
 
 bool TFramePictureCache::Holds(const TMJPGFrame* frame, QSize shown) const
 {
-    return frame && const_cast<TFramePictureCache*>(this)->Find(frame, Reduction(*frame, shown));
+    return frame && const_cast<TFramePictureCache*>(this)->Find(frame, ReductionOf(*frame, shown));
 }
 
 bool TFramePictureCache::Full(size_t bytes) const
@@ -58,10 +77,10 @@ void TFramePictureCache::MakeRoom(size_t bytes)
         FEntries.erase(Oldest());
 }
 
-size_t TFramePictureCache::ExpectedBytes(const TMJPGFrame& frame, int reduction)
+size_t TFramePictureCache::ExpectedBytes(const TMJPGFrame& frame, int reduction) const
 {
     int width = 0, height = 0;
-    if (!ReadFramePictureSize(frame, width, height))
+    if (!PictureSize(frame, width, height))
         return 0;
     const size_t w = static_cast<size_t>(ReducedSize(width, reduction));
     return w * 4 * static_cast<size_t>(ReducedSize(height, reduction));
@@ -81,7 +100,7 @@ void TFramePictureCache::Prepare(const TMJPGFrame* frame, QSize shown)
 {
     if (!frame)
         return;
-    const int reduction = Reduction(*frame, shown);
+    const int reduction = ReductionOf(*frame, shown);
     if (TEntry* held = Find(frame, reduction)) {
         held->Used = ++FClock;
         return;
@@ -103,7 +122,7 @@ void TFramePictureCache::Prepare(const TMJPGFrame* frame, QSize shown)
 
 bool TFramePictureCache::Take(const TMJPGFrame* frame, QSize shown, QImage& picture)
 {
-    TEntry* entry = frame ? Find(frame, Reduction(*frame, shown)) : nullptr;
+    TEntry* entry = frame ? Find(frame, ReductionOf(*frame, shown)) : nullptr;
     if (!entry)
         return false;
     entry->Used = ++FClock;
@@ -114,6 +133,7 @@ bool TFramePictureCache::Take(const TMJPGFrame* frame, QSize shown, QImage& pict
 void TFramePictureCache::Clear()
 {
     FEntries.clear();
+    FSizedFrame = nullptr;
 }
 
 size_t TFramePictureCache::Bytes() const

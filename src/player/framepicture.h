@@ -41,6 +41,9 @@ public:
     // The reduction (1, 2, 4 or 8) the frame's picture is decoded with for a
     // view of `shown` pixels: the largest that still covers them.
     static int Reduction(const TMJPGFrame& frame, QSize shown);
+    // The same, with the picture's size read once for the frame asked about
+    // last (playback asks about each frame several times in a row).
+    int ReductionOf(const TMJPGFrame& frame, QSize shown) const;
 
     // The bytes of pixels held now.
     size_t Bytes() const;
@@ -60,11 +63,19 @@ private:
     std::vector<TEntry>::iterator Oldest();
     void MakeRoom(size_t bytes);
     // The bytes of the frame's picture at the reduction (RGB32).
-    static size_t ExpectedBytes(const TMJPGFrame& frame, int reduction);
+    size_t ExpectedBytes(const TMJPGFrame& frame, int reduction) const;
+    // The size of the frame's picture from its JPEG header; false when it
+    // cannot be read. The answer for the frame asked about last is kept
+    // until Clear.
+    bool PictureSize(const TMJPGFrame& frame, int& width, int& height) const;
     // The least recently used picture, taken out of the cache, when one more
     // of `bytes` would not fit (by count or by bytes); null otherwise.
     QImage TakeOldest(size_t bytes);
 
     std::vector<TEntry> FEntries;
     uint64_t FClock = 0;
+    mutable const TMJPGFrame* FSizedFrame = nullptr;
+    mutable bool FSizedRead = false;
+    mutable int FSizedWidth = 0;
+    mutable int FSizedHeight = 0;
 };

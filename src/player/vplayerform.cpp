@@ -9,6 +9,7 @@
 #include "manager/gui/vmanagerform.h"
 #include "pausebox.h"
 #include "pictureview.h"
+#include "positionslider.h"
 #include "report/reportmodel.h"
 #include "report/templateloader.h"
 #include "sliderpreview.h"
@@ -124,7 +125,7 @@ void TVPlayerForm::createControls()
     bands->setSpacing(2);
     layout->addWidget(CoolBar, 0);
 
-    trbFramePosition = new QSlider(Qt::Horizontal, CoolBar);
+    trbFramePosition = new TPositionSlider(CoolBar);
     trbFramePosition->setObjectName(QStringLiteral("trbFramePosition"));
     trbFramePosition->setPageStep(1);
     trbFramePosition->setSingleStep(1);

@@ -58,6 +58,24 @@ const TMainCommandRow MainCommands[] = {
 };
 // clang-format on
 
+// The third panel: a label of a fixed size. Its width is set for the
+// longest text; its height is the one the bar lays it out at, kept from
+// then on. A label whose size cannot change does not ask its bar to lay out
+// and repaint every panel again when its text changes (with every frame
+// shown); only its own text is painted anew.
+class TFixedSizeLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        if (minimumHeight() != height() || maximumHeight() != height())
+            setFixedHeight(height());
+    }
+};
+
 } // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
@@ -107,7 +125,7 @@ void TMainForm::createControls()
     bar->addWidget(StatusPanel1, 1);
     // Wide enough for the longest text, so that a new frame's text never
     // lays the bar out again.
-    StatusPanel2 = new QLabel(bar);
+    StatusPanel2 = new TFixedSizeLabel(bar);
     StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
     StatusPanel2->setFixedWidth(
         StatusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("Кадр 00000000 из 00000000 · 00.00.0000 00:00:00.000")) + 8);

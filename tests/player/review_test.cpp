@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTemporaryDir>
 
 namespace {
@@ -165,6 +166,40 @@ TEST_F(ReviewTest, TheFrameTextFollowsTheFrameShown)
     EXPECT_TRUE(texts.back().isEmpty());
 }
 
+// The slider on screen shows the position of every frame stepped to: what
+// the window shows after each step is what a full repaint of the slider
+// draws, over a fragment long enough for several frames to a pixel.
+TEST_F(ReviewTest, TheSliderOnScreenFollowsEveryFrame)
+{
+    Form.resize(320, 400);
+    ASSERT_TRUE(Load(Frames(1000)));
+    auto* slider = Child<QSlider>(Form, "trbFramePosition");
+    auto onScreen = [&] {
+        QCoreApplication::processEvents(); // the paints due
+        const QPoint at = slider->mapTo(&Form, QPoint(0, 0));
+        return Form.screen()->grabWindow(Form.winId(), at.x(), at.y(), slider->width(), slider->height()).toImage();
+    };
+    QImage previous = onScreen();
+    int moves = 0;
+    for (int i = 1; i <= 40; ++i) {
+        Child(Form, "actNextFrame")->trigger();
+        ASSERT_EQ(slider->value(), i);
+        const QImage shown = onScreen();
+        slider->repaint();
+        EXPECT_EQ(shown, onScreen()) << "after step " << i;
+        moves += shown != previous;
+        previous = shown;
+    }
+    EXPECT_GT(moves, 0); // the handle went along
+    // Any value set from outside shows too, forwards and backwards.
+    for (int value : {999, 500, 499, 0}) {
+        slider->setValue(value);
+        const QImage shown = onScreen();
+        slider->repaint();
+        EXPECT_EQ(shown, onScreen()) << "at " << value;
+    }
+}
+
 // Shown at half its size or less, a picture is decoded reduced; the snapshot
 // and the saved bytes stay whole.
 TEST_F(ReviewTest, ReducedPicturesOnScreenWholeOnesSaved)
@@ -201,6 +236,32 @@ TEST_F(ReviewTest, ReducedPicturesOnScreenWholeOnesSaved)
     Child(Form, "actStretch")->trigger();
     Child(Form, "actNormalSize")->trigger();
     EXPECT_EQ(Child<TPictureView>(Form, "imgVideo")->Picture().width(), 704);
+}
+
+// Each frame's reduction follows its own picture's size, also when frames of
+// one fragment differ in size and are decoded one after another.
+TEST_F(ReviewTest, EachFrameIsReducedForItsOwnSize)
+{
+    fixture::THeaderLines header;
+    header.Width = 704;
+    header.Height = 576;
+    header.FPS = 25;
+    header.Frames = 4;
+    fixture::TFragmentBuilder fragment(header);
+    for (int i = 0; i < 4; ++i) {
+        const int scale = i % 2 ? 2 : 1;
+        fragment.Part(fixture::MakeFrame({.Index = i, .Width = 704 * scale, .Height = 576 * scale}));
+    }
+    auto stream = fragment.Stream();
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    Child(Form, "actZoom50")->trigger();
+    auto* view = Child<TPictureView>(Form, "imgVideo");
+    EXPECT_EQ(view->Picture().size(), QSize(352, 288));
+    for (const char* step : {"actNextFrame", "actNextFrame", "actNextFrame", "actPriorFrame", "actPriorFrame"}) {
+        Child(Form, step)->trigger();
+        QCoreApplication::processEvents(); // the neighbour decoded after the paint
+        EXPECT_EQ(view->Picture().size(), QSize(352, 288)) << step << " to frame " << Form.FramePos.Index;
+    }
 }
 
 // After a step the frame a further step shows is decoded once the step's

@@ -22,9 +22,13 @@
 #include <QScreen>
 #include <QUrl>
 #include <QLabel>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -359,4 +363,52 @@ TEST_F(MainFormTest, TheThirdPanelShowsTheFrameOnScreen)
     EXPECT_GT(Form.StatusPanel2->x(), Form.StatusPanel1->x());
     VPlayerForm->CloseFragment();
     EXPECT_TRUE(Form.StatusPanel2->text().isEmpty());
+}
+
+namespace {
+
+// The types of the events a widget receives, in their order.
+class TEventTypes : public QObject {
+public:
+    std::vector<QEvent::Type> Seen;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        Seen.push_back(event->type());
+        return false;
+    }
+};
+
+} // namespace
+
+// A new frame's text is painted in the third panel alone: the status bar is
+// not laid out again for it, and every panel keeps its place and size.
+TEST_F(MainFormTest, TheThirdPanelChangesWithoutLayingOutTheBar)
+{
+    Form.resize(800, 600);
+    Form.show();
+    Open(WriteFragmentFile(QStringLiteral("texts.mjpg"), PlayableFragment()));
+    QCoreApplication::processEvents(); // the layouts the load asked for
+    const QRect panels[] = {Form.StatusPanel0->geometry(), Form.StatusPanel1->geometry(), Form.StatusPanel2->geometry()};
+    TEventTypes events;
+    Form.statusBar()->installEventFilter(&events);
+    for (const char* step : {"actNextFrame", "actNextFrame", "actPriorFrame", "actLastFrame"}) {
+        Child(*VPlayerForm, step)->trigger();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Form.StatusPanel2->text(), VPlayerForm->FrameText()) << step;
+    }
+    Form.statusBar()->removeEventFilter(&events);
+    EXPECT_EQ(std::count(events.Seen.begin(), events.Seen.end(), QEvent::LayoutRequest), 0);
+    EXPECT_EQ(Form.StatusPanel0->geometry(), panels[0]);
+    EXPECT_EQ(Form.StatusPanel1->geometry(), panels[1]);
+    EXPECT_EQ(Form.StatusPanel2->geometry(), panels[2]);
+    // A wider window widens the path's panel only.
+    Form.resize(900, 600);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Form.StatusPanel0->size(), panels[0].size());
+    EXPECT_EQ(Form.StatusPanel1->width(), panels[1].width() + 100);
+    EXPECT_EQ(Form.StatusPanel2->size(), panels[2].size());
+    EXPECT_EQ(Form.StatusPanel2->geometry().right() - Form.statusBar()->width(),
+              panels[2].right() - 800);
 }
