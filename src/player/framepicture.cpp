@@ -17,14 +17,6 @@ size_t PictureBytes(const QImage& picture)
 
 } // namespace
 
-int TFramePictureCache::Reduction(const TMJPGFrame& frame, QSize shown)
-{
-    int width = 0, height = 0;
-    if (shown.isEmpty() || !ReadFramePictureSize(frame, width, height))
-        return 1;
-    return ReductionFor(width, height, shown.width(), shown.height());
-}
-
 bool TFramePictureCache::PictureSize(const TMJPGFrame& frame, int& width, int& height) const
 {
     if (FSizedFrame != &frame) {
@@ -36,7 +28,7 @@ bool TFramePictureCache::PictureSize(const TMJPGFrame& frame, int& width, int& h
     return FSizedRead;
 }
 
-int TFramePictureCache::ReductionOf(const TMJPGFrame& frame, QSize shown) const
+int TFramePictureCache::Reduction(const TMJPGFrame& frame, QSize shown) const
 {
     int width = 0, height = 0;
     if (shown.isEmpty() || !PictureSize(frame, width, height))
@@ -54,7 +46,7 @@ TFramePictureCache::TEntry* TFramePictureCache::Find(const TMJPGFrame* frame, in
 
 bool TFramePictureCache::Holds(const TMJPGFrame* frame, QSize shown) const
 {
-    return frame && const_cast<TFramePictureCache*>(this)->Find(frame, ReductionOf(*frame, shown));
+    return frame && const_cast<TFramePictureCache*>(this)->Find(frame, Reduction(*frame, shown));
 }
 
 bool TFramePictureCache::Full(size_t bytes) const
@@ -100,7 +92,7 @@ void TFramePictureCache::Prepare(const TMJPGFrame* frame, QSize shown)
 {
     if (!frame)
         return;
-    const int reduction = ReductionOf(*frame, shown);
+    const int reduction = Reduction(*frame, shown);
     if (TEntry* held = Find(frame, reduction)) {
         held->Used = ++FClock;
         return;
@@ -122,7 +114,7 @@ void TFramePictureCache::Prepare(const TMJPGFrame* frame, QSize shown)
 
 bool TFramePictureCache::Take(const TMJPGFrame* frame, QSize shown, QImage& picture)
 {
-    TEntry* entry = frame ? Find(frame, ReductionOf(*frame, shown)) : nullptr;
+    TEntry* entry = frame ? Find(frame, Reduction(*frame, shown)) : nullptr;
     if (!entry)
         return false;
     entry->Used = ++FClock;

@@ -39,11 +39,10 @@ public:
     void Clear();
 
     // The reduction (1, 2, 4 or 8) the frame's picture is decoded with for a
-    // view of `shown` pixels: the largest that still covers them.
-    static int Reduction(const TMJPGFrame& frame, QSize shown);
-    // The same, with the picture's size read once for the frame asked about
-    // last (playback asks about each frame several times in a row).
-    int ReductionOf(const TMJPGFrame& frame, QSize shown) const;
+    // view of `shown` pixels: the largest that still covers them. The
+    // picture's size is read once for the frame asked about last (playback
+    // asks about each frame several times in a row).
+    int Reduction(const TMJPGFrame& frame, QSize shown) const;
 
     // The bytes of pixels held now.
     size_t Bytes() const;

@@ -101,7 +101,7 @@ void TVPlayerForm::ViewResized()
     TMJPGFrame* frame = FramePos.CurrentFrame;
     if (!frame || imgVideo->Picture().isNull() || shown == FShownSize)
         return;
-    if (TFramePictureCache::Reduction(*frame, shown) != TFramePictureCache::Reduction(*frame, FShownSize))
+    if (FPictures.Reduction(*frame, shown) != FPictures.Reduction(*frame, FShownSize))
         ShowFrame(frame);
 }
 
