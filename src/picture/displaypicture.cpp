@@ -16,12 +16,6 @@ void FreePixels(void* pixels)
     std::free(pixels);
 }
 
-// BGRX32, or Indexed8 on a display of 8 bits per pixel or fewer.
-TPixelLayout DisplayPictureLayout()
-{
-    return DisplayDepth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGRX32;
-}
-
 // The decoded picture as a QImage that owns its pixel buffer.
 QImage PictureImage(TDecodedPicture&& picture)
 {
@@ -41,6 +35,11 @@ QImage PictureImage(TDecodedPicture&& picture)
 
 } // namespace
 
+TPixelLayout DisplayPictureLayout()
+{
+    return DisplayDepth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGRX32;
+}
+
 int DisplayDepth()
 {
     if (DepthOverride > 0)
@@ -57,6 +56,11 @@ void SetDisplayDepthOverride(int depth)
 TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame)
 {
     return DecodeFramePicture(frame, DisplayPictureLayout());
+}
+
+QImage DecodeJPEGImage(const uint8_t* data, size_t size, TPixelLayout layout, int reduction)
+{
+    return PictureImage(DecodeJPEG(data, size, layout, reduction));
 }
 
 QImage DecodeFrameImage(const TMJPGFrame& frame, int reduction)

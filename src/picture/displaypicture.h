@@ -15,6 +15,11 @@ int DisplayDepth();
 // the rule for 8-bit displays can be tried on any machine.
 void SetDisplayDepthOverride(int depth);
 
+// BGRX32, or Indexed8 on a display of 8 bits per pixel or fewer: the layout
+// pictures are decoded into for this display. It asks the screen, so only
+// the GUI thread calls it.
+TPixelLayout DisplayPictureLayout();
+
 // The frame's picture decoded for the display. Raises EJPEGError.
 TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame);
 
@@ -26,3 +31,6 @@ QImage DecodeFrameImage(const TMJPGFrame& frame, int reduction = 1);
 // picture's size that nothing else shares (then `spare` itself is returned,
 // and no buffer is allocated); otherwise as above. `spare` is left null.
 QImage DecodeFrameImageInto(const TMJPGFrame& frame, int reduction, QImage& spare);
+// JPEG bytes decoded into `layout` (BGRX32 or Indexed8) as DecodeFrameImage does, at
+// 1/`reduction` of their size. Touches no screen: any thread may call it.
+QImage DecodeJPEGImage(const uint8_t* data, size_t size, TPixelLayout layout, int reduction = 1);

@@ -10,6 +10,7 @@
 #include "picture/displaypicture.h"
 #include "player/framepicture.h"
 #include "player/sliderpreview.h"
+#include "pollwait.h"
 
 #include <QEnterEvent>
 #include <QFile>
@@ -17,6 +18,8 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 namespace {
 
@@ -55,6 +58,56 @@ int XOfValue(QSlider* slider, int value)
     return -1;
 }
 
+// `count` frames of `width` x `height`, eight camera-like pictures over and
+// over (each differs from its neighbours), at 25 fps from 15.05.2024 10:30:00.
+std::unique_ptr<TMemoryStream> RepeatedFragment(int count, int width, int height)
+{
+    fixture::THeaderLines header;
+    header.Begin = "15.05.2024 10:30:00";
+    header.Width = width;
+    header.Height = height;
+    header.FPS = 25;
+    header.Frames = count;
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 8; ++i)
+        pictures.push_back(fixture::MakeFrame({.Index = i * 5, .Width = width, .Height = height,
+                                               .Look = fixture::TFrameLook::Scene}));
+    fixture::TFragmentBuilder fragment(header);
+    for (int i = 0; i < count; ++i)
+        fragment.Part(pictures[static_cast<size_t>(i % 8)]);
+    return fragment.Stream();
+}
+
+// What the preview of the frame must show: its picture decoded directly at
+// the reduction the preview uses, scaled to the preview's width.
+QImage ExpectedPreview(const TMJPGFrame& frame)
+{
+    int width = 0, height = 0;
+    if (!ReadFramePictureSize(frame, width, height))
+        return QImage();
+    QImage picture = DecodeFrameImage(frame, std::max(2, ReductionFor(width, height, TSliderPreview::PictureWidth, 1)));
+    if (picture.width() != TSliderPreview::PictureWidth)
+        picture = picture.scaledToWidth(TSliderPreview::PictureWidth, Qt::SmoothTransformation);
+    return picture.convertToFormat(QImage::Format_RGB32);
+}
+
+QImage Shown(const TSliderPreview& preview)
+{
+    return preview.lblPicture->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Runs the events until the preview's worker has nothing to do, then hands
+// its last pictures over.
+bool PreparedAll(const TSliderPreview& preview)
+{
+    const bool idle = PollUntil([&] {
+        QCoreApplication::processEvents();
+        return !preview.Preparing();
+    });
+    QCoreApplication::processEvents();
+    return idle;
+}
+
 class ReviewTest : public PlayerTest {
 protected:
     void SetUp() override
@@ -73,6 +126,9 @@ TEST_F(ReviewTest, ThePreviewShowsTheFrameUnderThePointer)
     TSliderPreview* preview = Child<TSliderPreview>(Form, "FramePreview");
     QSlider* slider = Child<QSlider>(Form, "trbFramePosition");
     EXPECT_FALSE(preview->isVisible());
+    // Only the frames the pointer comes to (previews prepared ahead have
+    // tests of their own below).
+    preview->SetPreparing(false);
 
     struct TRow {
         int Value;
@@ -145,6 +201,146 @@ TEST_F(ReviewTest, ThePreviewWorksWhilePlaying)
     for (size_t i = 1; i < seen.size(); ++i)
         EXPECT_GE(seen[i], seen[i - 1]);
     Form.SetSpeed(TPlaybackSpeed::Normal);
+}
+
+// While the pointer is over the slider the other frames' previews are
+// prepared without further moves; prepared or not, each shows its own frame.
+TEST_F(ReviewTest, PreparedPreviewsShowTheirOwnFrames)
+{
+    auto stream = SceneFragment(40, {25});
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    auto* preview = Child<TSliderPreview>(Form, "FramePreview");
+    auto* slider = Child<QSlider>(Form, "trbFramePosition");
+    const std::vector<int> values = SliderValuesAcross(*slider);
+    ASSERT_EQ(values.size(), 40u);
+    for (int x : {0, slider->width() / 3, slider->width() - 1})
+        EXPECT_NE(std::find(values.begin(), values.end(), SliderValueAt(*slider, x)), values.end()) << x;
+
+    // The frame under the pointer is decoded at once.
+    EXPECT_FALSE(preview->Cached(30));
+    MoveOver(slider, XOfValue(slider, 30));
+    EXPECT_EQ(preview->Index(), 30);
+    EXPECT_EQ(Shown(*preview), ExpectedPreview(*Form.Image->GetFrame(30)));
+    ASSERT_TRUE(PreparedAll(*preview));
+    for (int value : values)
+        EXPECT_EQ(preview->Cached(value), value != 25) << value; // 25 has no picture to prepare
+    EXPECT_LE(preview->CachedBytes(), TSliderPreview::MaxCacheBytes);
+
+    struct TRow {
+        int Value;
+        QString Text;
+    } rows[] = {
+        {3, QStringLiteral("Кадр 3 · 15.05.2024 10:30:00.120")},
+        {4, QStringLiteral("Кадр 4 · 15.05.2024 10:30:00.160")},
+        {39, QStringLiteral("Кадр 39 · 15.05.2024 10:30:01.560")},
+        {25, QStringLiteral("Кадр 25 · 15.05.2024 10:30:01.000")},
+        {0, QStringLiteral("Кадр 0 · 15.05.2024 10:30:00.000")},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.Value);
+        MoveOver(slider, XOfValue(slider, row.Value));
+        EXPECT_EQ(preview->Index(), row.Value);
+        EXPECT_EQ(preview->lblText->text(), row.Text);
+        const QImage expected = ExpectedPreview(*Form.Image->GetFrame(row.Value));
+        if (expected.isNull()) {
+            EXPECT_TRUE(preview->lblPicture->pixmap().isNull());
+            EXPECT_EQ(preview->lblPicture->text(), QStringLiteral("Нет изображения"));
+        } else {
+            EXPECT_EQ(Shown(*preview), expected);
+            // A neighbour's picture would not pass.
+            EXPECT_NE(Shown(*preview), ExpectedPreview(*Form.Image->GetFrame(row.Value == 39 ? 38 : row.Value + 1)));
+        }
+        EXPECT_EQ(Form.FramePos.Index, 0);
+    }
+}
+
+// The worker pauses when the pointer leaves with frames left, and goes on
+// when it comes back.
+TEST_F(ReviewTest, PreparingPausesWhileThePointerIsAway)
+{
+    auto stream = RepeatedFragment(200, 704, 576);
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    auto* preview = Child<TSliderPreview>(Form, "FramePreview");
+    auto* slider = Child<QSlider>(Form, "trbFramePosition");
+    const std::vector<int> values = SliderValuesAcross(*slider);
+    ASSERT_EQ(values.size(), 200u);
+    MoveOver(slider, XOfValue(slider, 100));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(slider, &leave);
+    EXPECT_FALSE(preview->isVisible());
+    ASSERT_TRUE(PreparedAll(*preview));
+    const auto prepared = std::count_if(values.begin(), values.end(), [&](int v) { return preview->Cached(v); });
+    EXPECT_LT(prepared, 200);
+    EXPECT_TRUE(preview->Cached(100));
+
+    MoveOver(slider, XOfValue(slider, 150));
+    ASSERT_TRUE(PreparedAll(*preview));
+    for (int value : values)
+        EXPECT_TRUE(preview->Cached(value)) << value;
+    EXPECT_EQ(preview->Index(), 150);
+    EXPECT_EQ(Shown(*preview), ExpectedPreview(*Form.Image->GetFrame(150)));
+}
+
+// Another fragment opened while the worker is busy: nothing of the first
+// one shows or stays, and the second's previews are its own.
+TEST_F(ReviewTest, AnotherFragmentWhilePreparing)
+{
+    auto first = RepeatedFragment(200, 704, 576);
+    ASSERT_TRUE(Form.LoadStream(first.get()));
+    auto* preview = Child<TSliderPreview>(Form, "FramePreview");
+    auto* slider = Child<QSlider>(Form, "trbFramePosition");
+    MoveOver(slider, XOfValue(slider, 100));
+    EXPECT_TRUE(preview->Preparing());
+
+    auto second = RepeatedFragment(60, 320, 240);
+    ASSERT_TRUE(Form.LoadStream(second.get()));
+    first.reset();
+    EXPECT_FALSE(preview->Preparing());
+    EXPECT_FALSE(preview->isVisible());
+    QCoreApplication::processEvents(); // whatever the first run had posted
+    EXPECT_EQ(preview->CachedBytes(), 0u);
+
+    MoveOver(slider, XOfValue(slider, 10));
+    ASSERT_TRUE(PreparedAll(*preview));
+    const size_t each = TSliderPreview::PictureWidth * 120 * 4;
+    EXPECT_EQ(preview->CachedBytes(), 60 * each);
+    for (int value : {10, 0, 59, 33}) {
+        SCOPED_TRACE(value);
+        MoveOver(slider, XOfValue(slider, value));
+        EXPECT_EQ(preview->Index(), value);
+        EXPECT_EQ(Shown(*preview), ExpectedPreview(*Form.Image->GetFrame(value)));
+    }
+    // Closed while preparing: the worker stops, the window lives on.
+    Form.CloseFragment();
+    EXPECT_FALSE(preview->Preparing());
+    EXPECT_EQ(preview->CachedBytes(), 0u);
+}
+
+// With more frames than the cache holds, the worker fills it nearest the
+// pointer first and stops at its bound; moves further on still show their
+// frames within it.
+TEST_F(ReviewTest, PreparedPreviewsStayWithinTheBound)
+{
+    auto stream = RepeatedFragment(600, 64, 48);
+    ASSERT_TRUE(Form.LoadStream(stream.get()));
+    auto* preview = Child<TSliderPreview>(Form, "FramePreview");
+    auto* slider = Child<QSlider>(Form, "trbFramePosition");
+    const std::vector<int> values = SliderValuesAcross(*slider);
+    const size_t each = TSliderPreview::PictureWidth * 120 * 4;
+    ASSERT_GT(values.size() * each, TSliderPreview::MaxCacheBytes + 20 * each);
+    MoveOver(slider, XOfValue(slider, values.front()));
+    ASSERT_TRUE(PreparedAll(*preview));
+    EXPECT_LE(preview->CachedBytes(), TSliderPreview::MaxCacheBytes);
+    EXPECT_GT(preview->CachedBytes() + each, TSliderPreview::MaxCacheBytes);
+    EXPECT_TRUE(preview->Cached(values[values.size() / 3]));
+    EXPECT_FALSE(preview->Cached(values.back()));
+    for (size_t i : {values.size() - 1, values.size() - 10, size_t{1}}) {
+        MoveOver(slider, XOfValue(slider, values[i]));
+        EXPECT_EQ(preview->Index(), values[i]);
+        EXPECT_EQ(Shown(*preview), ExpectedPreview(*Form.Image->GetFrame(values[i])));
+        EXPECT_LE(preview->CachedBytes(), TSliderPreview::MaxCacheBytes);
+    }
+    EXPECT_FALSE(preview->Preparing());
 }
 
 TEST_F(ReviewTest, TheFrameTextFollowsTheFrameShown)
