@@ -5,6 +5,9 @@
 //   RATIO preview_vs_decode_1080p         median time from a pointer move over
 //       the slider to the preview's picture painted / one full decode
 //   RATIO preview_p95_vs_decode_1080p     the same, 95th percentile
+//   RATIO preview_sweep_vs_decode_1080p   the same median with the pointer
+//       sweeping along the slider from one frame to the next, as a user
+//       searching slowly does (previews are prepared nearest the pointer)
 //   RATIO step_forward_vs_decode_1080p    95th percentile of the time from a
 //       step to its picture painted (at 100 %, steps 40 ms apart as a held
 //       key repeats) / one full decode
@@ -136,7 +139,9 @@ std::vector<double> StepTimes(TVPlayerForm& form, QAction* step, int steps)
     return times;
 }
 
-std::vector<double> PreviewTimes(TVPlayerForm& form, int frames, int moves)
+// Moves to `moves` frames not previewed before: at random, or, sweeping,
+// one after another from a random frame on.
+std::vector<double> PreviewTimes(TVPlayerForm& form, int frames, int moves, bool sweep = false)
 {
     QSlider* slider = form.findChild<QSlider*>(QStringLiteral("trbFramePosition"));
     std::vector<int> xs;
@@ -148,7 +153,12 @@ std::vector<double> PreviewTimes(TVPlayerForm& form, int frames, int moves)
             xs.push_back(x);
         }
     }
-    std::shuffle(xs.begin(), xs.end(), std::mt19937(7));
+    if (sweep) {
+        const size_t start = std::mt19937(7)() % (xs.size() > static_cast<size_t>(moves) ? xs.size() - static_cast<size_t>(moves) : 1);
+        xs.erase(xs.begin(), xs.begin() + static_cast<std::ptrdiff_t>(start));
+    } else {
+        std::shuffle(xs.begin(), xs.end(), std::mt19937(7));
+    }
     if (xs.size() > static_cast<size_t>(moves))
         xs.resize(static_cast<size_t>(moves));
     std::vector<double> times;
@@ -224,7 +234,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_review: the fragment did not load\n");
         return 1;
     }
-    std::vector<double> decode, preview, previewP95, forward, back, half, full;
+    std::vector<double> decode, preview, previewP95, sweep, forward, back, half, full;
     size_t keptBytes = 0;
     for (int r = 0; r < repetitions; ++r) {
         decode.push_back(BareDecodeMs(*form.Image, Distinct));
@@ -234,6 +244,8 @@ int main(int argc, char** argv)
         form.findChild<TSliderPreview*>(QStringLiteral("FramePreview"))->Reset();
         preview.push_back(Percentile(moves, 0.5));
         previewP95.push_back(Percentile(moves, 0.95));
+        sweep.push_back(Percentile(PreviewTimes(form, Frames, 60, true), 0.5));
+        form.findChild<TSliderPreview*>(QStringLiteral("FramePreview"))->Reset();
 
         form.findChild<QAction*>(QStringLiteral("actZoom100"))->trigger();
         form.findChild<QAction*>(QStringLiteral("actFirstFrame"))->trigger();
@@ -253,7 +265,8 @@ int main(int argc, char** argv)
             const double d = Percentile(decode, 0.5);
             PrintDetail("bare full 1080p decode " + std::to_string(d) + " ms; preview median " +
                         std::to_string(Percentile(preview, 0.5)) + " ms, p95 " +
-                        std::to_string(Percentile(previewP95, 0.5)) + " ms; step p95 forward " +
+                        std::to_string(Percentile(previewP95, 0.5)) + " ms, sweeping " +
+                        std::to_string(Percentile(sweep, 0.5)) + " ms; step p95 forward " +
                         std::to_string(Percentile(forward, 0.5)) + " ms, back " +
                         std::to_string(Percentile(back, 0.5)) + " ms; decoded pictures kept " +
                         std::to_string(keptBytes) + " bytes (bound " +
@@ -262,6 +275,7 @@ int main(int argc, char** argv)
                         std::to_string(1000 * Percentile(full, 0.5)) + " ms a picture");
             PrintRatio("preview_vs_decode_1080p", Percentile(preview, 0.5) / d);
             PrintRatio("preview_p95_vs_decode_1080p", Percentile(previewP95, 0.5) / d);
+            PrintRatio("preview_sweep_vs_decode_1080p", Percentile(sweep, 0.5) / d);
             PrintRatio("step_forward_vs_decode_1080p", Percentile(forward, 0.5) / d);
             PrintRatio("step_back_vs_decode_1080p", Percentile(back, 0.5) / d);
             PrintRatio("play_cpu_fit_half_vs_full", Percentile(half, 0.5) / Percentile(full, 0.5));

@@ -19,6 +19,7 @@ void TPreviewPreparer::Start(std::vector<TJob> jobs, int32_t aim, size_t budget,
         FTaken.assign(FJobs.size(), false);
         FLeft = FJobs.size();
         FAim = aim;
+        FOnwards = true;
         FBudget = budget;
         FSpent = 0;
         FPaused = false;
@@ -36,6 +37,8 @@ void TPreviewPreparer::Aim(int32_t index)
 {
     {
         std::lock_guard lock(FLock);
+        if (index != FAim)
+            FOnwards = index > FAim;
         FAim = index;
         FPaused = false;
     }
@@ -98,23 +101,26 @@ ptrdiff_t TPreviewPreparer::Next() const
 {
     if (FLeft == 0)
         return -1;
-    // Outwards from the aim, one step to each side in turn.
+    // Outwards from the aim, one step to each side in turn, the side the
+    // pointer went to first.
     const auto at = std::lower_bound(FJobs.begin(), FJobs.end(), FAim,
                                      [](const TJob& job, int32_t value) { return job.Index < value; });
     ptrdiff_t up = at - FJobs.begin();
     ptrdiff_t down = up - 1;
     const auto count = static_cast<ptrdiff_t>(FJobs.size());
-    while (down >= 0 || up < count) {
-        while (up < count && FTaken[static_cast<size_t>(up)])
-            ++up;
-        while (down >= 0 && FTaken[static_cast<size_t>(down)])
-            --down;
-        if (up < count && (down < 0 || FJobs[static_cast<size_t>(up)].Index - FAim <=
-                                           FAim - FJobs[static_cast<size_t>(down)].Index))
-            return up;
-        if (down >= 0)
-            return down;
+    while (up < count && FTaken[static_cast<size_t>(up)])
+        ++up;
+    while (down >= 0 && FTaken[static_cast<size_t>(down)])
+        --down;
+    if (up < count && down >= 0) {
+        const int32_t above = FJobs[static_cast<size_t>(up)].Index - FAim;
+        const int32_t below = FAim - FJobs[static_cast<size_t>(down)].Index;
+        return above < below || (above == below && FOnwards) ? up : down;
     }
+    if (up < count)
+        return up;
+    if (down >= 0)
+        return down;
     return -1;
 }
 

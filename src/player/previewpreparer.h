@@ -78,6 +78,7 @@ private:
     std::vector<bool> FTaken;
     size_t FLeft = 0;
     int32_t FAim = 0;
+    bool FOnwards = true; // the pointer last went towards higher indices
     size_t FBudget = 0;
     size_t FSpent = 0;
     bool FPaused = false;
