@@ -162,7 +162,10 @@ TEST(PreviewPreparerTest, StopDropsWhatWasNotTaken)
     preparer.Start(Jobs({0, 1, 2}), 0, 1 << 20, recorder.Decode(), nullptr);
     recorder.WaitFor(1);
     EXPECT_TRUE(preparer.Busy());
-    recorder.LetOneGo(); // the picture in hand ends; Stop waits for it
+    // The picture in hand is made, and waits in the hand-over list.
+    preparer.Pause();
+    recorder.LetOneGo();
+    ASSERT_TRUE(PollUntil([&] { return !preparer.Busy(); }));
     preparer.Stop();
     EXPECT_FALSE(preparer.Busy());
     EXPECT_TRUE(preparer.Take().empty());
