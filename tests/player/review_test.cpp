@@ -108,6 +108,20 @@ bool PreparedAll(const TSliderPreview& preview)
     return idle;
 }
 
+// The window's preview, its slider, and the frames the slider's pixels
+// stand for.
+struct TPreviewParts {
+    TSliderPreview* Preview;
+    QSlider* Slider;
+    std::vector<int> Values;
+};
+
+TPreviewParts PreviewParts(TVPlayerForm& form)
+{
+    auto* slider = Child<QSlider>(form, "trbFramePosition");
+    return {Child<TSliderPreview>(form, "FramePreview"), slider, SliderValuesAcross(*slider)};
+}
+
 class ReviewTest : public PlayerTest {
 protected:
     void SetUp() override
@@ -209,9 +223,7 @@ TEST_F(ReviewTest, PreparedPreviewsShowTheirOwnFrames)
 {
     auto stream = SceneFragment(40, {25});
     ASSERT_TRUE(Form.LoadStream(stream.get()));
-    auto* preview = Child<TSliderPreview>(Form, "FramePreview");
-    auto* slider = Child<QSlider>(Form, "trbFramePosition");
-    const std::vector<int> values = SliderValuesAcross(*slider);
+    const auto [preview, slider, values] = PreviewParts(Form);
     ASSERT_EQ(values.size(), 40u);
     for (int x : {0, slider->width() / 3, slider->width() - 1})
         EXPECT_NE(std::find(values.begin(), values.end(), SliderValueAt(*slider, x)), values.end()) << x;
@@ -260,9 +272,7 @@ TEST_F(ReviewTest, PreparingPausesWhileThePointerIsAway)
 {
     auto stream = RepeatedFragment(200, 704, 576);
     ASSERT_TRUE(Form.LoadStream(stream.get()));
-    auto* preview = Child<TSliderPreview>(Form, "FramePreview");
-    auto* slider = Child<QSlider>(Form, "trbFramePosition");
-    const std::vector<int> values = SliderValuesAcross(*slider);
+    const auto [preview, slider, values] = PreviewParts(Form);
     ASSERT_EQ(values.size(), 200u);
     MoveOver(slider, XOfValue(slider, 100));
     QEvent leave(QEvent::Leave);
@@ -323,9 +333,7 @@ TEST_F(ReviewTest, PreparedPreviewsStayWithinTheBound)
 {
     auto stream = RepeatedFragment(600, 64, 48);
     ASSERT_TRUE(Form.LoadStream(stream.get()));
-    auto* preview = Child<TSliderPreview>(Form, "FramePreview");
-    auto* slider = Child<QSlider>(Form, "trbFramePosition");
-    const std::vector<int> values = SliderValuesAcross(*slider);
+    const auto [preview, slider, values] = PreviewParts(Form);
     const size_t each = TSliderPreview::PictureWidth * 120 * 4;
     ASSERT_GT(values.size() * each, TSliderPreview::MaxCacheBytes + 20 * each);
     MoveOver(slider, XOfValue(slider, values.front()));
