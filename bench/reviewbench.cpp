@@ -28,7 +28,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QEventLoop>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSlider>
@@ -100,14 +100,12 @@ bool WaitForPaint(const TPaintWatch& watch)
     return watch.Painted;
 }
 
-// Runs the event loop for `ms` as a window between a user's moves does:
-// resting in it, not spinning, so that the program's other threads get the
-// processor it leaves.
 void RunEventsFor(int ms)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, ms);
 }
 
 // Milliseconds of a bare full decode of each distinct picture, median.
