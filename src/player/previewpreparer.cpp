@@ -101,8 +101,9 @@ ptrdiff_t TPreviewPreparer::Next() const
 {
     if (FLeft == 0)
         return -1;
-    // Outwards from the aim, one step to each side in turn, the side the
-    // pointer went to first.
+    // Outwards from the aim, nearest first; on the side the pointer last
+    // went to, distances count half, so that a sweep along the slider finds
+    // the frames before it ready.
     const auto at = std::lower_bound(FJobs.begin(), FJobs.end(), FAim,
                                      [](const TJob& job, int32_t value) { return job.Index < value; });
     ptrdiff_t up = at - FJobs.begin();
@@ -113,9 +114,9 @@ ptrdiff_t TPreviewPreparer::Next() const
     while (down >= 0 && FTaken[static_cast<size_t>(down)])
         --down;
     if (up < count && down >= 0) {
-        const int32_t above = FJobs[static_cast<size_t>(up)].Index - FAim;
-        const int32_t below = FAim - FJobs[static_cast<size_t>(down)].Index;
-        return above < below || (above == below && FOnwards) ? up : down;
+        const int64_t above = int64_t{FJobs[static_cast<size_t>(up)].Index} - FAim;
+        const int64_t below = int64_t{FAim} - FJobs[static_cast<size_t>(down)].Index;
+        return (FOnwards ? above <= 2 * below : 2 * above < below) ? up : down;
     }
     if (up < count)
         return up;
@@ -126,8 +127,9 @@ ptrdiff_t TPreviewPreparer::Next() const
 
 void TPreviewPreparer::Run()
 {
-    // Below the window's own thread and other programs: previews are a
-    // convenience, playback is not.
+    // Below the window's own thread: previews are a convenience, playback
+    // is not. (Qt's thread priorities change nothing under Linux's default
+    // scheduling policy; a thread's nice value does.)
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
     std::unique_lock lock(FLock);
     for (;;) {

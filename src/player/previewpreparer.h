@@ -4,11 +4,11 @@
 // It is given the frames to prepare, each with a view of its JPEG bytes (the
 // views hold the bytes: the fragment may be closed meanwhile), and decodes
 // them one at a time, always the one whose index is nearest the frame the
-// pointer is on now. It stops for good when every frame is done or when the
+// pointer is on now (ahead of the pointer's way, distances count half). It stops for good when every frame is done or when the
 // next picture would take its pictures past the byte budget, and pauses
 // while the pointer is away (the thread waits on a condition, using no CPU).
-// The thread runs at a lowered priority (nice 10) so that it yields to
-// playback and to other programs. Stop() (also run by the destructor) ends
+// The thread runs at a lowered priority (nice 10) so that it yields to the
+// window's own thread, which plays. Stop() (also run by the destructor) ends
 // and joins it and drops whatever it had not handed over.
 //
 // Pictures are handed over through Take(), under the preparer's lock; the

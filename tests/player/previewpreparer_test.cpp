@@ -1,5 +1,5 @@
 // The worker that prepares slider previews: its order (nearest the pointer
-// first, the side the pointer went to first on a tie), its pause, its byte
+// first, distances on the pointer's way counting half), its pause, its byte
 // budget, frames it must leave alone, and pictures it cannot make.
 #include "player/previewpreparer.h"
 #include "pollwait.h"
@@ -101,8 +101,8 @@ TEST(PreviewPreparerTest, NearestThePointerFirst)
         int32_t Aim;
         std::vector<int32_t> Order;
     } rows[] = {
-        {"around the aim, upwards on a tie", {0, 1, 2, 3, 4, 5, 6}, 3, {3, 4, 2, 5, 1, 6, 0}},
-        {"gaps between the frames", {0, 10, 12, 30, 31}, 11, {12, 10, 0, 30, 31}},
+        {"around the aim, upwards counting half", {0, 1, 2, 3, 4, 5, 6}, 3, {3, 4, 5, 2, 6, 1, 0}},
+        {"gaps between the frames", {0, 10, 12, 30, 31}, 11, {12, 10, 30, 31, 0}},
         {"past the last", {2, 4, 6}, 9, {6, 4, 2}},
     };
     for (const TRow& row : rows) {
@@ -131,13 +131,14 @@ TEST(PreviewPreparerTest, PausesGoesOnFromTheNewAimAndSkips)
     EXPECT_EQ(recorder.Decoded(), std::vector<int32_t>({6}));
     EXPECT_EQ(Indices(preparer.Take()), std::vector<int32_t>({6}));
 
-    // Back at 2, going down; 1 is decoded by someone else meanwhile.
+    // Back at 2, going down (distances below count half); 1 is decoded by
+    // someone else meanwhile.
     preparer.Skip(1);
     recorder.Release();
     preparer.Aim(2);
     ASSERT_TRUE(PollUntil([&] { return !preparer.Busy(); }));
-    EXPECT_EQ(recorder.Decoded(), std::vector<int32_t>({6, 2, 3, 0, 4, 5, 7, 8}));
-    EXPECT_EQ(Indices(preparer.Take()), std::vector<int32_t>({2, 3, 0, 4, 5, 7, 8}));
+    EXPECT_EQ(recorder.Decoded(), std::vector<int32_t>({6, 2, 0, 3, 4, 5, 7, 8}));
+    EXPECT_EQ(Indices(preparer.Take()), std::vector<int32_t>({2, 0, 3, 4, 5, 7, 8}));
     EXPECT_GE(ready, 2);
     preparer.Stop();
     EXPECT_FALSE(preparer.Started());
@@ -150,7 +151,7 @@ TEST(PreviewPreparerTest, StopsAtItsBudgetAndLeavesFailuresOut)
     // Three pictures of 64 bytes fit; -1 cannot be decoded.
     preparer.Start(Jobs({-1, 0, 1, 2, 3, 4}), 0, 3 * 64 + 10, recorder.Decode(), nullptr);
     ASSERT_TRUE(PollUntil([&] { return !preparer.Busy(); }));
-    EXPECT_EQ(recorder.Decoded(), std::vector<int32_t>({0, 1, -1, 2, 3}));
+    EXPECT_EQ(recorder.Decoded(), std::vector<int32_t>({0, 1, 2, -1, 3}));
     EXPECT_EQ(Indices(preparer.Take()), std::vector<int32_t>({0, 1, 2}));
 }
 
