@@ -16,12 +16,6 @@ void FreePixels(void* pixels)
     std::free(pixels);
 }
 
-// BGRX32, or Indexed8 on a display of 8 bits per pixel or fewer.
-TPixelLayout DisplayPictureLayout()
-{
-    return DisplayDepth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGRX32;
-}
-
 // The decoded picture as a QImage that owns its pixel buffer.
 QImage PictureImage(TDecodedPicture&& picture)
 {
@@ -54,6 +48,11 @@ void SetDisplayDepthOverride(int depth)
     DepthOverride = depth;
 }
 
+TPixelLayout DisplayPictureLayout()
+{
+    return DisplayDepth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGRX32;
+}
+
 TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame)
 {
     return DecodeFramePicture(frame, DisplayPictureLayout());
@@ -61,7 +60,12 @@ TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame)
 
 QImage DecodeFrameImage(const TMJPGFrame& frame, int reduction)
 {
-    return PictureImage(DecodeFramePicture(frame, DisplayPictureLayout(), reduction));
+    return DecodeFrameImage(frame, DisplayPictureLayout(), reduction);
+}
+
+QImage DecodeFrameImage(const TMJPGFrame& frame, TPixelLayout layout, int reduction)
+{
+    return PictureImage(DecodeFramePicture(frame, layout, reduction));
 }
 
 QImage DecodeFrameImageInto(const TMJPGFrame& frame, int reduction, QImage& spare)

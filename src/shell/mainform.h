@@ -95,6 +95,7 @@ private:
     TAboutForm* FAboutForm = nullptr;
 
     void createControls();
+    void createStatusBar();
     // The one local file a drag carries, when "Открыть" may take it now.
     QString DroppableFile(const QMimeData* data);
 };
