@@ -80,14 +80,15 @@ protected:
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
-    createControls();
-    FormCreate();
-    // Last: its panels measure the first texts, whose fonts are being
-    // loaded meanwhile (TWindowSetUpAhead, startup.h).
-    createStatusBar();
+    Build();
 }
 
 TMainForm::TMainForm(const TArchiveSettings& archive, QWidget* parent) : QMainWindow(parent), FArchive(archive)
+{
+    Build();
+}
+
+void TMainForm::Build()
 {
     createControls();
     FormCreate();
