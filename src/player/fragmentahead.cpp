@@ -53,6 +53,8 @@ QImage TFragmentAhead::PreparedPicture()
 
 TFragmentAhead& ProgramFragmentAhead()
 {
-    static TFragmentAhead ahead;
-    return ahead;
+    // Never freed: the reading thread may still be preparing when the
+    // program's statics go at its end.
+    static TFragmentAhead* const ahead = new TFragmentAhead;
+    return *ahead;
 }
