@@ -28,16 +28,16 @@ struct TFileReadAhead::TIdentity {
     }
 };
 
-TFileReadAhead::TFileReadAhead(const std::string& path)
+TFileReadAhead::TFileReadAhead(const std::string& path, TThen then)
 {
     try {
-        FThread = std::thread([this, path] { Read(path); });
+        FThread = std::thread([this, path, then = std::move(then)] { Read(path, then); });
     } catch (const std::exception&) {
-        Read(path);
+        Read(path, then);
     }
 }
 
-void TFileReadAhead::Read(const std::string& path)
+void TFileReadAhead::Read(const std::string& path, const TThen& then)
 {
     try {
         TFileStream file(path, TFileMode::fmOpenRead);
@@ -51,6 +51,13 @@ void TFileReadAhead::Read(const std::string& path)
         }
     } catch (const std::exception&) {
         // Whoever opens the file reads it and tells what fails.
+    }
+    if (!then || !FIdentity)
+        return;
+    try {
+        then(FBytes);
+    } catch (const std::exception&) {
+        // The bytes stay; whoever takes them does the rest itself.
     }
 }
 
@@ -83,11 +90,11 @@ std::unique_ptr<TFileReadAhead> ProgramReadAhead; // guarded by ProgramMutex; fr
 
 namespace ReadAhead {
 
-void Start(const std::string& path)
+void Start(const std::string& path, TFileReadAhead::TThen then)
 {
     const std::lock_guard<std::mutex> lock(ProgramMutex);
     if (!ProgramReadAhead)
-        ProgramReadAhead = std::make_unique<TFileReadAhead>(path);
+        ProgramReadAhead = std::make_unique<TFileReadAhead>(path, std::move(then));
 }
 
 std::optional<TSharedBytes> Take(int fd)

@@ -13,6 +13,7 @@
 
 #include "sharedbytes.h"
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -20,8 +21,13 @@
 
 class TFileReadAhead {
 public:
+    // What more the thread does with the bytes once read whole (before Take
+    // can have them): the player reads the fragment and decodes its first
+    // picture there.
+    using TThen = std::function<void(const TSharedBytes&)>;
+
     // Starts reading the file (read at once when no thread can be had).
-    explicit TFileReadAhead(const std::string& path);
+    explicit TFileReadAhead(const std::string& path, TThen then = {});
     ~TFileReadAhead() { Wait(); }
     TFileReadAhead(const TFileReadAhead&) = delete;
     TFileReadAhead& operator=(const TFileReadAhead&) = delete;
@@ -35,7 +41,7 @@ public:
 
 private:
     struct TIdentity;
-    void Read(const std::string& path);
+    void Read(const std::string& path, const TThen& then);
 
     std::mutex FMutex; // Wait and Take from any thread
     std::thread FThread;
@@ -47,8 +53,9 @@ private:
 // The program's one read-ahead.
 namespace ReadAhead {
 
-// Starts reading the file at `path`; a second call does nothing.
-void Start(const std::string& path);
+// Starts reading the file at `path` (then `then` with its bytes, on the
+// same thread); a second call does nothing.
+void Start(const std::string& path, TFileReadAhead::TThen then = {});
 // TFileReadAhead::Take of the file started; nothing when none was.
 std::optional<TSharedBytes> Take(int fd);
 

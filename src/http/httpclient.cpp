@@ -12,6 +12,7 @@
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
+#include <dlfcn.h>
 #include <strings.h>
 
 #include <exception>
@@ -19,6 +20,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -63,12 +65,26 @@ int ForEachCertificate(const std::string& pem, F&& take)
     return count;
 }
 
+// The store of a TLS context, from the libssl that libcurl brought: the
+// program does not link libssl for this one call (a library fewer to load at
+// every start). Null when that libssl is not loaded.
+X509_STORE* CertificateStoreOf(SSL_CTX* context)
+{
+    using TGetCertStore = X509_STORE* (*)(const SSL_CTX*);
+    static const TGetCertStore getCertStore = [] {
+        const std::string file = "libssl.so." + std::to_string(OPENSSL_SHLIB_VERSION);
+        void* ssl = dlopen(file.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+        return ssl ? reinterpret_cast<TGetCertStore>(dlsym(ssl, "SSL_CTX_get_cert_store")) : nullptr;
+    }();
+    return getCertStore ? getCertStore(context) : nullptr;
+}
+
 // libcurl's hook into OpenSSL's set-up of a connection: the extra
 // authorities join the store that already holds the system's.
 CURLcode AddAuthorities(CURL*, void* context, void* userdata)
 {
     const auto& t = *static_cast<const TTransfer*>(userdata);
-    X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(context));
+    X509_STORE* store = CertificateStoreOf(static_cast<SSL_CTX*>(context));
     if (!store)
         return CURLE_SSL_CACERT_BADFILE;
     // One already in the store (the same file given twice) is refused

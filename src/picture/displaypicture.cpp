@@ -35,11 +35,6 @@ QImage PictureImage(TDecodedPicture&& picture)
 
 } // namespace
 
-TPixelLayout DisplayPictureLayout()
-{
-    return DisplayDepth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGRX32;
-}
-
 int DisplayDepth()
 {
     if (DepthOverride > 0)
@@ -51,6 +46,11 @@ int DisplayDepth()
 void SetDisplayDepthOverride(int depth)
 {
     DepthOverride = depth;
+}
+
+TPixelLayout DisplayPictureLayout()
+{
+    return DisplayDepth() <= 8 ? TPixelLayout::Indexed8 : TPixelLayout::BGRX32;
 }
 
 TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame)
@@ -65,7 +65,12 @@ QImage DecodeJPEGImage(const uint8_t* data, size_t size, TPixelLayout layout, in
 
 QImage DecodeFrameImage(const TMJPGFrame& frame, int reduction)
 {
-    return PictureImage(DecodeFramePicture(frame, DisplayPictureLayout(), reduction));
+    return DecodeFrameImage(frame, DisplayPictureLayout(), reduction);
+}
+
+QImage DecodeFrameImage(const TMJPGFrame& frame, TPixelLayout layout, int reduction)
+{
+    return PictureImage(DecodeFramePicture(frame, layout, reduction));
 }
 
 QImage DecodeFrameImageInto(const TMJPGFrame& frame, int reduction, QImage& spare)

@@ -15,8 +15,8 @@ int DisplayDepth();
 // the rule for 8-bit displays can be tried on any machine.
 void SetDisplayDepthOverride(int depth);
 
-// BGRX32, or Indexed8 on a display of 8 bits per pixel or fewer: the layout
-// pictures are decoded into for this display. It asks the screen, so only
+// The layout pictures are decoded in for the display: BGRX32, or Indexed8
+// on a display of 8 bits per pixel or fewer. It asks the screen, so only
 // the GUI thread calls it.
 TPixelLayout DisplayPictureLayout();
 
@@ -27,6 +27,9 @@ TDecodedPicture DecodeDisplayPicture(const TMJPGFrame& frame);
 // RGB32, or Indexed8 with the picture's palette. A `reduction` of 2, 4 or 8
 // decodes it at that fraction of its size (jpegpicture.h).
 QImage DecodeFrameImage(const TMJPGFrame& frame, int reduction = 1);
+// The same in a given layout, whatever the display: for a thread that
+// decodes before the display is known (and must not ask Qt about it).
+QImage DecodeFrameImage(const TMJPGFrame& frame, TPixelLayout layout, int reduction);
 // The same, decoded into `spare`'s pixels when it is an RGB32 image of the
 // picture's size that nothing else shares (then `spare` itself is returned,
 // and no buffer is allocated); otherwise as above. `spare` is left null.

@@ -18,8 +18,10 @@
 #include <exception>
 #include <memory>
 
-void TVPlayerForm::CreateManager()
+TVManagerForm* TVPlayerForm::ManagerForm()
 {
+    if (Manager)
+        return Manager;
     Manager = new TVManagerForm(nullptr);
     Manager->Events().OnFragmentOpen = [this](TVManagerForm* sender, TFragment* f) { FragmentOpened(sender, f); };
     Manager->Events().OnVideoRequest = [this](TVManagerForm* sender, TFragment* f) { VideoRequested(sender, f); };
@@ -28,6 +30,7 @@ void TVPlayerForm::CreateManager()
         RequestFailed(sender, code, text);
     };
     Manager->Events().OnFragmentsClearing = [this](TVManagerForm* sender) { FragmentsClearing(sender); };
+    return Manager;
 }
 
 void TVPlayerForm::DestroyManager()
@@ -48,8 +51,10 @@ void TVPlayerForm::DestroyManager()
 
 void TVPlayerForm::SetManagerVisible(bool show)
 {
-    // Without a manager window there is nothing to dock.
-    if (show == FSettings.ManagerVisible || !Manager)
+    if (show == FSettings.ManagerVisible)
+        return;
+    // Made when it is first shown; it is made or there is nothing to dock.
+    if (show && !ManagerForm())
         return;
     FSettings.ManagerVisible = show;
     if (show) {
@@ -114,7 +119,7 @@ void TVPlayerForm::actShowDTIntervalExecute()
 {
     // One interval request at a time: the command may be enabled again by
     // the commands' update while its own wait runs.
-    if (!Manager || IntervalForm)
+    if (IntervalForm || !ManagerForm())
         return;
     std::unique_ptr<TDTIntervalForm> dialog;
     try {

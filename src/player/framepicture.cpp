@@ -108,6 +108,18 @@ void TFramePictureCache::Prepare(const TMJPGFrame* frame, QSize shown)
         // Remembered as undecodable: showing it keeps the previous picture.
         LogCurrentFailure(QStringLiteral("Не могу декодировать кадр"));
     }
+    Keep(frame, reduction, std::move(picture));
+}
+
+void TFramePictureCache::Keep(const TMJPGFrame* frame, int reduction, QImage picture)
+{
+    if (!frame)
+        return;
+    if (TEntry* held = Find(frame, reduction)) {
+        held->Picture = std::move(picture);
+        held->Used = ++FClock;
+        return;
+    }
     MakeRoom(PictureBytes(picture));
     FEntries.push_back({frame, reduction, std::move(picture), ++FClock});
 }

@@ -33,6 +33,9 @@ public:
     // picture, null when it could not be decoded.
     bool Take(const TMJPGFrame* frame, QSize shown, QImage& picture);
     bool Holds(const TMJPGFrame* frame, QSize shown) const;
+    // Keeps `picture`, decoded elsewhere as Prepare decodes it at
+    // `reduction`, as the frame's picture at that reduction.
+    void Keep(const TMJPGFrame* frame, int reduction, QImage picture);
     // Forgets every picture (the fragment is going away; a new frame may
     // later reuse a frame's address). Frames are only compared, never read,
     // once prepared.

@@ -5,7 +5,9 @@
 #include "core/readahead.h"
 #include "core/sharedbytes.h"
 #include "core/streams.h"
+#include "fragmentahead.h"
 #include "manager/fragment.h"
+#include "picture/displaypicture.h"
 #include "sliderpreview.h"
 #include "uikit/failurelog.h"
 
@@ -28,6 +30,8 @@ void TVPlayerForm::CloseFragment()
 {
     // A frame of the next fragment may reuse a freed frame's address.
     FPictures.Clear();
+    FFrameAhead = nullptr;
+    FPictureAhead = QImage();
     FNeighbour = -1;
     FramePreview->Reset();
     FSession.Close();
@@ -62,7 +66,7 @@ bool TVPlayerForm::LoadFile(const QString& path)
             whole.LoadFromStream(*file);
             bytes = TSharedBytes::Take(whole);
         }
-        image = TPlayerSession::ReadImage(bytes);
+        image = ReadImage(bytes);
         if (!image->Header->IsValid())
             throw EAbortLoad("Bad MJPG stream!");
     } catch (const EAbortLoad&) {
@@ -139,5 +143,26 @@ bool TVPlayerForm::LoadFragment(TFragment* fragment)
 
 bool TVPlayerForm::LoadBytes(const TSharedBytes& bytes, const TFragmentSource& source)
 {
-    return OpenRead([&bytes] { return TPlayerSession::ReadImage(bytes); }, bytes, source);
+    return OpenRead([this, &bytes] { return ReadImage(bytes); }, bytes, source);
+}
+
+std::unique_ptr<TMJPGImage> TVPlayerForm::ReadImage(const TSharedBytes& bytes)
+{
+    TFragmentAhead::TPrepared ahead = ProgramFragmentAhead().Take(bytes);
+    if (!ahead.Image)
+        return TPlayerSession::ReadImage(bytes);
+    FFrameAhead = ahead.Frame;
+    FPictureAhead = std::move(ahead.Picture);
+    return std::move(ahead.Image);
+}
+
+void TVPlayerForm::KeepPictureAhead(const TMJPGFrame* frame, QSize shown)
+{
+    if (!FFrameAhead)
+        return;
+    if (frame == FFrameAhead && DisplayPictureLayout() == TPixelLayout::BGRX32 &&
+        FPictures.Reduction(*frame, shown) == 1)
+        FPictures.Keep(frame, 1, std::move(FPictureAhead));
+    FFrameAhead = nullptr;
+    FPictureAhead = QImage();
 }

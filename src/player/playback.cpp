@@ -52,6 +52,7 @@ void TVPlayerForm::ShowFrame(TMJPGFrame* frame)
         // During playback the picture was usually decoded ahead of time, and
         // a step's neighbour after the step before.
         const QSize shown = imgVideo->ShownSize();
+        KeepPictureAhead(frame, shown);
         FPictures.Prepare(frame, shown);
         QImage picture;
         if (FPictures.Take(frame, shown, picture) && !picture.isNull()) {

@@ -366,7 +366,6 @@ void TVPlayerForm::FormCreate()
     FTrackBar = std::make_unique<TSliderTrackBar>(trbFramePosition);
     Engine.Create(FTrackBar.get());
     FSettings.ManagerVisible = false;
-    CreateManager();
     FSettings.ManagerWidth = 230;
     FSession.Wait().Clear();
     FSettings.KeepProportions = true;

@@ -121,6 +121,10 @@ public:
     void SetManagerVisible(bool show);
     // A plain file player: no file band, no archive commands.
     void HideArchiveFunctions();
+    // The fragment manager, made with its events wired to the archive
+    // handlers when it is first asked for (the dock, the interval command,
+    // the owner's archive settings).
+    TVManagerForm* ManagerForm();
 
     // The window's settings: what the owner sets before showing it, and the
     // view's and the archive's choices the window keeps.
@@ -134,6 +138,8 @@ public:
     const std::unique_ptr<TMJPGImage>& Image = Engine.Image();
     const TFramePosition& FramePos = Engine.FramePos();
     const TPlayerState& State = Engine.State();
+    // The fragment manager once made, null before: it is made when it is
+    // first needed (ManagerForm), which a plain file player never does.
     TVManagerForm* Manager = nullptr;
     const bool& Loading = Engine.Loading();
 
@@ -315,9 +321,14 @@ private:
     // and source); a read that fails leaves the player empty.
     bool OpenRead(const std::function<std::unique_ptr<TMJPGImage>()>& read, const TSharedBytes& bytes,
                   const TFragmentSource& source);
-    // The fragment manager: created with its events wired to the archive
-    // handlers, and freed with them unwired.
-    void CreateManager();
+    // The image of the bytes: the one read ahead from these very bytes
+    // (fragmentahead.h), whose first picture then waits for the view, or
+    // read now.
+    std::unique_ptr<TMJPGImage> ReadImage(const TSharedBytes& bytes);
+    // The picture decoded ahead becomes the frame's when the view shows it
+    // as it was decoded (no reduction, RGB32); it is offered once.
+    void KeepPictureAhead(const TMJPGFrame* frame, QSize shown);
+    // The fragment manager freed with its events unwired.
     void DestroyManager();
     // Rests in the message loop until the manager's requests are done.
     void WaitForManager();
@@ -330,6 +341,8 @@ private:
     TActionButton* Button(TPlayerCommand command) const { return FButtons[static_cast<size_t>(command)]; }
     std::unique_ptr<TSliderTrackBar> FTrackBar; // trbFramePosition as the engine sees it
     TFramePictureCache FPictures;
+    const TMJPGFrame* FFrameAhead = nullptr; // the frame of FPictureAhead, of the open image
+    QImage FPictureAhead;
     QTimer* FNeighbourTimer = nullptr;
     int32_t FNeighbour = -1;     // the frame PrepareNeighbourLater asked for
     QSize FShownSize;            // the size the picture on screen was decoded for

@@ -8,6 +8,7 @@
 #include "helptext.h"
 #include "mainform.h"
 #include "passwordform.h"
+#include "player/fragmentahead.h"
 #include "player/icons/playericons.h"
 #include "programinfo/programinfo.h"
 #include "startup.h"
@@ -90,14 +91,19 @@ int main(int argc, char** argv)
                      "Запустите программу в графическом сеансе или укажите QT_QPA_PLATFORM.\n");
         return 1;
     }
-    // The fragment to open is read on a thread of its own while the
-    // application and its windows are set up; not for the archive, whose
-    // password may still be asked for (and the program ended there).
+    // The fragment to open is read on a thread of its own, and its first
+    // picture decoded there, while the application and its windows are set
+    // up; not for the archive, whose password may still be asked for (and
+    // the program ended there).
     if (!arguments.File.isEmpty() && !arguments.Archive)
-        ReadAhead::Start(QFile::encodeName(arguments.File).toStdString());
+        ReadAhead::Start(QFile::encodeName(arguments.File).toStdString(),
+                         [](const TSharedBytes& bytes) { ProgramFragmentAhead().Prepare(bytes); });
     TFontConfigurationLoad fonts;
     QApplication app(argc, argv);
-    // The tool buttons' pictures are rendered beside the building of the windows.
+    // The fonts of the first texts and the image readers' plugins are loaded,
+    // and the tool buttons' pictures rendered, beside the building of the
+    // windows.
+    TWindowSetUpAhead windowSetUp;
     TToolButtonIconsAhead icons;
     // The reasons the archive client, the manager and the engine note go to
     // the failure log.

@@ -80,14 +80,21 @@ protected:
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
 {
-    createControls();
-    FormCreate();
+    Build();
 }
 
 TMainForm::TMainForm(const TArchiveSettings& archive, QWidget* parent) : QMainWindow(parent), FArchive(archive)
 {
+    Build();
+}
+
+void TMainForm::Build()
+{
     createControls();
     FormCreate();
+    // Last: its panels measure the first texts, whose fonts are being
+    // loaded meanwhile (TWindowSetUpAhead, startup.h).
+    createStatusBar();
 }
 
 TMainForm::~TMainForm()
@@ -109,27 +116,6 @@ void TMainForm::createControls()
     auto* dockLayout = new QVBoxLayout(pnlDock);
     dockLayout->setContentsMargins(0, 0, 0, 0);
     setCentralWidget(pnlDock);
-
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar"));
-    bar->setFixedHeight(19);
-    bar->setSizeGripEnabled(true);
-    StatusPanel0 = new QLabel(QStringLiteral("Файл"), bar);
-    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    StatusPanel0->setAlignment(Qt::AlignCenter);
-    StatusPanel0->setFixedWidth(50);
-    StatusPanel1 = new QLabel(bar);
-    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    StatusPanel1->setMinimumWidth(50);
-    bar->addWidget(StatusPanel0);
-    bar->addWidget(StatusPanel1, 1);
-    // Wide enough for the longest text, so that a new frame's text never
-    // lays the bar out again.
-    StatusPanel2 = new TFixedSizeLabel(bar);
-    StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
-    StatusPanel2->setFixedWidth(
-        StatusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("Кадр 00000000 из 00000000 · 00.00.0000 00:00:00.000")) + 8);
-    bar->addWidget(StatusPanel2);
 
     QMenuBar* menu = menuBar();
     menu->setObjectName(QStringLiteral("MainMenu"));
@@ -160,6 +146,37 @@ void TMainForm::createControls()
     ConnectGuarded(mmHelp, &QMenu::aboutToShow, this, &TMainForm::UpdateActions);
 }
 
+void TMainForm::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setFixedHeight(19);
+    bar->setSizeGripEnabled(true);
+    StatusPanel0 = new QLabel(QStringLiteral("Файл"), bar);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel0->setAlignment(Qt::AlignCenter);
+    StatusPanel0->setFixedWidth(50);
+    StatusPanel1 = new QLabel(bar);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setMinimumWidth(50);
+    bar->addWidget(StatusPanel0);
+    bar->addWidget(StatusPanel1, 1);
+    // Wide enough for the longest text, so that a new frame's text never
+    // lays the bar out again.
+    StatusPanel2 = new TFixedSizeLabel(bar);
+    StatusPanel2->setObjectName(QStringLiteral("StatusPanel2"));
+    StatusPanel2->setFixedWidth(
+        StatusPanel2->fontMetrics().horizontalAdvance(QStringLiteral("Кадр 00000000 из 00000000 · 00.00.0000 00:00:00.000")) + 8);
+    bar->addWidget(StatusPanel2);
+
+    // The third panel follows the frame on screen.
+    // The label, not the window: the player closes its fragment (and says so)
+    // while the main window's children are freed.
+    if (VPlayerForm)
+        connect(VPlayerForm, &TVPlayerForm::FrameShown, StatusPanel2,
+                [panel = StatusPanel2, player = VPlayerForm] { panel->setText(player->FrameText()); });
+}
+
 void TMainForm::FormCreate()
 {
     TVPlayerForm* player = nullptr;
@@ -175,9 +192,9 @@ void TMainForm::FormCreate()
         QCoreApplication::quit();
         return;
     }
-    if (FArchive && player->Manager) {
+    if (FArchive) {
         // For the archive: its commands and the band with the cancel button stay.
-        ApplyArchiveSettings(*FArchive, *player->Manager);
+        ApplyArchiveSettings(*FArchive, *player->ManagerForm());
     } else {
         player->HideArchiveFunctions();
     }
@@ -189,11 +206,6 @@ void TMainForm::FormCreate()
     player->show();
 
     ConnectGuarded(player, &TVPlayerForm::StateChanged, this, &TMainForm::UpdateActions);
-    // The third panel follows the frame on screen.
-    // The label, not the window: the player closes its fragment (and says so)
-    // while the main window's children are freed.
-    connect(player, &TVPlayerForm::FrameShown, StatusPanel2,
-            [panel = StatusPanel2, player] { panel->setText(player->FrameText()); });
     UpdateActions();
 }
 

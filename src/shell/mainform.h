@@ -94,7 +94,10 @@ private:
     // The about box, made when it is first asked for (a child of this window).
     TAboutForm* FAboutForm = nullptr;
 
+    // The controls, the player (FormCreate), then the status bar.
+    void Build();
     void createControls();
+    void createStatusBar();
     // The one local file a drag carries, when "Открыть" may take it now.
     QString DroppableFile(const QMimeData* data);
 };

@@ -4,11 +4,16 @@
 #include "uikit/apptitle.h"
 #include "uikit/qttranslation.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QFont>
+#include <QFontMetrics>
+#include <QImageReader>
 
 #include <dlfcn.h>
 
 #include <exception>
+#include <utility>
 
 const char ProgramName[] = "mjpgplayer";
 const char ProgramTitle[] = "Проигрыватель видеофайлов MJPG";
@@ -25,25 +30,52 @@ QString SetUpApplication()
     return problem;
 }
 
-TFontConfigurationLoad::TFontConfigurationLoad()
+TStartUpThread::TStartUpThread(std::function<void()> work)
 {
-    // fontconfig comes with Qt's GUI library, which calls FcInit itself when
-    // it first needs a font; a set-up already done makes that call return at
-    // once, and one still running is safe to meet (fontconfig's set-up is
-    // thread-safe). Without fontconfig there is nothing to do ahead.
-    using TFcInit = int (*)();
-    const auto init = reinterpret_cast<TFcInit>(dlsym(RTLD_DEFAULT, "FcInit"));
-    if (!init)
+    if (!work)
         return;
     try {
-        FThread = std::thread(init);
+        FThread = std::thread(std::move(work));
     } catch (const std::exception&) {
-        // No thread: the first text loads it.
+        // No thread: whoever needs it first does it.
     }
 }
 
-void TFontConfigurationLoad::Wait()
+void TStartUpThread::Wait()
 {
     if (FThread.joinable())
         FThread.join();
 }
+
+namespace {
+
+// fontconfig comes with Qt's GUI library, which calls FcInit itself when it
+// first needs a font; a set-up already done makes that call return at once,
+// and one still running is safe to meet (fontconfig's set-up is
+// thread-safe). Without fontconfig there is nothing to do ahead.
+std::function<void()> FontConfigurationSetUp()
+{
+    using TFcInit = int (*)();
+    const auto init = reinterpret_cast<TFcInit>(dlsym(RTLD_DEFAULT, "FcInit"));
+    if (!init)
+        return {};
+    return [init] { init(); };
+}
+
+void SetUpWindowsAhead()
+{
+    // Qt's font database and image readers lock what they share, and keep
+    // it for every thread; what a thread keeps of its own (its font
+    // engines) goes with it. A reader asks the plugins about a format before
+    // its own readers.
+    QBuffer nothing;
+    nothing.open(QIODevice::ReadOnly);
+    QImageReader(&nothing, "png").canRead();
+    QFontMetrics(QFont()).horizontalAdvance(QStringLiteral("Файл 0123456789"));
+}
+
+} // namespace
+
+TFontConfigurationLoad::TFontConfigurationLoad() : TStartUpThread(FontConfigurationSetUp()) {}
+
+TWindowSetUpAhead::TWindowSetUpAhead() : TStartUpThread(SetUpWindowsAhead) {}

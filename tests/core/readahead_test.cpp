@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -98,6 +99,35 @@ TEST(ReadAhead, AFileThatCannotBeReadGetsNothing)
     TFileReadAhead ahead(dir / "missing.mjpg");
     const TOpenFile file(dir / "b.mjpg");
     EXPECT_FALSE(ahead.Take(file.Fd()));
+}
+
+// What the thread does next gets the bytes read, before they can be taken;
+// nothing follows a read that failed.
+TEST(ReadAhead, WhatFollowsTheReadGetsTheBytesTaken)
+{
+    const fixture::TScratchFolder dir;
+    fixture::WriteFileBytes(dir / "a.mjpg", "content");
+    TSharedBytes followed;
+    int follows = 0;
+    TFileReadAhead ahead(dir / "a.mjpg", [&](const TSharedBytes& bytes) {
+        followed = bytes;
+        ++follows;
+    });
+    const TOpenFile file(dir / "a.mjpg");
+    const std::optional<TSharedBytes> bytes = ahead.Take(file.Fd());
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(follows, 1);
+    EXPECT_TRUE(followed.SharesBlockWith(*bytes));
+    EXPECT_EQ(followed.Memory(), bytes->Memory());
+    EXPECT_EQ(Text(followed), "content");
+
+    bool followedMissing = false;
+    TFileReadAhead missing(dir / "missing.mjpg", [&](const TSharedBytes&) { followedMissing = true; });
+    missing.Wait();
+    EXPECT_FALSE(followedMissing);
+    // A step that fails leaves the bytes to whoever takes them.
+    TFileReadAhead failing(dir / "a.mjpg", [](const TSharedBytes&) { throw std::runtime_error("no"); });
+    EXPECT_TRUE(failing.Take(file.Fd()));
 }
 
 TEST(ReadAhead, TheProgramsReadAheadIsStartedOnceAndTakenOnce)

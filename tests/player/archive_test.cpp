@@ -70,7 +70,7 @@ protected:
     std::unique_ptr<TDemoServerProcess> Server;
     TFakeDialogs Dialogs;
     TVPlayerForm Form;
-    TVManagerForm& Manager = *Form.Manager;
+    TVManagerForm& Manager = *Form.ManagerForm();
 
     void Serve(const std::vector<std::string>& options = {})
     {

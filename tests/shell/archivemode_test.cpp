@@ -188,10 +188,43 @@ TEST(ArchiveMode, WithoutTheArchiveTheManagerKeepsItsDefaults)
     TFakeDialogs dialogs;
     TMainForm form;
     ASSERT_NE(VPlayerForm, nullptr);
-    ASSERT_NE(VPlayerForm->Manager, nullptr);
-    EXPECT_EQ(VPlayerForm->Manager->Settings().Host, "");
-    EXPECT_EQ(VPlayerForm->Manager->Settings().Port, 80);
-    EXPECT_EQ(VPlayerForm->Manager->Settings().FragmentLimit, 50);
+    // A file player makes no manager until one is asked for.
+    EXPECT_EQ(VPlayerForm->Manager, nullptr);
+    TVManagerForm* manager = VPlayerForm->ManagerForm();
+    ASSERT_NE(manager, nullptr);
+    EXPECT_EQ(VPlayerForm->Manager, manager);
+    EXPECT_EQ(VPlayerForm->ManagerForm(), manager); // made once
+    EXPECT_EQ(manager->Settings().Host, "");
+    EXPECT_EQ(manager->Settings().Port, 80);
+    EXPECT_EQ(manager->Settings().FragmentLimit, 50);
+}
+
+TEST(ArchiveMode, TheFilePlayersManagerIsMadeWhenFirstShown)
+{
+    TFakeDialogs dialogs;
+    TMainForm form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_NE(VPlayerForm, nullptr);
+    ASSERT_EQ(VPlayerForm->Manager, nullptr);
+    // Docked at the player's right, as the archive's command shows it.
+    VPlayerForm->SetManagerVisible(true);
+    TVManagerForm* manager = VPlayerForm->Manager;
+    ASSERT_NE(manager, nullptr);
+    EXPECT_TRUE(VPlayerForm->Settings().ManagerVisible);
+    EXPECT_EQ(manager->parentWidget(), Child<QWidget>(*VPlayerForm, "pnlRightDock"));
+    EXPECT_TRUE(manager->isVisible());
+    EXPECT_EQ(Child<QWidget>(*VPlayerForm, "pnlRightDock")->width(), VPlayerForm->Settings().ManagerWidth);
+    EXPECT_TRUE(Child<QWidget>(*manager, "lvFragmentsList")->isVisible());
+    // Wired to the player's archive handlers, and working.
+    EXPECT_TRUE(manager->Events().OnFragmentOpen);
+    EXPECT_TRUE(manager->Events().OnVideoLoaded);
+    EXPECT_TRUE(manager->Events().OnRequestError);
+    manager->ClearAndStop();
+    EXPECT_EQ(manager->FragmentCount(), 0u);
+    VPlayerForm->SetManagerVisible(false);
+    EXPECT_FALSE(manager->isVisible());
+    EXPECT_EQ(VPlayerForm->Manager, manager);
 }
 
 TEST(PasswordDialog, AsksWithoutShowingWhatIsTyped)
