@@ -17,7 +17,9 @@ public:
     // Rests until a message arrives or `mks` microseconds have passed. The
     // dispatcher's timers count whole milliseconds and may fire up to one
     // late, so a long rest ends a little early and the last stretch (at most
-    // ShortRestMks, too short for anyone to notice) is slept precisely.
+    // ShortRestMks, too short for anyone to notice) is slept precisely, here
+    // when the timer woke it: a rest that nothing interrupts lasts the whole
+    // time asked, in one pass of the dispatcher.
     void Wait(uint32_t mks);
 
     static constexpr uint32_t ShortRestMks = 2000;

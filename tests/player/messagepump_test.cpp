@@ -1,5 +1,5 @@
 // The playback loop on the real Qt message queue: a rest ends when a message
-// arrives and lasts about the time asked for otherwise, and the engine over
+// arrives and lasts the time asked for otherwise, and the engine over
 // this pump shows every frame with data in order, one interval apart at the
 // least.
 #include "player/engine/playbackengine.h"
@@ -97,6 +97,17 @@ TEST(MessagePumpTest, WithNothingToDoARestLastsAboutTheTimeAsked)
     }
 }
 
+TEST(MessagePumpTest, ARestThatNothingInterruptsLastsTheWholeTime)
+{
+    TMessagePump pump;
+    pump.ProcessOnce();
+    for (const uint32_t mks : {2500u, 25000u, 41000u}) {
+        const auto start = TClock::now();
+        pump.Wait(mks);
+        EXPECT_GE(MsSince(start), mks / 1000.0) << mks;
+    }
+}
+
 TEST(MessagePumpTest, PlaybackOverThePumpKeepsTheIntervalAndTheOrder)
 {
     constexpr int Fps = 50;
@@ -120,5 +131,8 @@ TEST(MessagePumpTest, PlaybackOverThePumpKeepsTheIntervalAndTheOrder)
     }
     // Resting, not spinning: a few passes a frame.
     EXPECT_LE(host.Passes, 4 * static_cast<int>(host.Shown.size() + 1));
+    // A rest that nothing interrupts ends at the frame's due time, so the
+    // loop passes about once a frame, not once more to sleep the last stretch.
+    EXPECT_LE(host.Passes, static_cast<int>(host.Shown.size()) + 4);
     EXPECT_EQ(engine.State(), psStopped);
 }
