@@ -11,11 +11,12 @@
 #include <chrono>
 #include <thread>
 
-TMessagePump::TMessagePump()
+TMessagePump::TMessagePump(TRestTimer timer)
 {
     FWake.setSingleShot(true);
     FWake.setTimerType(Qt::PreciseTimer);
-    FTimer = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (timer == TRestTimer::Kernel)
+        FTimer = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (FTimer >= 0) {
         FTimerNotifier = std::make_unique<QSocketNotifier>(FTimer, QSocketNotifier::Read);
         QObject::connect(FTimerNotifier.get(), &QSocketNotifier::activated, FTimerNotifier.get(),

@@ -13,7 +13,11 @@ class QSocketNotifier;
 
 class TMessagePump {
 public:
-    TMessagePump();
+    // What ends a rest: the kernel's timer where it can be made (the
+    // dispatcher's own otherwise), or always the dispatcher's.
+    enum class TRestTimer { Kernel, Dispatcher };
+
+    explicit TMessagePump(TRestTimer timer = TRestTimer::Kernel);
     ~TMessagePump();
     TMessagePump(const TMessagePump&) = delete;
     TMessagePump& operator=(const TMessagePump&) = delete;

@@ -42,6 +42,8 @@ protected:
 // go through the real pump.
 class TTimedHost : public TPlaybackHost {
 public:
+    explicit TTimedHost(TMessagePump::TRestTimer timer) : Pump(timer) {}
+
     TPlaybackEngine* Engine = nullptr;
     std::vector<int32_t> Shown;
     std::vector<TClock::time_point> ShownAt;
@@ -70,9 +72,18 @@ public:
 
 } // namespace
 
-TEST(MessagePumpTest, ARestEndsWhenAMessageArrives)
+// Each rest test runs on both timers that can end a rest.
+class MessagePumpRestTest : public testing::TestWithParam<TMessagePump::TRestTimer> {};
+
+INSTANTIATE_TEST_SUITE_P(Timers, MessagePumpRestTest,
+                         testing::Values(TMessagePump::TRestTimer::Kernel, TMessagePump::TRestTimer::Dispatcher),
+                         [](const auto& info) {
+                             return info.param == TMessagePump::TRestTimer::Kernel ? "Kernel" : "Dispatcher";
+                         });
+
+TEST_P(MessagePumpRestTest, ARestEndsWhenAMessageArrives)
 {
-    TMessagePump pump;
+    TMessagePump pump(GetParam());
     TCountingObject target;
     QTimer::singleShot(30, &target, [&] { QCoreApplication::postEvent(&target, new QEvent(QEvent::User)); });
     const auto start = TClock::now();
@@ -84,9 +95,9 @@ TEST(MessagePumpTest, ARestEndsWhenAMessageArrives)
     EXPECT_LT(MsSince(start), 5000);
 }
 
-TEST(MessagePumpTest, WithNothingToDoARestLastsAboutTheTimeAsked)
+TEST_P(MessagePumpRestTest, WithNothingToDoARestLastsAboutTheTimeAsked)
 {
-    TMessagePump pump;
+    TMessagePump pump(GetParam());
     pump.ProcessOnce();
     for (const uint32_t mks : {1500u, 25000u}) {
         const auto start = TClock::now();
@@ -97,9 +108,9 @@ TEST(MessagePumpTest, WithNothingToDoARestLastsAboutTheTimeAsked)
     }
 }
 
-TEST(MessagePumpTest, ARestThatNothingInterruptsLastsTheWholeTime)
+TEST_P(MessagePumpRestTest, ARestThatNothingInterruptsLastsTheWholeTime)
 {
-    TMessagePump pump;
+    TMessagePump pump(GetParam());
     pump.ProcessOnce();
     for (const uint32_t mks : {2500u, 25000u, 41000u}) {
         const auto start = TClock::now();
@@ -108,13 +119,13 @@ TEST(MessagePumpTest, ARestThatNothingInterruptsLastsTheWholeTime)
     }
 }
 
-TEST(MessagePumpTest, PlaybackOverThePumpKeepsTheIntervalAndTheOrder)
+TEST_P(MessagePumpRestTest, PlaybackOverThePumpKeepsTheIntervalAndTheOrder)
 {
     constexpr int Fps = 50;
     fixture::TFragmentBuilder fragment({.FPS = Fps, .Frames = 12});
     for (int i = 0; i < 12; ++i)
         fragment.Part(i % 4 == 2 ? "" : "picture");
-    TTimedHost host;
+    TTimedHost host(GetParam());
     TPlaybackEngine engine(host);
     host.Engine = &engine;
     engine.CreateChronometer();
