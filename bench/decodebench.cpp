@@ -59,6 +59,19 @@ void FrameDecode(benchmark::State& state, const TFrameSet* set)
     }
 }
 
+// As playback decodes: into the pixels of a picture kept from before.
+void FrameDecodeInto(benchmark::State& state, const TFrameSet* set)
+{
+    TDecodedPicture first = DecodeFramePicture(set->frame(0), TPixelLayout::BGRX32);
+    const TPixelTarget target{first.Pixels.get(), first.Width, first.Height, first.BytesPerLine};
+    size_t i = 0;
+    for (auto _ : state) {
+        TDecodedPicture picture = DecodeFramePicture(set->frame(i), TPixelLayout::BGRX32, 1, &target);
+        benchmark::DoNotOptimize(target.Pixels);
+        i = (i + 1) % set->count();
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -76,6 +89,8 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark(("libjpeg_bgrx/" + set.name).c_str(), BareDecode, &set)
             ->Repetitions(repetitions)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("frame_picture/" + set.name).c_str(), FrameDecode, &set)
+            ->Repetitions(repetitions)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("frame_picture_into/" + set.name).c_str(), FrameDecodeInto, &set)
             ->Repetitions(repetitions)->MinTime(0.1)->Unit(benchmark::kMicrosecond);
     }
     const auto medians = RunInterleaved(argc, argv);

@@ -65,7 +65,8 @@ const TMainCommandRow MainCommands[] = {
 // shown); only its own text is painted anew.
 class TFixedSizeLabel : public QLabel {
 public:
-    using QLabel::QLabel;
+    // Plain text: a new frame's text is not searched for markup.
+    explicit TFixedSizeLabel(QWidget* parent) : QLabel(parent) { setTextFormat(Qt::PlainText); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override

@@ -1,5 +1,5 @@
 // The playback loop on the real Qt message queue: a rest ends when a message
-// arrives and lasts about the time asked for otherwise, and the engine over
+// arrives and lasts the time asked for otherwise, and the engine over
 // this pump shows every frame with data in order, one interval apart at the
 // least.
 #include "player/engine/playbackengine.h"
@@ -42,6 +42,8 @@ protected:
 // go through the real pump.
 class TTimedHost : public TPlaybackHost {
 public:
+    explicit TTimedHost(TMessagePump::TRestTimer timer) : Pump(timer) {}
+
     TPlaybackEngine* Engine = nullptr;
     std::vector<int32_t> Shown;
     std::vector<TClock::time_point> ShownAt;
@@ -70,9 +72,18 @@ public:
 
 } // namespace
 
-TEST(MessagePumpTest, ARestEndsWhenAMessageArrives)
+// Each rest test runs on both timers that can end a rest.
+class MessagePumpRestTest : public testing::TestWithParam<TMessagePump::TRestTimer> {};
+
+INSTANTIATE_TEST_SUITE_P(Timers, MessagePumpRestTest,
+                         testing::Values(TMessagePump::TRestTimer::Kernel, TMessagePump::TRestTimer::Dispatcher),
+                         [](const auto& info) {
+                             return info.param == TMessagePump::TRestTimer::Kernel ? "Kernel" : "Dispatcher";
+                         });
+
+TEST_P(MessagePumpRestTest, ARestEndsWhenAMessageArrives)
 {
-    TMessagePump pump;
+    TMessagePump pump(GetParam());
     TCountingObject target;
     QTimer::singleShot(30, &target, [&] { QCoreApplication::postEvent(&target, new QEvent(QEvent::User)); });
     const auto start = TClock::now();
@@ -84,9 +95,9 @@ TEST(MessagePumpTest, ARestEndsWhenAMessageArrives)
     EXPECT_LT(MsSince(start), 5000);
 }
 
-TEST(MessagePumpTest, WithNothingToDoARestLastsAboutTheTimeAsked)
+TEST_P(MessagePumpRestTest, WithNothingToDoARestLastsAboutTheTimeAsked)
 {
-    TMessagePump pump;
+    TMessagePump pump(GetParam());
     pump.ProcessOnce();
     for (const uint32_t mks : {1500u, 25000u}) {
         const auto start = TClock::now();
@@ -97,13 +108,24 @@ TEST(MessagePumpTest, WithNothingToDoARestLastsAboutTheTimeAsked)
     }
 }
 
-TEST(MessagePumpTest, PlaybackOverThePumpKeepsTheIntervalAndTheOrder)
+TEST_P(MessagePumpRestTest, ARestThatNothingInterruptsLastsTheWholeTime)
+{
+    TMessagePump pump(GetParam());
+    pump.ProcessOnce();
+    for (const uint32_t mks : {2500u, 25000u, 41000u}) {
+        const auto start = TClock::now();
+        pump.Wait(mks);
+        EXPECT_GE(MsSince(start), mks / 1000.0) << mks;
+    }
+}
+
+TEST_P(MessagePumpRestTest, PlaybackOverThePumpKeepsTheIntervalAndTheOrder)
 {
     constexpr int Fps = 50;
     fixture::TFragmentBuilder fragment({.FPS = Fps, .Frames = 12});
     for (int i = 0; i < 12; ++i)
         fragment.Part(i % 4 == 2 ? "" : "picture");
-    TTimedHost host;
+    TTimedHost host(GetParam());
     TPlaybackEngine engine(host);
     host.Engine = &engine;
     engine.CreateChronometer();
@@ -120,5 +142,8 @@ TEST(MessagePumpTest, PlaybackOverThePumpKeepsTheIntervalAndTheOrder)
     }
     // Resting, not spinning: a few passes a frame.
     EXPECT_LE(host.Passes, 4 * static_cast<int>(host.Shown.size() + 1));
+    // A rest that nothing interrupts ends at the frame's due time, so the
+    // loop passes about once a frame, not once more to sleep the last stretch.
+    EXPECT_LE(host.Passes, static_cast<int>(host.Shown.size()) + 4);
     EXPECT_EQ(engine.State(), psStopped);
 }

@@ -352,6 +352,8 @@ TEST_F(MainFormTest, TheThirdPanelShowsTheFrameOnScreen)
     const QString first = Form.StatusPanel2->text();
     EXPECT_TRUE(first.startsWith(QStringLiteral("Кадр 0 из "))) << first.toStdString();
     EXPECT_EQ(first, VPlayerForm->FrameText());
+    // Shown as plain text, as it is (never read as markup).
+    EXPECT_EQ(Form.StatusPanel2->textFormat(), Qt::PlainText);
     Child(*VPlayerForm, "actNextFrame")->trigger();
     EXPECT_EQ(Form.StatusPanel2->text(), VPlayerForm->FrameText());
     EXPECT_NE(Form.StatusPanel2->text(), first);
